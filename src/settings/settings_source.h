@@ -1,0 +1,91 @@
+#pragma once
+// Where settings are read from and written to: the INI file beside the program
+// (private-profile functions), an in-memory document, or both layered.
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/ini_document.h"
+
+namespace jl {
+
+class SettingsSource {
+public:
+    virtual ~SettingsSource() = default;
+    // Reads the first 4 bytes of the backing file; a Win32 error code.
+    [[nodiscard]] virtual DWORD probe(unsigned char (&buffer)[4]) = 0;
+    // What the value becomes for a missing entry is each source's own rule.
+    virtual void getString(const std::wstring& section, const std::wstring& key, std::wstring& value) = 0;
+    virtual void getSectionNames(std::vector<std::wstring>& names) = 0;
+    [[nodiscard]] virtual bool writeString(const std::wstring& section, const std::wstring& key,
+                                           const std::wstring& value) = 0;
+    [[nodiscard]] virtual bool deleteFile() = 0;
+};
+
+class IniFileSource : public SettingsSource {
+public:
+    explicit IniFileSource(std::wstring path) : path_(std::move(path)) {}
+    [[nodiscard]] DWORD probe(unsigned char (&buffer)[4]) override;
+    // Missing file, section or key: the empty string. Long values are read whole.
+    void getString(const std::wstring& section, const std::wstring& key, std::wstring& value) override;
+    void getSectionNames(std::vector<std::wstring>& names) override;
+    [[nodiscard]] bool writeString(const std::wstring& section, const std::wstring& key,
+                                   const std::wstring& value) override;
+    [[nodiscard]] bool deleteFile() override;
+    [[nodiscard]] const std::wstring& path() const { return path_; }
+
+private:
+    std::wstring path_;
+};
+
+class IniDocumentSource : public SettingsSource {
+public:
+    IniDocumentSource() = default;
+    explicit IniDocumentSource(IniDocument document) : document_(std::move(document)) {}
+    [[nodiscard]] DWORD probe(unsigned char (&buffer)[4]) override;
+    // A missing section or key leaves the value as it was.
+    void getString(const std::wstring& section, const std::wstring& key, std::wstring& value) override;
+    void getSectionNames(std::vector<std::wstring>& names) override;
+    [[nodiscard]] bool writeString(const std::wstring& section, const std::wstring& key,
+                                   const std::wstring& value) override;
+    [[nodiscard]] bool deleteFile() override { return true; }
+    [[nodiscard]] IniDocument& document() { return document_; }
+
+private:
+    IniDocument document_;
+};
+
+// Where the last value a layered source gave came from, for the trace.
+enum class SettingOrigin {
+    none,              // nowhere: the empty string
+    embedded,          // the embedded settings alone
+    iniFile,           // the INI file, overriding any embedded value
+    extendedByPlus,    // the embedded value (possibly empty) extended by the file's "+" section
+};
+[[nodiscard]] const wchar_t* describeOrigin(SettingOrigin origin);
+
+// The embedded settings give defaults; a non-empty value in the INI file replaces
+// them; a value in the file's "[section+]" extends them after one space.
+class LayeredSettingsSource : public SettingsSource {
+public:
+    LayeredSettingsSource(std::wstring path, std::wstring_view embeddedText);
+    [[nodiscard]] DWORD probe(unsigned char (&buffer)[4]) override { return file_.probe(buffer); }
+    void getString(const std::wstring& section, const std::wstring& key, std::wstring& value) override;
+    void getSectionNames(std::vector<std::wstring>& names) override { file_.getSectionNames(names); }
+    [[nodiscard]] bool writeString(const std::wstring& section, const std::wstring& key,
+                                   const std::wstring& value) override {
+        return file_.writeString(section, key, value);
+    }
+    [[nodiscard]] bool deleteFile() override { return file_.deleteFile(); }
+    [[nodiscard]] SettingOrigin lastOrigin() const { return lastOrigin_; }
+
+private:
+    IniFileSource file_;
+    IniDocument document_;
+    SettingOrigin lastOrigin_ = SettingOrigin::none;
+};
+
+} // namespace jl

@@ -1,0 +1,108 @@
+#include "settings/settings_values.h"
+
+namespace jl {
+
+namespace {
+
+wchar_t asciiLower(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
+} // namespace
+
+bool equalsIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+    }
+    return true;
+}
+
+bool isYesInAnyCase(std::wstring_view value) { return equalsIgnoringAsciiCase(value, L"Yes"); }
+
+Version minimumVersionFromText(std::wstring_view text) {
+    if (text == L"any") return kNoMinimum;
+    Version version;
+    (void)parseVersion(text, 0, version);  // a failed parse leaves the open 0.0.0.0
+    return version;
+}
+
+Version maximumVersionFromText(std::wstring_view text) {
+    if (text == L"any" || text.empty()) return kNoMaximum;
+    Version version;
+    (void)parseVersion(text, kOpenPart, version);
+    return version;
+}
+
+int jvmTypeFromText(std::wstring_view text) {
+    if (text == L"server") return 1;
+    if (text == L"favor_server") return 2;
+    return 0;
+}
+
+JvmSourceFlags jvmSourceFlagsFromText(std::wstring_view text) {
+    if (text.empty()) return {true, true, true};
+    if (text == L"favor_JDK") return {true, true, false};
+    if (text == L"favor_JRE") return {true, false, true};
+    if (text == L"only_JDK") return {false, true, false};
+    if (text == L"only_JRE") return {false, false, true};
+    return {false, false, false};
+}
+
+VmProviderFlags vmProviderFlagsFromText(std::wstring_view text) {
+    struct Row {
+        const wchar_t* value;
+        VmProviderFlags flags;
+    };
+    // Columns: jrockit allowed/favoured, sun allowed/favoured, ibm allowed/favoured.
+    static constexpr Row kRows[] = {
+        {L"jrockit", {true, true, false, false, false, false}},
+        {L"ibm", {false, false, false, false, true, true}},
+        {L"favor_sun", {true, false, true, true, true, false}},
+        {L"favor_jrockit", {true, true, true, false, true, false}},
+        {L"favor_ibm", {true, false, true, false, true, true}},
+        {L"any", {true, false, true, false, true, false}},
+    };
+    for (const Row& row : kRows) {
+        if (equalsIgnoringAsciiCase(text, row.value)) return row.flags;
+    }
+    return VmProviderFlags{};
+}
+
+std::wstring internalClassName(std::wstring_view mainClass) {
+    std::wstring name(mainClass);
+    for (wchar_t& c : name) {
+        if (c == L'.') c = L'/';
+    }
+    return name;
+}
+
+std::wstring iniPathForProgram(std::wstring_view programPath) {
+    const size_t dot = programPath.rfind(L'.');
+    if (dot == std::wstring_view::npos) return {};
+    return std::wstring(programPath.substr(0, dot + 1)) + L"ini";
+}
+
+std::wstring productFolderName(std::wstring_view productName) {
+    static constexpr std::wstring_view kUnfit = L"\\?\"|><:/*";
+    std::wstring folder;
+    for (wchar_t c : productName) {
+        if (kUnfit.find(c) == std::wstring_view::npos) folder += c;
+    }
+    return folder;
+}
+
+PerUserIniLocation perUserIniLocation(std::wstring_view appData, std::wstring_view productName,
+                                      std::wstring_view productCode, std::wstring_view sourcePath) {
+    const size_t slash = sourcePath.rfind(L'\\');
+    std::wstring base(slash == std::wstring_view::npos ? sourcePath : sourcePath.substr(slash + 1));
+    const size_t dot = base.rfind(L'.');
+    if (dot != std::wstring::npos) base.erase(dot);
+    base += L".ini";
+
+    PerUserIniLocation location;
+    location.productFolder = std::wstring(appData) + L"\\" + productFolderName(productName);
+    location.codeFolder = location.productFolder + L"\\" + std::wstring(productCode);
+    location.iniPath = location.codeFolder + L"\\" + base;
+    return location;
+}
+
+} // namespace jl

@@ -1,0 +1,22 @@
+#pragma once
+// The string table and the one way a launch failure reaches the user.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace jl {
+
+// The string-table text with that id; empty when the id is unknown.
+[[nodiscard]] std::wstring loadString(unsigned id);
+
+// MessageBoxW owned by the launcher's message owner (its splash window once it
+// exists), error icon, OK only, the system's default caption. Returns when the
+// user has closed the box. The text is a string-table entry, or a format from the
+// table expanded with one or two arguments.
+void showErrorMessage(unsigned id);
+void showErrorMessage(unsigned formatId, std::wstring_view text, int32_t number);
+void showErrorMessage(unsigned formatId, std::wstring_view first, std::wstring_view second);
+void showErrorMessage(unsigned formatId, std::wstring_view text);
+
+} // namespace jl

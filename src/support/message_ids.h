@@ -1,0 +1,33 @@
+#pragma once
+// String-table ids of every user-visible message. The texts live only in
+// resources/strings.rc.
+
+namespace jl {
+
+inline constexpr unsigned kMsgWindowsException = 202;      // (%s, %d)
+inline constexpr unsigned kMsgJniException = 203;          // (%s, %s)
+inline constexpr unsigned kMsgJreNotFoundServer = 206;     // (%s)
+inline constexpr unsigned kMsgJreNotFound = 207;           // (%s)
+inline constexpr unsigned kMsgModulePathFailed = 208;
+inline constexpr unsigned kMsgClassPathMissing = 209;
+inline constexpr unsigned kMsgMainClassMissing = 210;
+inline constexpr unsigned kMsgMainClassLoadFailed = 211;   // (%s)
+inline constexpr unsigned kMsgCreateJavaVmMissing = 212;
+inline constexpr unsigned kMsgCreateJavaVmFailed = 213;
+inline constexpr unsigned kMsgBrowseForJre = 214;
+inline constexpr unsigned kMsgMainClassNotFound = 215;     // (%s)
+inline constexpr unsigned kMsgMainMethodMissing = 216;
+inline constexpr unsigned kMsgLatestVersion = 217;
+inline constexpr unsigned kMsgMaximumVersion = 218;        // (%s)
+inline constexpr unsigned kMsgMinimumVersion = 219;        // (%s)
+inline constexpr unsigned kMsgExactVersion = 220;          // (%s)
+inline constexpr unsigned kMsgVersionBetween = 221;        // (%s, %s)
+inline constexpr unsigned kMsgJvmLibraryLoadFailed = 222;  // (%s, %d)
+inline constexpr unsigned kMsgJniErrorUnknown = 225;
+inline constexpr unsigned kMsgJniErrorDetached = 226;
+inline constexpr unsigned kMsgJniErrorVersion = 227;
+inline constexpr unsigned kMsgJniErrorNoMemory = 228;
+inline constexpr unsigned kMsgJniErrorExists = 229;
+inline constexpr unsigned kMsgJniErrorInvalid = 230;
+
+} // namespace jl

@@ -1,0 +1,32 @@
+#pragma once
+// Windows-bound text helpers shared by every subsystem.
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace jl {
+
+// Wide text to a narrow string in the thread's ANSI code page (CP_THREAD_ACP).
+[[nodiscard]] std::string toAnsiString(std::wstring_view text);
+// Narrow text in the thread's ANSI code page to wide text.
+[[nodiscard]] std::wstring fromAnsiString(std::string_view text);
+[[nodiscard]] std::string toUtf8(std::wstring_view text);
+[[nodiscard]] std::wstring fromUtf8(std::string_view text);
+
+// ExpandEnvironmentStringsW in place; undefined variables stay as written and a
+// failed call leaves the text unchanged.
+void expandEnvironment(std::wstring& text);
+
+// The value of an environment variable, whatever its length; empty when unset.
+[[nodiscard]] std::wstring environmentVariable(const wchar_t* name);
+
+// The program file's full path, however long. Shows message 202/208 and returns
+// false when it cannot be read.
+[[nodiscard]] bool modulePath(std::wstring& path);
+
+// True when a find-first-file search on the path succeeds.
+[[nodiscard]] bool pathExists(const std::wstring& path);
+
+} // namespace jl

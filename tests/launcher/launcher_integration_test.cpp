@@ -1,0 +1,111 @@
+// The launcher started as a user starts it: a folder with MyApp.exe and MyApp.ini.
+
+#include <gtest/gtest.h>
+
+#include "rig/launcher_run.h"
+
+namespace jltest {
+namespace {
+
+constexpr wchar_t kMainClassMissing[] = L"Main class was not specified in INI file.";
+
+TEST(LauncherStart, IniWithoutMainClassShowsMessageAndExitsMinusOne) {
+    AppFolder app;
+    app.writeIni(L"[Java Runtime Environment]\nMinimum Version=1.8\n");
+
+    LaunchedProcess process = LaunchedProcess::start(app.exePath(), L"", launcherEnvironment(app));
+    const std::optional<DialogSnapshot> box = process.waitForDialog();
+    ASSERT_TRUE(box.has_value()) << "no message box appeared";
+    EXPECT_EQ(box->caption, L"Error");
+    EXPECT_EQ(box->text, kMainClassMissing);
+    // The launcher waits for the user before it ends.
+    Sleep(300);
+    EXPECT_TRUE(process.waitForDialog(0).has_value());
+    ASSERT_TRUE(process.pressButton(box->window, IDOK));
+    EXPECT_EQ(process.waitForExit(), -1);
+}
+
+TEST(LauncherStart, MissingIniFileEndsAtMainClassMessage) {
+    AppFolder app;
+    const LaunchOutcome outcome = runLauncher(app);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].text, kMainClassMissing);
+    EXPECT_EQ(outcome.exitCode, -1);
+}
+
+TEST(LauncherStart, WithoutRuntimeEndsSilentlyWhenTheUserCancels) {
+    AppFolder app;
+    app.writeIni(L"[Java Runtime Environment]\nMain Class=com.example.Main\n");
+    const LaunchOutcome outcome = runLauncher(app);
+    EXPECT_TRUE(outcome.messages.empty());
+    EXPECT_EQ(outcome.exitCode, -1);
+    const std::wstring trace = app.readTrace();
+    EXPECT_NE(trace.find(L"main class \"com/example/Main\""), std::wstring::npos) << trace;
+    EXPECT_NE(trace.find(L"no usable runtime found"), std::wstring::npos) << trace;
+}
+
+TEST(LauncherStart, ArgumentsReachTheLaunchSplitByTheLaunchersOwnRules) {
+    AppFolder app;
+    app.writeIni(L"[Java Runtime Environment]\nMain Class=Main\n");
+    const LaunchOutcome outcome = runLauncher(app, L"plain \"two words\"tail \"\" back\\\"slash tab\there -nosplash");
+    EXPECT_EQ(outcome.exitCode, -1);
+    const std::wstring trace = app.readTrace();
+    const wchar_t* expected[] = {L"argument 1 = \"plain\"",        L"argument 2 = \"two words\"",
+                                 L"argument 3 = \"tail\"",         L"argument 4 = \"\"",
+                                 L"argument 5 = \"back\\\"slash\"", L"argument 6 = \"tab\there\"",
+                                 L"argument 7 = \"-nosplash\""};
+    for (const wchar_t* line : expected) EXPECT_NE(trace.find(line), std::wstring::npos) << line << "\n" << trace;
+    EXPECT_NE(trace.find(L"7 argument(s)"), std::wstring::npos) << trace;
+}
+
+TEST(LauncherTrace, IsOffUnlessAskedFor) {
+    AppFolder app;
+    app.writeIni(L"[Java Runtime Environment]\nMain Class=Main\n");
+    LaunchedProcess process =
+        LaunchedProcess::start(app.exePath(), L"", {{L"APPDATA", app.appDataFolder()}, {L"JLAUNCHER_LOG", L""}});
+    EXPECT_EQ(process.finish().exitCode, -1);
+    EXPECT_FALSE(fileExists(app.tracePath()));
+}
+
+TEST(LauncherTrace, UnwritableTraceFileDoesNotChangeTheLaunch) {
+    AppFolder app;
+    app.writeIni(L"[Application]\nFailure Check=Yes\n");
+    const LaunchOutcome outcome =
+        runLauncher(app, L"", {{L"JLAUNCHER_LOG", app.path(L"no such folder\\trace.log")}});
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].text, kMainClassMissing);
+    EXPECT_EQ(outcome.exitCode, -1);
+}
+
+TEST(LauncherTrace, AppendsToAnExistingFile) {
+    AppFolder app;
+    app.writeIni(L"[Java Runtime Environment]\nMain Class=Main\n");
+    writeBytesFile(app.tracePath(), "earlier line\r\n");
+    EXPECT_EQ(runLauncher(app).exitCode, -1);
+    const std::wstring trace = app.readTrace();
+    EXPECT_EQ(trace.rfind(L"earlier line\r\n", 0), 0u);
+    EXPECT_NE(trace.find(L"settings: reading"), std::wstring::npos);
+}
+
+TEST(LauncherRuntimeChoice, ConfiguredJrePathIsProbedWithATrailingBackslash) {
+    AppFolder app;
+    app.writeIni(L"[Java Runtime Environment]\nMain Class=Main\nJRE Path=C:\\Runtimes\\jdk17\n");
+    EXPECT_EQ(runLauncher(app).exitCode, -1);
+    const std::wstring trace = app.readTrace();
+    EXPECT_NE(trace.find(L"trying the configured \"JRE Path\" \"C:\\Runtimes\\jdk17\\\""), std::wstring::npos)
+        << trace;
+    // The search goes on past a folder without a usable jvm.dll.
+    EXPECT_NE(trace.find(L"private runtime"), std::wstring::npos) << trace;
+    EXPECT_NE(trace.find(L"registry search pass 1"), std::wstring::npos) << trace;
+}
+
+TEST(LauncherRuntimeChoice, OverrideWorkingDirMovesToTheProgramFolder) {
+    AppFolder app;
+    app.writeIni(L"[Java Runtime Environment]\nMain Class=Main\n[Application]\nOverride WorkingDir=YES\n");
+    EXPECT_EQ(runLauncher(app).exitCode, -1);
+    EXPECT_NE(app.readTrace().find(L"working directory set to \"" + app.folder() + L"\""), std::wstring::npos)
+        << app.readTrace();
+}
+
+} // namespace
+} // namespace jltest

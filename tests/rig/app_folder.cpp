@@ -1,0 +1,110 @@
+#include "rig/app_folder.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "support/unique_resource.h"
+#include "support/win_text.h"
+
+namespace jltest {
+
+std::wstring testProgramFolder() {
+    std::wstring path(32768, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+    return path.substr(0, path.rfind(L'\\'));
+}
+
+std::wstring builtProgram(std::wstring_view fileName) { return testProgramFolder() + L"\\" + std::wstring(fileName); }
+
+std::wstring makeTemporaryFolder(std::wstring_view prefix) {
+    static std::atomic<unsigned> counter{0};
+    wchar_t temp[MAX_PATH + 1];
+    GetTempPathW(MAX_PATH + 1, temp);
+    for (;;) {
+        std::wstring folder = std::wstring(temp) + std::wstring(prefix) + L"-" + std::to_wstring(GetCurrentProcessId()) +
+                              L"-" + std::to_wstring(GetTickCount64() % 100000) + L"-" + std::to_wstring(counter++);
+        if (CreateDirectoryW(folder.c_str(), nullptr)) return folder;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) {
+            ADD_FAILURE() << "cannot create a temporary folder, error " << GetLastError();
+            return folder;
+        }
+    }
+}
+
+void removeFolderTree(const std::wstring& folderPath) {
+    // The extended-length form also removes trees deeper than MAX_PATH.
+    const std::wstring folder =
+        folderPath.size() > 2 && folderPath[1] == L':' ? L"\\\\?\\" + folderPath : folderPath;
+    WIN32_FIND_DATAW data;
+    jl::UniqueFind find = jl::adoptFind(FindFirstFileW((folder + L"\\*").c_str(), &data));
+    if (find) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring child = folder + L"\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                removeFolderTree(child.substr(child.rfind(L"\\\\?\\", 0) == 0 ? 4 : 0));
+            } else {
+                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(child.c_str());
+            }
+        } while (FindNextFileW(find.get(), &data));
+    }
+    find.reset();
+    RemoveDirectoryW(folder.c_str());
+}
+
+void writeBytesFile(const std::wstring& path, std::string_view bytes) {
+    jl::UniqueFile file = jl::adoptFile(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file.valid()) << "cannot write the test file, error " << GetLastError();
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+}
+
+void writeUtf16File(const std::wstring& path, std::wstring_view text) {
+    std::wstring content = L"\uFEFF";
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r')) content += L'\r';
+        content += text[i];
+    }
+    writeBytesFile(path, std::string_view(reinterpret_cast<const char*>(content.data()), content.size() * 2));
+}
+
+std::string readBytesFile(const std::wstring& path) {
+    jl::UniqueFile file = jl::adoptFile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return {};
+    std::string bytes;
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+    return bytes;
+}
+
+bool fileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+AppFolder::AppFolder(std::wstring_view appName, std::wstring_view program)
+    : folder_(makeTemporaryFolder(L"jl")), appName_(appName) {
+    exePath_ = path(appName_ + L".exe");
+    if (!CopyFileW(builtProgram(program).c_str(), exePath_.c_str(), FALSE)) {
+        ADD_FAILURE() << "cannot copy the built program, error " << GetLastError();
+    }
+    CreateDirectoryW(appDataFolder().c_str(), nullptr);
+}
+
+AppFolder::~AppFolder() { removeFolderTree(folder_); }
+
+std::wstring AppFolder::path(std::wstring_view relative) const { return folder_ + L"\\" + std::wstring(relative); }
+
+std::wstring AppFolder::iniPath() const { return path(appName_ + L".ini"); }
+
+void AppFolder::writeIni(std::wstring_view text) const { writeUtf16File(iniPath(), text); }
+
+std::wstring AppFolder::readTrace() const { return jl::fromUtf8(readBytesFile(tracePath())); }
+
+} // namespace jltest

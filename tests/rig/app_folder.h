@@ -1,0 +1,52 @@
+#pragma once
+// An application folder for one test: a temporary folder holding a copy of a
+// built program under the application's name, its INI file and whatever else a
+// test puts there. Removed with everything in it when the test ends.
+
+#include <string>
+#include <string_view>
+
+namespace jltest {
+
+// The folder of the running test program; the built launcher and tools sit there.
+[[nodiscard]] std::wstring testProgramFolder();
+[[nodiscard]] std::wstring builtProgram(std::wstring_view fileName);
+
+[[nodiscard]] std::wstring makeTemporaryFolder(std::wstring_view prefix);
+void removeFolderTree(const std::wstring& folder);
+
+// Writes text as UTF-16LE with a byte-order mark (what the private-profile
+// functions read as Unicode), turning each lone "\n" into "\r\n".
+void writeUtf16File(const std::wstring& path, std::wstring_view text);
+void writeBytesFile(const std::wstring& path, std::string_view bytes);
+// Reads a file's bytes; empty when it cannot be read.
+[[nodiscard]] std::string readBytesFile(const std::wstring& path);
+[[nodiscard]] bool fileExists(const std::wstring& path);
+
+class AppFolder {
+public:
+    // Copies the built launcher into a new temporary folder as <appName>.exe.
+    explicit AppFolder(std::wstring_view appName = L"MyApp", std::wstring_view program = L"jlauncher.exe");
+    ~AppFolder();
+    AppFolder(const AppFolder&) = delete;
+    AppFolder& operator=(const AppFolder&) = delete;
+
+    [[nodiscard]] const std::wstring& folder() const { return folder_; }
+    [[nodiscard]] std::wstring path(std::wstring_view relative) const;
+    [[nodiscard]] const std::wstring& exePath() const { return exePath_; }
+    [[nodiscard]] std::wstring iniPath() const;
+    // Where the launcher's trace goes, and what each start gets as APPDATA.
+    [[nodiscard]] std::wstring tracePath() const { return path(L"trace.log"); }
+    [[nodiscard]] std::wstring appDataFolder() const { return path(L"AppData"); }
+
+    void writeIni(std::wstring_view text) const;
+    // The trace written so far, decoded from UTF-8.
+    [[nodiscard]] std::wstring readTrace() const;
+
+private:
+    std::wstring folder_;
+    std::wstring appName_;
+    std::wstring exePath_;
+};
+
+} // namespace jltest

@@ -1,0 +1,158 @@
+#include "rig/launched_process.h"
+
+#include <gtest/gtest.h>
+
+#include <cwchar>
+
+namespace jltest {
+
+namespace {
+
+std::vector<wchar_t> environmentBlock(const std::map<std::wstring, std::wstring>& overrides) {
+    std::map<std::wstring, std::wstring, bool (*)(const std::wstring&, const std::wstring&)> variables(
+        [](const std::wstring& a, const std::wstring& b) { return _wcsicmp(a.c_str(), b.c_str()) < 0; });
+    wchar_t* current = GetEnvironmentStringsW();
+    for (const wchar_t* entry = current; *entry; entry += wcslen(entry) + 1) {
+        const std::wstring text = entry;
+        const size_t equals = text.find(L'=', 1);  // "=C:" style entries start with "="
+        if (equals != std::wstring::npos) variables[text.substr(0, equals)] = text.substr(equals + 1);
+    }
+    FreeEnvironmentStringsW(current);
+    for (const auto& [name, value] : overrides) {
+        if (value.empty()) {
+            variables.erase(name);
+        } else {
+            variables[name] = value;
+        }
+    }
+    std::vector<wchar_t> block;
+    for (const auto& [name, value] : variables) {
+        const std::wstring entry = name + L"=" + value;
+        block.insert(block.end(), entry.begin(), entry.end());
+        block.push_back(L'\0');
+    }
+    block.push_back(L'\0');
+    return block;
+}
+
+struct DialogSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK findDialogOfProcess(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<DialogSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+    wchar_t className[64];
+    if (GetClassNameW(window, className, 64) && std::wcscmp(className, L"#32770") == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+std::wstring windowText(HWND window) {
+    if (!window) return {};
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                             SMTO_ABORTIFHUNG, 5000, &copied)) {
+        return {};
+    }
+    text.resize(copied);
+    return text;
+}
+
+LaunchedProcess LaunchedProcess::start(const std::wstring& program, const std::wstring& argumentsText,
+                                       const std::map<std::wstring, std::wstring>& environment,
+                                       const std::wstring& workingFolder) {
+    LaunchedProcess launched;
+    std::wstring commandLine = L"\"" + program + L"\"";
+    if (!argumentsText.empty()) commandLine += L" " + argumentsText;
+    std::vector<wchar_t> block = environmentBlock(environment);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                        block.data(), workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info)) {
+        ADD_FAILURE() << "cannot start the program, error " << GetLastError();
+        return launched;
+    }
+    CloseHandle(info.hThread);
+    launched.process_.reset(info.hProcess);
+    launched.processId_ = info.dwProcessId;
+    return launched;
+}
+
+LaunchedProcess::~LaunchedProcess() {
+    if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_.get(), 0xDEAD);
+        WaitForSingleObject(process_.get(), 5000);
+    }
+}
+
+std::optional<DialogSnapshot> LaunchedProcess::waitForDialog(DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (process_) {
+        DialogSearch search{processId_, nullptr};
+        EnumWindows(findDialogOfProcess, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            DialogSnapshot snapshot;
+            snapshot.window = search.found;
+            snapshot.caption = windowText(search.found);
+            snapshot.text = windowText(GetDlgItem(search.found, 0xFFFF));
+            return snapshot;
+        }
+        if (GetTickCount64() >= deadline || WaitForSingleObject(process_.get(), 20) == WAIT_OBJECT_0) break;
+    }
+    return std::nullopt;
+}
+
+bool LaunchedProcess::pressButton(HWND dialog, int buttonId) {
+    HWND button = GetDlgItem(dialog, buttonId);
+    // Wine presses a disabled button too; Windows would not, so neither may a test.
+    if (!button || !IsWindowEnabled(button)) return false;
+    return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button)) !=
+           FALSE;
+}
+
+std::optional<int> LaunchedProcess::waitForExit(DWORD timeoutMs) {
+    if (!process_) return std::nullopt;
+    if (WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "the program did not end within " << timeoutMs << " ms and was killed";
+        TerminateProcess(process_.get(), 0xDEAD);
+        WaitForSingleObject(process_.get(), 5000);
+        process_.reset();
+        return std::nullopt;
+    }
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process_.get(), &exitCode);
+    return static_cast<int>(exitCode);
+}
+
+LaunchOutcome LaunchedProcess::finish(DWORD timeoutMs) {
+    LaunchOutcome outcome;
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT && GetTickCount64() < deadline) {
+        const ULONGLONG now = GetTickCount64();
+        if (std::optional<DialogSnapshot> dialog = waitForDialog(static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 200)))) {
+            // The same box may still be closing; answer each window once.
+            if (outcome.messages.empty() || outcome.messages.back().window != dialog->window) {
+                outcome.messages.push_back(*dialog);
+            }
+            pressButton(dialog->window, IDOK);
+            Sleep(20);
+        }
+    }
+    const ULONGLONG now = GetTickCount64();
+    outcome.exitCode = waitForExit(now < deadline ? static_cast<DWORD>(deadline - now) : 0);
+    return outcome;
+}
+
+} // namespace jltest

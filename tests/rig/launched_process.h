@@ -1,0 +1,59 @@
+#pragma once
+// Starts a program the way a user would and watches it from outside: its
+// top-level dialogs, their text, their buttons, and its exit code. Every wait has
+// a time-out; a program still running at the end is killed and the test fails.
+
+#include <windows.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/unique_resource.h"
+
+namespace jltest {
+
+struct DialogSnapshot {
+    HWND window = nullptr;
+    std::wstring caption;
+    std::wstring text;  // a message box's text (the static control 0xFFFF)
+};
+
+struct LaunchOutcome {
+    std::optional<int> exitCode;  // empty when the program had to be killed
+    std::vector<DialogSnapshot> messages;
+};
+
+class LaunchedProcess {
+public:
+    // Environment entries given here replace or add to the test's own; an empty
+    // value removes the variable.
+    static LaunchedProcess start(const std::wstring& program, const std::wstring& argumentsText,
+                                 const std::map<std::wstring, std::wstring>& environment = {},
+                                 const std::wstring& workingFolder = {});
+    LaunchedProcess(LaunchedProcess&&) = default;
+    LaunchedProcess& operator=(LaunchedProcess&&) = default;
+    ~LaunchedProcess();
+
+    [[nodiscard]] bool started() const { return process_.valid(); }
+    [[nodiscard]] DWORD processId() const { return processId_; }
+    // The first visible dialog of the process, once one appears.
+    [[nodiscard]] std::optional<DialogSnapshot> waitForDialog(DWORD timeoutMs = 20000);
+    // Presses an enabled button of a dialog; false when it is missing or disabled.
+    bool pressButton(HWND dialog, int buttonId);
+    // The exit code, or empty after killing a program that did not end in time.
+    [[nodiscard]] std::optional<int> waitForExit(DWORD timeoutMs = 30000);
+    // Waits for the end, answering every message box with OK and keeping its text.
+    [[nodiscard]] LaunchOutcome finish(DWORD timeoutMs = 30000);
+
+private:
+    LaunchedProcess() = default;
+    jl::UniqueHandle process_;
+    DWORD processId_ = 0;
+};
+
+// Reads a dialog control's text from another process.
+[[nodiscard]] std::wstring windowText(HWND window);
+
+} // namespace jltest

@@ -1,0 +1,18 @@
+#!/bin/bash
+# Runs one Windows program under the test rig's Wine: wine-run.sh RIG_DIR PROGRAM [ARGS...]
+# The program's output goes through files (never a pipe Wine could keep open)
+# and is copied to this script's own streams when the program has ended.
+set -u
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+rig_dir=$1
+shift
+eval "$("$here/wine-rig.sh" env "$rig_dir")" || exit 1
+
+run_dir=$(mktemp -d "$rig_dir/run.XXXXXX")
+"$WINELOADER" "$@" >"$run_dir/stdout" 2>"$run_dir/stderr" </dev/null
+status=$?
+cat "$run_dir/stdout"
+grep -v -e 'wine32 is missing' -e 'multiarch needs' -e 'dpkg --add-architecture' -e 'apt-get install wine32' \
+    "$run_dir/stderr" >&2
+rm -rf "$run_dir"
+exit $status
