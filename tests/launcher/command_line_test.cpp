@@ -1,1 +1,81 @@
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "launcher/command_line.h"
+
+namespace jl {
+namespace {
+
+using Tokens = std::vector<std::wstring>;
+
+struct CommandLineCase {
+    const wchar_t* commandLine;
+    Tokens arguments;
+};
+
+class CommandLineArguments : public ::testing::TestWithParam<CommandLineCase> {};
+
+TEST_P(CommandLineArguments, SplitOnSpacesWithQuotesOnlyAtTokenStartAndDropProgramPath) {
+    EXPECT_EQ(argumentsFromCommandLine(GetParam().commandLine), GetParam().arguments);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLine, CommandLineArguments,
+    ::testing::Values(
+        CommandLineCase{L"C:\\Apps\\app.exe", {}},
+        CommandLineCase{L"", {}},
+        CommandLineCase{L" \t ", {}},
+        CommandLineCase{L"\"C:\\Program Files\\app.exe\" a b", {L"a", L"b"}},
+        // Unquoted program path with a space: only its first piece is dropped.
+        CommandLineCase{L"C:\\Program Files\\app.exe a", {L"Files\\app.exe", L"a"}},
+        CommandLineCase{L"app   a    b", {L"a", L"b"}},
+        CommandLineCase{L"app \"\" b", {L"", L"b"}},
+        CommandLineCase{L"app \"a b\"c d", {L"a b", L"c", L"d"}},
+        CommandLineCase{L"app \"a  b c", {L"a  b c"}},
+        CommandLineCase{L"app a \"", {L"a", L""}},
+        CommandLineCase{L"app a\tb", {L"a\tb"}},
+        CommandLineCase{L"app ab\"cd ef\"", {L"ab\"cd", L"ef\""}},
+        // A backslash escapes nothing: the quote after it still closes the token.
+        CommandLineCase{L"app \"a\\\" b", {L"a\\", L"b"}},
+        CommandLineCase{L"app \\\"x y\"", {L"\\\"x", L"y\""}},
+        // Surrounding white space of any kind goes before splitting.
+        CommandLineCase{L" \t app a \t\r\n", {L"a"}},
+        CommandLineCase{L"app -NoSplash /nosplash", {L"-NoSplash", L"/nosplash"}}));
+
+TEST(CommandLine, SplitAppendsToTokensAlreadyInTheList) {
+    Tokens tokens{L"kept"};
+    splitCommandLine(L"a \"b c\"", tokens);
+    EXPECT_EQ(tokens, (Tokens{L"kept", L"a", L"b c"}));
+    splitCommandLine(L"", tokens);
+    EXPECT_EQ(tokens.size(), 3u);
+}
+
+TEST(CommandLine, SplitGivesEmptyTokenForLeadingSpaceButNoneForTrailingSpaces) {
+    Tokens tokens;
+    splitCommandLine(L" a  ", tokens);
+    EXPECT_EQ(tokens, (Tokens{L"", L"a"}));
+}
+
+struct NoSplashCase {
+    Tokens arguments;
+    bool suppressed;
+};
+
+class CommandLineNoSplash : public ::testing::TestWithParam<NoSplashCase> {};
+
+TEST_P(CommandLineNoSplash, OnlyExactWholeSwitchSuppressesSplash) {
+    EXPECT_EQ(hasNoSplashSwitch(GetParam().arguments), GetParam().suppressed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLine, CommandLineNoSplash,
+    ::testing::Values(NoSplashCase{{L"-nosplash"}, true}, NoSplashCase{{L"a", L"/nosplash", L"b"}, true},
+                      NoSplashCase{{}, false}, NoSplashCase{{L"-NoSplash"}, false},
+                      NoSplashCase{{L"/NOSPLASH"}, false}, NoSplashCase{{L"-nosplash "}, false},
+                      NoSplashCase{{L"--nosplash"}, false}, NoSplashCase{{L"-nosplash=1"}, false},
+                      NoSplashCase{{L"\\nosplash"}, false}));
+
+} // namespace
+} // namespace jl

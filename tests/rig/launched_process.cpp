@@ -53,6 +53,20 @@ BOOL CALLBACK findDialogOfProcess(HWND window, LPARAM parameter) {
     return TRUE;
 }
 
+// An inheritable handle for a child's standard stream: the file, or the test's own
+// stream when no file is named.
+jl::UniqueHandle streamHandle(const std::wstring& path, DWORD ownStream) {
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    if (path.empty()) {
+        HANDLE duplicate = nullptr;
+        DuplicateHandle(GetCurrentProcess(), GetStdHandle(ownStream), GetCurrentProcess(), &duplicate, 0, TRUE,
+                        DUPLICATE_SAME_ACCESS);
+        return jl::UniqueHandle(duplicate);
+    }
+    return jl::adoptFile(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 } // namespace
 
 std::wstring windowText(HWND window) {
@@ -71,15 +85,26 @@ std::wstring windowText(HWND window) {
 
 LaunchedProcess LaunchedProcess::start(const std::wstring& program, const std::wstring& argumentsText,
                                        const std::map<std::wstring, std::wstring>& environment,
-                                       const std::wstring& workingFolder) {
+                                       const std::wstring& workingFolder, const StandardStreamFiles& streams) {
     LaunchedProcess launched;
     std::wstring commandLine = L"\"" + program + L"\"";
     if (!argumentsText.empty()) commandLine += L" " + argumentsText;
     std::vector<wchar_t> block = environmentBlock(environment);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    const bool redirect = !streams.output.empty() || !streams.error.empty();
+    jl::UniqueHandle input, output, error;
+    if (redirect) {
+        input = streamHandle({}, STD_INPUT_HANDLE);
+        output = streamHandle(streams.output, STD_OUTPUT_HANDLE);
+        error = streamHandle(streams.error, STD_ERROR_HANDLE);
+        startup.dwFlags |= STARTF_USESTDHANDLES;
+        startup.hStdInput = input.get();
+        startup.hStdOutput = output.get();
+        startup.hStdError = error.get();
+    }
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, redirect, CREATE_UNICODE_ENVIRONMENT,
                         block.data(), workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info)) {
         ADD_FAILURE() << "cannot start the program, error " << GetLastError();
         return launched;

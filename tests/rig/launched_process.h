@@ -20,6 +20,13 @@ struct DialogSnapshot {
     std::wstring text;  // a message box's text (the static control 0xFFFF)
 };
 
+// Files that take the child's standard output and standard error (created or
+// truncated); an empty path leaves that stream to the test's own handle.
+struct StandardStreamFiles {
+    std::wstring output;
+    std::wstring error;
+};
+
 struct LaunchOutcome {
     std::optional<int> exitCode;  // empty when the program had to be killed
     std::vector<DialogSnapshot> messages;
@@ -31,7 +38,8 @@ public:
     // value removes the variable.
     static LaunchedProcess start(const std::wstring& program, const std::wstring& argumentsText,
                                  const std::map<std::wstring, std::wstring>& environment = {},
-                                 const std::wstring& workingFolder = {});
+                                 const std::wstring& workingFolder = {},
+                                 const StandardStreamFiles& streams = {});
     LaunchedProcess(LaunchedProcess&&) = default;
     LaunchedProcess& operator=(LaunchedProcess&&) = default;
     ~LaunchedProcess();

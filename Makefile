@@ -1,0 +1,29 @@
+# Front door: `make demo` and `make test` do all set-up on a fresh Debian 12 machine.
+BUILD_DIR := build
+
+.PHONY: all deps build test test-native demo clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows
+
+# Every test program runs under Wine through ctest; the platform-neutral text
+# logic also runs natively with sanitizers.
+test: build test-native
+	@ctest --preset windows -j2
+
+test-native: deps
+	@cmake --preset native >/dev/null
+	@cmake --build --preset native
+	@ctest --preset native -j2
+
+demo: build
+	@scripts/run-demo.sh
+
+clean:
+	rm -rf $(BUILD_DIR) build-native
