@@ -31,8 +31,9 @@ echo "--- launch trace ---"
 sed 's/^/  /' "$trace"
 
 if [ $status -ne 0 ] && grep -q 'not built yet' "$trace"; then
-    echo "--- the launch stopped at the first step that is not built yet:"
-    grep 'not built yet' "$trace" | head -1 | sed 's/^\[[^]]*\] /  /'
+    echo "--- the launch ended at: $(tail -n 1 "$trace" | sed 's/^\[[^]]*\] //')"
+    echo "--- steps not built yet:"
+    grep 'not built yet' "$trace" | sed 's/^\[[^]]*\] /  /'
     exit 0
 fi
 exit $status

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,8 @@ struct ParseCase {
     Lines outline;
 };
 
+void PrintTo(const ParseCase& c, std::ostream* out) { *out << ::testing::PrintToString(c.text); }
+
 class IniParse : public ::testing::TestWithParam<ParseCase> {};
 
 TEST_P(IniParse, KeepsHeadersAndPairsAndSkipsTheRest) {
@@ -35,25 +38,19 @@ TEST_P(IniParse, KeepsHeadersAndPairsAndSkipsTheRest) {
 
 INSTANTIATE_TEST_SUITE_P(
     Ini, IniParse,
-    ::testing::Values(
-        ParseCase{L"", {}},
-        ParseCase{L"\uFEFF[s]\r\nk=v", {L"[s]", L"k=v"}},
-        ParseCase{L" \t[ a b ] \t\r\n", {L"[ a b ]"}},
-        ParseCase{L"[a]b]", {L"[a]b]"}},
-        ParseCase{L"[]", {L"[]"}},
-        ParseCase{L"[k=v]", {L"[k=v]"}},
-        ParseCase{L"[s]\r\n \t key \t= x = y \t", {L"[s]", L"key=x = y"}},
-        ParseCase{L"[s]\r\n=v", {L"[s]", L"=v"}},
-        ParseCase{L"[s]\r\nk=", {L"[s]", L"k="}},
-        // No comment syntax: a leading semicolon is part of the key.
-        ParseCase{L"[s]\r\n;note=1", {L"[s]", L";note=1"}},
-        ParseCase{L"k=v\r\n[s]\r\nno equals\r\n   \r\nk2=v2", {L"[s]", L"k2=v2"}},
-        ParseCase{L"\r\n\r\n[s]\r\n\r\nk=v\r\n\r\n", {L"[s]", L"k=v"}},
-        // Only CR LF ends a line; a lone LF or CR stays inside it.
-        ParseCase{L"[s]\nk=v", {}},
-        ParseCase{L"[s]\r\nk=v\nx=y\rz", {L"[s]", L"k=v\nx=y\rz"}},
-        ParseCase{L"[s]\r\n[t]\r\nk=v", {L"[s]", L"[t]", L"k=v"}},
-        ParseCase{L"[s]\r\nk=1\r\nk=2\r\n[s]\r\nk=3", {L"[s]", L"k=1", L"k=2", L"[s]", L"k=3"}}));
+    ::testing::Values(ParseCase{L"", {}}, ParseCase{L"\uFEFF[s]\r\nk=v", {L"[s]", L"k=v"}},
+                      ParseCase{L" \t[ a b ] \t\r\n", {L"[ a b ]"}}, ParseCase{L"[a]b]", {L"[a]b]"}},
+                      ParseCase{L"[[a]", {L"[[a]"}}, ParseCase{L"[]", {L"[]"}}, ParseCase{L"[k=v]", {L"[k=v]"}},
+                      ParseCase{L"[s]\r\n \t key \t= x = y \t", {L"[s]", L"key=x = y"}},
+                      ParseCase{L"[s]\r\n=v", {L"[s]", L"=v"}}, ParseCase{L"[s]\r\nk=", {L"[s]", L"k="}},
+                      // No comment syntax: a leading semicolon is part of the key.
+                      ParseCase{L"[s]\r\n;note=1", {L"[s]", L";note=1"}},
+                      ParseCase{L"k=v\r\n[s]\r\nno equals\r\n   \r\nk2=v2", {L"[s]", L"k2=v2"}},
+                      ParseCase{L"\r\n\r\n[s]\r\n\r\nk=v\r\n\r\n", {L"[s]", L"k=v"}},
+                      // Only CR LF ends a line; a lone LF or CR stays inside it.
+                      ParseCase{L"[s]\nk=v", {}}, ParseCase{L"[s]\r\nk=v\nx=y\rz", {L"[s]", L"k=v\nx=y\rz"}},
+                      ParseCase{L"[s]\r\n[t]\r\nk=v", {L"[s]", L"[t]", L"k=v"}},
+                      ParseCase{L"[s]\r\nk=1\r\nk=2\r\n[s]\r\nk=3", {L"[s]", L"k=1", L"k=2", L"[s]", L"k=3"}}));
 
 TEST(IniDocument, ParseReplacesEarlierContent) {
     IniDocument document;
@@ -92,6 +89,10 @@ struct SplitCase {
     Lines pieces;
 };
 
+void PrintTo(const SplitCase& c, std::ostream* out) {
+    *out << ::testing::PrintToString(c.text) << " by " << ::testing::PrintToString(c.separator);
+}
+
 class IniSplitString : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(IniSplitString, TrailingSeparatorGivesNoEmptyPieceButAdjacentOnesDo) {
@@ -101,31 +102,24 @@ TEST_P(IniSplitString, TrailingSeparatorGivesNoEmptyPieceButAdjacentOnesDo) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ini, IniSplitString,
-                         ::testing::Values(SplitCase{L"a;;b;", L";", {L"a", L"", L"b"}},
-                                           SplitCase{L"", L";", {}},
-                                           SplitCase{L"abc", L";", {L"abc"}},
-                                           SplitCase{L";a", L";", {L"", L"a"}},
-                                           SplitCase{L";", L";", {L""}},
-                                           SplitCase{L";;", L";", {L"", L""}},
+                         ::testing::Values(SplitCase{L"a;;b;", L";", {L"a", L"", L"b"}}, SplitCase{L"", L";", {}},
+                                           SplitCase{L"abc", L";", {L"abc"}}, SplitCase{L";a", L";", {L"", L"a"}},
+                                           SplitCase{L";", L";", {L""}}, SplitCase{L";;", L";", {L"", L""}},
                                            SplitCase{L"A;a", L"a", {L"A;"}},
                                            SplitCase{L"a\r\r\nb\n\r\n", L"\r\n", {L"a\r", L"b\n"}},
                                            SplitCase{L"a--b---c", L"--", {L"a", L"b", L"-c"}}));
 
 TEST(IniTrim, RemovesOnlyAsciiWhiteSpaceAtItsOwnEnd) {
+    const auto trimmed = [](std::wstring text, void (*trim)(std::wstring&)) {
+        trim(text);
+        return text;
+    };
     const std::wstring padded = L" \t\n\v\f\rx \ty\r\n\v\f\t ";
-    std::wstring left = padded;
-    trimLeft(left);
-    EXPECT_EQ(left, L"x \ty\r\n\v\f\t ");
-    std::wstring right = padded;
-    trimRight(right);
-    EXPECT_EQ(right, L" \t\n\v\f\rx \ty");
-    std::wstring blank = L" \t\r\n";
-    trimLeft(blank);
-    EXPECT_EQ(blank, L"");
-    std::wstring control = L"\x01x\x1b";
-    trimLeft(control);
-    trimRight(control);
-    EXPECT_EQ(control, L"\x01x\x1b");
+    EXPECT_EQ(trimmed(padded, trimLeft), L"x \ty\r\n\v\f\t ");
+    EXPECT_EQ(trimmed(padded, trimRight), L" \t\n\v\f\rx \ty");
+    EXPECT_EQ(trimmed(L" \t\r\n", trimLeft), L"");
+    EXPECT_EQ(trimmed(L" \t\r\n", trimRight), L"");
+    EXPECT_EQ(trimmed(trimmed(L"\x01x\x1b", trimLeft), trimRight), L"\x01x\x1b");
 }
 
 } // namespace

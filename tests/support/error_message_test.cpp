@@ -62,6 +62,10 @@ struct RequirementCase {
     const wchar_t* phrase;
 };
 
+void PrintTo(const RequirementCase& c, std::ostream* out) {
+    *out << ::testing::PrintToString(std::wstring(c.minimum)) << " to " << ::testing::PrintToString(std::wstring(c.maximum));
+}
+
 class VersionRequirementPhrase : public ::testing::TestWithParam<RequirementCase> {};
 
 TEST_P(VersionRequirementPhrase, DescribesTheConfiguredBounds) {

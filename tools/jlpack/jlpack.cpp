@@ -65,6 +65,14 @@ std::wstring systemErrorText(DWORD error) {
     return L"error " + std::to_wstring(error) + (result.empty() ? L"" : L": " + result);
 }
 
+std::wstring fullPath(const std::wstring& path) {
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::wstring full(needed, L'\0');
+    full.resize(GetFullPathNameW(path.c_str(), needed, full.data(), nullptr));
+    return full;
+}
+
 std::optional<std::string> readWholeFile(const std::wstring& path) {
     jl::UniqueFile file = jl::adoptFile(
         CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -176,6 +184,9 @@ int wmain(int argc, wchar_t** argv) {
         return fail(L"the INI file \"" + ini + L"\" holds no [section]: nothing to embed");
     }
 
+    if (_wcsicmp(fullPath(launcher).c_str(), fullPath(output).c_str()) == 0) {
+        return fail(L"the output \"" + output + L"\" may not be the launcher itself");
+    }
     if (GetFileAttributesW(launcher.c_str()) == INVALID_FILE_ATTRIBUTES) {
         return fail(L"cannot find the launcher \"" + launcher + L"\": " + systemErrorText(GetLastError()));
     }

@@ -1,0 +1,68 @@
+// What the shipped program carries: a GUI x64 image with its manifest, icon and
+// version information.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "rig/app_folder.h"
+
+namespace jltest {
+namespace {
+
+class ShippedProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        image_ = LoadLibraryExW(builtProgram(L"jlauncher.exe").c_str(), nullptr,
+                                LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        ASSERT_NE(image_, nullptr) << GetLastError();
+    }
+    void TearDown() override {
+        if (image_) FreeLibrary(image_);
+    }
+
+    std::string resourceBytes(const wchar_t* type, const wchar_t* name) const {
+        HRSRC resource = FindResourceW(image_, name, type);
+        if (!resource) return {};
+        const void* bytes = LockResource(LoadResource(image_, resource));
+        return bytes ? std::string(static_cast<const char*>(bytes), SizeofResource(image_, resource)) : std::string();
+    }
+
+    HMODULE image_ = nullptr;
+};
+
+TEST_F(ShippedProgram, IsAGuiImageForX64) {
+    const std::string file = readBytesFile(builtProgram(L"jlauncher.exe"));
+    ASSERT_GT(file.size(), sizeof(IMAGE_DOS_HEADER));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(file.data());
+    ASSERT_EQ(dos->e_magic, IMAGE_DOS_SIGNATURE);
+    ASSERT_LT(static_cast<size_t>(dos->e_lfanew) + sizeof(IMAGE_NT_HEADERS64), file.size());
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(file.data() + dos->e_lfanew);
+    EXPECT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_AMD64);
+    EXPECT_EQ(nt->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+    // Stripped: no COFF symbol table is left in the image.
+    EXPECT_EQ(nt->FileHeader.PointerToSymbolTable, 0u);
+}
+
+TEST_F(ShippedProgram, ManifestAsksForInvokerLevelDpiAwarenessAndCommonControls6) {
+    const std::string manifest = resourceBytes(RT_MANIFEST, MAKEINTRESOURCEW(1));
+    ASSERT_FALSE(manifest.empty());
+    for (const char* needle : {"level=\"asInvoker\"", "<dpiAware", "true/pm", "PerMonitorV2",
+                               "Microsoft.Windows.Common-Controls", "version=\"6.0.0.0\""}) {
+        EXPECT_NE(manifest.find(needle), std::string::npos) << needle;
+    }
+}
+
+TEST_F(ShippedProgram, CarriesAnIconAndVersionInformation) {
+    EXPECT_FALSE(resourceBytes(RT_GROUP_ICON, MAKEINTRESOURCEW(1)).empty());
+    const std::string version = resourceBytes(RT_VERSION, MAKEINTRESOURCEW(1));
+    ASSERT_GE(version.size(), 40u + sizeof(VS_FIXEDFILEINFO));
+    const auto* fixed = reinterpret_cast<const VS_FIXEDFILEINFO*>(version.data() + 40);
+    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+}
+
+} // namespace
+} // namespace jltest
