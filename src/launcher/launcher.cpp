@@ -59,10 +59,11 @@ bool Launcher::chooseRuntime() {
         trace(L"runtime: trying the configured \"JRE Path\" ", Quoted{home});
         jvmLibraryPath = findJvmLibrary(home, jvmType);
         if (!jvmLibraryPath.empty()) {
-            checkPairedBitness();
             trace(L"runtime: chose ", Quoted{jvmLibraryPath}, L" from \"JRE Path\"");
+            checkPairedBitness();
             return true;
         }
+        trace(L"runtime: no jvm.dll for JVM type ", jvmType, L" under \"JRE Path\"");
     }
 
     if (const std::optional<std::wstring> privateHome = findPrivateRuntime()) {
@@ -71,6 +72,7 @@ bool Launcher::chooseRuntime() {
             trace(L"runtime: chose the private runtime ", Quoted{jvmLibraryPath});
             return true;
         }
+        trace(L"runtime: no jvm.dll for JVM type ", jvmType, L" in the private runtime");
     }
 
     std::wstring home;
@@ -82,6 +84,7 @@ bool Launcher::chooseRuntime() {
             trace(L"runtime: chose the registered runtime ", Quoted{jvmLibraryPath});
             return true;
         }
+        trace(L"runtime: no jvm.dll for JVM type ", jvmType, L" under the registered home ", Quoted{home});
     }
 
     const unsigned messageId = jvmType == 1 ? kMsgJreNotFoundServer : kMsgJreNotFound;
@@ -134,24 +137,38 @@ void Launcher::rememberJrePath(const std::wstring& folder) {
     if (!pairProduct.empty()) write(pairedUserIniPath(*this));
 }
 
-// The bitness check comes with runtime discovery; until then nothing is handed over.
-void Launcher::checkPairedBitness() { handOver = false; }
+void Launcher::checkPairedBitness() {
+    handOver = false;
+    if (pairProduct.empty()) return;
+    // The PE headers are read here rather than through Dbghelp.dll, which a
+    // planted copy beside the program could replace.
+    handOver = isX86Image(jvmLibraryPath);
+    trace(L"launch: ", Quoted{jvmLibraryPath}, handOver ? L" is a 32-bit image: handing over to " : L" is not a 32-bit image, so no hand-over to ",
+          Quoted{pairProduct});
+}
 
 int Launcher::startPairProduct() {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     std::wstring commandLine = GetCommandLineW();
-    const bool started = CreateProcessW(pairProduct.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                        nullptr, nullptr, &startup, &process) != FALSE;
-    trace(L"launch: handing over to ", Quoted{pairProduct}, started ? L"" : L" failed");
+    if (!CreateProcessW(pairProduct.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        // Ending silently with 0 would report a launch that never happened as a success.
+        const DWORD error = GetLastError();
+        trace(L"launch: the paired program ", Quoted{pairProduct}, L" could not be started (error ", error, L")");
+        showErrorMessage(kMsgPairProductStartFailed, pairProduct, static_cast<int32_t>(error));
+        return -1;
+    }
+    trace(L"launch: handed over to ", Quoted{pairProduct}, L" with the command line ", Quoted{commandLine});
     UniqueHandle processHandle(process.hProcess);
     UniqueHandle threadHandle(process.hThread);
     if (!pairReturnCode) return 0;
     DWORD exitCode = 0;
-    if (started && WaitForSingleObject(processHandle.get(), INFINITE) == WAIT_OBJECT_0) {
+    if (WaitForSingleObject(processHandle.get(), INFINITE) == WAIT_OBJECT_0) {
         GetExitCodeProcess(processHandle.get(), &exitCode);
     }
+    trace(L"launch: the paired program ended with ", static_cast<int>(exitCode));
     return static_cast<int>(exitCode);
 }
 

@@ -1,26 +1,212 @@
 #include "runtime/runtime_search.h"
 
+#include <vector>
+
 #include "launcher/launcher.h"
+#include "runtime/pe_image.h"
+#include "runtime/runtime_selection.h"
 #include "support/trace.h"
+#include "support/unique_resource.h"
+#include "support/win_text.h"
 
 namespace jl {
 
-// Runtime discovery is not built yet: no folder holds a usable jvm.dll and no
-// runtime is registered.
-std::wstring findJvmLibrary(const std::wstring& homeFolder, int jvmType) {
-    trace(L"runtime: probing ", Quoted{homeFolder}, L" for JVM type ", jvmType,
-          L": not built yet, no jvm.dll found");
+namespace {
+
+std::wstring versionText(const Version& version) {
+    return std::to_wstring(version.parts[0]) + L"." + std::to_wstring(version.parts[1]) + L"." +
+           std::to_wstring(version.parts[2]) + L"." + std::to_wstring(version.parts[3]);
+}
+
+RuntimeFilter runtimeFilterOf(const Launcher& launcher) {
+    RuntimeFilter filter;
+    filter.favouring = launcher.favouring;
+    filter.jdkAllowed = launcher.jdkAllowed;
+    filter.jreAllowed = launcher.jreAllowed;
+    filter.sunAllowed = launcher.sunAllowed;
+    filter.sunFavoured = launcher.sunFavoured;
+    filter.jrockitAllowed = launcher.jrockitAllowed;
+    filter.jrockitFavoured = launcher.jrockitFavoured;
+    filter.ibmAllowed = launcher.ibmAllowed;
+    filter.ibmFavoured = launcher.ibmFavoured;
+    return filter;
+}
+
+const wchar_t* whyRootIsSkipped(const RegistryRoot& root, const RuntimeFilter& filter) {
+    const bool kindAllowed = root.kind == RuntimeKind::jdk ? filter.jdkAllowed : filter.jreAllowed;
+    if (!filter.favouring && !kindAllowed) {
+        return root.kind == RuntimeKind::jdk ? L"JDKs are not allowed by \"JVM Source\""
+                                             : L"JREs are not allowed by \"JVM Source\"";
+    }
+    return L"its provider is not allowed by \"VM Provider\"";
+}
+
+std::vector<std::wstring> subKeyNames(HKEY key) {
+    std::vector<std::wstring> names;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256];
+        DWORD length = 256;
+        if (RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        names.emplace_back(name, length);
+    }
+    return names;
+}
+
+// A string value as stored; empty when missing or not text.
+std::wstring stringValue(HKEY key, const wchar_t* name) {
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return {};
+    if ((type != REG_SZ && type != REG_EXPAND_SZ) || size == 0) return {};
+    std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
+    size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) != ERROR_SUCCESS) {
+        return {};
+    }
+    value.resize(wcsnlen(value.c_str(), size / sizeof(wchar_t)));
+    return value;
+}
+
+void collectCandidates(const Launcher& launcher, const RegistryRoot& root, REGSAM access,
+                       std::vector<RuntimeCandidate>& candidates) {
+    const RuntimeFilter filter = runtimeFilterOf(launcher);
+    if (!rootIsSearched(root, filter)) {
+        trace(L"registry: root ", Quoted{root.keyPath}, L" skipped: ", whyRootIsSkipped(root, filter));
+        return;
+    }
+    HKEY rawRoot = nullptr;
+    const LSTATUS opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, root.keyPath, 0, access, &rawRoot);
+    if (opened != ERROR_SUCCESS) {
+        trace(L"registry: root ", Quoted{root.keyPath}, L" not found (error ", opened, L")");
+        return;
+    }
+    UniqueKey rootKey(rawRoot);
+    const std::vector<std::wstring> names = subKeyNames(rootKey.get());
+    trace(L"registry: root ", Quoted{root.keyPath}, L" has ", names.size(), L" sub-key(s)");
+
+    const bool favoured = rootCandidatesAreFavoured(root, filter);
+    for (const std::wstring& name : names) {
+        Version version;
+        (void)parseVersion(name, 0, version);
+        const std::wstring label = L"registry:   " + std::wstring(root.keyPath) + name + L" (" + versionText(version) + L")";
+        if (!versionInRange(version, launcher.minimumVersion, launcher.maximumVersion)) {
+            trace(label, L" dropped: outside the version bounds ", versionText(launcher.minimumVersion), L" to ",
+                  versionText(launcher.maximumVersion));
+            continue;
+        }
+        HKEY rawKey = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(root.keyPath) + name).c_str(), 0, access, &rawKey) !=
+            ERROR_SUCCESS) {
+            trace(label, L" dropped: the key cannot be opened");
+            continue;
+        }
+        UniqueKey key(rawKey);
+        std::wstring home = stringValue(key.get(), L"JavaHome");
+        if (home.empty()) {
+            trace(label, L" dropped: no \"JavaHome\" value");
+            continue;
+        }
+        if (home.back() != L'\\') home += L'\\';
+        if (root.homeIsJreBelowJavaHome) home += L"jre\\";
+        const int probeType = (root.favorServerProbedAsDefault && launcher.jvmType == 2) ? 0 : launcher.jvmType;
+        bool serverVm = false;
+        if (findJvmLibrary(home, probeType, &serverVm).empty()) {
+            trace(label, L" dropped: no jvm.dll for JVM type ", probeType, L" under ", Quoted{home});
+            continue;
+        }
+        trace(label, L" is a candidate: home ", Quoted{home}, L", server VM ", serverVm, L", favoured ", favoured);
+        candidates.push_back(RuntimeCandidate{version, home, serverVm, favoured});
+    }
+}
+
+} // namespace
+
+std::wstring findJvmLibrary(const std::wstring& homeFolder, int jvmType, bool* serverVm) {
+    for (const JvmProbe& probe : jvmProbeOrder(jvmType)) {
+        const std::wstring path = homeFolder + probe.relativePath;
+        if (pathExists(path)) {
+            if (serverVm) *serverVm = probe.serverVm;
+            return path;
+        }
+    }
     return {};
 }
 
-bool searchInstalledRuntimes(Launcher&, std::wstring&, Version&, int pass) {
-    trace(L"runtime: registry search pass ", pass, L": not built yet, nothing found");
-    return false;
+bool searchInstalledRuntimes(Launcher& launcher, std::wstring& homeFolder, Version& foundVersion, int pass) {
+    if (pass == 1 && launcher.pairProduct.empty()) {
+        trace(L"registry: the 32-bit view is searched only with a \"Pair Product\"");
+        return false;
+    }
+    trace(L"registry: searching the ", pass == 1 ? L"32-bit" : L"native", L" view");
+    const REGSAM access = KEY_READ | (pass == 1 ? KEY_WOW64_32KEY : 0);
+    std::vector<RuntimeCandidate> candidates;
+    for (const RegistryRoot& root : kRegistryRoots) collectCandidates(launcher, root, access, candidates);
+    if (candidates.empty()) {
+        trace(L"registry: no candidate in the ", pass == 1 ? L"32-bit" : L"native", L" view");
+        return false;
+    }
+
+    orderCandidates(candidates, launcher.favouring, launcher.jvmType);
+    for (size_t i = 0; i < candidates.size(); ++i) {
+        trace(L"registry: candidate ", i + 1, L": ", versionText(candidates[i].version), L" ",
+              Quoted{candidates[i].homeFolder}, candidates[i].favoured ? L" favoured" : L"",
+              candidates[i].serverVm ? L" server VM" : L"");
+    }
+    const CandidateChoice choice = chooseCandidate(candidates, launcher.preferredVersions);
+    if (choice.byPreference) {
+        trace(L"registry: preferred version ", Quoted{choice.matchedPreference}, L" chose candidate ",
+              choice.index + 1);
+    } else {
+        trace(L"registry: no preferred version matched; candidate 1 is chosen");
+    }
+    homeFolder = candidates[choice.index].homeFolder;
+    foundVersion = candidates[choice.index].version;
+    if (pass == 1) {
+        launcher.handOver = true;
+        trace(L"registry: a 32-bit runtime was found, so the launch is handed over to \"Pair Product\"");
+    }
+    return true;
+}
+
+std::optional<std::wstring> programFolder() {
+    std::wstring program;
+    if (!modulePath(program)) return std::nullopt;
+    return program.substr(0, program.rfind(L'\\') + 1);
 }
 
 std::optional<std::wstring> findPrivateRuntime() {
-    trace(L"runtime: private runtime search: not built yet, nothing found");
+    const std::optional<std::wstring> folder = programFolder();
+    if (!folder) return std::nullopt;
+    for (const std::wstring& home : {*folder, *folder + L"jre64\\"}) {
+        if (pathExists(home + L"bin\\java.dll")) {
+            trace(L"runtime: private runtime at ", Quoted{home});
+            return home;
+        }
+    }
+    trace(L"runtime: no private runtime (no bin\\java.dll in ", Quoted{*folder}, L" or its jre64\\ folder)");
     return std::nullopt;
+}
+
+void publishRuntimeVariables(const std::wstring& jvmLibraryPath) {
+    const std::wstring home = stripPathComponents(jvmLibraryPath, 3);
+    SetEnvironmentVariableW(L"VQ_JVM_PATH", jvmLibraryPath.c_str());
+    SetEnvironmentVariableW(L"VQ_JVM_HOME", home.c_str());
+    trace(L"runtime: VQ_JVM_PATH=", Quoted{jvmLibraryPath}, L", VQ_JVM_HOME=", Quoted{home});
+}
+
+bool isX86Image(const std::wstring& path) {
+    UniqueFile file = adoptFile(
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart == 0) return false;
+    UniqueHandle mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping) return false;
+    UniqueView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
+    if (!view) return false;
+    const std::optional<uint16_t> machine =
+        peImageMachine(static_cast<const unsigned char*>(view.get()), static_cast<size_t>(size.QuadPart));
+    return machine == kMachineI386;
 }
 
 } // namespace jl

@@ -29,5 +29,6 @@ inline constexpr unsigned kMsgJniErrorVersion = 227;
 inline constexpr unsigned kMsgJniErrorNoMemory = 228;
 inline constexpr unsigned kMsgJniErrorExists = 229;
 inline constexpr unsigned kMsgJniErrorInvalid = 230;
+inline constexpr unsigned kMsgPairProductStartFailed = 240;  // (%s, %d)
 
 } // namespace jl

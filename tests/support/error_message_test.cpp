@@ -44,6 +44,7 @@ constexpr TableEntry kTable[] = {
     {228, L"not enough memory"},
     {229, L"VM already created"},
     {230, L"invalid arguments"},
+    {240, L"Failed to start the paired program %s (errno = %d).\n"},
 };
 
 TEST(StringTable, HoldsEveryMessageExactly) {

@@ -1,0 +1,94 @@
+#include "runtime/runtime_selection.h"
+
+#include <algorithm>
+
+namespace jl {
+
+const RegistryRoot kRegistryRoots[7] = {
+    {L"Software\\JavaSoft\\JDK\\", RuntimeKind::jdk, RuntimeProvider::sun, false, false},
+    {L"Software\\JavaSoft\\JRE\\", RuntimeKind::jre, RuntimeProvider::sun, false, false},
+    {L"Software\\JavaSoft\\Java Development Kit\\", RuntimeKind::jdk, RuntimeProvider::sun, true, false},
+    {L"Software\\JavaSoft\\Java Runtime Environment\\", RuntimeKind::jre, RuntimeProvider::sun, false, true},
+    {L"Software\\JRockit\\Java Runtime Environment\\", RuntimeKind::jre, RuntimeProvider::jrockit, false, false},
+    {L"Software\\JRockit\\Java Development Kit\\", RuntimeKind::jdk, RuntimeProvider::jrockit, true, false},
+    {L"Software\\IBM\\Java2 Runtime Environment\\", RuntimeKind::jre, RuntimeProvider::ibm, false, false},
+};
+
+namespace {
+
+bool kindAllowed(RuntimeKind kind, const RuntimeFilter& filter) {
+    return kind == RuntimeKind::jdk ? filter.jdkAllowed : filter.jreAllowed;
+}
+
+bool providerAllowed(RuntimeProvider provider, const RuntimeFilter& filter) {
+    switch (provider) {
+        case RuntimeProvider::sun: return filter.sunAllowed;
+        case RuntimeProvider::jrockit: return filter.jrockitAllowed;
+        case RuntimeProvider::ibm: return filter.ibmAllowed;
+    }
+    return false;
+}
+
+bool providerFavoured(RuntimeProvider provider, const RuntimeFilter& filter) {
+    switch (provider) {
+        case RuntimeProvider::sun: return filter.sunFavoured;
+        case RuntimeProvider::jrockit: return filter.jrockitFavoured;
+        case RuntimeProvider::ibm: return filter.ibmFavoured;
+    }
+    return false;
+}
+
+} // namespace
+
+bool rootIsSearched(const RegistryRoot& root, const RuntimeFilter& filter) {
+    return (filter.favouring || kindAllowed(root.kind, filter)) &&
+           (providerAllowed(root.provider, filter) || providerFavoured(root.provider, filter));
+}
+
+bool rootCandidatesAreFavoured(const RegistryRoot& root, const RuntimeFilter& filter) {
+    return kindAllowed(root.kind, filter) && providerFavoured(root.provider, filter);
+}
+
+std::vector<JvmProbe> jvmProbeOrder(int jvmType) {
+    static constexpr JvmProbe kServer{L"bin\\server\\jvm.dll", true};
+    static constexpr JvmProbe kDefaultOrder[] = {
+        {L"bin\\client\\jvm.dll", false}, {L"bin\\classic\\jvm.dll", false}, {L"bin\\hotspot\\jvm.dll", false},
+        kServer,                          {L"bin\\jrockit\\jvm.dll", false},
+    };
+    std::vector<JvmProbe> order;
+    if (jvmType == 1 || jvmType == 2) order.push_back(kServer);
+    if (jvmType != 1) order.insert(order.end(), std::begin(kDefaultOrder), std::end(kDefaultOrder));
+    return order;
+}
+
+void orderCandidates(std::vector<RuntimeCandidate>& candidates, bool favouring, int jvmType) {
+    std::stable_sort(candidates.begin(), candidates.end(), [&](const RuntimeCandidate& a, const RuntimeCandidate& b) {
+        if (favouring && a.favoured != b.favoured) return a.favoured;
+        if (jvmType == 2 && a.serverVm != b.serverVm) return a.serverVm;
+        return compareVersions(a.version, b.version) > 0;
+    });
+}
+
+CandidateChoice chooseCandidate(const std::vector<RuntimeCandidate>& ordered,
+                                const std::vector<std::wstring>& preferredVersions) {
+    for (const std::wstring& entry : preferredVersions) {
+        Version pattern;
+        (void)parseVersion(entry, 0, pattern);  // an entry without digits matches every version
+        for (size_t i = 0; i < ordered.size(); ++i) {
+            if (versionMatchesPattern(ordered[i].version, pattern)) return {i, entry, true};
+        }
+    }
+    return {};
+}
+
+std::wstring stripPathComponents(std::wstring_view path, int count) {
+    std::wstring result(path);
+    for (int i = 0; i < count; ++i) {
+        const size_t slash = result.rfind(L'\\');
+        if (slash == std::wstring::npos) break;
+        result.erase(slash);
+    }
+    return result;
+}
+
+} // namespace jl

@@ -1,0 +1,72 @@
+#pragma once
+// Which registered runtimes qualify and which one is chosen: the registry roots
+// and their filters, the jvm.dll probe order, the ordering of candidates and the
+// preferred versions. Platform-neutral.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/version.h"
+
+namespace jl {
+
+enum class RuntimeKind { jdk, jre };
+enum class RuntimeProvider { sun, jrockit, ibm };
+
+struct RegistryRoot {
+    const wchar_t* keyPath;  // under HKEY_LOCAL_MACHINE, ending in "\"
+    RuntimeKind kind;
+    RuntimeProvider provider;
+    bool homeIsJreBelowJavaHome;  // the two "Java Development Kit" roots
+    bool favorServerProbedAsDefault;
+};
+
+// Searched in this order.
+extern const RegistryRoot kRegistryRoots[7];
+
+// The settings that steer the search ("JVM Source", "VM Provider").
+struct RuntimeFilter {
+    bool favouring = true;
+    bool jdkAllowed = true;
+    bool jreAllowed = true;
+    bool sunAllowed = true, sunFavoured = true;
+    bool jrockitAllowed = false, jrockitFavoured = false;
+    bool ibmAllowed = false, ibmFavoured = false;
+};
+
+[[nodiscard]] bool rootIsSearched(const RegistryRoot& root, const RuntimeFilter& filter);
+[[nodiscard]] bool rootCandidatesAreFavoured(const RegistryRoot& root, const RuntimeFilter& filter);
+
+struct JvmProbe {
+    const wchar_t* relativePath;  // below the home folder
+    bool serverVm;
+};
+// The jvm.dll locations to try for a JVM type (1 server, 2 favor_server, 0 default).
+[[nodiscard]] std::vector<JvmProbe> jvmProbeOrder(int jvmType);
+
+struct RuntimeCandidate {
+    Version version;
+    std::wstring homeFolder;
+    bool serverVm = false;
+    bool favoured = false;
+};
+
+// Stable: favoured first (only when favouring), then server VMs (only for
+// favor_server), then the higher version.
+void orderCandidates(std::vector<RuntimeCandidate>& candidates, bool favouring, int jvmType);
+
+struct CandidateChoice {
+    size_t index = 0;
+    std::wstring matchedPreference;  // the "Preferred versions" entry that chose it
+    bool byPreference = false;
+};
+// The first preferred entry that matches any candidate picks the first candidate
+// it matches; otherwise the first candidate. The list must not be empty.
+[[nodiscard]] CandidateChoice chooseCandidate(const std::vector<RuntimeCandidate>& ordered,
+                                              const std::vector<std::wstring>& preferredVersions);
+
+// The path with its last n "\"-separated components removed.
+[[nodiscard]] std::wstring stripPathComponents(std::wstring_view path, int count);
+
+} // namespace jl
