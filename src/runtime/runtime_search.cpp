@@ -132,25 +132,29 @@ std::wstring findJvmLibrary(const std::wstring& homeFolder, int jvmType, bool* s
     return {};
 }
 
-bool searchInstalledRuntimes(Launcher& launcher, std::wstring& homeFolder, Version& foundVersion, int pass) {
-    if (pass == 1 && launcher.pairProduct.empty()) {
-        trace(L"registry: the 32-bit view is searched only with a \"Pair Product\"");
-        return false;
-    }
+std::vector<RuntimeCandidate> findRuntimeCandidates(const Launcher& launcher, int pass) {
     trace(L"registry: searching the ", pass == 1 ? L"32-bit" : L"native", L" view");
     const REGSAM access = KEY_READ | (pass == 1 ? KEY_WOW64_32KEY : 0);
     std::vector<RuntimeCandidate> candidates;
     for (const RegistryRoot& root : kRegistryRoots) collectCandidates(launcher, root, access, candidates);
-    if (candidates.empty()) {
-        trace(L"registry: no candidate in the ", pass == 1 ? L"32-bit" : L"native", L" view");
-        return false;
-    }
-
     orderCandidates(candidates, launcher.favouring, launcher.jvmType);
     for (size_t i = 0; i < candidates.size(); ++i) {
         trace(L"registry: candidate ", i + 1, L": ", versionText(candidates[i].version), L" ",
               Quoted{candidates[i].homeFolder}, candidates[i].favoured ? L" favoured" : L"",
               candidates[i].serverVm ? L" server VM" : L"");
+    }
+    return candidates;
+}
+
+bool searchInstalledRuntimes(Launcher& launcher, std::wstring& homeFolder, Version& foundVersion, int pass) {
+    if (pass == 1 && launcher.pairProduct.empty()) {
+        trace(L"registry: the 32-bit view is searched only with a \"Pair Product\"");
+        return false;
+    }
+    const std::vector<RuntimeCandidate> candidates = findRuntimeCandidates(launcher, pass);
+    if (candidates.empty()) {
+        trace(L"registry: no candidate in the ", pass == 1 ? L"32-bit" : L"native", L" view");
+        return false;
     }
     const CandidateChoice choice = chooseCandidate(candidates, launcher.preferredVersions);
     if (choice.byPreference) {

@@ -3,6 +3,9 @@
 #include <optional>
 #include <string>
 
+#include <vector>
+
+#include "runtime/runtime_selection.h"
 #include "runtime/version.h"
 
 namespace jl {
@@ -13,6 +16,10 @@ class Launcher;
 // empty when the folder has none. On a hit, serverVm tells whether it is the
 // server VM.
 [[nodiscard]] std::wstring findJvmLibrary(const std::wstring& homeFolder, int jvmType, bool* serverVm = nullptr);
+
+// The registered runtimes that qualify, in the order of preference; pass 0 reads
+// the native registry view, pass 1 the 32-bit view.
+[[nodiscard]] std::vector<RuntimeCandidate> findRuntimeCandidates(const Launcher& launcher, int pass);
 
 // Searches the registered runtimes; pass 0 the native registry view, pass 1 the
 // 32-bit view (only with a "Pair Product", and a hit there sets handOver). True

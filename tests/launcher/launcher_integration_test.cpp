@@ -95,8 +95,8 @@ TEST(LauncherRuntimeChoice, ConfiguredJrePathIsProbedWithATrailingBackslash) {
     EXPECT_NE(trace.find(L"trying the configured \"JRE Path\" \"C:\\Runtimes\\jdk17\\\""), std::wstring::npos)
         << trace;
     // The search goes on past a folder without a usable jvm.dll.
-    EXPECT_NE(trace.find(L"private runtime"), std::wstring::npos) << trace;
-    EXPECT_NE(trace.find(L"registry search pass 1"), std::wstring::npos) << trace;
+    EXPECT_NE(trace.find(L"no private runtime"), std::wstring::npos) << trace;
+    EXPECT_NE(trace.find(L"registry: searching the native view"), std::wstring::npos) << trace;
 }
 
 TEST(LauncherRuntimeChoice, OverrideWorkingDirMovesToTheProgramFolder) {

@@ -1,0 +1,170 @@
+// The registry search and the jvm.dll probe, called directly against runtimes
+// registered under HKEY_LOCAL_MACHINE for the test.
+
+#include <gtest/gtest.h>
+
+#include "launcher/launcher.h"
+#include "rig/runtime_registry.h"
+#include "runtime/runtime_search.h"
+#include "settings/settings_values.h"
+
+namespace jltest {
+namespace {
+
+using jl::Launcher;
+
+constexpr wchar_t kJdkRoot[] = L"Software\\JavaSoft\\JDK\\";
+constexpr wchar_t kJreRoot[] = L"Software\\JavaSoft\\JRE\\";
+constexpr wchar_t kDevelopmentKitRoot[] = L"Software\\JavaSoft\\Java Development Kit\\";
+constexpr wchar_t kRuntimeEnvironmentRoot[] = L"Software\\JavaSoft\\Java Runtime Environment\\";
+constexpr wchar_t kIbmRoot[] = L"Software\\IBM\\Java2 Runtime Environment\\";
+
+class RegistrySearch : public RegisteredRuntimes {
+protected:
+    // "name(version)[s]" for each candidate in order; s marks a server VM.
+    std::wstring candidates(int pass = 0) const {
+        std::wstring text;
+        for (const jl::RuntimeCandidate& c : jl::findRuntimeCandidates(launcher_, pass)) {
+            std::wstring name = c.homeFolder.substr(runtimes_.size() + 1);
+            name.pop_back();
+            text += name + L"(" + std::to_wstring(c.version.parts[0]) + L"." + std::to_wstring(c.version.parts[1]) +
+                    L"." + std::to_wstring(c.version.parts[2]) + L"." + std::to_wstring(c.version.parts[3]) + L")" +
+                    (c.serverVm ? L"s " : L" ");
+        }
+        return text;
+    }
+
+    void setProvider(const wchar_t* text) {
+        const jl::VmProviderFlags flags = jl::vmProviderFlagsFromText(text);
+        launcher_.sunAllowed = flags.sunAllowed;
+        launcher_.sunFavoured = flags.sunFavoured;
+        launcher_.ibmAllowed = flags.ibmAllowed;
+        launcher_.ibmFavoured = flags.ibmFavoured;
+        launcher_.jrockitAllowed = flags.jrockitAllowed;
+        launcher_.jrockitFavoured = flags.jrockitFavoured;
+    }
+
+    RegistrySearch() {
+        // As the settings leave them by default.
+        launcher_.jdkAllowed = launcher_.jreAllowed = true;
+        launcher_.maximumVersion = jl::kNoMaximum;
+    }
+
+    Launcher launcher_;
+};
+
+TEST_F(RegistrySearch, SettingsDecideWhichRegisteredRuntimesQualify) {
+    createRuntimeFiles(home(L"jdk17"), {L"bin\\server\\jvm.dll"});
+    createRuntimeFiles(home(L"jre8"), {L"bin\\client\\jvm.dll"});
+    createRuntimeFiles(home(L"jdk8"), {L"jre\\bin\\client\\jvm.dll", L"jre\\bin\\server\\jvm.dll"});
+    createRuntimeFiles(home(L"ibm8"), {L"bin\\classic\\jvm.dll"});
+    add(kJdkRoot, L"17", runtimes_ + L"\\jdk17");
+    add(kJreRoot, L"1.8.0_151", home(L"jre8"));
+    add(kDevelopmentKitRoot, L"1.8", runtimes_ + L"\\jdk8");
+    add(kIbmRoot, L"1.8.0_200", home(L"ibm8"));
+    add(kJreRoot, L"9", home(L"missing"));
+    add(kJreRoot, L"10", L"");
+
+    EXPECT_EQ(candidates(), L"jdk17(17.0.0.0)s jre8(1.8.0.151) jdk8\\jre(1.8.0.0) ");
+    launcher_.minimumVersion = jl::minimumVersionFromText(L"1.8");
+    launcher_.maximumVersion = jl::maximumVersionFromText(L"1.8");
+    EXPECT_EQ(candidates(), L"jre8(1.8.0.151) jdk8\\jre(1.8.0.0) ");
+    launcher_.jvmType = 1;
+    EXPECT_EQ(candidates(), L"jdk8\\jre(1.8.0.0)s ");
+    launcher_.jvmType = 0;
+    setProvider(L"IBM");
+    EXPECT_EQ(candidates(), L"ibm8(1.8.0.200) ");
+    setProvider(L"any");
+    launcher_.jreAllowed = launcher_.favouring = false;  // "only_JDK"
+    EXPECT_EQ(candidates(), L"jdk8\\jre(1.8.0.0) ");
+}
+
+TEST_F(RegistrySearch, FavorServerProbesTheRuntimeEnvironmentRootInDefaultOrder) {
+    createRuntimeFiles(home(L"old"), {L"bin\\client\\jvm.dll", L"bin\\server\\jvm.dll"});
+    createRuntimeFiles(home(L"new"), {L"bin\\client\\jvm.dll", L"bin\\server\\jvm.dll"});
+    add(kJreRoot, L"1.8.0_60", home(L"old"));
+    add(kRuntimeEnvironmentRoot, L"1.8.0_151", home(L"new"));
+    launcher_.jvmType = 2;
+    EXPECT_EQ(candidates(), L"old(1.8.0.60)s new(1.8.0.151) ");
+
+    launcher_.preferredVersions = {L"1.8.0_151"};
+    std::wstring chosenHome;
+    jl::Version chosenVersion;
+    ASSERT_TRUE(jl::searchInstalledRuntimes(launcher_, chosenHome, chosenVersion, 0));
+    EXPECT_EQ(chosenHome, home(L"new"));
+    // Resolved afterwards with the configured type, the chosen runtime still gives its server VM.
+    EXPECT_EQ(jl::findJvmLibrary(chosenHome, 2), home(L"new") + L"bin\\server\\jvm.dll");
+}
+
+TEST_F(RegistrySearch, PreferredVersionOutranksTheOrder) {
+    createRuntimeFiles(home(L"jre8"), {L"bin\\client\\jvm.dll"});
+    createRuntimeFiles(home(L"jre7"), {L"bin\\client\\jvm.dll"});
+    add(kJreRoot, L"1.8.0_151", home(L"jre8"));
+    add(kJreRoot, L"1.7.0_80", home(L"jre7"));
+    launcher_.preferredVersions = {L"1.7", L"1.8"};
+    std::wstring chosenHome;
+    jl::Version chosenVersion;
+    ASSERT_TRUE(jl::searchInstalledRuntimes(launcher_, chosenHome, chosenVersion, 0));
+    EXPECT_EQ(chosenHome, home(L"jre7"));
+    EXPECT_EQ(chosenVersion.parts[3], 80);
+    EXPECT_FALSE(launcher_.handOver);
+}
+
+TEST_F(RegistrySearch, ThirtyTwoBitViewIsSearchedOnlyForAPairProductAndHandsOver) {
+    createRuntimeFiles(home(L"jre32"), {L"bin\\client\\jvm.dll"});
+    createRuntimeFiles(home(L"jre64"), {L"bin\\client\\jvm.dll"});
+    add(kJreRoot, L"1.8.0_151", home(L"jre32"), true);
+    EXPECT_EQ(candidates(0), L"");
+    std::wstring chosenHome;
+    jl::Version chosenVersion;
+    EXPECT_FALSE(jl::searchInstalledRuntimes(launcher_, chosenHome, chosenVersion, 1));
+
+    launcher_.pairProduct = L"C:\\Apps\\Tool32.exe";
+    ASSERT_TRUE(jl::searchInstalledRuntimes(launcher_, chosenHome, chosenVersion, 1));
+    EXPECT_EQ(chosenHome, home(L"jre32"));
+    EXPECT_TRUE(launcher_.handOver);
+
+    add(kJreRoot, L"11", home(L"jre64"));
+    EXPECT_EQ(candidates(1), L"jre32(1.8.0.151) ");
+    EXPECT_EQ(candidates(0), L"jre64(11.0.0.0) ");
+}
+
+TEST_F(RegistrySearch, JvmLibraryProbeFollowsTheJvmType) {
+    const std::wstring both = home(L"both");
+    createRuntimeFiles(both, {L"bin\\client\\jvm.dll", L"bin\\server\\jvm.dll"});
+    createRuntimeFiles(home(L"client"), {L"bin\\client\\jvm.dll"});
+    bool serverVm = true;
+    EXPECT_EQ(jl::findJvmLibrary(both, 0, &serverVm), both + L"bin\\client\\jvm.dll");
+    EXPECT_FALSE(serverVm);
+    EXPECT_EQ(jl::findJvmLibrary(both, 2, &serverVm), both + L"bin\\server\\jvm.dll");
+    EXPECT_TRUE(serverVm);
+    EXPECT_EQ(jl::findJvmLibrary(home(L"client"), 1), L"");
+    EXPECT_EQ(jl::findJvmLibrary(home(L"client"), 2), home(L"client") + L"bin\\client\\jvm.dll");
+}
+
+TEST(BitnessCheck, OnlyA32BitX86ImageCounts) {
+    const std::wstring folder = makeTemporaryFolder(L"jlbits");
+    const std::string x86 = readBytesFile(builtProgram(L"x86_image.dll"));
+    ASSERT_GT(x86.size(), 512u);
+    writeBytesFile(folder + L"\\truncated.dll", x86.substr(0, 0x50));
+    writeBytesFile(folder + L"\\empty.dll", "");
+    writeBytesFile(folder + L"\\text.dll", "MZ but not really an image");
+    EXPECT_TRUE(jl::isX86Image(builtProgram(L"x86_image.dll")));
+    for (const wchar_t* path : {L"\\truncated.dll", L"\\empty.dll", L"\\text.dll", L"\\missing.dll"}) {
+        EXPECT_FALSE(jl::isX86Image(folder + path)) << ::testing::PrintToString(std::wstring(path));
+    }
+    EXPECT_FALSE(jl::isX86Image(builtProgram(L"jlauncher.exe")));
+    removeFolderTree(folder);
+}
+
+TEST(RuntimeVariables, PublishPathAndHomeOfTheJvmLibrary) {
+    jl::publishRuntimeVariables(L"C:\\App\\jre64\\bin\\server\\jvm.dll");
+    wchar_t value[MAX_PATH];
+    ASSERT_GT(GetEnvironmentVariableW(L"VQ_JVM_PATH", value, MAX_PATH), 0u);
+    EXPECT_STREQ(value, L"C:\\App\\jre64\\bin\\server\\jvm.dll");
+    ASSERT_GT(GetEnvironmentVariableW(L"VQ_JVM_HOME", value, MAX_PATH), 0u);
+    EXPECT_STREQ(value, L"C:\\App\\jre64");
+}
+
+} // namespace
+} // namespace jltest

@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "runtime/pe_image.h"
+#include "runtime/runtime_selection.h"
+#include "runtime/version_printer.h"
+#include "settings/settings_values.h"
+
+namespace jl {
+namespace {
+
+RuntimeFilter filterFor(const wchar_t* jvmSource, const wchar_t* vmProvider) {
+    const JvmSourceFlags source = jvmSourceFlagsFromText(jvmSource);
+    const VmProviderFlags provider = vmProviderFlagsFromText(vmProvider);
+    RuntimeFilter filter;
+    filter.favouring = source.favouring;
+    filter.jdkAllowed = source.jdkAllowed;
+    filter.jreAllowed = source.jreAllowed;
+    filter.sunAllowed = provider.sunAllowed;
+    filter.sunFavoured = provider.sunFavoured;
+    filter.jrockitAllowed = provider.jrockitAllowed;
+    filter.jrockitFavoured = provider.jrockitFavoured;
+    filter.ibmAllowed = provider.ibmAllowed;
+    filter.ibmFavoured = provider.ibmFavoured;
+    return filter;
+}
+
+// One letter per root in search order: which are searched ('s' or '-') and whose
+// candidates are favoured ('f').
+std::string rootsAsText(const RuntimeFilter& filter) {
+    std::string text;
+    for (const RegistryRoot& root : kRegistryRoots) {
+        text += rootIsSearched(root, filter) ? (rootCandidatesAreFavoured(root, filter) ? 'f' : 's') : '-';
+    }
+    return text;
+}
+
+TEST(RegistryRoots, SourceAndProviderDecideWhichRootsAreSearchedAndFavoured) {
+    // Roots: JavaSoft JDK, JRE, Java Development Kit, Java Runtime Environment,
+    // JRockit JRE, JRockit JDK, IBM JRE.
+    const struct {
+        const wchar_t* source;
+        const wchar_t* provider;
+        const char* roots;
+    } cases[] = {
+        {L"", L"", "ffff---"},
+        {L"favor_JDK", L"", "fsfs---"},
+        {L"favor_JRE", L"", "sfsf---"},
+        {L"only_JDK", L"", "f-f----"},
+        {L"only_JRE", L"favor_ibm", "-s-ss-f"},
+        {L"favor_jdk", L"", "-------"},
+        {L"", L"JRockit", "----ff-"},
+        {L"", L"any", "sssssss"},
+        {L"favor_JRE", L"favor_jrockit", "ssssfss"},
+        {L"", L"sun", "ffff---"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(rootsAsText(filterFor(c.source, c.provider)), c.roots)
+            << ::testing::PrintToString(std::wstring(c.source)) << " / " << ::testing::PrintToString(std::wstring(c.provider));
+    }
+}
+
+TEST(RegistryRoots, OnlyDevelopmentKitRootsPutTheHomeBelowJavaHomeJre) {
+    std::string flags;
+    for (const RegistryRoot& root : kRegistryRoots) flags += root.homeIsJreBelowJavaHome ? 'j' : '-';
+    EXPECT_EQ(flags, "--j--j-");
+    EXPECT_TRUE(kRegistryRoots[3].favorServerProbedAsDefault);
+}
+
+std::wstring probePaths(int jvmType) {
+    std::wstring text;
+    for (const JvmProbe& probe : jvmProbeOrder(jvmType)) {
+        text += std::wstring(probe.relativePath).substr(4, std::wstring(probe.relativePath).find(L'\\', 4) - 4);
+        text += probe.serverVm ? L"* " : L" ";
+    }
+    return text;
+}
+
+TEST(JvmProbe, OrderDependsOnJvmType) {
+    EXPECT_EQ(probePaths(0), L"client classic hotspot server* jrockit ");
+    EXPECT_EQ(probePaths(1), L"server* ");
+    EXPECT_EQ(probePaths(2), L"server* client classic hotspot server* jrockit ");
+}
+
+RuntimeCandidate candidate(const wchar_t* version, const wchar_t* home, bool serverVm, bool favoured) {
+    RuntimeCandidate result{{}, home, serverVm, favoured};
+    (void)parseVersion(version, 0, result.version);
+    return result;
+}
+
+std::wstring homes(const std::vector<RuntimeCandidate>& candidates) {
+    std::wstring text;
+    for (const RuntimeCandidate& c : candidates) text += c.homeFolder + L" ";
+    return text;
+}
+
+TEST(CandidateOrder, FavouredThenServerThenVersionAndStableOtherwise) {
+    const std::vector<RuntimeCandidate> found = {
+        candidate(L"1.8.0_151", L"a", false, false), candidate(L"11", L"b", false, true),
+        candidate(L"1.8.0_60", L"c", true, false),   candidate(L"1.8.0_151", L"d", true, false),
+        candidate(L"1.8.0_151", L"e", false, false),
+    };
+    auto ordered = found;
+    orderCandidates(ordered, true, 2);
+    EXPECT_EQ(homes(ordered), L"b d c a e ");
+    ordered = found;
+    orderCandidates(ordered, true, 0);
+    EXPECT_EQ(homes(ordered), L"b a d e c ");
+    ordered = found;
+    orderCandidates(ordered, false, 2);
+    EXPECT_EQ(homes(ordered), L"d c b a e ");
+}
+
+TEST(CandidateChoice, FirstMatchingPreferenceOutranksTheOrder) {
+    const std::vector<RuntimeCandidate> ordered = {candidate(L"1.8.0_151", L"a", false, true),
+                                                   candidate(L"1.7.0_80", L"b", false, false),
+                                                   candidate(L"1.7.0_45", L"c", false, false)};
+    const struct {
+        std::vector<std::wstring> preferred;
+        size_t chosen;
+        bool byPreference;
+    } cases[] = {
+        {{L"1.7", L"1.8"}, 1, true},       {{L"1.6", L"1.8.0_151"}, 0, true}, {{L"1.7.0_45"}, 2, true},
+        {{L"", L"1.7"}, 0, true},          {{L"9", L"1.6"}, 0, false},        {{}, 0, false},
+    };
+    for (const auto& c : cases) {
+        const CandidateChoice choice = chooseCandidate(ordered, c.preferred);
+        EXPECT_EQ(choice.index, c.chosen) << ::testing::PrintToString(c.preferred);
+        EXPECT_EQ(choice.byPreference, c.byPreference) << ::testing::PrintToString(c.preferred);
+    }
+}
+
+TEST(PathComponents, StripClimbsFromJvmLibraryToRuntimeFolders) {
+    EXPECT_EQ(stripPathComponents(L"C:\\Java\\jre\\bin\\server\\jvm.dll", 3), L"C:\\Java\\jre");
+    EXPECT_EQ(stripPathComponents(L"C:\\Java\\jre\\bin\\server\\jvm.dll", 2), L"C:\\Java\\jre\\bin");
+    EXPECT_EQ(stripPathComponents(L"C:\\jvm.dll", 3), L"C:");
+    EXPECT_EQ(stripPathComponents(L"jvm.dll", 1), L"jvm.dll");
+}
+
+std::vector<unsigned char> peHeaders(uint32_t ntOffset, uint16_t machine, size_t size) {
+    std::vector<unsigned char> image(size, 0);
+    image[0] = 'M';
+    image[1] = 'Z';
+    for (int i = 0; i < 4; ++i) image[0x3C + i] = static_cast<unsigned char>(ntOffset >> (8 * i));
+    if (ntOffset + 6 <= size) {
+        image[ntOffset] = 'P';
+        image[ntOffset + 1] = 'E';
+        image[ntOffset + 4] = static_cast<unsigned char>(machine);
+        image[ntOffset + 5] = static_cast<unsigned char>(machine >> 8);
+    }
+    return image;
+}
+
+TEST(PeImage, MachineIsReadOnlyWithinTheData) {
+    auto image = peHeaders(0x80, kMachineI386, 0x100);
+    EXPECT_EQ(peImageMachine(image.data(), image.size()), kMachineI386);
+    image = peHeaders(0x80, kMachineAmd64, 0x86);
+    EXPECT_EQ(peImageMachine(image.data(), image.size()), kMachineAmd64);
+    image = peHeaders(0x80, kMachineI386, 0x85);  // the Machine field would end past the data
+    EXPECT_EQ(peImageMachine(image.data(), image.size()), std::nullopt);
+    image = peHeaders(0xFFFFFFF0, kMachineI386, 0x100);
+    EXPECT_EQ(peImageMachine(image.data(), image.size()), std::nullopt);
+    image = peHeaders(0x80, kMachineI386, 0x100);
+    image[0x81] = 'X';
+    EXPECT_EQ(peImageMachine(image.data(), image.size()), std::nullopt);
+    EXPECT_EQ(peImageMachine(image.data(), 0x3F), std::nullopt);
+    EXPECT_EQ(peImageMachine(nullptr, 0), std::nullopt);
+}
+
+} // namespace
+} // namespace jl
