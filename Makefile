@@ -1,7 +1,7 @@
 # Front door: `make demo` and `make test` do all set-up on a fresh Debian 12 machine.
 BUILD_DIR := build
 
-.PHONY: all deps build test test-native demo clean
+.PHONY: all deps build test test-native demo bench clean
 
 all: build
 
@@ -24,6 +24,11 @@ test-native: deps
 
 demo: build
 	@scripts/run-demo.sh
+
+# Start-up figures under Wine; printed, not judged.
+bench: build
+	@tests/rig/wine-run.sh $(BUILD_DIR)/wine-rig $(BUILD_DIR)/bin/jl_startup_bench.exe
+	@tests/rig/wine-rig.sh stop $(BUILD_DIR)/wine-rig
 
 clean:
 	rm -rf $(BUILD_DIR) build-native

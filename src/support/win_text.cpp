@@ -1,5 +1,7 @@
 #include "support/win_text.h"
 
+#include <algorithm>
+
 #include "support/error_message.h"
 #include "support/message_ids.h"
 #include "support/unique_resource.h"
@@ -31,6 +33,19 @@ std::wstring widen(UINT codePage, std::string_view text) {
 } // namespace
 
 std::string toAnsiString(std::wstring_view text) { return narrow(CP_THREAD_ACP, text); }
+bool fitsAnsiCodePage(std::wstring_view text) {
+    // Every ANSI code page holds ASCII, and most paths are nothing else.
+    if (std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; })) return true;
+    UINT codePage = CP_ACP;
+    GetLocaleInfoW(GetThreadLocale(), LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                   reinterpret_cast<wchar_t*>(&codePage), sizeof codePage / sizeof(wchar_t));
+    if (codePage == CP_UTF8) return true;
+    BOOL usedDefault = FALSE;
+    WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                        nullptr, &usedDefault);
+    return !usedDefault;
+}
+
 std::wstring fromAnsiString(std::string_view text) { return widen(CP_THREAD_ACP, text); }
 std::string toUtf8(std::wstring_view text) { return narrow(CP_UTF8, text); }
 std::wstring fromUtf8(std::string_view text) { return widen(CP_UTF8, text); }

@@ -10,6 +10,8 @@ namespace jl {
 
 // Wide text to a narrow string in the thread's ANSI code page (CP_THREAD_ACP).
 [[nodiscard]] std::string toAnsiString(std::wstring_view text);
+// True when the thread's ANSI code page holds every character of the text.
+[[nodiscard]] bool fitsAnsiCodePage(std::wstring_view text);
 // Narrow text in the thread's ANSI code page to wide text.
 [[nodiscard]] std::wstring fromAnsiString(std::string_view text);
 [[nodiscard]] std::string toUtf8(std::wstring_view text);

@@ -1,0 +1,100 @@
+// Start-up figures of the launcher's own work: from entry to the end of the VM
+// option list, for a typical INI file and for a class path of 2,000 jars.
+//
+//   jl_startup_bench [runs]
+//
+// Each scenario gets an application folder with a copy of this program, which is
+// started once per run and times the launcher's steps in its own process.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "jvmopts/jvm_options.h"
+#include "launcher/launcher.h"
+#include "rig/app_folder.h"
+#include "rig/launched_process.h"
+
+namespace {
+
+double secondsNow() {
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// In the copied program: the launch up to the end of the VM option list.
+int measureOnce() {
+    const double start = secondsNow();
+    jl::Launcher launcher;
+    SetThreadLocale(GetSystemDefaultLCID());
+    if (!launcher.init()) return 1;
+    jl::prepareLibraryPath(launcher);
+    if (!jl::prepareJvmOptions(launcher)) return 2;
+    const double elapsed = secondsNow() - start;
+    const std::wstring exe = jltest::builtProgram(L"");
+    jltest::writeBytesFile(exe + L"elapsed.txt", std::to_string(elapsed * 1000.0));
+    return 0;
+}
+
+struct Scenario {
+    const char* name;
+    const wchar_t* classPath;
+    int jars;
+};
+
+void runScenario(const Scenario& scenario, int runs) {
+    const std::wstring folder = jltest::makeTemporaryFolder(L"jlbench");
+    CopyFileW(jltest::builtProgram(L"jl_startup_bench.exe").c_str(), (folder + L"\\BenchApp.exe").c_str(), FALSE);
+    CreateDirectoryW((folder + L"\\lib").c_str(), nullptr);
+    for (int i = 0; i < scenario.jars; ++i) {
+        jltest::writeBytesFile(folder + L"\\lib\\library-" + std::to_wstring(i) + L".jar", "PK");
+    }
+    {  // a private runtime beside the program, so the runtime search ends early
+        CreateDirectoryW((folder + L"\\jre64").c_str(), nullptr);
+        CreateDirectoryW((folder + L"\\jre64\\bin").c_str(), nullptr);
+        CreateDirectoryW((folder + L"\\jre64\\bin\\server").c_str(), nullptr);
+        jltest::writeBytesFile(folder + L"\\jre64\\bin\\java.dll", "stand-in");
+        jltest::writeBytesFile(folder + L"\\jre64\\bin\\server\\jvm.dll", "stand-in");
+    }
+    jltest::writeUtf16File(folder + L"\\BenchApp.ini",
+                           std::wstring(L"[Product Information]\nProduct Name=Bench\nProduct Code={B}\n"
+                                        L"[Java Runtime Environment]\nMain Class=com.example.Main\nMinimum Version=11\n"
+                                        L"Maximum Version=any\nJVM Type=favor_server\nLibrary Path=\\native\n"
+                                        L"Virtual Machine Parameters=-Xmx25:256:2048P -Xss1m -Dapp.home=%TEMP% "
+                                        L"\"-Dtitle=Bench App\"\n[Class Path]\nClass Path=") +
+                               scenario.classPath + L"\n[Application]\nCmd=--mode bench\n");
+    std::vector<double> milliseconds;
+    for (int run = 0; run < runs; ++run) {
+        jltest::LaunchedProcess process = jltest::LaunchedProcess::start(folder + L"\\BenchApp.exe", L"--measure",
+                                                                           {{L"JLAUNCHER_LOG", L""}});
+        const std::optional<int> code = process.waitForExit(60000);
+        Sleep(300);  // let the previous run wind down, so runs do not overlap
+        const std::string elapsed = jltest::readBytesFile(folder + L"\\elapsed.txt");
+        if (code != 0 || elapsed.empty()) {
+            std::printf("%s: run %d failed (exit code %d)\n", scenario.name, run, code.value_or(-999));
+            continue;
+        }
+        milliseconds.push_back(std::stod(elapsed));
+    }
+    jltest::removeFolderTree(folder);
+    if (milliseconds.empty()) return;
+    std::sort(milliseconds.begin(), milliseconds.end());
+    std::printf("%-34s median %7.3f ms   min %7.3f ms   max %7.3f ms   (%zu runs)\n", scenario.name,
+                milliseconds[milliseconds.size() / 2], milliseconds.front(), milliseconds.back(), milliseconds.size());
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc > 1 && std::wstring(argv[1]) == L"--measure") return measureOnce();
+    const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 15;
+    std::printf("Launcher start-up, entry to the end of the VM option list (under this system):\n");
+    runScenario({"typical INI (3 class path entries)", L"\\lib\\*.jar;%SystemDrive%\\ext\\x.jar;\\classes", 2}, runs);
+    runScenario({"\\lib\\*.jar over 2,000 jars", L"\\lib\\*.jar", 2000}, runs);
+    return 0;
+}

@@ -1,0 +1,108 @@
+// The VM option list as the JVM will receive it, assembled from an INI file for a
+// program in a test folder.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "jvmopts/jvm_options.h"
+#include "launcher/launcher.h"
+#include "rig/app_folder.h"
+#include "settings/settings_source.h"
+#include "support/win_text.h"
+
+namespace jltest {
+namespace {
+
+class JvmOptions : public ::testing::Test {
+protected:
+    void SetUp() override { folder_ = makeTemporaryFolder(L"jlopts"); }
+    void TearDown() override { removeFolderTree(folder_); }
+
+    bool assemble(std::wstring_view ini) {
+        writeUtf16File(folder_ + L"\\Tool.ini", ini);
+        jl::IniFileSource settings(folder_ + L"\\Tool.ini");
+        return jl::assembleJvmOptions(launcher_, settings, folder_ + L"\\Tool.exe");
+    }
+    void touch(const std::wstring& relative) {
+        const size_t slash = relative.rfind(L'\\');
+        if (slash != std::wstring::npos) CreateDirectoryW((folder_ + L"\\" + relative.substr(0, slash)).c_str(), nullptr);
+        writeBytesFile(folder_ + L"\\" + relative, "PK");
+    }
+
+    std::wstring folder_;
+    jl::Launcher launcher_;
+};
+
+TEST_F(JvmOptions, ClassPathOfWildcardAndAbsoluteEntriesAfterTheEmbeddedJar) {
+    touch(L"lib\\a.jar");
+    touch(L"lib\\b.jar");
+    ASSERT_TRUE(assemble(L"[Class Path]\nClass Path=\\lib\\*.jar;%SystemDrive%\\ext\\x.jar\n"
+                         L"[Application]\nEmbedded Jar=yes\n"));
+    ASSERT_EQ(launcher_.vmOptions.size(), 1u);
+    EXPECT_EQ(jl::fromAnsiString(launcher_.vmOptions[0]), L"-Djava.class.path=" + folder_ + L"\\Tool.exe;" + folder_ +
+                                                              L"\\lib\\a.jar;" + folder_ + L"\\lib\\b.jar;C:\\ext\\x.jar;");
+}
+
+TEST_F(JvmOptions, EmbeddedJarAloneIsAClassPath) {
+    ASSERT_TRUE(assemble(L"[Class Path]\nClass Path=\\missing\\*.jar\n[Application]\nEmbedded Jar=YES\n"));
+    EXPECT_EQ(jl::fromAnsiString(launcher_.vmOptions.at(0)), L"-Djava.class.path=" + folder_ + L"\\Tool.exe;");
+}
+
+TEST_F(JvmOptions, ParametersKeepTheirOrderAndAreExpandedAndLastStackSizeCounts) {
+    SetEnvironmentVariableW(L"JL_UNDEFINED", nullptr);
+    SetEnvironmentVariableW(L"JL_OPTION_VALUE", L"expanded");
+    launcher_.arguments = {L"first"};
+    ASSERT_TRUE(assemble(L"[Class Path]\nClass Path=C:\\app.jar\n[Java Runtime Environment]\n"
+                         L"Virtual Machine Parameters=  -Xmx512m \"-Dtitle=A B\" -Da=%JL_OPTION_VALUE% "
+                         L"-Db=%JL_UNDEFINED% -Xss1m -Dname=\x4E2D -Xss512k\n"
+                         L"[Application]\nOutput File=%JL_OPTION_VALUE%\\out.log\nOutput Append=Yes\n"
+                         L"Error File=err.log\nError Append=yes\nCmd=one \"two words\" \"\" %JL_OPTION_VALUE%\n"));
+    const std::vector<std::string> expected = {"-Djava.class.path=C:\\app.jar;", "-Xmx512m", "-Dtitle=A B",
+                                               "-Da=expanded", "-Db=%JL_UNDEFINED%", "-Xss1m",
+                                               "-Dname=?", "-Xss512k"};
+    EXPECT_EQ(launcher_.vmOptions, expected);
+    EXPECT_EQ(launcher_.javaThreadStackSize, 524288u);
+    EXPECT_EQ(launcher_.outputFile, L"expanded\\out.log");
+    EXPECT_FALSE(launcher_.outputAppend);
+    EXPECT_EQ(launcher_.errorFile, L"err.log");
+    EXPECT_TRUE(launcher_.errorAppend);
+    EXPECT_EQ(launcher_.arguments, (std::vector<std::wstring>{L"first", L"one", L"two words", L"expanded"}));
+}
+
+TEST_F(JvmOptions, FolderNamedOutsideTheAnsiCodePageIsPassedByItsShortName) {
+    const std::wstring greek = L"\x03A9\x03BC\x03AD\x03B3\x03B1";
+    touch(greek + L"\\a.jar");
+    ASSERT_FALSE(jl::fitsAnsiCodePage(greek)) << "this test needs an ANSI code page without Greek";
+    ASSERT_TRUE(assemble(L"[Class Path]\nClass Path=\\" + greek + L"\\*.jar;" + folder_ + L"\\" + greek + L"\\a.jar\n"));
+    const std::wstring option = jl::fromAnsiString(launcher_.vmOptions.at(0));
+    ASSERT_EQ(option.find(L'?'), std::wstring::npos) << option;
+    const std::wstring classPath = option.substr(option.find(L'=') + 1);
+    const size_t separator = classPath.find(L';');
+    const std::wstring first = classPath.substr(0, separator);
+    const std::wstring second = classPath.substr(separator + 1, classPath.size() - separator - 2);
+    EXPECT_TRUE(fileExists(first)) << first;
+    EXPECT_TRUE(fileExists(second)) << second;
+}
+
+TEST_F(JvmOptions, LibraryPathAndPathPutTheConfiguredFoldersAroundTheInheritedPath) {
+    const std::wstring inheritedPath = jl::environmentVariable(L"Path");
+    SetEnvironmentVariableW(L"Path", L"C:\\windows\\system32;C:\\windows");
+    SetEnvironmentVariableW(L"JL_NATIVE_ROOT", L"C:\\ProgramData");
+    launcher_.jvmLibraryPath = L"C:\\Java\\jre\\bin\\server\\jvm.dll";
+    launcher_.libraryPath = L"%JL_NATIVE_ROOT%\\Tool\\native";
+    launcher_.systemPath = L"C:\\Apps\\Tool\\bin;";
+    jl::prepareLibraryPath(launcher_);
+    const std::wstring newPath = jl::environmentVariable(L"Path");
+    SetEnvironmentVariableW(L"Path", inheritedPath.c_str());
+
+    ASSERT_EQ(launcher_.vmOptions.size(), 1u);
+    EXPECT_EQ(jl::fromAnsiString(launcher_.vmOptions[0]),
+              L"-Djava.library.path=C:\\ProgramData\\Tool\\native;" + testProgramFolder() +
+                  L"\\;.;C:\\windows\\system32;C:\\windows;C:\\Java\\jre\\lib");
+    EXPECT_EQ(newPath, L"C:\\Apps\\Tool\\bin;C:\\windows\\system32;C:\\windows;C:\\Java\\jre\\bin");
+    EXPECT_EQ(jl::environmentVariable(L"VQ_JVM_HOME"), L"C:\\Java\\jre");
+}
+
+} // namespace
+} // namespace jltest

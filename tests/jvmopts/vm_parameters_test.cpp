@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "jvmopts/path_options.h"
+#include "jvmopts/vm_parameters.h"
+
+namespace jl {
+namespace {
+
+std::vector<std::wstring> parametersAfterQuoteRemoval(std::wstring_view text) {
+    std::vector<std::wstring> parameters = splitVmParameters(text);
+    for (std::wstring& parameter : parameters) removeQuotes(parameter);
+    return parameters;
+}
+
+using Parameters = std::vector<std::wstring>;
+
+TEST(VmParameters, SplitAtSpacesOutsideQuotesThenQuotesAreRemoved) {
+    EXPECT_EQ(parametersAfterQuoteRemoval(L"-Xmx512m -Dapp.home=\"C:\\Program Files\\Tool\" \"-Dtitle=A B\""),
+              (Parameters{L"-Xmx512m", L"-Dapp.home=C:\\Program Files\\Tool", L"-Dtitle=A B"}));
+    EXPECT_EQ(parametersAfterQuoteRemoval(L"-Dx=\"a b"), (Parameters{L"-Dx=\"a", L"b"}));
+    EXPECT_EQ(parametersAfterQuoteRemoval(L"-Dq=\"a\"\"b\""), (Parameters{L"-Dq=a\"b\""}));
+    EXPECT_EQ(parametersAfterQuoteRemoval(L"  -Da   -Db\t-Dc  "), (Parameters{L"-Da", L"-Db\t-Dc"}));
+    // A doubled closing quote ends the stretch; the next space outside one splits.
+    EXPECT_EQ(parametersAfterQuoteRemoval(L"-D\"a b\"\"c d\"x"), (Parameters{L"-Da b\"c", L"d\"x"}));
+    EXPECT_EQ(parametersAfterQuoteRemoval(L"-De=\"\" \"\""), (Parameters{L"-De=", L""}));
+    EXPECT_EQ(parametersAfterQuoteRemoval(L""), Parameters{});
+}
+
+struct MemoryCase {
+    const wchar_t* parameter;
+    uint64_t physicalKiB;
+    const wchar_t* result;
+};
+
+void PrintTo(const MemoryCase& c, std::ostream* out) { *out << ::testing::PrintToString(std::wstring(c.parameter)); }
+
+class RelativeMemory : public ::testing::TestWithParam<MemoryCase> {};
+
+TEST_P(RelativeMemory, BecomesKilobytesOfTheMachinesMemory) {
+    const MemoryCase& c = GetParam();
+    ASSERT_TRUE(isRelativeMemoryOption(c.parameter));
+    const MachineMemory memory{c.physicalKiB << 10, uint64_t{8} << 40};
+    EXPECT_EQ(resolveRelativeMemoryOption(c.parameter, memory), c.result);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, RelativeMemory,
+    ::testing::Values(MemoryCase{L"-Xmx50P", 16777216, L"-Xmx8388608K"},
+                      MemoryCase{L"-Xmx10:512:2048P", 4194304, L"-Xmx524288K"},
+                      MemoryCase{L"-Xmx75:256:1024P", 16777216, L"-Xmx1048576K"},
+                      MemoryCase{L"-Xmx50:0:1024T", 4194304, L"-Xmx1048576K"},
+                      MemoryCase{L"-Xms10T", 4194304, L"-Xms858993459K"},
+                      MemoryCase{L"-Xmx50:2048:1024p", 16777216, L"-Xmx2097152K"},
+                      MemoryCase{L"-Xmx0P", 16777216, L"-Xmx0K"},
+                      MemoryCase{L"-Xmx:512P", 16777216, L"-Xmx524288K"},
+                      MemoryCase{L"-Xss1t", 1024, L"-Xss85899345K"},
+                      MemoryCase{L"-Xmx200P", 1024, L"-Xmx2048K"},
+                      // Far beyond the 64-bit range: the largest size, never a small one.
+                      MemoryCase{L"-Xmx99999999999999999999999P", 16777216, L"-Xmx18446744073709551615K"},
+                      MemoryCase{L"-Xmx1:99999999999999999999P", 16, L"-Xmx18446744073709551615K"}));
+
+TEST(RelativeMemory, OnlyTheThreeOptionsInTheirLetterCaseWithASuffixQualify) {
+    for (const wchar_t* parameter : {L"-XMX50P", L"-Xmx512m", L"-Xmx2G", L"-Xmn50P", L"-Dx=50P"}) {
+        EXPECT_FALSE(isRelativeMemoryOption(parameter)) << ::testing::PrintToString(std::wstring(parameter));
+    }
+}
+
+TEST(StackSize, UnitsDigitsAndUnusableForms) {
+    const std::pair<const wchar_t*, uint64_t> cases[] = {
+        {L"512k", 524288}, {L"2m", 2097152}, {L"1048576", 1048576}, {L"1G", 1073741824}, {L"512K", 524288},
+        {L"0", 0},         {L":1m", 0},      {L"1:2m", 0},          {L"x1m", 0},         {L"", 0},
+        {L"7", 7},         {L"99999999999999999999g", UINT64_MAX},
+    };
+    for (const auto& [text, bytes] : cases) EXPECT_EQ(parseStackSize(text), bytes) << ::testing::PrintToString(std::wstring(text));
+}
+
+TEST(SizeFields, PrefixThenColonSeparatedNumbersWithoutTheLastCharacter) {
+    const SizeFields fields = parseSizeFields(L"-Xmx25:x256::1024P");
+    EXPECT_EQ(fields.prefixLength, 4u);
+    EXPECT_EQ(fields.numbers, (std::vector<uint64_t>{25, 256, 0, 1024}));
+    EXPECT_TRUE(parseSizeFields(L"-Xmx").numbers.empty());
+}
+
+TEST(ClassPathEntries, AbsolutePlainEntriesPassAndOthersAreSearched) {
+    const struct {
+        const wchar_t* entry;
+        bool searched;
+        const wchar_t* pattern;
+        const wchar_t* prefix;
+    } cases[] = {
+        {L"C:\\x\\missing.jar", false, L"C:\\x\\missing.jar", L""},
+        {L"\\\\server\\share\\a.jar", false, L"\\\\server\\share\\a.jar", L""},
+        {L"C:\\x\\a?.jar", false, L"C:\\x\\a?.jar", L""},
+        {L"C:\\x\\*.jar", true, L"C:\\x\\*.jar", L"C:\\x\\"},
+        {L"\\lib\\*.jar", true, L"C:\\Apps\\Tool\\lib\\*.jar", L"C:\\Apps\\Tool\\lib\\"},
+        {L"\\app.jar", true, L"C:\\Apps\\Tool\\app.jar", L"C:\\Apps\\Tool\\"},
+        {L"lib\\a.jar", true, L"C:\\Apps\\Toollib\\a.jar", L"C:\\Apps\\Toollib\\"},
+        {L"a", true, L"C:\\Apps\\Toola", L"C:\\Apps\\Tool"},
+        {L"C:*.jar", true, L"C:*.jar", L""},
+    };
+    for (const auto& c : cases) {
+        const ClassPathEntry entry = classifyClassPathEntry(c.entry, L"C:\\Apps\\Tool");
+        EXPECT_EQ(entry.searched, c.searched) << ::testing::PrintToString(std::wstring(c.entry));
+        EXPECT_EQ(entry.pattern, c.pattern);
+        EXPECT_EQ(entry.prefix, c.prefix);
+    }
+}
+
+TEST(LibraryPath, TemplatesAddOneSeparatorAndKeepTheOrder) {
+    EXPECT_EQ(libraryPathTemplate(L"%ProgramData%\\Tool\\native", L"C:\\Apps\\Tool\\", L"C:\\Java\\jre\\"),
+              L"%ProgramData%\\Tool\\native;C:\\Apps\\Tool\\;.;%Path%;C:\\Java\\jre\\lib");
+    EXPECT_EQ(libraryPathTemplate(L"D:\\native;", L"C:\\A\\", L"C:\\J\\"), L"D:\\native;C:\\A\\;.;%Path%;C:\\J\\lib");
+    EXPECT_EQ(processPathTemplate(L"C:\\Apps\\Tool\\bin", L"C:\\Java\\jre\\bin"),
+              L"C:\\Apps\\Tool\\bin;%Path%;C:\\Java\\jre\\bin");
+    EXPECT_EQ(processPathTemplate(L"C:\\x;", L"C:\\J\\bin"), L"C:\\x;%Path%;C:\\J\\bin");
+    EXPECT_EQ(processPathTemplate(L"", L"C:\\J\\bin"), L"%Path%;C:\\J\\bin");
+}
+
+} // namespace
+} // namespace jl
