@@ -1,6 +1,7 @@
 #include "launcher/launcher.h"
 
-#include "jvmhost/jvm_host.h"
+#include "jvmhost/java_main_thread.h"
+#include "jvmhost/jvm_library.h"
 #include "jvmopts/jvm_options.h"
 #include "launcher/command_line.h"
 #include "launcher/single_instance.h"

@@ -16,29 +16,25 @@ std::wstring loadString(unsigned id) {
     return std::wstring(text, static_cast<size_t>(length));
 }
 
-namespace {
-
-void showMessageText(const std::wstring& text) {
+void showErrorText(const std::wstring& text) {
     trace(L"error message shown: ", Quoted{text});
     Launcher* launcher = Launcher::current();
     HWND owner = launcher ? launcher->messageOwner : nullptr;
     MessageBoxW(owner, text.c_str(), nullptr, MB_ICONERROR | MB_OK);
 }
 
-} // namespace
-
-void showErrorMessage(unsigned id) { showMessageText(loadString(id)); }
+void showErrorMessage(unsigned id) { showErrorText(loadString(id)); }
 
 void showErrorMessage(unsigned formatId, std::wstring_view text, int32_t number) {
-    showMessageText(formatMessage(loadString(formatId), {text, number}));
+    showErrorText(formatMessage(loadString(formatId), {text, number}));
 }
 
 void showErrorMessage(unsigned formatId, std::wstring_view first, std::wstring_view second) {
-    showMessageText(formatMessage(loadString(formatId), {first, second}));
+    showErrorText(formatMessage(loadString(formatId), {first, second}));
 }
 
 void showErrorMessage(unsigned formatId, std::wstring_view text) {
-    showMessageText(formatMessage(loadString(formatId), {text}));
+    showErrorText(formatMessage(loadString(formatId), {text}));
 }
 
 } // namespace jl

@@ -15,6 +15,8 @@ namespace jl {
 // user has closed the box. The text is a string-table entry, or a format from the
 // table expanded with one or two arguments.
 void showErrorMessage(unsigned id);
+// A text already expanded from a string-table format.
+void showErrorText(const std::wstring& text);
 void showErrorMessage(unsigned formatId, std::wstring_view text, int32_t number);
 void showErrorMessage(unsigned formatId, std::wstring_view first, std::wstring_view second);
 void showErrorMessage(unsigned formatId, std::wstring_view text);

@@ -1,0 +1,110 @@
+#include "jvmopts/output_redirection.h"
+
+#include "jvmhost/java_main_thread.h"
+#include "jvmopts/timestamp_picture.h"
+#include "launcher/launcher.h"
+#include "support/trace.h"
+#include "support/win_text.h"
+
+namespace jl {
+
+namespace {
+
+std::wstring formatRun(const PictureRun& run, const SYSTEMTIME& timestamp) {
+    if (run.kind == PictureRun::Kind::literal) return run.text;
+    wchar_t buffer[260] = {};
+    const int length = run.kind == PictureRun::Kind::time
+                           ? GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &timestamp, run.text.c_str(), buffer, 260)
+                           : GetDateFormatW(LOCALE_USER_DEFAULT, 0, &timestamp, run.text.c_str(), buffer, 260);
+    return length > 0 ? std::wstring(buffer) : run.text;
+}
+
+bool isAbsolute(const std::wstring& path) {
+    return path.size() >= 2 && (path[1] == L':' || (path[0] == L'\\' && path[1] == L'\\'));
+}
+
+} // namespace
+
+void expandFileNameTimestamp(std::wstring& name, const SYSTEMTIME& timestamp) {
+    const PictureStretch stretch = findPictureStretch(name);
+    if (!stretch.present) return;
+    std::wstring formatted;
+    if (stretch.last > stretch.first + 1) {
+        const std::wstring picture =
+            withMilliseconds(std::wstring_view(name).substr(stretch.first + 1, stretch.last - stretch.first - 1),
+                             timestamp.wMilliseconds);
+        for (const PictureRun& run : splitPicture(picture)) formatted += formatRun(run, timestamp);
+    }
+    name = name.substr(0, stretch.first) + formatted + name.substr(stretch.last + 1);
+}
+
+void createParentFolders(const std::wstring& path) {
+    if (isAbsolute(path) && pathExists(path)) return;
+    // The first component keeps a leading "\\?\", or the "\\server" of a UNC path.
+    const bool unc = path.starts_with(L"\\\\") && !path.starts_with(L"\\\\?\\");
+    const size_t start = path.starts_with(L"\\\\?\\") ? 4 : (unc ? 2 : 0);
+    size_t end = path.find(L'\\', start);
+    if (end == std::wstring::npos) return;
+    std::wstring folder = path.substr(0, end);
+    // A relative name's first component is a folder of its own.
+    if (!isAbsolute(path) && !folder.empty() && folder.find(L':') == std::wstring::npos) {
+        CreateDirectoryW(folder.c_str(), nullptr);
+    }
+    for (size_t next = path.find(L'\\', end + 1); next != std::wstring::npos; next = path.find(L'\\', end + 1)) {
+        folder = path.substr(0, next);
+        end = next;
+        // The server and share levels of a UNC path cannot be created; the walk goes on past them.
+        if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS && !unc) return;
+    }
+}
+
+bool redirectStandardStream(JNIEnv* env, const std::wstring& fileName, bool append, const char* setter) {
+    createParentFolders(fileName);
+    jstring name = newJavaString(fileName, env);
+    if (!name) return false;
+    jclass fileStreamClass = env->FindClass("java/io/FileOutputStream");
+    if (!fileStreamClass) return false;
+    jmethodID fileStreamInit = env->GetMethodID(fileStreamClass, "<init>", "(Ljava/lang/String;Z)V");
+    if (!fileStreamInit) return false;
+    jobject fileStream = env->NewObject(fileStreamClass, fileStreamInit, name, append ? JNI_TRUE : JNI_FALSE);
+    if (!fileStream) return false;
+    jclass printStreamClass = env->FindClass("java/io/PrintStream");
+    if (!printStreamClass) return false;
+    jmethodID printStreamInit = env->GetMethodID(printStreamClass, "<init>", "(Ljava/io/OutputStream;)V");
+    if (!printStreamInit) return false;
+    jobject printStream = env->NewObject(printStreamClass, printStreamInit, fileStream);
+    if (!printStream) return false;
+    jclass systemClass = env->FindClass("java/lang/System");
+    if (!systemClass) return false;
+    jmethodID install = env->GetStaticMethodID(systemClass, setter, "(Ljava/io/PrintStream;)V");
+    if (!install) return false;
+    env->CallStaticVoidMethod(systemClass, install, printStream);
+    if (env->ExceptionOccurred()) {
+        env->ExceptionDescribe();
+        return false;
+    }
+    return true;
+}
+
+void redirectOutputStreams(Launcher& launcher) {
+    const bool outputStamped = launcher.outputFile.find(L'%') != std::wstring::npos;
+    const bool errorStamped = launcher.errorFile.find(L'%') != std::wstring::npos;
+    if (outputStamped || errorStamped) {
+        SYSTEMTIME now;
+        GetLocalTime(&now);  // once, so both files of one start carry the same time
+        if (outputStamped) expandFileNameTimestamp(launcher.outputFile, now);
+        if (errorStamped) expandFileNameTimestamp(launcher.errorFile, now);
+    }
+    JNIEnv* env = launcher.jniEnv;
+    const auto redirect = [env](const std::wstring& file, bool append, const char* setter) {
+        if (file.empty()) return;
+        const bool redirected = redirectStandardStream(env, file, append, setter);
+        trace(L"jvm: ", setter[3] == 'O' ? L"System.out" : L"System.err", redirected ? L" goes to " : L" could not be sent to ",
+              Quoted{file}, append ? L" (append)" : L"");
+        if (!redirected && env->ExceptionOccurred()) env->ExceptionDescribe();
+    };
+    redirect(launcher.outputFile, launcher.outputAppend, "setOut");
+    redirect(launcher.errorFile, launcher.errorAppend, "setErr");
+}
+
+} // namespace jl
