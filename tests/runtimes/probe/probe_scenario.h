@@ -1,0 +1,35 @@
+#pragma once
+// What the probe runtime is told to do: JL_PROBE_SCENARIO holds
+// "key=value;key=value" with percent-encoded values (README.md lists the keys).
+// It is read again at each JNI_GetDefaultJavaVMInitArgs and JNI_CreateJavaVM.
+
+#include <string>
+
+namespace probe {
+
+enum class HelperMode { Present, Absent, NoMethod, ReturnsNull };
+enum class MainMode { Return, None, Throw, Exit, Abort };
+enum class SecondaryMode { None, Void, Int };
+
+struct Scenario {
+    long createResult = 0;
+    long defaultStackSize = 1024 * 1024;
+    HelperMode launcherHelper = HelperMode::Present;
+    std::string mainClass;  // empty: every application class name exists
+    MainMode main = MainMode::Return;
+    long status = 0;
+    std::string exceptionClass = "java/lang/IllegalStateException";
+    std::wstring trace;  // empty: "<exception>: probe failure" with one frame
+    unsigned long threadMs = 0;
+    std::string out, err;  // UTF-8 bytes that main prints
+    long detachResult = 0;
+    SecondaryMode secondaryMain = SecondaryMode::None;
+    long secondaryResult = 0;
+};
+
+// Parses the variable; unknown keys and unreadable values are recorded and skipped.
+Scenario loadScenario();
+
+std::wstring fromUtf8(const std::string& bytes);
+
+} // namespace probe
