@@ -111,7 +111,14 @@ bool invokeMainClass(Launcher& launcher) {
         if (!mainClass) return false;
     }
     jmethodID main = env->GetStaticMethodID(mainClass, "main", kMainSignature);
-    if (!main) return reportMissingMain(env);
+    if (!main) {
+        // A real VM leaves NoSuchMethodError pending here; describing it alone
+        // would end a GUI program without a word, so the message follows.
+        if (env->ExceptionOccurred()) env->ExceptionDescribe();
+        trace(L"jvm: the main class has no static main(String[])");
+        showErrorMessage(kMsgMainMethodMissing);
+        return false;
+    }
     jobjectArray arguments = newJavaStringArray(launcher.arguments, env);
     if (!arguments) return reportMissingMain(env);
     if (launcher.mainStartedEvent) SetEvent(launcher.mainStartedEvent.get());

@@ -1,0 +1,223 @@
+// A whole launch on the probe runtime: what the JVM is given, which messages a
+// failure shows, and the exit code, seen from outside the launcher.
+
+#include <gtest/gtest.h>
+
+#include "rig/launcher_run.h"
+#include "runtimes/probe/probe_record.h"
+
+namespace jltest {
+namespace {
+
+std::wstring probeHome(std::wstring_view variant = L"probe") {
+    wchar_t full[MAX_PATH];
+    GetFullPathNameW((testProgramFolder() + L"\\..\\runtimes\\" + std::wstring(variant) + L"\\").c_str(), MAX_PATH,
+                     full, nullptr);
+    return full;
+}
+
+class ProbeLaunch : public ::testing::Test {
+protected:
+    // Starts MyApp.exe on a probe home with the given INI lines after "JRE Path".
+    LaunchOutcome launch(std::wstring_view ini, std::wstring_view scenario = L"", std::wstring_view arguments = L"",
+                         std::wstring_view variant = L"probe") {
+        app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + probeHome(variant) + L"\n" + std::wstring(ini));
+        return runLauncher(app_, std::wstring(arguments),
+                           {{L"JL_PROBE_RECORD", app_.path(L"probe.log")}, {L"JL_PROBE_SCENARIO", std::wstring(scenario)}});
+    }
+
+    std::vector<std::string> events(std::string_view name) const {
+        std::vector<std::string> found;
+        for (const std::string& line : probe::readRecord(app_.path(L"probe.log"))) {
+            if (probe::eventOf(line) == name) found.push_back(line);
+        }
+        return found;
+    }
+    std::vector<std::string> optionTexts() const {
+        std::vector<std::string> texts;
+        for (const std::string& line : events("option")) texts.push_back(probe::percentDecoded(*probe::fieldOf(line, "text")));
+        return texts;
+    }
+    std::vector<std::wstring> mainArguments() const {
+        std::vector<std::wstring> arguments;
+        for (const std::string& line : events("arg")) arguments.push_back(probe::utf16FromHex(*probe::fieldOf(line, "utf16")));
+        return arguments;
+    }
+
+    AppFolder app_;
+};
+
+constexpr wchar_t kMinimalIni[] = L"Main Class=app.Main\n[Class Path]\nClass Path=C:\\app.jar\n";
+
+TEST_F(ProbeLaunch, OptionsReachTheJvmInOrderInTheAnsiCodePageWithTheHooksLast) {
+    const LaunchOutcome outcome = launch(L"Main Class=app.Main\nLibrary Path=C:\\native\n"
+                                         L"Virtual Machine Parameters=-Xmx1:16:16P \"-Dtitle=A B\" -Dcaf\x00E9=1\n"
+                                         L"[Class Path]\nClass Path=C:\\app.jar\n");
+    EXPECT_TRUE(outcome.messages.empty());
+    EXPECT_EQ(outcome.exitCode, 0);
+    const std::vector<std::string> options = optionTexts();
+    ASSERT_EQ(options.size(), 7u);
+    EXPECT_EQ(options[0].rfind("-Djava.library.path=C:\\native;", 0), 0u) << options[0];
+    EXPECT_EQ(options[1], "-Djava.class.path=C:\\app.jar;");
+    EXPECT_EQ(options[2], "-Xmx16384K");
+    EXPECT_EQ(options[3], "-Dtitle=A B");
+    EXPECT_EQ(options[4], "-Dcaf\xE9=1");
+    EXPECT_EQ(options[5], "abort");
+    EXPECT_EQ(options[6], "exit");
+    const std::vector<std::string> hooks = events("option");
+    EXPECT_EQ(probe::fieldOf(hooks[5], "extraInfo"), "1");
+    EXPECT_EQ(probe::fieldOf(hooks[6], "extraInfo"), "1");
+    const std::vector<std::string> create = events("create");
+    ASSERT_EQ(create.size(), 1u);
+    EXPECT_EQ(probe::fieldOf(create[0], "version"), "0x00010002");
+    EXPECT_EQ(probe::fieldOf(create[0], "ignoreUnrecognized"), "0");
+    // The runtime's bin folder is on the DLL search path before jvm.dll loads java.dll.
+    EXPECT_EQ(events("load").size(), 2u);
+}
+
+TEST_F(ProbeLaunch, ArgumentsFromCommandLineAndCmdReachMainIntact) {
+    const LaunchOutcome outcome =
+        launch(std::wstring(kMinimalIni) + L"[Application]\nCmd=--cmd \"\" \"from cmd\"\n", L"",
+               L"\x00FC\x4E2D \"two words\" \"\" \xD83D\xDE00");
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(mainArguments(), (std::vector<std::wstring>{L"\x00FC\x4E2D", L"two words", L"", L"\xD83D\xDE00", L"--cmd",
+                                                          L"from cmd"}));
+    // The runtime's launcher helper is asked with dots, FindClass would be asked with slashes.
+    ASSERT_EQ(events("check-and-load-main").size(), 1u);
+    EXPECT_EQ(probe::utf16FromHex(*probe::fieldOf(events("check-and-load-main")[0], "name")), L"app.Main");
+}
+
+struct CreateFailure {
+    int result;
+    const wchar_t* reason;
+};
+
+class ProbeCreateFailure : public ProbeLaunch, public ::testing::WithParamInterface<CreateFailure> {};
+
+TEST_P(ProbeCreateFailure, ShowsTheReasonAndEndsWithMinusOne) {
+    const LaunchOutcome outcome = launch(kMinimalIni, L"create=" + std::to_wstring(GetParam().result));
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].text,
+              std::wstring(L"JNI exception: failed to create the Java VM\nReason: ") + GetParam().reason + L".\n");
+    EXPECT_EQ(outcome.exitCode, -1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Results, ProbeCreateFailure,
+                         ::testing::Values(CreateFailure{-1, L"unknown"}, CreateFailure{-2, L"thread detached from VM"},
+                                           CreateFailure{-3, L"JNI version error"}, CreateFailure{-4, L"not enough memory"},
+                                           CreateFailure{-5, L"VM already created"}, CreateFailure{-6, L"invalid arguments"},
+                                           CreateFailure{1, L""}, CreateFailure{-42, L""}),
+                         [](const auto& info) { return "Result" + std::to_string(info.index); });
+
+TEST_F(ProbeLaunch, MissingEntryPointsAndAnUnloadableLibraryAreReported) {
+    for (const wchar_t* variant : {L"probe-no-create", L"probe-no-defaultargs"}) {
+        const LaunchOutcome outcome = launch(kMinimalIni, L"", L"", variant);
+        ASSERT_EQ(outcome.messages.size(), 1u);
+        EXPECT_EQ(outcome.messages[0].text, L"Windows exception: cannot find CreateJavaVM JNI (errno = 127).\n");
+        EXPECT_EQ(outcome.exitCode, -1);
+    }
+    const std::wstring broken = app_.path(L"broken\\");
+    CreateDirectoryW(broken.c_str(), nullptr);
+    CreateDirectoryW((broken + L"bin").c_str(), nullptr);
+    CreateDirectoryW((broken + L"bin\\client").c_str(), nullptr);
+    writeBytesFile(broken + L"bin\\client\\jvm.dll", "not a library");
+    app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + broken + L"\n" + kMinimalIni);
+    const LaunchOutcome outcome = runLauncher(app_);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].text.rfind(L"Failed to load Java VM library: " + broken + L"bin\\client\\jvm.dll (errno = ", 0), 0u)
+        << ::testing::PrintToString(outcome.messages[0].text);
+    EXPECT_EQ(outcome.exitCode, -1);
+}
+
+TEST_F(ProbeLaunch, WithoutTheBootLoaderEntryMainIsFoundByName) {
+    const LaunchOutcome outcome = launch(kMinimalIni, L"", L"", L"probe-no-findclass");
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_TRUE(events("check-and-load-main").empty());
+    EXPECT_FALSE(events("destroy").empty());
+}
+
+TEST_F(ProbeLaunch, MainClassOrMainMethodMissing) {
+    LaunchOutcome outcome = launch(L"Main Class=app.Missing\n[Class Path]\nClass Path=C:\\app.jar\n",
+                                   L"launcherHelper=absent;mainClass=app/Main");
+    ASSERT_EQ(outcome.messages.size(), 1u) << app_.readTrace();
+    EXPECT_EQ(outcome.messages[0].text, L"Could not find the main class app/Missing.\n");
+    EXPECT_EQ(outcome.exitCode, -1);
+
+    outcome = launch(kMinimalIni, L"launcherHelper=absent;main=none");
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].text, L"No main method found in specified class.\n");
+    EXPECT_EQ(outcome.exitCode, -1);
+
+    // The runtime's helper reports a missing class itself and ends the process with 1.
+    outcome = launch(L"Main Class=app.Missing\n[Class Path]\nClass Path=C:\\app.jar\n", L"mainClass=app/Main");
+    EXPECT_TRUE(outcome.messages.empty());
+    EXPECT_EQ(outcome.exitCode, 1);
+}
+
+TEST_F(ProbeLaunch, HelperFailureLeavesNoExceptionInTheWayOfTheFallback) {
+    const LaunchOutcome outcome = launch(kMinimalIni, L"launcherHelper=no-method");
+    EXPECT_TRUE(outcome.messages.empty());
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_TRUE(events("pending-exception").empty());
+}
+
+TEST_F(ProbeLaunch, SystemExitStatusBecomesTheExitCode) {
+    EXPECT_EQ(launch(kMinimalIni, L"main=exit;status=7").exitCode, 7);
+    EXPECT_EQ(events("exit-hook").size(), 1u);
+}
+
+TEST_F(ProbeLaunch, EmptyClassPathIsReportedAndTheLaunchGoesOn) {
+    const LaunchOutcome outcome = launch(L"Main Class=app.Main\n");
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].text, L"Java Class Path was not specified in INI file.");
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(optionTexts(), (std::vector<std::string>{"abort", "exit"}));
+}
+
+TEST_F(ProbeLaunch, NonDaemonThreadKeepsTheProcessUntilItEnds) {
+    EXPECT_EQ(launch(kMinimalIni, L"thread=600").exitCode, 0);
+    const std::vector<std::string> record = probe::readRecord(app_.path(L"probe.log"));
+    const auto position = [&](std::string_view event) {
+        return std::find_if(record.begin(), record.end(), [&](const std::string& line) { return probe::eventOf(line) == event; });
+    };
+    ASSERT_NE(position("thread-end"), record.end());
+    EXPECT_LT(position("thread-end"), position("destroy"));
+}
+
+TEST_F(ProbeLaunch, JavaMainThreadGetsTheXssStack) {
+    EXPECT_EQ(launch(L"Main Class=app.Main\nVirtual Machine Parameters=-Xss6m\n[Class Path]\nClass Path=C:\\app.jar\n").exitCode,
+              0);
+    const std::vector<std::string> stack = events("stack");
+    ASSERT_EQ(stack.size(), 1u);
+    // The whole size is committed for the thread (a few pages go to guards).
+    EXPECT_GE(std::stoull(*probe::fieldOf(stack[0], "committed")), 6u * 1048576 - 65536);
+}
+
+TEST_F(ProbeLaunch, OutputAndErrorGoToDateStampedFilesInNewFolders) {
+    writeBytesFile(app_.path(L"err.log"), "old error text\r\n");
+    const LaunchOutcome outcome = launch(std::wstring(kMinimalIni) +
+                                             L"[Application]\nOutput File=" + app_.path(L"logs\\%yyyy\\'out'-yyyyMMdd%.log") +
+                                             L"\nError File=" + app_.path(L"err.log") + L"\nError Append=yes\n",
+                                         L"out=to%20out;err=to%20err");
+    EXPECT_EQ(outcome.exitCode, 0);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    wchar_t year[8], day[16];
+    GetDateFormatW(LOCALE_USER_DEFAULT, 0, &now, L"yyyy", year, 8);
+    GetDateFormatW(LOCALE_USER_DEFAULT, 0, &now, L"yyyyMMdd", day, 16);
+    EXPECT_EQ(readBytesFile(app_.path(L"logs\\") + year + L"\\out-" + day + L".log"), "to out");
+    EXPECT_EQ(readBytesFile(app_.path(L"err.log")), "old error text\r\nto err");
+}
+
+TEST_F(ProbeLaunch, TraceShowsThePhasesOfTheLaunch) {
+    ASSERT_EQ(launch(kMinimalIni).exitCode, 0);
+    const std::wstring trace = app_.readTrace();
+    for (const wchar_t* phase : {L"settings: usable", L"runtime: chose", L"phase: jvm.dll loaded",
+                                 L"phase: JNI_CreateJavaVM called", L"phase: JNI_CreateJavaVM returned 0",
+                                 L"phase: main called"}) {
+        EXPECT_NE(trace.find(phase), std::wstring::npos) << ::testing::PrintToString(std::wstring(phase));
+    }
+}
+
+} // namespace
+} // namespace jltest
