@@ -19,22 +19,14 @@ std::wstring versionText(const Version& version) {
 }
 
 RuntimeFilter runtimeFilterOf(const Launcher& launcher) {
-    RuntimeFilter filter;
-    filter.favouring = launcher.favouring;
-    filter.jdkAllowed = launcher.jdkAllowed;
-    filter.jreAllowed = launcher.jreAllowed;
-    filter.sunAllowed = launcher.sunAllowed;
-    filter.sunFavoured = launcher.sunFavoured;
-    filter.jrockitAllowed = launcher.jrockitAllowed;
-    filter.jrockitFavoured = launcher.jrockitFavoured;
-    filter.ibmAllowed = launcher.ibmAllowed;
-    filter.ibmFavoured = launcher.ibmFavoured;
-    return filter;
+    return RuntimeFilter{{launcher.favouring, launcher.jdkAllowed, launcher.jreAllowed},
+                         {launcher.jrockitAllowed, launcher.jrockitFavoured, launcher.sunAllowed, launcher.sunFavoured,
+                          launcher.ibmAllowed, launcher.ibmFavoured}};
 }
 
 const wchar_t* whyRootIsSkipped(const RegistryRoot& root, const RuntimeFilter& filter) {
-    const bool kindAllowed = root.kind == RuntimeKind::jdk ? filter.jdkAllowed : filter.jreAllowed;
-    if (!filter.favouring && !kindAllowed) {
+    const bool kindAllowed = root.kind == RuntimeKind::jdk ? filter.source.jdkAllowed : filter.source.jreAllowed;
+    if (!filter.source.favouring && !kindAllowed) {
         return root.kind == RuntimeKind::jdk ? L"JDKs are not allowed by \"JVM Source\""
                                              : L"JREs are not allowed by \"JVM Source\"";
     }

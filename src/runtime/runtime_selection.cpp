@@ -17,23 +17,23 @@ const RegistryRoot kRegistryRoots[7] = {
 namespace {
 
 bool kindAllowed(RuntimeKind kind, const RuntimeFilter& filter) {
-    return kind == RuntimeKind::jdk ? filter.jdkAllowed : filter.jreAllowed;
+    return kind == RuntimeKind::jdk ? filter.source.jdkAllowed : filter.source.jreAllowed;
 }
 
 bool providerAllowed(RuntimeProvider provider, const RuntimeFilter& filter) {
     switch (provider) {
-        case RuntimeProvider::sun: return filter.sunAllowed;
-        case RuntimeProvider::jrockit: return filter.jrockitAllowed;
-        case RuntimeProvider::ibm: return filter.ibmAllowed;
+        case RuntimeProvider::sun: return filter.provider.sunAllowed;
+        case RuntimeProvider::jrockit: return filter.provider.jrockitAllowed;
+        case RuntimeProvider::ibm: return filter.provider.ibmAllowed;
     }
     return false;
 }
 
 bool providerFavoured(RuntimeProvider provider, const RuntimeFilter& filter) {
     switch (provider) {
-        case RuntimeProvider::sun: return filter.sunFavoured;
-        case RuntimeProvider::jrockit: return filter.jrockitFavoured;
-        case RuntimeProvider::ibm: return filter.ibmFavoured;
+        case RuntimeProvider::sun: return filter.provider.sunFavoured;
+        case RuntimeProvider::jrockit: return filter.provider.jrockitFavoured;
+        case RuntimeProvider::ibm: return filter.provider.ibmFavoured;
     }
     return false;
 }
@@ -41,7 +41,7 @@ bool providerFavoured(RuntimeProvider provider, const RuntimeFilter& filter) {
 } // namespace
 
 bool rootIsSearched(const RegistryRoot& root, const RuntimeFilter& filter) {
-    return (filter.favouring || kindAllowed(root.kind, filter)) &&
+    return (filter.source.favouring || kindAllowed(root.kind, filter)) &&
            (providerAllowed(root.provider, filter) || providerFavoured(root.provider, filter));
 }
 

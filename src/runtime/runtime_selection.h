@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/version.h"
+#include "settings/settings_values.h"
 
 namespace jl {
 
@@ -27,12 +28,8 @@ extern const RegistryRoot kRegistryRoots[7];
 
 // The settings that steer the search ("JVM Source", "VM Provider").
 struct RuntimeFilter {
-    bool favouring = true;
-    bool jdkAllowed = true;
-    bool jreAllowed = true;
-    bool sunAllowed = true, sunFavoured = true;
-    bool jrockitAllowed = false, jrockitFavoured = false;
-    bool ibmAllowed = false, ibmFavoured = false;
+    JvmSourceFlags source;
+    VmProviderFlags provider;
 };
 
 [[nodiscard]] bool rootIsSearched(const RegistryRoot& root, const RuntimeFilter& filter);

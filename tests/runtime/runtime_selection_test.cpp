@@ -12,19 +12,7 @@ namespace jl {
 namespace {
 
 RuntimeFilter filterFor(const wchar_t* jvmSource, const wchar_t* vmProvider) {
-    const JvmSourceFlags source = jvmSourceFlagsFromText(jvmSource);
-    const VmProviderFlags provider = vmProviderFlagsFromText(vmProvider);
-    RuntimeFilter filter;
-    filter.favouring = source.favouring;
-    filter.jdkAllowed = source.jdkAllowed;
-    filter.jreAllowed = source.jreAllowed;
-    filter.sunAllowed = provider.sunAllowed;
-    filter.sunFavoured = provider.sunFavoured;
-    filter.jrockitAllowed = provider.jrockitAllowed;
-    filter.jrockitFavoured = provider.jrockitFavoured;
-    filter.ibmAllowed = provider.ibmAllowed;
-    filter.ibmFavoured = provider.ibmFavoured;
-    return filter;
+    return RuntimeFilter{jvmSourceFlagsFromText(jvmSource), vmProviderFlagsFromText(vmProvider)};
 }
 
 // One letter per root in search order: which are searched ('s' or '-') and whose
