@@ -1,5 +1,6 @@
 // Start-up figures of the launcher's own work: from entry to the end of the VM
-// option list, for a typical INI file and for a class path of 2,000 jars.
+// option list, for a typical INI file and for a class path of 2,000 jars, and
+// from entry to the point where JNI_CreateJavaVM is called (with jvm.dll loaded).
 //
 //   jl_startup_bench [runs]
 //
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "jvmhost/jvm_library.h"
 #include "jvmopts/jvm_options.h"
 #include "launcher/launcher.h"
 #include "rig/app_folder.h"
@@ -27,13 +29,15 @@ double secondsNow() {
     return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// In the copied program: the launch up to the end of the VM option list.
-int measureOnce() {
+// In the copied program: the launch up to the end of the VM option list, in the
+// order run() takes the steps; with loadRuntime also jvm.dll, as before the VM is created.
+int measureOnce(bool loadRuntime) {
     const double start = secondsNow();
     jl::Launcher launcher;
     SetThreadLocale(GetSystemDefaultLCID());
     if (!launcher.init()) return 1;
     jl::prepareLibraryPath(launcher);
+    if (loadRuntime && !jl::loadJvmLibrary(launcher, launcher.jvmLibraryPath)) return 3;
     if (!jl::prepareJvmOptions(launcher)) return 2;
     const double elapsed = secondsNow() - start;
     const std::wstring exe = jltest::builtProgram(L"");
@@ -45,6 +49,7 @@ struct Scenario {
     const char* name;
     const wchar_t* classPath;
     int jars;
+    bool loadsRuntime = false;
 };
 
 void runScenario(const Scenario& scenario, int runs) {
@@ -58,8 +63,10 @@ void runScenario(const Scenario& scenario, int runs) {
         CreateDirectoryW((folder + L"\\jre64").c_str(), nullptr);
         CreateDirectoryW((folder + L"\\jre64\\bin").c_str(), nullptr);
         CreateDirectoryW((folder + L"\\jre64\\bin\\server").c_str(), nullptr);
-        jltest::writeBytesFile(folder + L"\\jre64\\bin\\java.dll", "stand-in");
-        jltest::writeBytesFile(folder + L"\\jre64\\bin\\server\\jvm.dll", "stand-in");
+        // The probe runtime's jvm.dll stands in for a real one where it is loaded.
+        const std::wstring probe = jltest::testProgramFolder() + L"\\..\\runtimes\\probe\\bin\\";
+        CopyFileW((probe + L"java.dll").c_str(), (folder + L"\\jre64\\bin\\java.dll").c_str(), FALSE);
+        CopyFileW((probe + L"server\\jvm.dll").c_str(), (folder + L"\\jre64\\bin\\server\\jvm.dll").c_str(), FALSE);
     }
     jltest::writeUtf16File(folder + L"\\BenchApp.ini",
                            std::wstring(L"[Product Information]\nProduct Name=Bench\nProduct Code={B}\n"
@@ -70,7 +77,8 @@ void runScenario(const Scenario& scenario, int runs) {
                                scenario.classPath + L"\n[Application]\nCmd=--mode bench\n");
     std::vector<double> milliseconds;
     for (int run = 0; run < runs; ++run) {
-        jltest::LaunchedProcess process = jltest::LaunchedProcess::start(folder + L"\\BenchApp.exe", L"--measure",
+        jltest::LaunchedProcess process = jltest::LaunchedProcess::start(
+            folder + L"\\BenchApp.exe", scenario.loadsRuntime ? L"--measure-create" : L"--measure",
                                                                            {{L"JLAUNCHER_LOG", L""}});
         const std::optional<int> code = process.waitForExit(60000);
         Sleep(300);  // let the previous run wind down, so runs do not overlap
@@ -91,10 +99,13 @@ void runScenario(const Scenario& scenario, int runs) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc > 1 && std::wstring(argv[1]) == L"--measure") return measureOnce();
+    if (argc > 1 && std::wstring(argv[1]) == L"--measure") return measureOnce(false);
+    if (argc > 1 && std::wstring(argv[1]) == L"--measure-create") return measureOnce(true);
     const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 15;
     std::printf("Launcher start-up, entry to the end of the VM option list (under this system):\n");
     runScenario({"typical INI (3 class path entries)", L"\\lib\\*.jar;%SystemDrive%\\ext\\x.jar;\\classes", 2}, runs);
     runScenario({"\\lib\\*.jar over 2,000 jars", L"\\lib\\*.jar", 2000}, runs);
+    std::printf("Entry to the JNI_CreateJavaVM call, jvm.dll loaded (probe runtime):\n");
+    runScenario({"typical INI", L"\\lib\\*.jar;%SystemDrive%\\ext\\x.jar;\\classes", 2, true}, runs);
     return 0;
 }
