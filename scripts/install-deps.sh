@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ make
     mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    wine wine64 xvfb fonts-wine
+    wine wine64 wine64-tools libwine-dev xvfb fonts-wine
     googletest
     openjdk-17-jdk-headless
 )
