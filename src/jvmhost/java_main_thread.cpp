@@ -102,14 +102,11 @@ int runJavaMainThread(Launcher& launcher) {
 
 bool invokeMainClass(Launcher& launcher) {
     JNIEnv* env = launcher.jniEnv;
-    jclass mainClass = mainClassThroughLauncherHelper(launcher);
-    if (!mainClass) {
-        // A failed helper call leaves its exception pending, and every later JNI
-        // step would fail on it: clear it before looking the class up by name.
-        if (env->ExceptionOccurred()) env->ExceptionClear();
-        mainClass = mainClassByName(launcher);
-        if (!mainClass) return false;
-    }
+    // The runtime's helper ends the process with 1 for a missing class or main,
+    // with a line on a standard error that a GUI program's user never sees. Both
+    // are looked up first, so such a launch ends with a message instead.
+    jclass mainClass = mainClassByName(launcher);
+    if (!mainClass) return false;
     jmethodID main = env->GetStaticMethodID(mainClass, "main", kMainSignature);
     if (!main) {
         // A real VM leaves NoSuchMethodError pending here; describing it alone
@@ -118,6 +115,15 @@ bool invokeMainClass(Launcher& launcher) {
         trace(L"jvm: the main class has no static main(String[])");
         showErrorMessage(kMsgMainMethodMissing);
         return false;
+    }
+    if (jclass checked = mainClassThroughLauncherHelper(launcher)) {
+        mainClass = checked;
+        main = env->GetStaticMethodID(mainClass, "main", kMainSignature);
+        if (!main) return reportMissingMain(env);
+    } else if (env->ExceptionOccurred()) {
+        // A failed helper call leaves its exception pending, and every later JNI
+        // step would fail on it.
+        env->ExceptionClear();
     }
     jobjectArray arguments = newJavaStringArray(launcher.arguments, env);
     if (!arguments) return reportMissingMain(env);

@@ -148,10 +148,12 @@ TEST_F(ProbeLaunch, MainClassOrMainMethodMissing) {
     EXPECT_EQ(outcome.messages[0].text, L"No main method found in specified class.\n");
     EXPECT_EQ(outcome.exitCode, -1);
 
-    // The runtime's helper reports a missing class itself and ends the process with 1.
+    // Found first by name, so the runtime's helper never ends the process with 1 unexplained.
     outcome = launch(L"Main Class=app.Missing\n[Class Path]\nClass Path=C:\\app.jar\n", L"mainClass=app/Main");
-    EXPECT_TRUE(outcome.messages.empty());
-    EXPECT_EQ(outcome.exitCode, 1);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].text, L"Could not find the main class app/Missing.\n");
+    EXPECT_EQ(outcome.exitCode, -1);
+    EXPECT_TRUE(events("check-and-load-main").empty());
 }
 
 TEST_F(ProbeLaunch, HelperFailureLeavesNoExceptionInTheWayOfTheFallback) {

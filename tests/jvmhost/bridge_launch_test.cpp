@@ -1,0 +1,125 @@
+// Whole launches through the shipped launcher on the bridge runtime, where the
+// Java program runs in real HotSpot and reports what it was given.
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+#include "rig/launcher_run.h"
+#include "support/win_text.h"
+
+namespace jltest {
+namespace {
+
+std::wstring buildFolder(std::wstring_view relative) {
+    wchar_t full[MAX_PATH];
+    GetFullPathNameW((testProgramFolder() + L"\\..\\" + std::wstring(relative)).c_str(), MAX_PATH, full, nullptr);
+    return full;
+}
+
+class BridgeLaunch : public ::testing::Test {
+protected:
+    // Runs report.LaunchReport (or another class) with extra INI lines in the
+    // runtime section and in [Application] (where they win over the report files).
+    LaunchOutcome launch(std::wstring_view arguments, std::wstring_view runtimeLines = L"",
+                         std::wstring_view applicationLines = L"", std::wstring_view mainClass = L"report.LaunchReport") {
+        app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + buildFolder(L"runtimes\\bridge\\") + L"\nMain Class=" +
+                      std::wstring(mainClass) + L"\n" + std::wstring(runtimeLines) + L"[Class Path]\nClass Path=" +
+                      buildFolder(L"runtimes\\launch-report\\launch-report.jar") + L"\n[Application]\n" +
+                      std::wstring(applicationLines) + L"Output File=" + app_.path(L"out.txt") +
+                      L"\nError File=" + app_.path(L"err.txt") + L"\n");
+        return runLauncher(app_, std::wstring(arguments), {{L"JL_BRIDGE_VALUE", L"from the environment"}});
+    }
+
+    // "key value" lines of the report.
+    std::map<std::string, std::string> report(const std::wstring& file = L"out.txt") const {
+        std::map<std::string, std::string> values;
+        std::istringstream lines(readBytesFile(app_.path(file)));
+        for (std::string line; std::getline(lines, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            const size_t space = line.find(' ');
+            values[line.substr(0, space)] = space == std::string::npos ? "" : line.substr(space + 1);
+        }
+        return values;
+    }
+
+    AppFolder app_;
+};
+
+TEST_F(BridgeLaunch, JavaProgramSeesItsArgumentsOptionsAndRuntime) {
+    const LaunchOutcome outcome =
+        launch(L"\x00FC\x4E2D \"two words\" \"\" \xD83D\xDE00",
+               L"Virtual Machine Parameters=-Dreport.value=\"%JL_BRIDGE_VALUE%\" -Xmx1:64:64P\n",
+               L"Cmd=--from-cmd \"c d\"\n");
+    EXPECT_TRUE(outcome.messages.empty());
+    EXPECT_EQ(outcome.exitCode, 0);
+    auto values = report();
+    EXPECT_EQ(values["args"], "6");
+    EXPECT_EQ(values["arg0"], "fc 4e2d");
+    EXPECT_EQ(values["arg1"], "74 77 6f 20 77 6f 72 64 73");
+    EXPECT_EQ(values["arg2"], "");
+    EXPECT_EQ(values["arg3"], "1f600");
+    EXPECT_EQ(values["arg4"], "2d 2d 66 72 6f 6d 2d 63 6d 64");
+    EXPECT_EQ(values["arg5"], "63 20 64");
+    EXPECT_EQ(values["prop:report.value"], "from the environment");
+    EXPECT_NE(values["inputs"].find("-Xmx65536K"), std::string::npos) << values["inputs"];
+    EXPECT_NE(values["inputs"].find("-Dreport.value=from the environment"), std::string::npos) << values["inputs"];
+    EXPECT_LE(std::stoull(values["maxMemory"]), 64ull << 20);
+    EXPECT_GT(std::stoull(values["maxMemory"]), 48ull << 20);
+    EXPECT_TRUE(values["prop:java.class.path"].ends_with("launch-report.jar")) << values["prop:java.class.path"];
+    const std::string home = jl::toUtf8(buildFolder(L"runtimes\\bridge"));
+    EXPECT_EQ(values["env:VQ_JVM_PATH"], home + "\\bin\\server\\jvm.dll");
+    EXPECT_EQ(values["env:VQ_JVM_HOME"], home);
+    // The rewritten Path, whichever spelling of its name the environment keeps.
+    EXPECT_TRUE(values["env:PATH"].ends_with(";" + home + "\\bin") || values["env:Path"].ends_with(";" + home + "\\bin"))
+        << values["env:PATH"] << "\n" << values["env:Path"];
+    EXPECT_EQ(report(L"err.txt")["report"], "on standard error");
+}
+
+TEST_F(BridgeLaunch, ExitCodeFollowsHowTheJavaProgramEnds) {
+    EXPECT_EQ(launch(L"exit:7").exitCode, 7);
+    EXPECT_EQ(launch(L"thread-exit:9").exitCode, 9);
+    EXPECT_EQ(launch(L"worker:700").exitCode, 0);
+    const std::string output = readBytesFile(app_.path(L"out.txt"));
+    EXPECT_LT(output.find("main returns"), output.find("worker finished")) << output;
+}
+
+TEST_F(BridgeLaunch, MissingMainClassOrMainMethodIsReported) {
+    LaunchOutcome outcome = launch(L"", L"", L"", L"report.Missing");
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].text, L"Could not find the main class report/Missing.\n");
+    EXPECT_EQ(outcome.exitCode, -1);
+    outcome = launch(L"", L"", L"", L"report.LaunchReport$NoMain");
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].text, L"No main method found in specified class.\n");
+    EXPECT_EQ(outcome.exitCode, -1);
+}
+
+TEST_F(BridgeLaunch, OutputGoesToDateStampedFilesAppendedOrStartedAfresh) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    wchar_t year[8];
+    GetDateFormatW(LOCALE_USER_DEFAULT, 0, &now, L"yyyy", year, 8);
+    const std::wstring stamped = app_.path(L"logs\\") + year + L"\\out.txt";
+    CreateDirectoryW(app_.path(L"logs").c_str(), nullptr);
+    CreateDirectoryW((app_.path(L"logs\\") + year).c_str(), nullptr);
+    writeBytesFile(stamped, "earlier run\n");
+    writeBytesFile(app_.path(L"err.txt"), "earlier error\n");
+    ASSERT_EQ(launch(L"", L"", L"Output File=" + app_.path(L"logs\\%yyyy\\'out'%.txt") + L"\nOutput Append=yes\n").exitCode, 0);
+    const std::string output = readBytesFile(stamped);
+    EXPECT_EQ(output.rfind("earlier run\n", 0), 0u) << output;
+    EXPECT_NE(output.find("main returns"), std::string::npos) << output;
+    EXPECT_EQ(readBytesFile(app_.path(L"err.txt")), "report on standard error\n");
+}
+
+TEST_F(BridgeLaunch, JavaMainThreadRunsWithTheXssStack) {
+    ASSERT_EQ(launch(L"").exitCode, 0);
+    const unsigned long long defaultDepth = std::stoull(report()["depth"]);
+    ASSERT_EQ(launch(L"", L"Virtual Machine Parameters=-Xss16m\n").exitCode, 0);
+    const unsigned long long largeDepth = std::stoull(report()["depth"]);
+    EXPECT_GT(largeDepth, 3 * defaultDepth) << defaultDepth << " frames by default, " << largeDepth << " with -Xss16m";
+}
+
+} // namespace
+} // namespace jltest
