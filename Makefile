@@ -27,7 +27,8 @@ demo: build
 
 # Start-up figures under Wine; printed, not judged.
 bench: build
-	@tests/rig/wine-run.sh $(BUILD_DIR)/wine-rig $(BUILD_DIR)/bin/jl_startup_bench.exe
+	@WINEDLLPATH=$(CURDIR)/$(BUILD_DIR)/runtimes/bridge/winelib \
+		tests/rig/wine-run.sh $(BUILD_DIR)/wine-rig $(BUILD_DIR)/bin/jl_startup_bench.exe
 	@tests/rig/wine-rig.sh stop $(BUILD_DIR)/wine-rig
 
 clean:

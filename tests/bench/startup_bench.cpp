@@ -96,6 +96,66 @@ void runScenario(const Scenario& scenario, int runs) {
                 milliseconds[milliseconds.size() / 2], milliseconds.front(), milliseconds.back(), milliseconds.size());
 }
 
+// Microseconds since 1970 on the system clock, which Java's Instant also reads.
+long long epochMicroseconds() {
+    FILETIME now;
+    GetSystemTimePreciseAsFileTime(&now);
+    const unsigned long long ticks = (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    return static_cast<long long>(ticks / 10) - 11644473600000000LL;
+}
+
+std::wstring fullPath(const std::wstring& path) {
+    wchar_t full[MAX_PATH];
+    GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    return full;
+}
+
+// From starting a process to the Java program's main, through a launcher copy and
+// through a minimal host that only loads the same runtime and calls main.
+void timeToMain(int runs) {
+    const std::wstring bridgeHome = fullPath(jltest::testProgramFolder() + L"\\..\\runtimes\\bridge\\");
+    const std::wstring jar = fullPath(jltest::testProgramFolder() + L"\\..\\runtimes\\launch-report\\launch-report.jar");
+    if (!jltest::fileExists(bridgeHome + L"bin\\server\\jvm.dll") || !jltest::fileExists(jar)) {
+        std::printf("time to main: the bridge runtime is not built here, nothing measured\n");
+        return;
+    }
+    const std::wstring folder = jltest::makeTemporaryFolder(L"jlmain");
+    CopyFileW(jltest::builtProgram(L"jlauncher.exe").c_str(), (folder + L"\\DemoApp.exe").c_str(), FALSE);
+    jltest::writeUtf16File(folder + L"\\DemoApp.ini",
+                           L"[Java Runtime Environment]\nMain Class=report.StartStamp\nJRE Path=" + bridgeHome +
+                               L"\nMinimum Version=11\nMaximum Version=any\n[Class Path]\nClass Path=" + jar +
+                               L"\n[Application]\nOutput File=" + folder + L"\\stamp.txt\n");
+    const std::wstring hostArguments = L"--jvm=\"" + bridgeHome + L"bin\\server\\jvm.dll\" \"--option=-Djava.class.path=" +
+                                       jar + L"\" --out=\"" + folder + L"\\stamp.txt\" report.StartStamp";
+    std::vector<double> launcherMs, hostMs;
+    for (int run = 0; run < runs * 2; ++run) {
+        const bool throughLauncher = run % 2 == 0;
+        DeleteFileW((folder + L"\\stamp.txt").c_str());
+        const long long start = epochMicroseconds();
+        jltest::LaunchedProcess process =
+            throughLauncher ? jltest::LaunchedProcess::start(folder + L"\\DemoApp.exe", L"", {{L"JLAUNCHER_LOG", L""}})
+                            : jltest::LaunchedProcess::start(jltest::builtProgram(L"jl_bridge_host.exe"), hostArguments);
+        const std::optional<int> code = process.waitForExit(60000);
+        const std::string stamp = jltest::readBytesFile(folder + L"\\stamp.txt");
+        Sleep(300);
+        if (code != 0 || stamp.empty()) {
+            std::printf("time to main: a run %s failed\n", throughLauncher ? "through DemoApp.exe" : "through the host");
+            continue;
+        }
+        (throughLauncher ? launcherMs : hostMs).push_back(static_cast<double>(std::stoll(stamp) - start) / 1000.0);
+    }
+    jltest::removeFolderTree(folder);
+    if (launcherMs.empty() || hostMs.empty()) return;
+    std::sort(launcherMs.begin(), launcherMs.end());
+    std::sort(hostMs.begin(), hostMs.end());
+    const double launcher = launcherMs[launcherMs.size() / 2], host = hostMs[hostMs.size() / 2];
+    std::printf("%-34s median %7.1f ms   min %7.1f ms   (%zu runs)\n", "DemoApp.exe (the launcher)", launcher,
+                launcherMs.front(), launcherMs.size());
+    std::printf("%-34s median %7.1f ms   min %7.1f ms   (%zu runs)\n", "minimal host (same runtime)", host,
+                hostMs.front(), hostMs.size());
+    std::printf("%-34s %.3f (goal: at most 1.05)\n", "ratio launcher / host", launcher / host);
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -107,5 +167,7 @@ int wmain(int argc, wchar_t** argv) {
     runScenario({"\\lib\\*.jar over 2,000 jars", L"\\lib\\*.jar", 2000}, runs);
     std::printf("Entry to the JNI_CreateJavaVM call, jvm.dll loaded (probe runtime):\n");
     runScenario({"typical INI", L"\\lib\\*.jar;%SystemDrive%\\ext\\x.jar;\\classes", 2, true}, runs);
+    std::printf("Time from process start to main, real HotSpot on the bridge runtime:\n");
+    timeToMain(runs);
     return 0;
 }
