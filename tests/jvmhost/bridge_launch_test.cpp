@@ -96,6 +96,14 @@ TEST_F(BridgeLaunch, MissingMainClassOrMainMethodIsReported) {
     EXPECT_EQ(outcome.exitCode, -1);
 }
 
+TEST_F(BridgeLaunch, OptionTheRuntimeRejectsEndsTheLaunchWithAMessage) {
+    const LaunchOutcome outcome = launch(L"", L"Virtual Machine Parameters=-XX:+NoSuchOptionAnywhere\n");
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].text.rfind(L"JNI exception: failed to create the Java VM\nReason: ", 0), 0u)
+        << ::testing::PrintToString(outcome.messages[0].text);
+    EXPECT_EQ(outcome.exitCode, -1);
+}
+
 TEST_F(BridgeLaunch, OutputGoesToDateStampedFilesAppendedOrStartedAfresh) {
     SYSTEMTIME now;
     GetLocalTime(&now);
