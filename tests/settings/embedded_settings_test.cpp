@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "rig/app_folder.h"
@@ -17,43 +17,21 @@ using Bytes = std::vector<unsigned char>;
 
 Bytes bytesOf(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
-class EmbeddedCipherRoundTrip : public testing::TestWithParam<std::tuple<std::string, size_t>> {};
-
-TEST_P(EmbeddedCipherRoundTrip, SecondApplicationRestoresTheData) {
-    const auto& [key, size] = GetParam();
-    Bytes plain(size);
-    for (size_t i = 0; i < size; ++i) plain[i] = static_cast<unsigned char>(i * 7 + 3);
-    Bytes data = plain;
-    ASSERT_TRUE(applyEmbeddedCipher(key, data));
-    EXPECT_EQ(data.size(), plain.size());
-    EXPECT_NE(data, plain);
-    ASSERT_TRUE(applyEmbeddedCipher(key, data));
-    EXPECT_EQ(data, plain);
+TEST(EmbeddedCipher, SecondApplicationRestoresTheDataAndNoOtherKeyDoes) {
+    Bytes plain(4096);
+    for (size_t i = 0; i < plain.size(); ++i) plain[i] = static_cast<unsigned char>(i * 7 + 3);
+    for (const auto& [key, other] : {std::pair<std::string, std::string>{"upgrade-code", "Upgrade-code"}, {"abc", "ab"},
+                                     {"abc", std::string("abc\0", 4)}, {"\xC4pfel \xFC" "ber", ""}}) {
+        Bytes data = plain;
+        ASSERT_TRUE(applyEmbeddedCipher(key, data));
+        EXPECT_NE(data, plain) << key;
+        Bytes wrong = data;
+        ASSERT_TRUE(applyEmbeddedCipher(other, wrong));
+        EXPECT_NE(wrong, plain) << key << " then " << other;
+        ASSERT_TRUE(applyEmbeddedCipher(key, data));
+        EXPECT_EQ(data, plain) << key;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(KeysAndSizes, EmbeddedCipherRoundTrip,
-                         testing::Combine(testing::Values("{6F9619FF-8B86-D011-B42D-00C04FC964FF}", "k", "",
-                                                          "\xC4pfel \xFC" "ber alles"),
-                                          testing::Values(2, 13, 4096)));
-
-struct KeyPair {
-    std::string right;
-    std::string wrong;
-};
-
-class EmbeddedCipherWrongKey : public testing::TestWithParam<KeyPair> {};
-
-TEST_P(EmbeddedCipherWrongKey, DoesNotGiveThePlaintext) {
-    const Bytes plain = bytesOf("[Application]\r\nMain Class=com.example.Main\r\n");
-    Bytes data = plain;
-    ASSERT_TRUE(applyEmbeddedCipher(GetParam().right, data));
-    ASSERT_TRUE(applyEmbeddedCipher(GetParam().wrong, data));
-    EXPECT_NE(data, plain);
-}
-
-INSTANTIATE_TEST_SUITE_P(Keys, EmbeddedCipherWrongKey,
-                         testing::Values(KeyPair{"upgrade-code", "Upgrade-code"}, KeyPair{"abc", "ab"},
-                                         KeyPair{"abc", std::string("abc\0", 4)}, KeyPair{"abc", ""}));
 
 TEST(EmbeddedCipher, MatchesRc4KeyedWithSaltedMd5OfTheKeyText) {
     // RC4 keyed by the first 5 bytes of MD5("JLauncher") and 11 zero bytes of salt:
@@ -63,33 +41,10 @@ TEST(EmbeddedCipher, MatchesRc4KeyedWithSaltedMd5OfTheKeyText) {
     EXPECT_EQ(data, (Bytes{0x3c, 0x7f, 0xb9, 0x2e, 0x07, 0xac, 0xe6, 0x2a, 0xfd, 0x24, 0xfd, 0x4c, 0x9c}));
 }
 
-struct WideCase {
-    Bytes bytes;
-    std::wstring text;
-};
-
-class EmbeddedWideText : public testing::TestWithParam<WideCase> {};
-
-TEST_P(EmbeddedWideText, ReadsLittleEndianCodeUnitsDroppingAnOddByte) {
-    EXPECT_EQ(wideTextFromBytes(GetParam().bytes), GetParam().text);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, EmbeddedWideText,
-                         testing::Values(WideCase{{}, L""}, WideCase{{0x41}, L""}, WideCase{{0x41, 0x00}, L"A"},
-                                         WideCase{{0x41, 0x00, 0x42}, L"A"},
-                                         WideCase{{0x3A, 0x04, 0x0D, 0x00, 0x0A, 0x00}, L"\u043A\r\n"},
-                                         WideCase{{0x00, 0x00, 0x5B, 0x00}, std::wstring(L"\0[", 2)}));
-
-TEST(EmbeddedResource, ProgramWithoutEmbeddedSettingsHasNone) {
-    HMODULE self = GetModuleHandleW(nullptr);
-    EXPECT_TRUE(loadRcdataResource(self, kEmbeddedKeyResource).empty());
-    EXPECT_TRUE(loadRcdataResource(self, kEmbeddedSettingsResource).empty());
-    EXPECT_EQ(embeddedSettingsText(L"{6F9619FF-8B86-D011-B42D-00C04FC964FF}"), L"");
-}
-
-bool addRcdata(HANDLE update, WORD id, LANGID language, std::string_view bytes) {
-    return UpdateResourceW(update, MAKEINTRESOURCEW(10), MAKEINTRESOURCEW(id), language,
-                           const_cast<char*>(bytes.data()), static_cast<DWORD>(bytes.size())) != FALSE;
+TEST(EmbeddedWideText, ReadsLittleEndianCodeUnitsDroppingAnOddByte) {
+    EXPECT_EQ(wideTextFromBytes({0x41}), L"");
+    EXPECT_EQ(wideTextFromBytes({0x3A, 0x04, 0x0D, 0x00, 0x0A, 0x00, 0x42}), L"\u043A\r\n");
+    EXPECT_EQ(wideTextFromBytes({0x00, 0x00, 0x5B, 0x00}), std::wstring(L"\0[", 2));
 }
 
 TEST(EmbeddedResource, UserLanguageIsPreferredOverNeutral) {
@@ -99,12 +54,14 @@ TEST(EmbeddedResource, UserLanguageIsPreferredOverNeutral) {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     ASSERT_TRUE(CopyFileW(self, copy.c_str(), FALSE));
-    const LANGID neutral = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
-    HANDLE update = BeginUpdateResourceW(copy.c_str(), FALSE);
+    const HANDLE update = BeginUpdateResourceW(copy.c_str(), FALSE);
     ASSERT_NE(update, nullptr);
-    const bool added = addRcdata(update, 8000, neutral, "neutral") &&
-                       addRcdata(update, 8000, GetUserDefaultLangID(), "user's") &&
-                       addRcdata(update, 9000, neutral, "only neutral");
+    const auto add = [&](WORD id, LANGID language, const char* bytes) {
+        return UpdateResourceW(update, MAKEINTRESOURCEW(10), MAKEINTRESOURCEW(id), language, const_cast<char*>(bytes),
+                               static_cast<DWORD>(std::strlen(bytes))) != FALSE;
+    };
+    const LANGID neutral = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), user = GetUserDefaultLangID();
+    const bool added = add(8000, neutral, "neutral") && add(8000, user, "user's") && add(9000, neutral, "only neutral");
     ASSERT_TRUE(EndUpdateResourceW(update, !added) && added);
     const UniqueModule module(LoadLibraryExW(copy.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     ASSERT_TRUE(module.valid());
