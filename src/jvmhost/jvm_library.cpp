@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "jdk11_init_args.h"
+
 #include "jvmopts/output_redirection.h"
 #include "launcher/launcher.h"
 #include "support/error_message.h"
@@ -14,28 +16,6 @@
 namespace jl {
 
 namespace {
-
-// JNI's JDK 1.1 initialisation record; only its stack size is read back.
-struct Jdk11InitArgs {
-    jint version;
-    char** properties;
-    jint checkSource;
-    jint nativeStackSize;
-    jint javaStackSize;
-    jint minHeapSize;
-    jint maxHeapSize;
-    jint verifyMode;
-    char* classpath;
-    jint(JNICALL* vfprintf)(FILE*, const char*, va_list);
-    void(JNICALL* exit)(jint);
-    void(JNICALL* abort)();
-    jint enableClassGC;
-    jint enableVerboseGC;
-    jint disableAsyncGC;
-    jint verbose;
-    jboolean debugging;
-    jint debugPort;
-};
 
 template <typename Function>
 Function resolve(HMODULE module, const char* name) {
@@ -116,7 +96,7 @@ void destroyJvm(Launcher& launcher) {
 }
 
 uint64_t defaultJavaStackSize(const Launcher& launcher) {
-    Jdk11InitArgs record{};
+    JDK1_1InitArgs record{};
     record.version = JNI_VERSION_1_1;
     (void)launcher.getDefaultInitArgs(&record);
     return record.javaStackSize > 0 ? static_cast<uint64_t>(record.javaStackSize) : 0;

@@ -96,6 +96,21 @@ std::wstring pairedUserIniPath(const Launcher& launcher) {
     return perUserPathFrom(launcher.pairProduct, launcher, true);
 }
 
+void applyJvmSource(Launcher& launcher, const JvmSourceFlags& source) {
+    launcher.favouring = source.favouring;
+    launcher.jdkAllowed = source.jdkAllowed;
+    launcher.jreAllowed = source.jreAllowed;
+}
+
+void applyVmProvider(Launcher& launcher, const VmProviderFlags& provider) {
+    launcher.jrockitAllowed = provider.jrockitAllowed;
+    launcher.jrockitFavoured = provider.jrockitFavoured;
+    launcher.sunAllowed = provider.sunAllowed;
+    launcher.sunFavoured = provider.sunFavoured;
+    launcher.ibmAllowed = provider.ibmAllowed;
+    launcher.ibmFavoured = provider.ibmFavoured;
+}
+
 bool loadLauncherSettings(Launcher& launcher) {
     std::wstring iniPath;
     if (!iniPathBesideProgram(iniPath)) {
@@ -126,18 +141,8 @@ bool loadLauncherSettings(Launcher& launcher) {
     readJrePath(launcher, layered);
 
     launcher.jvmType = jvmTypeFromText(readLayeredSetting(layered, kJavaRuntimeEnvironment, L"JVM Type"));
-    const JvmSourceFlags source = jvmSourceFlagsFromText(readLayeredSetting(layered, kJavaRuntimeEnvironment, L"JVM Source"));
-    launcher.favouring = source.favouring;
-    launcher.jdkAllowed = source.jdkAllowed;
-    launcher.jreAllowed = source.jreAllowed;
-    const VmProviderFlags provider =
-        vmProviderFlagsFromText(readLayeredSetting(layered, kJavaRuntimeEnvironment, L"VM Provider"));
-    launcher.jrockitAllowed = provider.jrockitAllowed;
-    launcher.jrockitFavoured = provider.jrockitFavoured;
-    launcher.sunAllowed = provider.sunAllowed;
-    launcher.sunFavoured = provider.sunFavoured;
-    launcher.ibmAllowed = provider.ibmAllowed;
-    launcher.ibmFavoured = provider.ibmFavoured;
+    applyJvmSource(launcher, jvmSourceFlagsFromText(readLayeredSetting(layered, kJavaRuntimeEnvironment, L"JVM Source")));
+    applyVmProvider(launcher, vmProviderFlagsFromText(readLayeredSetting(layered, kJavaRuntimeEnvironment, L"VM Provider")));
     trace(L"settings: application type ", launcher.isService ? L"service" : L"application", L", JVM type ",
           launcher.jvmType, L", JDK allowed ", launcher.jdkAllowed, L", JRE allowed ", launcher.jreAllowed,
           L", favouring ", launcher.favouring);

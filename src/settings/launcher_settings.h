@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "settings/settings_values.h"
+
 namespace jl {
 
 class Launcher;
@@ -18,6 +20,10 @@ class Launcher;
 [[nodiscard]] bool pairedIniPath(const Launcher& launcher, std::wstring& path);
 // The paired product's per-user INI copy (folders created); empty without "Pair Product".
 [[nodiscard]] std::wstring pairedUserIniPath(const Launcher& launcher);
+
+// The "JVM Source" and "VM Provider" flags of the launcher.
+void applyJvmSource(Launcher& launcher, const JvmSourceFlags& source);
+void applyVmProvider(Launcher& launcher, const VmProviderFlags& provider);
 
 // Fills the Launcher Settings. False when they are unusable: no INI path, or no
 // "Main Class" (after showing message 210).

@@ -6,6 +6,7 @@
 #include "launcher/launcher.h"
 #include "rig/runtime_registry.h"
 #include "runtime/runtime_search.h"
+#include "settings/launcher_settings.h"
 #include "settings/settings_values.h"
 
 namespace jltest {
@@ -34,15 +35,7 @@ protected:
         return text;
     }
 
-    void setProvider(const wchar_t* text) {
-        const jl::VmProviderFlags flags = jl::vmProviderFlagsFromText(text);
-        launcher_.sunAllowed = flags.sunAllowed;
-        launcher_.sunFavoured = flags.sunFavoured;
-        launcher_.ibmAllowed = flags.ibmAllowed;
-        launcher_.ibmFavoured = flags.ibmFavoured;
-        launcher_.jrockitAllowed = flags.jrockitAllowed;
-        launcher_.jrockitFavoured = flags.jrockitFavoured;
-    }
+    void setProvider(const wchar_t* text) { jl::applyVmProvider(launcher_, jl::vmProviderFlagsFromText(text)); }
 
     RegistrySearch() {
         // As the settings leave them by default.

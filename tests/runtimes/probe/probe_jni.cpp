@@ -9,20 +9,12 @@
 #include <type_traits>
 #include <utility>
 
+#include "jdk11_init_args.h"
 #include "probe_record.h"
 #include "probe_world.h"
 
 namespace probe {
 namespace {
-
-// The JDK 1.1 initialisation record, as far as its stack size field.
-struct Jdk11InitArgs {
-    jint version;
-    char** properties;
-    jint checkSource;
-    jint nativeStackSize;
-    jint javaStackSize;
-};
 
 std::string hex32(jint value) {
     char text[16];
@@ -394,7 +386,7 @@ void recordStack() {
 jint getDefaultJavaVmInitArgs(void* args) {
     const Scenario scenario = loadScenario();
     if (!args) return JNI_EINVAL;
-    auto* record11 = static_cast<Jdk11InitArgs*>(args);
+    auto* record11 = static_cast<JDK1_1InitArgs*>(args);
     record("default-args version=" + hex32(record11->version));
     if (record11->version != JNI_VERSION_1_1) return supportedVersion(record11->version) ? JNI_OK : JNI_EVERSION;
     // HotSpot still fills a JDK 1.1 record, but answers that the version is not supported.
