@@ -109,7 +109,7 @@ LaunchedProcess LaunchedProcess::start(const std::wstring& program, const std::w
         ADD_FAILURE() << "cannot start the program, error " << GetLastError();
         return launched;
     }
-    CloseHandle(info.hThread);
+    jl::UniqueHandle thread(info.hThread);
     launched.process_.reset(info.hProcess);
     launched.processId_ = info.dwProcessId;
     return launched;
