@@ -1,145 +1,65 @@
 // Java programs run in HotSpot through the bridge jvm.dll, one child process
-// each, started by jl_bridge_host the way the launcher starts a program.
+// each, started by jl_bridge_host the way the launcher starts a program: the
+// ways the bridge ends the process, and System.out sent to a file.
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "bridge_test_support.h"
 #include "rig/app_folder.h"
+#include "rig/launched_process.h"
 
 namespace jltest::bridge {
 namespace {
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-TEST(BridgeProcess, MainReturningEndsWithZeroWithoutTheExitHook) {
-    const HostRun run = runHost({.mainClass = L"bridge.NormalReturn", .arguments = {L"a", L"b"}});
-    EXPECT_EQ(run.exitCode, 0) << run.error;
-    EXPECT_EQ(run.output, "normal return with 2 arguments\n");
-    EXPECT_EQ(run.hookLog, "");
-}
-
-struct ExitCase {
-    const wchar_t* mainClass;
-    int status;
-    const char* printed;
-    const char* notPrinted;
-    friend void PrintTo(const ExitCase& c, std::ostream* out) { *out << c.status; }
+struct HostCase {
+    const char* name;
+    const wchar_t* hostArguments;  // the host's own options, the main class and its arguments
+    const wchar_t* outputFile;     // System.out's file in the run's folder, if any
+    int exitCode;
+    const char* hookLog;           // the lines the host's exit hook writes
+    const wchar_t* textFile;       // the file in the run's folder that holds the text, which no other one holds
+    const char* text;
+    friend void PrintTo(const HostCase& c, std::ostream* out) { *out << c.name; }
 };
 
-class BridgeSystemExit : public testing::TestWithParam<ExitCase> {};
+const HostCase kHostCases[] = {
+    {"SetOutToAFileWithANonAsciiName", L"bridge.NormalReturn", L"Ausgabe \u00FC \U0001F600.txt", 0, "",
+     L"Ausgabe \u00FC \U0001F600.txt", "normal return with 0 arguments\n"},
+    {"LauncherHelperLoadsAClassItFinds", L"--helper bridge.NormalReturn", nullptr, 0, "", L"stdout.txt",
+     "normal return with 0 arguments\n"},
+    {"LauncherHelperExitsWithOneForAMissingClass", L"--helper bridge.Missing", nullptr, 1, "exit 1\n", L"stderr.txt",
+     "Error: Could not find or load main class bridge.Missing"},
+    {"SystemExitAfterTheShutdownHooks", L"bridge.ExitFromMain 7", nullptr, 7, "exit 7\n", L"stdout.txt",
+     "exiting with 7\nshutdown hook ran\n"},
+};
 
-TEST_P(BridgeSystemExit, EndsTheProcessWithTheStatusThroughTheLaunchersExitHook) {
-    const ExitCase& c = GetParam();
-    const HostRun run = runHost({.mainClass = c.mainClass, .arguments = {std::to_wstring(c.status)}});
-    EXPECT_EQ(run.exitCode, c.status) << run.error;
-    EXPECT_EQ(run.hookLog, "exit " + std::to_string(c.status) + "\n");
-    EXPECT_TRUE(contains(run.output, c.printed)) << run.output;
-    EXPECT_FALSE(contains(run.output, c.notPrinted)) << run.output;
-}
+class BridgeProcess : public testing::TestWithParam<HostCase> {};
 
-INSTANTIATE_TEST_SUITE_P(
-    Java, BridgeSystemExit,
-    testing::Values(ExitCase{L"bridge.ExitFromMain", 7, "exiting with 7\nshutdown hook ran\n", "still running"},
-                    ExitCase{L"bridge.ExitFromThread", 9, "exiting from exiter\n", "main went on"}),
-    [](const testing::TestParamInfo<ExitCase>& info) {
-        return info.param.status == 7 ? "FromMain" : "FromAnotherThread";
-    });
-
-TEST(BridgeProcess, AbortEndsTheProcessThroughTheLaunchersAbortHook) {
-    const std::wstring folder = makeTemporaryFolder(L"bridge-abort");
-    const HostRun run = runHost({.mainClass = L"bridge.ExhaustHeap",
-                                 .options = {L"-Xmx16m", L"-XX:+CrashOnOutOfMemoryError", L"-XX:-CreateCoredumpOnCrash",
-                                             L"-XX:ErrorFile=" + folder + L"\\hs_err.log"}});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.hookLog, "abort\n");
-    EXPECT_TRUE(contains(run.output, "Aborting due to java.lang.OutOfMemoryError")) << run.output;
-    EXPECT_TRUE(fileExists(folder + L"\\hs_err.log"));
+TEST_P(BridgeProcess, EndsWithTheExpectedCodeHookCallsAndOutput) {
+    const HostCase& c = GetParam();
+    const std::wstring folder = makeTemporaryFolder(L"bridge-run");
+    auto in = [&](const wchar_t* name) { return folder + L"\\" + name; };
+    // Plain quotes will do: no argument here holds a quote or ends in a backslash.
+    std::wstring arguments = L"\"--jvm=" + jvmPath() + L"\" \"--hook-log=" + in(L"hooks.log") +
+                             L"\" \"--option=-Djava.class.path=" + programsJar() + L"\" ";
+    if (c.outputFile) arguments += L"\"--out=" + in(c.outputFile) + L"\" ";
+    const StandardStreamFiles streams{in(L"stdout.txt"), in(L"stderr.txt")};
+    LaunchedProcess host =
+        LaunchedProcess::start(builtProgram(L"jl_bridge_host.exe"), arguments + c.hostArguments, {}, {}, streams);
+    EXPECT_EQ(host.waitForExit(60000), c.exitCode) << readBytesFile(streams.error);
+    EXPECT_EQ(readBytesFile(in(L"hooks.log")), c.hookLog);
+    for (const wchar_t* file : {L"stdout.txt", L"stderr.txt", c.outputFile}) {
+        if (!file) continue;
+        const std::string text = readBytesFile(in(file));
+        EXPECT_EQ(text.find(c.text) != text.npos, std::wstring_view(file) == c.textFile) << file << ": " << text;
+    }
     removeFolderTree(folder);
 }
 
-TEST(BridgeProcess, ExceptionEscapingMainReachesTheHostWithItsTrace) {
-    const HostRun run = runHost({.mainClass = L"bridge.EscapingException"});
-    EXPECT_EQ(run.exitCode, 5);
-    EXPECT_TRUE(contains(run.error,
-                         "java.lang.IllegalStateException: escaped main\n"
-                         "\tat bridge.EscapingException.main(EscapingException.java:"))
-        << run.error;
-}
-
-TEST(BridgeProcess, DestroyJavaVmWaitsForANonDaemonThreadThatOutlivesMain) {
-    const HostRun run = runHost({.mainClass = L"bridge.OutlivingThread", .arguments = {L"400"}});
-    EXPECT_EQ(run.exitCode, 0) << run.error;
-    EXPECT_EQ(run.output, "main returned\nworker finished\n");
-}
-
-TEST(BridgeProcess, SetOutSendsJavaOutputToAFileWithAWindowsName) {
-    const std::wstring folder = makeTemporaryFolder(L"bridge-out");
-    const std::wstring file = folder + L"\\Ausgabe \u00FC \U0001F600.txt";
-    const HostRun run = runHost({.mainClass = L"bridge.NormalReturn", .outputFile = file});
-    EXPECT_EQ(run.exitCode, 0) << run.error;
-    EXPECT_EQ(readBytesFile(file), "normal return with 0 arguments\n");
-    EXPECT_EQ(run.output, "");
-    removeFolderTree(folder);
-}
-
-TEST(BridgeProcess, ArgumentsReachMainAsUnicodeIncludingSurrogatePairs) {
-    const std::vector<std::wstring> arguments = {
-        L"plain", L"two words", L"Gr\u00FC\u00DFe", L"\u65E5\u672C", L"\U0001F600 \U0001D11E", L""};
-    const HostRun run = runHost({.mainClass = L"bridge.PrintArguments", .arguments = arguments});
-    ASSERT_EQ(run.exitCode, 0) << run.error;
-    const auto printed = printedValues(run.output);
-    ASSERT_TRUE(run.output.starts_with("count 6\n")) << run.output;
-    ASSERT_EQ(printed.size(), arguments.size()) << run.output;
-    for (size_t i = 0; i < arguments.size(); ++i) EXPECT_EQ(printed.at(std::to_string(i)), arguments[i]) << i;
-}
-
-TEST(BridgeProcess, JavaSeesTheWindowsEnvironmentAndAnsiOptionsAsUnicode) {
-    const HostRun run = runHost({.mainClass = L"bridge.PrintValues",
-                                 .arguments = {L"env:VQ_JVM_PATH", L"env:PATH", L"prop:bridge.text"},
-                                 .options = {L"-Dbridge.text=caf\u00E9 \u00A3"},
-                                 .environment = {{L"VQ_JVM_PATH", L"C:\\Java\\M\u00FCller \u65E5\\jvm.dll"},
-                                                 {L"PATH", L"C:\\windows\\system32;C:\\bridge-only"}}});
-    ASSERT_EQ(run.exitCode, 0) << run.error;
-    const auto printed = printedValues(run.output);
-    EXPECT_EQ(printed.at("VQ_JVM_PATH"), L"C:\\Java\\M\u00FCller \u65E5\\jvm.dll");
-    EXPECT_EQ(printed.at("PATH"), L"C:\\windows\\system32;C:\\bridge-only");
-    EXPECT_EQ(printed.at("bridge.text"), L"caf\u00E9 \u00A3");
-}
-
-TEST(BridgeProcess, WindowsClassPathBecomesAUnixPathList) {
-    const std::wstring folder = makeTemporaryFolder(L"bridge-jar \u00E4");
-    const std::wstring jar = folder + L"\\programs.jar";
-    ASSERT_TRUE(CopyFileW(programsJar().c_str(), jar.c_str(), FALSE));
-    const HostRun run = runHost({.mainClass = L"bridge.PrintValues",
-                                 .arguments = {L"prop:java.class.path"},
-                                 .options = {L"-Djava.class.path=C:\\missing\\a.jar;" + jar}});
-    EXPECT_EQ(run.exitCode, 0) << run.error;
-    const std::wstring classPath = printedValues(run.output)["java.class.path"];
-    EXPECT_EQ(classPath.find(L'\\'), std::wstring::npos) << run.output;
-    EXPECT_NE(classPath.find(L"/missing/a.jar:/"), std::wstring::npos) << run.output;
-    const std::wstring folderName = folder.substr(folder.rfind(L'\\') + 1);
-    EXPECT_TRUE(classPath.ends_with(L"/" + folderName + L"/programs.jar")) << run.output;
-    removeFolderTree(folder);
-}
-
-TEST(BridgeProcess, LauncherHelperLoadsTheMainClass) {
-    const HostRun run = runHost({.mainClass = L"bridge.NormalReturn", .throughLauncherHelper = true});
-    EXPECT_EQ(run.exitCode, 0) << run.error;
-    EXPECT_EQ(run.output, "normal return with 0 arguments\n");
-}
-
-TEST(BridgeProcess, LauncherHelperEndsTheProcessWithOneForAMissingClass) {
-    const HostRun run = runHost({.mainClass = L"bridge.Missing", .throughLauncherHelper = true});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.hookLog, "exit 1\n");
-    EXPECT_TRUE(contains(run.error, "Error: Could not find or load main class bridge.Missing")) << run.error;
-}
-
-TEST(BridgeProcess, UnrecognizedOptionFailsVmCreation) {
-    const HostRun run = runHost({.mainClass = L"bridge.NormalReturn", .options = {L"-Xbridge-unknown"}});
-    EXPECT_EQ(run.exitCode, 3);
-    EXPECT_TRUE(contains(run.error, "Unrecognized option: -Xbridge-unknown")) << run.error;
-}
+INSTANTIATE_TEST_SUITE_P(Java, BridgeProcess, testing::ValuesIn(kHostCases),
+                         [](const testing::TestParamInfo<HostCase>& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace jltest::bridge

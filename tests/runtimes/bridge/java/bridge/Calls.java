@@ -18,16 +18,14 @@ public final class Calls {
     }
 
     /** Only ever found through reflection, so its id is new to the bridge. */
-    public static String reflected(int i, double d, long j) {
-        return i + " " + d + " " + j;
+    public static String reflected(boolean z, byte b, char c, short s, int i, long j, float f, double d, String text) {
+        return "reflected " + describe(z, b, c, s, i, j, f, d, text);
     }
 
     public static java.lang.reflect.Method reflectedMethod() throws NoSuchMethodException {
-        return Calls.class.getMethod("reflected", int.class, double.class, long.class);
+        return Calls.class.getMethod("reflected", boolean.class, byte.class, char.class, short.class, int.class,
+                long.class, float.class, double.class, String.class);
     }
-
-    /** Left unbound: natives cannot be registered from the Windows side. */
-    public static native String unbound();
 
     public static void fail(String message) {
         throw new IllegalStateException(message);
