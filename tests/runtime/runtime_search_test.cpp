@@ -8,6 +8,7 @@
 #include "runtime/runtime_search.h"
 #include "settings/launcher_settings.h"
 #include "settings/settings_values.h"
+#include "support/win_text.h"
 
 namespace jltest {
 namespace {
@@ -157,6 +158,43 @@ TEST(RuntimeVariables, PublishPathAndHomeOfTheJvmLibrary) {
     EXPECT_STREQ(value, L"C:\\App\\jre64\\bin\\server\\jvm.dll");
     ASSERT_GT(GetEnvironmentVariableW(L"VQ_JVM_HOME", value, MAX_PATH), 0u);
     EXPECT_STREQ(value, L"C:\\App\\jre64");
+}
+
+} // namespace
+} // namespace jltest
+
+namespace jltest {
+namespace {
+
+std::wstring jrePathIn(const std::wstring& ini) {
+    wchar_t value[MAX_PATH] = L"";
+    GetPrivateProfileStringW(L"Java Runtime Environment", L"JRE Path", L"", value, MAX_PATH, ini.c_str());
+    return value;
+}
+
+std::wstring testExe() { return testProgramFolder() + L"\\jl_runtime_tests.exe"; }
+
+TEST(RememberJrePath, ApplicationWritesPerUserCopiesAndServiceTheFilesBesideThePrograms) {
+    const std::wstring folder = makeTemporaryFolder(L"jlremember");
+    const std::wstring appData = jl::environmentVariable(L"APPDATA");
+    SetEnvironmentVariableW(L"APPDATA", folder.c_str());
+    jl::Launcher launcher;
+    launcher.productName = L"Tool: One";
+    launcher.productCode = L"{C0DE}";
+    launcher.pairProduct = folder + L"\\Pair32.exe";
+    launcher.rememberJrePath(L"C:\\Browsed\\");
+    EXPECT_EQ(jrePathIn(folder + L"\\Tool One\\{C0DE}\\jl_runtime_tests.ini"), L"C:\\Browsed\\");
+    EXPECT_EQ(jrePathIn(folder + L"\\Tool One\\{C0DE}\\Pair32.ini"), L"C:\\Browsed\\");
+    EXPECT_FALSE(fileExists(folder + L"\\Pair32.ini"));
+
+    launcher.isService = true;
+    launcher.rememberJrePath(L"D:\\Service\\");
+    const std::wstring besideTests = testExe().substr(0, testExe().rfind(L'.')) + L".ini";
+    EXPECT_EQ(jrePathIn(besideTests), L"D:\\Service\\");
+    EXPECT_EQ(jrePathIn(folder + L"\\Pair32.ini"), L"D:\\Service\\");
+    DeleteFileW(besideTests.c_str());
+    SetEnvironmentVariableW(L"APPDATA", appData.c_str());
+    removeFolderTree(folder);
 }
 
 } // namespace
