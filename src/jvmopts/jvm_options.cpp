@@ -20,12 +20,6 @@ namespace jl {
 
 namespace {
 
-std::wstring setting(SettingsSource& settings, const wchar_t* section, const wchar_t* key) {
-    std::wstring value;
-    settings.getString(section, key, value);
-    return value;
-}
-
 // The JVM reads its options in the ANSI code page, which cannot carry every
 // folder name; an existing file or folder still reaches it intact by its short
 // name when the volume keeps one.
@@ -83,7 +77,7 @@ void appendVmOption(Launcher& launcher, const std::wstring& option) { launcher.v
 
 std::wstring buildClassPath(SettingsSource& settings, const std::wstring& programFolder) {
     std::vector<std::wstring> entries;
-    splitString(setting(settings, L"Class Path", L"Class Path"), L";", entries);
+    splitString(readSetting(settings, L"Class Path", L"Class Path"), L";", entries);
     std::wstring classPath;
     for (std::wstring entry : entries) {
         const std::wstring written = entry;
@@ -109,7 +103,7 @@ bool assembleJvmOptions(Launcher& launcher, SettingsSource& settings, const std:
     const size_t slash = programPath.rfind(L'\\');
     const std::wstring programFolder = slash == std::wstring::npos ? std::wstring() : programPath.substr(0, slash);
     std::wstring classPath = buildClassPath(settings, programFolder);
-    if (isYesInAnyCase(setting(settings, L"Application", L"Embedded Jar"))) classPath = programPath + L";" + classPath;
+    if (isYesInAnyCase(readSetting(settings, L"Application", L"Embedded Jar"))) classPath = programPath + L";" + classPath;
     if (classPath.empty()) {
         trace(L"options: the class path is empty");
         showErrorMessage(kMsgClassPathMissing);
@@ -118,7 +112,7 @@ bool assembleJvmOptions(Launcher& launcher, SettingsSource& settings, const std:
 
     std::vector<std::wstring> options = {L"-Djava.class.path=" + classPath};
     for (std::wstring parameter :
-         splitVmParameters(setting(settings, L"Java Runtime Environment", L"Virtual Machine Parameters"))) {
+         splitVmParameters(readSetting(settings, L"Java Runtime Environment", L"Virtual Machine Parameters"))) {
         removeQuotes(parameter);
         if (isRelativeMemoryOption(parameter)) {
             const std::wstring relative = parameter;
@@ -140,16 +134,16 @@ bool assembleJvmOptions(Launcher& launcher, SettingsSource& settings, const std:
         trace(L"options: VM option ", i + 1, L" = ", Quoted{fromAnsiString(launcher.vmOptions[i])});
     }
 
-    launcher.outputFile = setting(settings, L"Application", L"Output File");
+    launcher.outputFile = readSetting(settings, L"Application", L"Output File");
     if (!launcher.outputFile.empty()) expandEnvironment(launcher.outputFile);
-    launcher.outputAppend = setting(settings, L"Application", L"Output Append") == L"yes";
-    launcher.errorFile = setting(settings, L"Application", L"Error File");
+    launcher.outputAppend = readSetting(settings, L"Application", L"Output Append") == L"yes";
+    launcher.errorFile = readSetting(settings, L"Application", L"Error File");
     if (!launcher.errorFile.empty()) expandEnvironment(launcher.errorFile);
-    launcher.errorAppend = setting(settings, L"Application", L"Error Append") == L"yes";
+    launcher.errorAppend = readSetting(settings, L"Application", L"Error Append") == L"yes";
     trace(L"options: output file ", Quoted{launcher.outputFile}, launcher.outputAppend ? L" (append)" : L"",
           L", error file ", Quoted{launcher.errorFile}, launcher.errorAppend ? L" (append)" : L"");
 
-    launcher.extraArguments = setting(settings, L"Application", L"Cmd");
+    launcher.extraArguments = readSetting(settings, L"Application", L"Cmd");
     if (!launcher.extraArguments.empty()) {
         std::wstring expanded = launcher.extraArguments;
         expandEnvironment(expanded);

@@ -7,6 +7,7 @@
 #include "launcher/single_instance.h"
 #include "runtime/jre_not_found_dialog.h"
 #include "runtime/runtime_search.h"
+#include "runtime/runtime_selection.h"
 #include "settings/launcher_settings.h"
 #include "settings/settings_source.h"
 #include "splash/splash_window.h"
@@ -23,11 +24,6 @@ namespace {
 Launcher* processLauncher = nullptr;
 
 const std::wstring kJavaRuntimeEnvironment = L"Java Runtime Environment";
-
-std::wstring withTrailingBackslash(std::wstring folder) {
-    if (folder.empty() || folder.back() != L'\\') folder += L'\\';
-    return folder;
-}
 
 } // namespace
 

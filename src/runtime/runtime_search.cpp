@@ -13,11 +13,6 @@ namespace jl {
 
 namespace {
 
-std::wstring versionText(const Version& version) {
-    return std::to_wstring(version.parts[0]) + L"." + std::to_wstring(version.parts[1]) + L"." +
-           std::to_wstring(version.parts[2]) + L"." + std::to_wstring(version.parts[3]);
-}
-
 RuntimeFilter runtimeFilterOf(const Launcher& launcher) {
     return RuntimeFilter{{launcher.favouring, launcher.jdkAllowed, launcher.jreAllowed},
                          {launcher.jrockitAllowed, launcher.jrockitFavoured, launcher.sunAllowed, launcher.sunFavoured,
@@ -25,8 +20,7 @@ RuntimeFilter runtimeFilterOf(const Launcher& launcher) {
 }
 
 const wchar_t* whyRootIsSkipped(const RegistryRoot& root, const RuntimeFilter& filter) {
-    const bool kindAllowed = root.kind == RuntimeKind::jdk ? filter.source.jdkAllowed : filter.source.jreAllowed;
-    if (!filter.source.favouring && !kindAllowed) {
+    if (!filter.source.favouring && !rootKindAllowed(root, filter)) {
         return root.kind == RuntimeKind::jdk ? L"JDKs are not allowed by \"JVM Source\""
                                              : L"JREs are not allowed by \"JVM Source\"";
     }
@@ -80,10 +74,10 @@ void collectCandidates(const Launcher& launcher, const RegistryRoot& root, REGSA
     for (const std::wstring& name : names) {
         Version version;
         (void)parseVersion(name, 0, version);
-        const std::wstring label = L"registry:   " + std::wstring(root.keyPath) + name + L" (" + versionText(version) + L")";
+        const std::wstring label = L"registry:   " + std::wstring(root.keyPath) + name + L" (" + fullVersionText(version) + L")";
         if (!versionInRange(version, launcher.minimumVersion, launcher.maximumVersion)) {
-            trace(label, L" dropped: outside the version bounds ", versionText(launcher.minimumVersion), L" to ",
-                  versionText(launcher.maximumVersion));
+            trace(label, L" dropped: outside the version bounds ", fullVersionText(launcher.minimumVersion), L" to ",
+                  fullVersionText(launcher.maximumVersion));
             continue;
         }
         HKEY rawKey = nullptr;
@@ -98,7 +92,7 @@ void collectCandidates(const Launcher& launcher, const RegistryRoot& root, REGSA
             trace(label, L" dropped: no \"JavaHome\" value");
             continue;
         }
-        if (home.back() != L'\\') home += L'\\';
+        home = withTrailingBackslash(std::move(home));
         if (root.homeIsJreBelowJavaHome) home += L"jre\\";
         const int probeType = (root.favorServerProbedAsDefault && launcher.jvmType == 2) ? 0 : launcher.jvmType;
         bool serverVm = false;
@@ -131,7 +125,7 @@ std::vector<RuntimeCandidate> findRuntimeCandidates(const Launcher& launcher, in
     for (const RegistryRoot& root : kRegistryRoots) collectCandidates(launcher, root, access, candidates);
     orderCandidates(candidates, launcher.favouring, launcher.jvmType);
     for (size_t i = 0; i < candidates.size(); ++i) {
-        trace(L"registry: candidate ", i + 1, L": ", versionText(candidates[i].version), L" ",
+        trace(L"registry: candidate ", i + 1, L": ", fullVersionText(candidates[i].version), L" ",
               Quoted{candidates[i].homeFolder}, candidates[i].favoured ? L" favoured" : L"",
               candidates[i].serverVm ? L" server VM" : L"");
     }

@@ -1,6 +1,7 @@
 #include "runtime/runtime_selection.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace jl {
 
@@ -14,39 +15,32 @@ const RegistryRoot kRegistryRoots[7] = {
     {L"Software\\IBM\\Java2 Runtime Environment\\", RuntimeKind::jre, RuntimeProvider::ibm, false, false},
 };
 
+bool rootKindAllowed(const RegistryRoot& root, const RuntimeFilter& filter) {
+    return root.kind == RuntimeKind::jdk ? filter.source.jdkAllowed : filter.source.jreAllowed;
+}
+
 namespace {
 
-bool kindAllowed(RuntimeKind kind, const RuntimeFilter& filter) {
-    return kind == RuntimeKind::jdk ? filter.source.jdkAllowed : filter.source.jreAllowed;
-}
-
-bool providerAllowed(RuntimeProvider provider, const RuntimeFilter& filter) {
+// The provider's "allowed" and "favoured" flags.
+std::pair<bool, bool> providerFlags(RuntimeProvider provider, const RuntimeFilter& filter) {
+    const VmProviderFlags& flags = filter.provider;
     switch (provider) {
-        case RuntimeProvider::sun: return filter.provider.sunAllowed;
-        case RuntimeProvider::jrockit: return filter.provider.jrockitAllowed;
-        case RuntimeProvider::ibm: return filter.provider.ibmAllowed;
+        case RuntimeProvider::sun: return {flags.sunAllowed, flags.sunFavoured};
+        case RuntimeProvider::jrockit: return {flags.jrockitAllowed, flags.jrockitFavoured};
+        case RuntimeProvider::ibm: return {flags.ibmAllowed, flags.ibmFavoured};
     }
-    return false;
-}
-
-bool providerFavoured(RuntimeProvider provider, const RuntimeFilter& filter) {
-    switch (provider) {
-        case RuntimeProvider::sun: return filter.provider.sunFavoured;
-        case RuntimeProvider::jrockit: return filter.provider.jrockitFavoured;
-        case RuntimeProvider::ibm: return filter.provider.ibmFavoured;
-    }
-    return false;
+    return {false, false};
 }
 
 } // namespace
 
 bool rootIsSearched(const RegistryRoot& root, const RuntimeFilter& filter) {
-    return (filter.source.favouring || kindAllowed(root.kind, filter)) &&
-           (providerAllowed(root.provider, filter) || providerFavoured(root.provider, filter));
+    const auto [allowed, favoured] = providerFlags(root.provider, filter);
+    return (filter.source.favouring || rootKindAllowed(root, filter)) && (allowed || favoured);
 }
 
 bool rootCandidatesAreFavoured(const RegistryRoot& root, const RuntimeFilter& filter) {
-    return kindAllowed(root.kind, filter) && providerFavoured(root.provider, filter);
+    return rootKindAllowed(root, filter) && providerFlags(root.provider, filter).second;
 }
 
 std::vector<JvmProbe> jvmProbeOrder(int jvmType) {
@@ -79,6 +73,11 @@ CandidateChoice chooseCandidate(const std::vector<RuntimeCandidate>& ordered,
         }
     }
     return {};
+}
+
+std::wstring withTrailingBackslash(std::wstring folder) {
+    if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+    return folder;
 }
 
 std::wstring stripPathComponents(std::wstring_view path, int count) {

@@ -32,6 +32,7 @@ struct RuntimeFilter {
     VmProviderFlags provider;
 };
 
+[[nodiscard]] bool rootKindAllowed(const RegistryRoot& root, const RuntimeFilter& filter);
 [[nodiscard]] bool rootIsSearched(const RegistryRoot& root, const RuntimeFilter& filter);
 [[nodiscard]] bool rootCandidatesAreFavoured(const RegistryRoot& root, const RuntimeFilter& filter);
 
@@ -62,6 +63,9 @@ struct CandidateChoice {
 // it matches; otherwise the first candidate. The list must not be empty.
 [[nodiscard]] CandidateChoice chooseCandidate(const std::vector<RuntimeCandidate>& ordered,
                                               const std::vector<std::wstring>& preferredVersions);
+
+// The folder with a "\" at its end, added when it has none.
+[[nodiscard]] std::wstring withTrailingBackslash(std::wstring folder);
 
 // The path with its last n "\"-separated components removed.
 [[nodiscard]] std::wstring stripPathComponents(std::wstring_view path, int count);

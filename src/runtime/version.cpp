@@ -57,6 +57,15 @@ bool isOpenBound(const Version& version) {
     return version == kNoMinimum || version == kNoMaximum;
 }
 
+std::wstring fullVersionText(const Version& version) {
+    std::wstring text;
+    for (size_t i = 0; i < 4; ++i) {
+        if (i > 0) text += L'.';
+        text += std::to_wstring(version.parts[i]);
+    }
+    return text;
+}
+
 std::wstring formatVersion(const Version& version) {
     int highest = -1;
     for (int i = 3; i >= 0; --i) {

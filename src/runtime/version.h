@@ -29,6 +29,8 @@ bool parseVersion(std::wstring_view text, int32_t fill, Version& version);
 // Trailing zero parts of the pattern are wildcards; 0.0.0.0 matches everything.
 [[nodiscard]] bool versionMatchesPattern(const Version& version, const Version& pattern);
 [[nodiscard]] bool isOpenBound(const Version& version);
+// All four parts, a.b.c.d, as the trace shows them.
+[[nodiscard]] std::wstring fullVersionText(const Version& version);
 // Short form: trailing 0 and 65535 parts dropped, at least two parts printed.
 [[nodiscard]] std::wstring formatVersion(const Version& version);
 

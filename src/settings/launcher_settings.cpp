@@ -29,16 +29,14 @@ std::wstring perUserPathFrom(const std::wstring& sourcePath, const Launcher& lau
 
 // Reads one key, tracing its value and where it came from.
 std::wstring readFileSetting(IniFileSource& source, const std::wstring& section, const std::wstring& key) {
-    std::wstring value;
-    source.getString(section, key, value);
+    const std::wstring value = readSetting(source, section, key);
     trace(L"setting [", section, L"] ", Quoted{key}, L" = ", Quoted{value}, L" from ",
           value.empty() ? L"nowhere (default)" : L"INI file");
     return value;
 }
 
 std::wstring readLayeredSetting(LayeredSettingsSource& source, const std::wstring& section, const std::wstring& key) {
-    std::wstring value;
-    source.getString(section, key, value);
+    const std::wstring value = readSetting(source, section, key);
     trace(L"setting [", section, L"] ", Quoted{key}, L" = ", Quoted{value}, L" from ",
           source.lastOrigin() == SettingOrigin::none ? L"nowhere (default)" : describeOrigin(source.lastOrigin()));
     return value;
@@ -63,8 +61,7 @@ void readJrePath(Launcher& launcher, LayeredSettingsSource& layered) {
 }
 
 void traceVersionBound(const wchar_t* name, const std::wstring& text, const Version& bound) {
-    trace(L"settings: ", name, L" is ", bound.parts[0], L".", bound.parts[1], L".", bound.parts[2], L".", bound.parts[3],
-          isOpenBound(bound) ? L" (no bound)" : L"");
+    trace(L"settings: ", name, L" is ", fullVersionText(bound), isOpenBound(bound) ? L" (no bound)" : L"");
     if (!text.empty() && text != L"any" && bound == kNoMinimum) {
         trace(L"settings: warning: the ", name, L" ", Quoted{text}, L" holds no version number and reads as 0.0.0.0");
     }

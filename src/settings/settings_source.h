@@ -25,6 +25,14 @@ public:
     [[nodiscard]] virtual bool deleteFile() = 0;
 };
 
+// The value the source gives for a key, starting from the empty string.
+[[nodiscard]] inline std::wstring readSetting(SettingsSource& source, const std::wstring& section,
+                                              const std::wstring& key) {
+    std::wstring value;
+    source.getString(section, key, value);
+    return value;
+}
+
 class IniFileSource : public SettingsSource {
 public:
     explicit IniFileSource(std::wstring path) : path_(std::move(path)) {}

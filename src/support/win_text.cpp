@@ -93,6 +93,19 @@ bool modulePath(std::wstring& path) {
     return false;
 }
 
+std::optional<std::string> readFileBytes(const std::wstring& path) {
+    UniqueFile file = adoptFile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    std::string bytes;
+    char buffer[65536];
+    for (DWORD read = 0;;) {
+        if (!ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) return std::nullopt;
+        if (read == 0) return bytes;
+        bytes.append(buffer, read);
+    }
+}
+
 bool pathExists(const std::wstring& path) {
     WIN32_FIND_DATAW data;
     return adoptFind(FindFirstFileW(path.c_str(), &data)).valid();

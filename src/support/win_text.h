@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,9 @@ void expandEnvironment(std::wstring& text);
 // The program file's full path, however long. Shows message 202/208 and returns
 // false when it cannot be read.
 [[nodiscard]] bool modulePath(std::wstring& path);
+
+// A file's whole contents; empty when it cannot be opened or read.
+[[nodiscard]] std::optional<std::string> readFileBytes(const std::wstring& path);
 
 // True when a find-first-file search on the path succeeds.
 [[nodiscard]] bool pathExists(const std::wstring& path);

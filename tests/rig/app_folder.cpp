@@ -75,16 +75,7 @@ void writeUtf16File(const std::wstring& path, std::wstring_view text) {
     writeBytesFile(path, std::string_view(reinterpret_cast<const char*>(content.data()), content.size() * 2));
 }
 
-std::string readBytesFile(const std::wstring& path) {
-    jl::UniqueFile file = jl::adoptFile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return {};
-    std::string bytes;
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
-    return bytes;
-}
+std::string readBytesFile(const std::wstring& path) { return jl::readFileBytes(path).value_or(std::string()); }
 
 bool fileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 

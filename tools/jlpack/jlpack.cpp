@@ -73,21 +73,6 @@ std::wstring fullPath(const std::wstring& path) {
     return full;
 }
 
-std::optional<std::string> readWholeFile(const std::wstring& path) {
-    jl::UniqueFile file = jl::adoptFile(
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return std::nullopt;
-    std::string bytes;
-    char buffer[65536];
-    DWORD read = 0;
-    for (;;) {
-        if (!ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) return std::nullopt;
-        if (read == 0) break;
-        bytes.append(buffer, read);
-    }
-    return bytes;
-}
-
 // The INI text as UTF-16 with "\r\n" line ends, which is all the launcher's parser
 // accepts as a line end.
 std::wstring iniTextFromBytes(const std::string& bytes) {
@@ -177,7 +162,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (upgradeCode.empty()) return fail(L"the upgrade code must not be empty");
 
-    const std::optional<std::string> iniBytes = readWholeFile(ini);
+    const std::optional<std::string> iniBytes = jl::readFileBytes(ini);
     if (!iniBytes) return fail(L"cannot read the INI file \"" + ini + L"\": " + systemErrorText(GetLastError()));
     const std::wstring iniText = iniTextFromBytes(*iniBytes);
     if (iniText.find(L'[') == std::wstring::npos) {
