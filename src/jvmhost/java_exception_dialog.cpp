@@ -4,8 +4,10 @@
 
 namespace jl {
 
-// The Java Exception dialog is not built yet: it answers as if the user chose Ignore.
-ExceptionChoice showJavaExceptionDialog(Launcher&, jthrowable) {
+// The dialog is not built yet: it answers as if the user pressed Ignore.
+std::wstring describeThrowable(JNIEnv*, jthrowable) { return {}; }
+
+ExceptionChoice showJavaExceptionDialog(JNIEnv*, jthrowable) {
     trace(L"jvm: Java Exception dialog not built yet, answering Ignore");
     return ExceptionChoice::ignore;
 }

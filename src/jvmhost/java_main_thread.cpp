@@ -134,7 +134,7 @@ bool invokeMainClass(Launcher& launcher) {
     if (jthrowable exception = env->ExceptionOccurred()) {
         trace(L"jvm: an exception escaped main");
         closeSplashWindow(launcher);
-        if (launcher.failureCheck && showJavaExceptionDialog(launcher, exception) == ExceptionChoice::stop) {
+        if (launcher.failureCheck && showJavaExceptionDialog(env, exception) == ExceptionChoice::stop) {
             (void)callSystemExit(env);
         }
     } else {

@@ -53,7 +53,7 @@ std::wstring pathListForJvm(const std::wstring& list) {
 // system lists them.
 size_t expandClassPathEntry(const ClassPathEntry& entry, std::wstring& classPath) {
     WIN32_FIND_DATAW data;
-    UniqueFind find = adoptFind(FindFirstFileW(entry.pattern.c_str(), &data));
+    UniqueFind find = UniqueFind(FindFirstFileW(entry.pattern.c_str(), &data));
     if (!find) return 0;
     size_t found = 0;
     do {
@@ -160,10 +160,10 @@ bool assembleJvmOptions(Launcher& launcher, SettingsSource& settings, const std:
 
 bool prepareJvmOptions(Launcher& launcher) {
     std::wstring iniPath;
-    std::wstring programPath;
-    if (!iniPathBesideProgram(iniPath) || !modulePath(programPath)) return false;
+    const std::optional<std::wstring> programPath = modulePath();
+    if (!iniPathBesideProgram(iniPath) || !programPath) return false;
     LayeredSettingsSource settings(iniPath, embeddedSettingsText(launcher.upgradeCode));
-    return assembleJvmOptions(launcher, settings, programPath);
+    return assembleJvmOptions(launcher, settings, *programPath);
 }
 
 void prepareLibraryPath(Launcher& launcher) {

@@ -84,7 +84,7 @@ bool Launcher::chooseRuntime() {
         trace(L"runtime: no jvm.dll for JVM type ", jvmType, L" under the registered home ", Quoted{home});
     }
 
-    const unsigned messageId = jvmType == 1 ? kMsgJreNotFoundServer : kMsgJreNotFound;
+    const unsigned messageId = jvmType == JvmType::server ? kMsgJreNotFoundServer : kMsgJreNotFound;
     const std::wstring message =
         formatMessage(loadString(messageId), {describeVersionRequirement(minimumVersion, maximumVersion)});
     trace(L"runtime: no usable runtime found; asking the user");
@@ -107,8 +107,9 @@ bool Launcher::chooseRuntime() {
 }
 
 void Launcher::applyWorkingDirectory() {
-    std::wstring program;
-    if (!modulePath(program)) return;
+    const std::optional<std::wstring> modulePathText = modulePath();
+    if (!modulePathText) return;
+    const std::wstring& program = *modulePathText;
     const size_t slash = program.rfind(L'\\');
     if (slash == std::wstring::npos || slash == 0) return;
     const std::wstring folder = program.substr(0, slash);

@@ -11,6 +11,7 @@
 #include <jni.h>
 
 #include "runtime/version.h"
+#include "settings/settings_values.h"
 #include "splash/splash_closer.h"
 #include "support/unique_resource.h"
 
@@ -56,7 +57,7 @@ public:
     DWORD splashThreadId = 0;
     std::wstring splashImage;
     std::wstring splashShadow;
-    int32_t jvmType = 0;
+    JvmType jvmType = JvmType::defaultVm;
     std::wstring jvmLibraryPath;
     JavaVM* javaVm = nullptr;
     JNIEnv* jniEnv = nullptr;

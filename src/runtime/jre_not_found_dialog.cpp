@@ -5,7 +5,7 @@
 namespace jl {
 
 // The dialog is not built yet: it answers as if the user pressed Cancel.
-INT_PTR runJreNotFoundDialog(HWND, const std::wstring& message, int, JreNotFoundChoice&) {
+INT_PTR runJreNotFoundDialog(HWND, const std::wstring& message, JvmType, JreNotFoundChoice&) {
     trace(L"runtime: JRE Not Found dialog not built yet, answering Cancel to ", Quoted{message});
     return IDCANCEL;
 }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "settings/settings_values.h"
+
 namespace jl {
 
 // What the user chose in the JRE Not Found dialog.
@@ -12,9 +14,9 @@ struct JreNotFoundChoice {
     std::wstring jvmLibraryPath;  // the jvm.dll under it
 };
 
-// Runs the dialog modally. Returns the id of the button that ended it (IDOK with
-// the choice filled), or -1 when the dialog could not be created.
-[[nodiscard]] INT_PTR runJreNotFoundDialog(HWND parent, const std::wstring& message, int jvmType,
+// Runs the dialog modally, owned by owner (normally none). Returns IDOK with the
+// choice filled, IDCANCEL, or -1 when the dialog could not be created.
+[[nodiscard]] INT_PTR runJreNotFoundDialog(HWND owner, const std::wstring& message, JvmType jvmType,
                                            JreNotFoundChoice& choice);
 
 } // namespace jl

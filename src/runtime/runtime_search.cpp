@@ -94,7 +94,8 @@ void collectCandidates(const Launcher& launcher, const RegistryRoot& root, REGSA
         }
         home = withTrailingBackslash(std::move(home));
         if (root.homeIsJreBelowJavaHome) home += L"jre\\";
-        const int probeType = (root.favorServerProbedAsDefault && launcher.jvmType == 2) ? 0 : launcher.jvmType;
+        const JvmType probeType =
+            (root.favorServerProbedAsDefault && launcher.jvmType == JvmType::favorServer) ? JvmType::defaultVm : launcher.jvmType;
         bool serverVm = false;
         if (findJvmLibrary(home, probeType, &serverVm).empty()) {
             trace(label, L" dropped: no jvm.dll for JVM type ", probeType, L" under ", Quoted{home});
@@ -107,7 +108,7 @@ void collectCandidates(const Launcher& launcher, const RegistryRoot& root, REGSA
 
 } // namespace
 
-std::wstring findJvmLibrary(const std::wstring& homeFolder, int jvmType, bool* serverVm) {
+std::wstring findJvmLibrary(const std::wstring& homeFolder, JvmType jvmType, bool* serverVm) {
     for (const JvmProbe& probe : jvmProbeOrder(jvmType)) {
         const std::wstring path = homeFolder + probe.relativePath;
         if (pathExists(path)) {
@@ -159,9 +160,9 @@ bool searchInstalledRuntimes(Launcher& launcher, std::wstring& homeFolder, Versi
 }
 
 std::optional<std::wstring> programFolder() {
-    std::wstring program;
-    if (!modulePath(program)) return std::nullopt;
-    return program.substr(0, program.rfind(L'\\') + 1);
+    const std::optional<std::wstring> program = modulePath();
+    if (!program) return std::nullopt;
+    return program->substr(0, program->rfind(L'\\') + 1);
 }
 
 std::optional<std::wstring> findPrivateRuntime() {
@@ -185,7 +186,7 @@ void publishRuntimeVariables(const std::wstring& jvmLibraryPath) {
 }
 
 bool isX86Image(const std::wstring& path) {
-    UniqueFile file = adoptFile(
+    UniqueFile file = UniqueFile(
         CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     LARGE_INTEGER size{};

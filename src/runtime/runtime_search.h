@@ -15,7 +15,7 @@ class Launcher;
 // The jvm.dll under a runtime home folder (ending in "\") for the JVM type, or
 // empty when the folder has none. On a hit, serverVm tells whether it is the
 // server VM.
-[[nodiscard]] std::wstring findJvmLibrary(const std::wstring& homeFolder, int jvmType, bool* serverVm = nullptr);
+[[nodiscard]] std::wstring findJvmLibrary(const std::wstring& homeFolder, JvmType jvmType, bool* serverVm = nullptr);
 
 // The registered runtimes that qualify, in the order of preference; pass 0 reads
 // the native registry view, pass 1 the 32-bit view.

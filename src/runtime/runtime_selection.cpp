@@ -43,22 +43,22 @@ bool rootCandidatesAreFavoured(const RegistryRoot& root, const RuntimeFilter& fi
     return rootKindAllowed(root, filter) && providerFlags(root.provider, filter).second;
 }
 
-std::vector<JvmProbe> jvmProbeOrder(int jvmType) {
+std::vector<JvmProbe> jvmProbeOrder(JvmType jvmType) {
     static constexpr JvmProbe kServer{L"bin\\server\\jvm.dll", true};
     static constexpr JvmProbe kDefaultOrder[] = {
         {L"bin\\client\\jvm.dll", false}, {L"bin\\classic\\jvm.dll", false}, {L"bin\\hotspot\\jvm.dll", false},
         kServer,                          {L"bin\\jrockit\\jvm.dll", false},
     };
     std::vector<JvmProbe> order;
-    if (jvmType == 1 || jvmType == 2) order.push_back(kServer);
-    if (jvmType != 1) order.insert(order.end(), std::begin(kDefaultOrder), std::end(kDefaultOrder));
+    if (jvmType != JvmType::defaultVm) order.push_back(kServer);
+    if (jvmType != JvmType::server) order.insert(order.end(), std::begin(kDefaultOrder), std::end(kDefaultOrder));
     return order;
 }
 
-void orderCandidates(std::vector<RuntimeCandidate>& candidates, bool favouring, int jvmType) {
+void orderCandidates(std::vector<RuntimeCandidate>& candidates, bool favouring, JvmType jvmType) {
     std::stable_sort(candidates.begin(), candidates.end(), [&](const RuntimeCandidate& a, const RuntimeCandidate& b) {
         if (favouring && a.favoured != b.favoured) return a.favoured;
-        if (jvmType == 2 && a.serverVm != b.serverVm) return a.serverVm;
+        if (jvmType == JvmType::favorServer && a.serverVm != b.serverVm) return a.serverVm;
         return compareVersions(a.version, b.version) > 0;
     });
 }

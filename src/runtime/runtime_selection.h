@@ -40,8 +40,8 @@ struct JvmProbe {
     const wchar_t* relativePath;  // below the home folder
     bool serverVm;
 };
-// The jvm.dll locations to try for a JVM type (1 server, 2 favor_server, 0 default).
-[[nodiscard]] std::vector<JvmProbe> jvmProbeOrder(int jvmType);
+// The jvm.dll locations to try for a JVM type.
+[[nodiscard]] std::vector<JvmProbe> jvmProbeOrder(JvmType jvmType);
 
 struct RuntimeCandidate {
     Version version;
@@ -52,7 +52,7 @@ struct RuntimeCandidate {
 
 // Stable: favoured first (only when favouring), then server VMs (only for
 // favor_server), then the higher version.
-void orderCandidates(std::vector<RuntimeCandidate>& candidates, bool favouring, int jvmType);
+void orderCandidates(std::vector<RuntimeCandidate>& candidates, bool favouring, JvmType jvmType);
 
 struct CandidateChoice {
     size_t index = 0;

@@ -16,28 +16,24 @@ void releaseContext(HCRYPTPROV provider) { CryptReleaseContext(provider, 0); }
 void destroyHash(HCRYPTHASH hash) { CryptDestroyHash(hash); }
 void destroyKey(HCRYPTKEY key) { CryptDestroyKey(key); }
 
-using UniqueCryptProvider = UniqueResource<HCRYPTPROV, releaseContext>;
-using UniqueCryptHash = UniqueResource<HCRYPTHASH, destroyHash>;
-using UniqueCryptKey = UniqueResource<HCRYPTKEY, destroyKey>;
+using UniqueCryptProvider = UniqueNullable<HCRYPTPROV, releaseContext>;
+using UniqueCryptHash = UniqueNullable<HCRYPTHASH, destroyHash>;
+using UniqueCryptKey = UniqueNullable<HCRYPTKEY, destroyKey>;
 
 } // namespace
 
 bool applyEmbeddedCipher(std::string_view keyMaterial, std::vector<unsigned char>& data) {
     if (data.empty()) return true;
-    HCRYPTPROV rawProvider = 0;
-    if (!CryptAcquireContextW(&rawProvider, nullptr, MS_DEF_PROV_W, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) return false;
-    UniqueCryptProvider provider(rawProvider);
-
-    HCRYPTHASH rawHash = 0;
-    if (!CryptCreateHash(provider.get(), CALG_MD5, 0, 0, &rawHash)) return false;
-    UniqueCryptHash hash(rawHash);
+    UniqueCryptProvider provider;
+    if (!CryptAcquireContextW(provider.put(), nullptr, MS_DEF_PROV_W, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) return false;
+    UniqueCryptHash hash;
+    if (!CryptCreateHash(provider.get(), CALG_MD5, 0, 0, hash.put())) return false;
     if (!CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(keyMaterial.data()),
                        static_cast<DWORD>(keyMaterial.size()), 0)) {
         return false;
     }
-    HCRYPTKEY rawKey = 0;
-    if (!CryptDeriveKey(provider.get(), CALG_RC4, hash.get(), 0, &rawKey)) return false;
-    UniqueCryptKey key(rawKey);
+    UniqueCryptKey key;
+    if (!CryptDeriveKey(provider.get(), CALG_RC4, hash.get(), 0, key.put())) return false;
 
     std::vector<unsigned char> result = data;
     DWORD length = static_cast<DWORD>(result.size());
@@ -55,7 +51,7 @@ std::vector<unsigned char> loadRcdataResource(HMODULE module, WORD id) {
         MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
     };
     for (LANGID language : languages) {
-        HRSRC resource = FindResourceExW(module, MAKEINTRESOURCEW(10) /* RT_RCDATA */, MAKEINTRESOURCEW(id), language);
+        HRSRC resource = FindResourceExW(module, RT_RCDATA, MAKEINTRESOURCEW(id), language);
         if (!resource) continue;
         const DWORD size = SizeofResource(module, resource);
         HGLOBAL loaded = LoadResource(module, resource);

@@ -70,16 +70,16 @@ void traceVersionBound(const wchar_t* name, const std::wstring& text, const Vers
 } // namespace
 
 bool iniPathBesideProgram(std::wstring& path) {
-    std::wstring program;
-    if (!modulePath(program)) return false;
-    path = iniPathForProgram(program);
+    const std::optional<std::wstring> program = modulePath();
+    if (!program) return false;
+    path = iniPathForProgram(*program);
     return !path.empty();
 }
 
 std::wstring userIniPath(const Launcher& launcher, bool createFolders) {
-    std::wstring program;
-    if (!modulePath(program)) return {};
-    return perUserPathFrom(program, launcher, createFolders);
+    const std::optional<std::wstring> program = modulePath();
+    if (!program) return {};
+    return perUserPathFrom(*program, launcher, createFolders);
 }
 
 bool pairedIniPath(const Launcher& launcher, std::wstring& path) {

@@ -1,11 +1,12 @@
 #include "settings/settings_source.h"
 
 #include "support/unique_resource.h"
+#include "support/win_text.h"
 
 namespace jl {
 
 DWORD IniFileSource::probe(unsigned char (&buffer)[4]) {
-    UniqueFile file = adoptFile(
+    UniqueFile file = UniqueFile(
         CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return GetLastError();
     DWORD read = 0;
@@ -14,34 +15,28 @@ DWORD IniFileSource::probe(unsigned char (&buffer)[4]) {
 }
 
 void IniFileSource::getString(const std::wstring& section, const std::wstring& key, std::wstring& value) {
-    std::wstring buffer(256, L'\0');
-    for (;;) {
-        const DWORD length = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buffer.data(),
-                                                      static_cast<DWORD>(buffer.size()), path_.c_str());
-        // A result of size - 1 means the value may have been cut: ask again with more room.
-        if (length + 1 != buffer.size()) break;
-        buffer.assign(buffer.size() * 2, L'\0');
-    }
-    buffer.resize(wcsnlen(buffer.c_str(), buffer.size()));
-    value = std::move(buffer);
+    value = readGrowingText([&](wchar_t* buffer, size_t capacity) -> size_t {
+                const DWORD length = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buffer,
+                                                              static_cast<DWORD>(capacity), path_.c_str());
+                // size - 1 means the value may have been cut: ask again with more room.
+                if (length + 1 >= capacity) return capacity * 2;
+                return length == 0 ? 0 : wcsnlen(buffer, length);
+            }).value_or(std::wstring());
 }
 
 void IniFileSource::getSectionNames(std::vector<std::wstring>& names) {
-    std::wstring buffer(256, L'\0');
-    DWORD length = 0;
-    for (;;) {
-        length = GetPrivateProfileSectionNamesW(buffer.data(), static_cast<DWORD>(buffer.size()), path_.c_str());
-        if (length + 2 != buffer.size()) break;
-        buffer.assign(buffer.size() * 2, L'\0');
-    }
+    // The names come NUL-separated; a result of size - 2 means the list was cut.
+    const std::wstring list = readGrowingText([&](wchar_t* buffer, size_t capacity) -> size_t {
+                                  const DWORD length = GetPrivateProfileSectionNamesW(
+                                      buffer, static_cast<DWORD>(capacity), path_.c_str());
+                                  return length + 2 >= capacity ? capacity * 2 : length;
+                              }).value_or(std::wstring());
     names.clear();
-    std::wstring name;
-    for (DWORD i = 0; i <= length && i < buffer.size(); ++i) {
-        if (buffer[i] != L'\0') {
-            name += buffer[i];
-        } else {
-            if (!name.empty()) names.push_back(name);
-            name.clear();
+    size_t start = 0;
+    for (size_t i = 0; i <= list.size(); ++i) {
+        if (i == list.size() || list[i] == L'\0') {
+            if (i > start) names.push_back(list.substr(start, i - start));
+            start = i + 1;
         }
     }
 }

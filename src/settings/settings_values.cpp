@@ -32,10 +32,10 @@ Version maximumVersionFromText(std::wstring_view text) {
     return version;
 }
 
-int jvmTypeFromText(std::wstring_view text) {
-    if (text == L"server") return 1;
-    if (text == L"favor_server") return 2;
-    return 0;
+JvmType jvmTypeFromText(std::wstring_view text) {
+    if (text == L"server") return JvmType::server;
+    if (text == L"favor_server") return JvmType::favorServer;
+    return JvmType::defaultVm;
 }
 
 JvmSourceFlags jvmSourceFlagsFromText(std::wstring_view text) {

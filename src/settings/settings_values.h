@@ -21,8 +21,11 @@ namespace jl {
 [[nodiscard]] Version minimumVersionFromText(std::wstring_view text);
 [[nodiscard]] Version maximumVersionFromText(std::wstring_view text);
 
-// "JVM Type": 1 "server", 2 "favor_server", 0 otherwise (exact).
-[[nodiscard]] int jvmTypeFromText(std::wstring_view text);
+// "JVM Type": which VM of a runtime to load. The numbers are the type codes the
+// trace shows.
+enum class JvmType { defaultVm = 0, server = 1, favorServer = 2 };
+// "server" and "favor_server" exactly; the default VM otherwise.
+[[nodiscard]] JvmType jvmTypeFromText(std::wstring_view text);
 
 struct JvmSourceFlags {
     bool favouring = true;

@@ -1,12 +1,25 @@
 #include "support/error_message.h"
 
-#include <windows.h>
+#include <atomic>
 
-#include "launcher/launcher.h"
 #include "support/message_format.h"
 #include "support/trace.h"
 
 namespace jl {
+
+namespace {
+
+// Written by the splash thread, read by whichever thread reports a failure.
+std::atomic<HWND>& currentMessageOwner() {
+    static std::atomic<HWND> owner{nullptr};
+    return owner;
+}
+
+} // namespace
+
+void setMessageOwner(HWND owner) { currentMessageOwner().store(owner); }
+
+HWND messageOwner() { return currentMessageOwner().load(); }
 
 std::wstring loadString(unsigned id) {
     const wchar_t* text = nullptr;
@@ -18,9 +31,7 @@ std::wstring loadString(unsigned id) {
 
 void showErrorText(const std::wstring& text) {
     trace(L"error message shown: ", Quoted{text});
-    Launcher* launcher = Launcher::current();
-    HWND owner = launcher ? launcher->messageOwner : nullptr;
-    MessageBoxW(owner, text.c_str(), nullptr, MB_ICONERROR | MB_OK);
+    MessageBoxW(messageOwner(), text.c_str(), nullptr, MB_ICONERROR | MB_OK);
 }
 
 void showErrorMessage(unsigned id) { showErrorText(loadString(id)); }

@@ -1,6 +1,8 @@
 #pragma once
 // The string table and the one way a launch failure reaches the user.
 
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,7 +12,12 @@ namespace jl {
 // The string-table text with that id; empty when the id is unknown.
 [[nodiscard]] std::wstring loadString(unsigned id);
 
-// MessageBoxW owned by the launcher's message owner (its splash window once it
+// The window that owns every message box from now on (the splash window while
+// it is up); null for none. Safe to call from any thread.
+void setMessageOwner(HWND owner);
+[[nodiscard]] HWND messageOwner();
+
+// MessageBoxW owned by the message owner (its splash window once it
 // exists), error icon, OK only, the system's default caption. Returns when the
 // user has closed the box. The text is a string-table entry, or a format from the
 // table expanded with one or two arguments.

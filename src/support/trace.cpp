@@ -34,7 +34,7 @@ void writeTraceLine(std::wstring_view line) {
     const DWORD lastError = GetLastError();
     const std::wstring path = environmentVariable(kTraceVariable);
     if (!path.empty()) {
-        UniqueFile file = adoptFile(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        UniqueFile file = UniqueFile(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                                 nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file) {
             char prefix[64];

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace jl {
 
@@ -33,6 +34,12 @@ void appendTracePiece(std::wstring& line, Number number) {
     } else {
         line += std::to_wstring(number);
     }
+}
+// Enumerations show their number.
+template <typename Enumeration>
+    requires std::is_enum_v<Enumeration>
+void appendTracePiece(std::wstring& line, Enumeration value) {
+    line += std::to_wstring(static_cast<std::underlying_type_t<Enumeration>>(value));
 }
 } // namespace detail
 

@@ -1,5 +1,5 @@
 #pragma once
-// Move-only ownership of Win32 handles, keys, views and the like.
+// Move-only ownership of Win32 handles, keys, views, modules and GDI objects.
 
 #include <windows.h>
 
@@ -7,14 +7,17 @@
 
 namespace jl {
 
-// Owns one value of type T that Close releases. Values equal to Invalid, or to
-// the null value of T, count as "nothing owned". Releasing preserves the thread's
-// last error, so a failure code read after a clean-up is still the original one.
-template <typename T, auto Close, T Invalid = T{}>
+// Owns one value that Traits::close releases. Traits::invalid() is the value
+// that means "nothing owned"; file and find handles use INVALID_HANDLE_VALUE,
+// most others null. Releasing preserves the thread's last error, so a failure
+// code read after a clean-up is still the original one.
+template <typename Traits>
 class UniqueResource {
 public:
+    using Value = typename Traits::Value;
+
     UniqueResource() = default;
-    explicit UniqueResource(T value) : value_(value) {}
+    explicit UniqueResource(Value value) : value_(value) {}
     UniqueResource(const UniqueResource&) = delete;
     UniqueResource& operator=(const UniqueResource&) = delete;
     UniqueResource(UniqueResource&& other) noexcept : value_(other.release()) {}
@@ -24,49 +27,67 @@ public:
     }
     ~UniqueResource() { reset(); }
 
-    [[nodiscard]] T get() const { return value_; }
-    [[nodiscard]] bool valid() const { return value_ != Invalid && value_ != T{}; }
+    [[nodiscard]] Value get() const { return value_; }
+    [[nodiscard]] bool valid() const { return value_ != Traits::invalid(); }
     explicit operator bool() const { return valid(); }
 
-    T release() { return std::exchange(value_, Invalid); }
-    void reset(T value = Invalid) {
+    Value release() { return std::exchange(value_, Traits::invalid()); }
+    void reset(Value value = Traits::invalid()) {
         if (valid()) {
             const DWORD lastError = GetLastError();
-            Close(value_);
+            Traits::close(value_);
             SetLastError(lastError);
         }
         value_ = value;
     }
+    // For APIs that hand the value out through a pointer: releases what is
+    // owned and gives the address to fill.
+    [[nodiscard]] Value* put() {
+        reset();
+        return &value_;
+    }
 
 private:
-    T value_ = Invalid;
+    Value value_ = Traits::invalid();
 };
 
 namespace detail {
+template <typename T, auto Close>
+struct NullIsInvalid {
+    using Value = T;
+    static constexpr T invalid() { return T{}; }
+    static void close(T value) { Close(value); }
+};
 inline void closeHandle(HANDLE handle) { CloseHandle(handle); }
 inline void closeFind(HANDLE handle) { FindClose(handle); }
 inline void closeKey(HKEY key) { RegCloseKey(key); }
 inline void unmapView(const void* view) { UnmapViewOfFile(view); }
 inline void freeModule(HMODULE module) { FreeLibrary(module); }
+inline void deleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
+inline void destroyWindow(HWND window) { DestroyWindow(window); }
+
+template <auto Close>
+struct InvalidHandleValueIsInvalid {
+    using Value = HANDLE;
+    static Value invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE value) { Close(value); }
+};
 } // namespace detail
 
-// Kernel handles whose failure value is null (events, threads, mappings, ...).
-using UniqueHandle = UniqueResource<HANDLE, detail::closeHandle>;
-// Files and find handles: adopt them with adoptFile/adoptFind below.
-using UniqueFile = UniqueResource<HANDLE, detail::closeHandle>;
-using UniqueFind = UniqueResource<HANDLE, detail::closeFind>;
-using UniqueKey = UniqueResource<HKEY, detail::closeKey>;
-using UniqueView = UniqueResource<const void*, detail::unmapView>;
-using UniqueModule = UniqueResource<HMODULE, detail::freeModule>;
+// Any value whose "nothing" is its null value, closed by Close.
+template <typename T, auto Close>
+using UniqueNullable = UniqueResource<detail::NullIsInvalid<T, Close>>;
 
-// File and find handles report failure as INVALID_HANDLE_VALUE, which is not a
-// constant expression; these adopt a result and store "nothing" for it.
-inline UniqueFile adoptFile(HANDLE handle) {
-    return UniqueFile(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
-}
-inline UniqueFind adoptFind(HANDLE handle) {
-    return UniqueFind(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
-}
+// Kernel handles whose failure value is null (events, threads, mappings, ...).
+using UniqueHandle = UniqueResource<detail::NullIsInvalid<HANDLE, detail::closeHandle>>;
+// CreateFileW and FindFirstFileW report failure as INVALID_HANDLE_VALUE.
+using UniqueFile = UniqueResource<detail::InvalidHandleValueIsInvalid<detail::closeHandle>>;
+using UniqueFind = UniqueResource<detail::InvalidHandleValueIsInvalid<detail::closeFind>>;
+using UniqueKey = UniqueResource<detail::NullIsInvalid<HKEY, detail::closeKey>>;
+using UniqueView = UniqueResource<detail::NullIsInvalid<const void*, detail::unmapView>>;
+using UniqueModule = UniqueResource<detail::NullIsInvalid<HMODULE, detail::freeModule>>;
+using UniqueGdiObject = UniqueResource<detail::NullIsInvalid<HGDIOBJ, detail::deleteGdiObject>>;
+using UniqueWindow = UniqueResource<detail::NullIsInvalid<HWND, detail::destroyWindow>>;
 
 // Runs a clean-up at scope exit unless dismissed.
 template <typename F>

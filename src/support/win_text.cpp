@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "support/error_message.h"
-#include "support/message_ids.h"
 #include "support/unique_resource.h"
 
 namespace jl {
@@ -50,51 +48,50 @@ std::wstring fromAnsiString(std::string_view text) { return widen(CP_THREAD_ACP,
 std::string toUtf8(std::wstring_view text) { return narrow(CP_UTF8, text); }
 std::wstring fromUtf8(std::string_view text) { return widen(CP_UTF8, text); }
 
+std::optional<std::wstring> readGrowingText(const std::function<size_t(wchar_t*, size_t)>& call,
+                                            size_t initialCapacity) {
+    constexpr size_t kMaximumCapacity = 1u << 24;
+    std::wstring buffer(initialCapacity, L'\0');
+    for (;;) {
+        const size_t answer = call(buffer.data(), buffer.size());
+        if (answer == 0) return std::nullopt;
+        if (answer < buffer.size()) {
+            buffer.resize(answer);
+            return buffer;
+        }
+        if (buffer.size() >= kMaximumCapacity) return std::nullopt;
+        buffer.assign(std::max(answer, buffer.size() * 2), L'\0');
+    }
+}
+
 void expandEnvironment(std::wstring& text) {
-    const DWORD needed = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
-    if (needed == 0) return;
-    std::wstring expanded(needed, L'\0');
-    const DWORD written = ExpandEnvironmentStringsW(text.c_str(), expanded.data(), needed);
-    if (written == 0 || written > needed) return;
-    expanded.resize(wcsnlen(expanded.c_str(), expanded.size()));
-    text = std::move(expanded);
+    const std::optional<std::wstring> expanded = readGrowingText([&](wchar_t* buffer, size_t capacity) -> size_t {
+        const DWORD needed = ExpandEnvironmentStringsW(text.c_str(), buffer, static_cast<DWORD>(capacity));
+        // The count includes the terminator; the text ends at its first NUL.
+        return needed <= capacity && needed > 0 ? wcsnlen(buffer, capacity) : needed;
+    }, text.size() + 64);
+    if (expanded) text = *expanded;
 }
 
 std::wstring environmentVariable(const wchar_t* name) {
-    std::wstring value(64, L'\0');
-    for (;;) {
-        const DWORD length = GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
-        if (length == 0) return {};
-        if (length < value.size()) {
-            value.resize(length);
-            return value;
-        }
-        value.resize(length);  // length includes the terminator when the buffer was too small
-    }
+    return readGrowingText([&](wchar_t* buffer, size_t capacity) -> size_t {
+               // Too small: the size needed including the terminator, never less than the capacity + 1.
+               return GetEnvironmentVariableW(name, buffer, static_cast<DWORD>(capacity));
+           }, 64).value_or(std::wstring());
 }
 
-bool modulePath(std::wstring& path) {
-    // Grow past MAX_PATH rather than accept a silently cut path.
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
+std::optional<std::wstring> modulePath() {
+    // Grown past MAX_PATH rather than accept a silently cut path.
+    return readGrowingText([](wchar_t* buffer, size_t capacity) -> size_t {
         SetLastError(ERROR_SUCCESS);
-        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) break;
-        if (length < buffer.size() && GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
-            buffer.resize(length);
-            path = std::move(buffer);
-            return true;
-        }
-        if (buffer.size() >= 32768) break;
-        buffer.resize(buffer.size() * 2);
-    }
-    const DWORD error = GetLastError();
-    showErrorMessage(kMsgWindowsException, loadString(kMsgModulePathFailed), static_cast<int32_t>(error));
-    return false;
+        const DWORD length = GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(capacity));
+        if (length == 0) return 0;
+        return length < capacity && GetLastError() != ERROR_INSUFFICIENT_BUFFER ? length : capacity;
+    }, MAX_PATH);
 }
 
 std::optional<std::string> readFileBytes(const std::wstring& path) {
-    UniqueFile file = adoptFile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    UniqueFile file = UniqueFile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return std::nullopt;
     std::string bytes;
@@ -108,7 +105,7 @@ std::optional<std::string> readFileBytes(const std::wstring& path) {
 
 bool pathExists(const std::wstring& path) {
     WIN32_FIND_DATAW data;
-    return adoptFind(FindFirstFileW(path.c_str(), &data)).valid();
+    return UniqueFind(FindFirstFileW(path.c_str(), &data)).valid();
 }
 
 } // namespace jl

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,9 +27,16 @@ void expandEnvironment(std::wstring& text);
 // The value of an environment variable, whatever its length; empty when unset.
 [[nodiscard]] std::wstring environmentVariable(const wchar_t* name);
 
-// The program file's full path, however long. Shows message 202/208 and returns
-// false when it cannot be read.
-[[nodiscard]] bool modulePath(std::wstring& path);
+// Calls an API that fills a wide buffer until the buffer was large enough. The
+// call gets the buffer and its capacity in characters and answers the length of
+// the text it wrote (less than the capacity), a larger capacity it needs, or 0
+// for failure. Empty on failure.
+[[nodiscard]] std::optional<std::wstring> readGrowingText(
+    const std::function<size_t(wchar_t* buffer, size_t capacity)>& call, size_t initialCapacity = 256);
+
+// The program file's full path, however long; empty when it cannot be read, with
+// the thread's last error set.
+[[nodiscard]] std::optional<std::wstring> modulePath();
 
 // A file's whole contents; empty when it cannot be opened or read.
 [[nodiscard]] std::optional<std::string> readFileBytes(const std::wstring& path);

@@ -40,7 +40,7 @@ void removeFolderTree(const std::wstring& folderPath) {
     const std::wstring folder =
         folderPath.size() > 2 && folderPath[1] == L':' ? L"\\\\?\\" + folderPath : folderPath;
     WIN32_FIND_DATAW data;
-    jl::UniqueFind find = jl::adoptFind(FindFirstFileW((folder + L"\\*").c_str(), &data));
+    jl::UniqueFind find = jl::UniqueFind(FindFirstFileW((folder + L"\\*").c_str(), &data));
     if (find) {
         do {
             const std::wstring name = data.cFileName;
@@ -59,7 +59,7 @@ void removeFolderTree(const std::wstring& folderPath) {
 }
 
 void writeBytesFile(const std::wstring& path, std::string_view bytes) {
-    jl::UniqueFile file = jl::adoptFile(
+    jl::UniqueFile file = jl::UniqueFile(
         CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(file.valid()) << "cannot write the test file, error " << GetLastError();
     DWORD written = 0;

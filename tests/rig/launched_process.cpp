@@ -63,8 +63,9 @@ jl::UniqueHandle streamHandle(const std::wstring& path, DWORD ownStream) {
                         DUPLICATE_SAME_ACCESS);
         return jl::UniqueHandle(duplicate);
     }
-    return jl::adoptFile(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
-                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return jl::UniqueHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
 }
 
 } // namespace

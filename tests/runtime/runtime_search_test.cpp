@@ -63,9 +63,9 @@ TEST_F(RegistrySearch, SettingsDecideWhichRegisteredRuntimesQualify) {
     launcher_.minimumVersion = jl::minimumVersionFromText(L"1.8");
     launcher_.maximumVersion = jl::maximumVersionFromText(L"1.8");
     EXPECT_EQ(candidates(), L"jre8(1.8.0.151) jdk8\\jre(1.8.0.0) ");
-    launcher_.jvmType = 1;
+    launcher_.jvmType = jl::JvmType::server;
     EXPECT_EQ(candidates(), L"jdk8\\jre(1.8.0.0)s ");
-    launcher_.jvmType = 0;
+    launcher_.jvmType = jl::JvmType::defaultVm;
     setProvider(L"IBM");
     EXPECT_EQ(candidates(), L"ibm8(1.8.0.200) ");
     setProvider(L"any");
@@ -78,7 +78,7 @@ TEST_F(RegistrySearch, FavorServerProbesTheRuntimeEnvironmentRootInDefaultOrder)
     createRuntimeFiles(home(L"new"), {L"bin\\client\\jvm.dll", L"bin\\server\\jvm.dll"});
     add(kJreRoot, L"1.8.0_60", home(L"old"));
     add(kRuntimeEnvironmentRoot, L"1.8.0_151", home(L"new"));
-    launcher_.jvmType = 2;
+    launcher_.jvmType = jl::JvmType::favorServer;
     EXPECT_EQ(candidates(), L"old(1.8.0.60)s new(1.8.0.151) ");
 
     launcher_.preferredVersions = {L"1.8.0_151"};
@@ -87,7 +87,7 @@ TEST_F(RegistrySearch, FavorServerProbesTheRuntimeEnvironmentRootInDefaultOrder)
     ASSERT_TRUE(jl::searchInstalledRuntimes(launcher_, chosenHome, chosenVersion, 0));
     EXPECT_EQ(chosenHome, home(L"new"));
     // Resolved afterwards with the configured type, the chosen runtime still gives its server VM.
-    EXPECT_EQ(jl::findJvmLibrary(chosenHome, 2), home(L"new") + L"bin\\server\\jvm.dll");
+    EXPECT_EQ(jl::findJvmLibrary(chosenHome, jl::JvmType::favorServer), home(L"new") + L"bin\\server\\jvm.dll");
 }
 
 TEST_F(RegistrySearch, PreferredVersionOutranksTheOrder) {
@@ -128,12 +128,12 @@ TEST_F(RegistrySearch, JvmLibraryProbeFollowsTheJvmType) {
     createRuntimeFiles(both, {L"bin\\client\\jvm.dll", L"bin\\server\\jvm.dll"});
     createRuntimeFiles(home(L"client"), {L"bin\\client\\jvm.dll"});
     bool serverVm = true;
-    EXPECT_EQ(jl::findJvmLibrary(both, 0, &serverVm), both + L"bin\\client\\jvm.dll");
+    EXPECT_EQ(jl::findJvmLibrary(both, jl::JvmType::defaultVm, &serverVm), both + L"bin\\client\\jvm.dll");
     EXPECT_FALSE(serverVm);
-    EXPECT_EQ(jl::findJvmLibrary(both, 2, &serverVm), both + L"bin\\server\\jvm.dll");
+    EXPECT_EQ(jl::findJvmLibrary(both, jl::JvmType::favorServer, &serverVm), both + L"bin\\server\\jvm.dll");
     EXPECT_TRUE(serverVm);
-    EXPECT_EQ(jl::findJvmLibrary(home(L"client"), 1), L"");
-    EXPECT_EQ(jl::findJvmLibrary(home(L"client"), 2), home(L"client") + L"bin\\client\\jvm.dll");
+    EXPECT_EQ(jl::findJvmLibrary(home(L"client"), jl::JvmType::server), L"");
+    EXPECT_EQ(jl::findJvmLibrary(home(L"client"), jl::JvmType::favorServer), home(L"client") + L"bin\\client\\jvm.dll");
 }
 
 TEST(BitnessCheck, OnlyA32BitX86ImageCounts) {

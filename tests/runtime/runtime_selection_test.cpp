@@ -57,7 +57,7 @@ TEST(RegistryRoots, OnlyDevelopmentKitRootsPutTheHomeBelowJavaHomeJre) {
     EXPECT_TRUE(kRegistryRoots[3].favorServerProbedAsDefault);
 }
 
-std::wstring probePaths(int jvmType) {
+std::wstring probePaths(JvmType jvmType) {
     std::wstring text;
     for (const JvmProbe& probe : jvmProbeOrder(jvmType)) {
         text += std::wstring(probe.relativePath).substr(4, std::wstring(probe.relativePath).find(L'\\', 4) - 4);
@@ -67,9 +67,9 @@ std::wstring probePaths(int jvmType) {
 }
 
 TEST(JvmProbe, OrderDependsOnJvmType) {
-    EXPECT_EQ(probePaths(0), L"client classic hotspot server* jrockit ");
-    EXPECT_EQ(probePaths(1), L"server* ");
-    EXPECT_EQ(probePaths(2), L"server* client classic hotspot server* jrockit ");
+    EXPECT_EQ(probePaths(JvmType::defaultVm), L"client classic hotspot server* jrockit ");
+    EXPECT_EQ(probePaths(JvmType::server), L"server* ");
+    EXPECT_EQ(probePaths(JvmType::favorServer), L"server* client classic hotspot server* jrockit ");
 }
 
 RuntimeCandidate candidate(const wchar_t* version, const wchar_t* home, bool serverVm, bool favoured) {
@@ -91,13 +91,13 @@ TEST(CandidateOrder, FavouredThenServerThenVersionAndStableOtherwise) {
         candidate(L"1.8.0_151", L"e", false, false),
     };
     auto ordered = found;
-    orderCandidates(ordered, true, 2);
+    orderCandidates(ordered, true, JvmType::favorServer);
     EXPECT_EQ(homes(ordered), L"b d c a e ");
     ordered = found;
-    orderCandidates(ordered, true, 0);
+    orderCandidates(ordered, true, JvmType::defaultVm);
     EXPECT_EQ(homes(ordered), L"b a d e c ");
     ordered = found;
-    orderCandidates(ordered, false, 2);
+    orderCandidates(ordered, false, JvmType::favorServer);
     EXPECT_EQ(homes(ordered), L"d c b a e ");
 }
 

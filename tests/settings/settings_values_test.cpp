@@ -38,10 +38,10 @@ TEST(SettingsValues, CaseIsIgnoredForLettersAToZOnly) {
 }
 
 TEST(SettingsValues, JvmTypeKnowsOnlyExactServerWords) {
-    EXPECT_EQ(jvmTypeFromText(L"server"), 1);
-    EXPECT_EQ(jvmTypeFromText(L"favor_server"), 2);
+    EXPECT_EQ(jvmTypeFromText(L"server"), JvmType::server);
+    EXPECT_EQ(jvmTypeFromText(L"favor_server"), JvmType::favorServer);
     for (const wchar_t* other : {L"", L"Server", L"client", L"favor_Server", L" server"})
-        EXPECT_EQ(jvmTypeFromText(other), 0) << other;
+        EXPECT_EQ(jvmTypeFromText(other), JvmType::defaultVm) << other;
 }
 
 TEST(SettingsValues, JvmSourceExactWordSetsAllThreeFlags) {
