@@ -1,26 +1,40 @@
 #pragma once
-// The thread that creates the VM and runs the main class, and the conversions of
-// wide strings into Java strings.
+// The thread that creates the VM and runs the main class.
+
+#include <windows.h>
 
 #include <jni.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "jvmhost/jvm_library.h"
+
 namespace jl {
 
-class Launcher;
+// Everything the Java main thread reads, and the session it fills.
+struct JavaMainArgs {
+    const JvmEntryPoints& entryPoints;
+    std::vector<std::string>& vmOptions;
+    JvmHooks hooks;
+    uint64_t stackSize = 0;  // 0: the JVM's default
+    const std::wstring& mainClass;  // with "/" separators
+    const std::vector<std::wstring>& arguments;
+    bool failureCheck = false;
+    // An IBM runtime may be in use: the thread stays in the VM after main.
+    bool stayInVmAfterMain = false;
+    HANDLE mainStartedEvent = nullptr;  // set just before main is called; may be null
+    std::function<void(JNIEnv*)> afterVmCreated;        // redirects the output streams
+    std::function<void()> beforeExceptionDialog;        // closes the splash window
+    JvmSession& session;
+};
 
 // Runs the Java main thread and waits for it: 0 when main ran and the VM ended
 // cleanly, 1 otherwise.
-[[nodiscard]] int runJavaMainThread(Launcher& launcher);
+[[nodiscard]] int runJavaMainThread(JavaMainArgs& args);
 // Finds the main class, calls main with the arguments and leaves the VM.
-[[nodiscard]] bool invokeMainClass(Launcher& launcher);
-
-// Java strings from the exact UTF-16 code units; null on any failure.
-[[nodiscard]] jstring newJavaString(const std::wstring& text, JNIEnv* env);
-[[nodiscard]] jobjectArray newJavaStringArray(const std::vector<std::wstring>& texts, JNIEnv* env);
-// System.exit(-1); true only if it returned without a pending exception.
-bool callSystemExit(JNIEnv* env);
+[[nodiscard]] bool invokeMainClass(JavaMainArgs& args);
 
 } // namespace jl

@@ -6,21 +6,14 @@
 
 #include "jdk11_init_args.h"
 
-#include "jvmopts/output_redirection.h"
-#include "launcher/launcher.h"
 #include "support/error_message.h"
-#include "support/message_format.h"
 #include "support/message_ids.h"
+#include "support/module.h"
 #include "support/trace.h"
 
 namespace jl {
 
 namespace {
-
-template <typename Function>
-Function resolve(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 
 unsigned reasonFor(jint result) {
     switch (result) {
@@ -36,39 +29,40 @@ unsigned reasonFor(jint result) {
 
 } // namespace
 
-bool loadJvmLibrary(Launcher& launcher, const std::wstring& path) {
+bool loadJvmLibrary(const std::wstring& path, JvmEntryPoints& entryPoints) {
     trace(L"phase: loading ", Quoted{path});
     // Never freed: the VM lives until the process ends.
     HMODULE library = LoadLibraryW(path.c_str());
     if (!library) {
-        const std::wstring format = loadString(kMsgJvmLibraryLoadFailed);
         const DWORD error = GetLastError();
         trace(L"jvm: LoadLibrary failed with error ", error);
-        showErrorText(formatMessage(format, {path, static_cast<int32_t>(error)}));
+        showErrorMessage(kMsgJvmLibraryLoadFailed, path, static_cast<int32_t>(error));
         return false;
     }
-    launcher.createJavaVm = resolve<CreateJavaVmFunction>(library, "JNI_CreateJavaVM");
-    if (launcher.createJavaVm) {
-        launcher.getDefaultInitArgs = resolve<GetDefaultInitArgsFunction>(library, "JNI_GetDefaultJavaVMInitArgs");
+    entryPoints.createJavaVm = resolve<CreateJavaVmFunction>(library, "JNI_CreateJavaVM");
+    if (entryPoints.createJavaVm) {
+        entryPoints.getDefaultInitArgs = resolve<GetDefaultInitArgsFunction>(library, "JNI_GetDefaultJavaVMInitArgs");
     }
-    if (!launcher.createJavaVm || !launcher.getDefaultInitArgs) {
+    if (!entryPoints.createJavaVm || !entryPoints.getDefaultInitArgs) {
         const DWORD error = GetLastError();
-        trace(L"jvm: ", !launcher.createJavaVm ? L"JNI_CreateJavaVM" : L"JNI_GetDefaultJavaVMInitArgs",
+        trace(L"jvm: ", !entryPoints.createJavaVm ? L"JNI_CreateJavaVM" : L"JNI_GetDefaultJavaVMInitArgs",
               L" is missing from the library");
         showErrorMessage(kMsgWindowsException, loadString(kMsgCreateJavaVmMissing), static_cast<int32_t>(error));
         return false;
     }
-    launcher.findClassFromBootLoader = resolve<FindClassFromBootLoaderFunction>(library, "JVM_FindClassFromBootLoader");
-    trace(L"phase: jvm.dll loaded", launcher.findClassFromBootLoader ? L"" : L" (without JVM_FindClassFromBootLoader)");
+    entryPoints.findClassFromBootLoader =
+        resolve<FindClassFromBootLoaderFunction>(library, "JVM_FindClassFromBootLoader");
+    trace(L"phase: jvm.dll loaded", entryPoints.findClassFromBootLoader ? L"" : L" (without JVM_FindClassFromBootLoader)");
     return true;
 }
 
-bool createJvm(Launcher& launcher) {
+bool createJvm(const JvmEntryPoints& entryPoints, std::vector<std::string>& vmOptions, const JvmHooks& hooks,
+               JvmSession& session) {
     std::vector<JavaVMOption> options;
-    options.reserve(launcher.vmOptions.size() + 2);
-    for (std::string& option : launcher.vmOptions) options.push_back({option.data(), nullptr});
-    options.push_back({const_cast<char*>("abort"), reinterpret_cast<void*>(&vmAbortHook)});
-    options.push_back({const_cast<char*>("exit"), reinterpret_cast<void*>(&vmExitHook)});
+    options.reserve(vmOptions.size() + 2);
+    for (std::string& option : vmOptions) options.push_back({option.data(), nullptr});
+    options.push_back({const_cast<char*>("abort"), reinterpret_cast<void*>(hooks.abort)});
+    options.push_back({const_cast<char*>("exit"), reinterpret_cast<void*>(hooks.exit)});
     JavaVMInitArgs arguments{};
     arguments.version = JNI_VERSION_1_2;
     arguments.nOptions = static_cast<jint>(options.size());
@@ -76,40 +70,30 @@ bool createJvm(Launcher& launcher) {
     arguments.ignoreUnrecognized = JNI_FALSE;
 
     trace(L"phase: JNI_CreateJavaVM called with ", options.size(), L" options");
-    const jint result = launcher.createJavaVm(&launcher.javaVm, reinterpret_cast<void**>(&launcher.jniEnv), &arguments);
+    const jint result =
+        entryPoints.createJavaVm(&session.javaVm, reinterpret_cast<void**>(&session.jniEnv), &arguments);
     trace(L"phase: JNI_CreateJavaVM returned ", result);
     if (result != JNI_OK) {
-        launcher.javaVm = nullptr;
+        session = JvmSession{};
         const unsigned reason = reasonFor(result);
         showErrorMessage(kMsgJniException, loadString(kMsgCreateJavaVmFailed), reason ? loadString(reason) : L"");
         return false;
     }
-    redirectOutputStreams(launcher);
     return true;
 }
 
-void destroyJvm(Launcher& launcher) {
-    if (!launcher.javaVm) return;
+void destroyJvm(JvmSession& session) {
+    if (!session.javaVm) return;
     trace(L"jvm: destroying the VM (waits for its non-daemon threads)");
-    launcher.javaVm->DestroyJavaVM();
-    launcher.javaVm = nullptr;
+    session.javaVm->DestroyJavaVM();
+    session = JvmSession{};
 }
 
-uint64_t defaultJavaStackSize(const Launcher& launcher) {
+uint64_t defaultJavaStackSize(const JvmEntryPoints& entryPoints) {
     JDK1_1InitArgs record{};
     record.version = JNI_VERSION_1_1;
-    (void)launcher.getDefaultInitArgs(&record);
+    (void)entryPoints.getDefaultInitArgs(&record);
     return record.javaStackSize > 0 ? static_cast<uint64_t>(record.javaStackSize) : 0;
-}
-
-void JNICALL vmExitHook(jint status) {
-    trace(L"jvm: the VM exits with status ", static_cast<int>(status));
-    if (Launcher* launcher = Launcher::current(); launcher && launcher->exitObserver) launcher->exitObserver->exit(status);
-}
-
-void JNICALL vmAbortHook() {
-    trace(L"jvm: the VM aborts");
-    if (Launcher* launcher = Launcher::current(); launcher && launcher->exitObserver) launcher->exitObserver->abort();
 }
 
 } // namespace jl

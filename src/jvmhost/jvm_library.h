@@ -1,27 +1,46 @@
 #pragma once
-// The runtime's jvm.dll: loading it, creating and destroying the VM, and the two
-// hooks the VM calls when it exits or aborts.
+// The runtime's jvm.dll: loading it, creating and destroying the VM.
 
 #include <jni.h>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace jl {
 
-class Launcher;
+using CreateJavaVmFunction = jint(JNICALL*)(JavaVM**, void**, void*);
+using GetDefaultInitArgsFunction = jint(JNICALL*)(void*);
+using FindClassFromBootLoaderFunction = jclass(JNICALL*)(JNIEnv*, const char*);
 
-// Loads jvm.dll and resolves its entry points; false after its message.
-[[nodiscard]] bool loadJvmLibrary(Launcher& launcher, const std::wstring& path);
-// Creates the VM with the option list and the hooks, then redirects the output
-// streams. On the Java main thread only; false after its message, with no VM.
-[[nodiscard]] bool createJvm(Launcher& launcher);
+// The entry points of the loaded jvm.dll.
+struct JvmEntryPoints {
+    CreateJavaVmFunction createJavaVm = nullptr;
+    GetDefaultInitArgsFunction getDefaultInitArgs = nullptr;
+    FindClassFromBootLoaderFunction findClassFromBootLoader = nullptr;  // optional
+};
+
+// The VM's "exit" and "abort" hooks; they take no context.
+struct JvmHooks {
+    void(JNICALL* exit)(jint status) = nullptr;
+    void(JNICALL* abort)() = nullptr;
+};
+
+// The created VM and the Java main thread's environment.
+struct JvmSession {
+    JavaVM* javaVm = nullptr;
+    JNIEnv* jniEnv = nullptr;
+};
+
+// Loads jvm.dll (never freed) and resolves its entry points; false after its message.
+[[nodiscard]] bool loadJvmLibrary(const std::wstring& path, JvmEntryPoints& entryPoints);
+// Creates the VM with the option list followed by the hooks. On the Java main
+// thread only; false after its message, with no VM.
+[[nodiscard]] bool createJvm(const JvmEntryPoints& entryPoints, std::vector<std::string>& vmOptions,
+                             const JvmHooks& hooks, JvmSession& session);
 // Ends the VM, waiting for its non-daemon threads; nothing without a VM.
-void destroyJvm(Launcher& launcher);
+void destroyJvm(JvmSession& session);
 // The VM's default thread stack size in bytes, 0 when it reports none.
-[[nodiscard]] uint64_t defaultJavaStackSize(const Launcher& launcher);
-
-void JNICALL vmExitHook(jint status);
-void JNICALL vmAbortHook();
+[[nodiscard]] uint64_t defaultJavaStackSize(const JvmEntryPoints& entryPoints);
 
 } // namespace jl

@@ -3,11 +3,8 @@
 #include "jvmopts/path_options.h"
 #include "jvmopts/vm_parameters.h"
 #include "launcher/command_line.h"
-#include "launcher/launcher.h"
 #include "runtime/runtime_search.h"
 #include "runtime/runtime_selection.h"
-#include "settings/embedded_settings.h"
-#include "settings/launcher_settings.h"
 #include "settings/settings_source.h"
 #include "settings/settings_values.h"
 #include "support/error_message.h"
@@ -25,10 +22,10 @@ namespace {
 // name when the volume keeps one.
 std::wstring pathForJvm(const std::wstring& path) {
     if (fitsAnsiCodePage(path)) return path;
-    const DWORD needed = GetShortPathNameW(path.c_str(), nullptr, 0);
-    std::wstring shortPath(needed, L'\0');
-    if (needed > 0) shortPath.resize(GetShortPathNameW(path.c_str(), shortPath.data(), needed));
-    if (needed == 0 || shortPath.empty() || !fitsAnsiCodePage(shortPath)) {
+    const std::wstring shortPath = readGrowingText([&](wchar_t* buffer, size_t capacity) -> size_t {
+                                       return GetShortPathNameW(path.c_str(), buffer, static_cast<DWORD>(capacity));
+                                   }).value_or(std::wstring());
+    if (shortPath.empty() || !fitsAnsiCodePage(shortPath)) {
         trace(L"options: ", Quoted{path}, L" holds characters outside the ANSI code page and has no short name to use");
         return path;
     }
@@ -71,13 +68,15 @@ MachineMemory machineMemory() {
     return MachineMemory{status.dwTotalPhys, status.dwAvailVirtual};
 }
 
-} // namespace
+void appendVmOption(JvmConfiguration& configuration, const std::wstring& option) {
+    configuration.vmOptions.push_back(toAnsiString(option));
+}
 
-void appendVmOption(Launcher& launcher, const std::wstring& option) { launcher.vmOptions.push_back(toAnsiString(option)); }
+} // namespace
 
 std::wstring buildClassPath(SettingsSource& settings, const std::wstring& programFolder) {
     std::vector<std::wstring> entries;
-    splitString(readSetting(settings, L"Class Path", L"Class Path"), L";", entries);
+    splitString(readSetting(settings, keys::kClassPath), L";", entries);
     std::wstring classPath;
     for (std::wstring entry : entries) {
         const std::wstring written = entry;
@@ -99,11 +98,11 @@ std::wstring buildClassPath(SettingsSource& settings, const std::wstring& progra
     return classPath;
 }
 
-bool assembleJvmOptions(Launcher& launcher, SettingsSource& settings, const std::wstring& programPath) {
+bool assembleJvmOptions(SettingsSource& settings, const std::wstring& programPath, JvmConfiguration& configuration) {
     const size_t slash = programPath.rfind(L'\\');
     const std::wstring programFolder = slash == std::wstring::npos ? std::wstring() : programPath.substr(0, slash);
     std::wstring classPath = buildClassPath(settings, programFolder);
-    if (isYesInAnyCase(readSetting(settings, L"Application", L"Embedded Jar"))) classPath = programPath + L";" + classPath;
+    if (isYesInAnyCase(readSetting(settings, keys::kEmbeddedJar))) classPath = programPath + L";" + classPath;
     if (classPath.empty()) {
         trace(L"options: the class path is empty");
         showErrorMessage(kMsgClassPathMissing);
@@ -111,8 +110,7 @@ bool assembleJvmOptions(Launcher& launcher, SettingsSource& settings, const std:
     }
 
     std::vector<std::wstring> options = {L"-Djava.class.path=" + classPath};
-    for (std::wstring parameter :
-         splitVmParameters(readSetting(settings, L"Java Runtime Environment", L"Virtual Machine Parameters"))) {
+    for (std::wstring parameter : splitVmParameters(readSetting(settings, keys::kVirtualMachineParameters))) {
         removeQuotes(parameter);
         if (isRelativeMemoryOption(parameter)) {
             const std::wstring relative = parameter;
@@ -120,63 +118,56 @@ bool assembleJvmOptions(Launcher& launcher, SettingsSource& settings, const std:
             trace(L"options: ", Quoted{relative}, L" becomes ", Quoted{parameter});
         }
         if (parameter.starts_with(L"-Xss")) {
-            launcher.javaThreadStackSize = parseStackSize(std::wstring_view(parameter).substr(4));
-            trace(L"options: Java main thread stack size ", launcher.javaThreadStackSize,
-                  launcher.javaThreadStackSize == 0 ? L" (the JVM's default)" : L" bytes");
+            configuration.javaThreadStackSize = parseStackSize(std::wstring_view(parameter).substr(4));
+            trace(L"options: Java main thread stack size ", configuration.javaThreadStackSize,
+                  configuration.javaThreadStackSize == 0 ? L" (the JVM's default)" : L" bytes");
         }
         options.push_back(std::move(parameter));
     }
     for (std::wstring& option : options) {
         expandEnvironment(option);
-        appendVmOption(launcher, option);
+        appendVmOption(configuration, option);
     }
-    for (size_t i = 0; i < launcher.vmOptions.size(); ++i) {
-        trace(L"options: VM option ", i + 1, L" = ", Quoted{fromAnsiString(launcher.vmOptions[i])});
+    for (size_t i = 0; i < configuration.vmOptions.size(); ++i) {
+        trace(L"options: VM option ", i + 1, L" = ", Quoted{fromAnsiString(configuration.vmOptions[i])});
     }
 
-    launcher.outputFile = readSetting(settings, L"Application", L"Output File");
-    if (!launcher.outputFile.empty()) expandEnvironment(launcher.outputFile);
-    launcher.outputAppend = readSetting(settings, L"Application", L"Output Append") == L"yes";
-    launcher.errorFile = readSetting(settings, L"Application", L"Error File");
-    if (!launcher.errorFile.empty()) expandEnvironment(launcher.errorFile);
-    launcher.errorAppend = readSetting(settings, L"Application", L"Error Append") == L"yes";
-    trace(L"options: output file ", Quoted{launcher.outputFile}, launcher.outputAppend ? L" (append)" : L"",
-          L", error file ", Quoted{launcher.errorFile}, launcher.errorAppend ? L" (append)" : L"");
+    OutputRedirection& output = configuration.output;
+    output.outputFile = readSetting(settings, keys::kOutputFile);
+    if (!output.outputFile.empty()) expandEnvironment(output.outputFile);
+    output.outputAppend = readSetting(settings, keys::kOutputAppend) == L"yes";
+    output.errorFile = readSetting(settings, keys::kErrorFile);
+    if (!output.errorFile.empty()) expandEnvironment(output.errorFile);
+    output.errorAppend = readSetting(settings, keys::kErrorAppend) == L"yes";
+    trace(L"options: output file ", Quoted{output.outputFile}, output.outputAppend ? L" (append)" : L"",
+          L", error file ", Quoted{output.errorFile}, output.errorAppend ? L" (append)" : L"");
 
-    launcher.extraArguments = readSetting(settings, L"Application", L"Cmd");
-    if (!launcher.extraArguments.empty()) {
-        std::wstring expanded = launcher.extraArguments;
-        expandEnvironment(expanded);
+    std::wstring extraArguments = readSetting(settings, keys::kCmd);
+    if (!extraArguments.empty()) {
+        expandEnvironment(extraArguments);
         std::vector<std::wstring> pieces;
-        splitCommandLine(expanded, pieces);
+        splitCommandLine(extraArguments, pieces);
         for (std::wstring& piece : pieces) {
             if (piece.empty()) continue;
             trace(L"options: \"Cmd\" adds argument ", Quoted{piece});
-            launcher.arguments.push_back(std::move(piece));
+            configuration.extraArguments.push_back(std::move(piece));
         }
     }
     return true;
 }
 
-bool prepareJvmOptions(Launcher& launcher) {
-    std::wstring iniPath;
-    const std::optional<std::wstring> programPath = modulePath();
-    if (!iniPathBesideProgram(iniPath) || !programPath) return false;
-    LayeredSettingsSource settings(iniPath, embeddedSettingsText(launcher.upgradeCode));
-    return assembleJvmOptions(launcher, settings, *programPath);
-}
-
-void prepareLibraryPath(Launcher& launcher) {
-    publishRuntimeVariables(launcher.jvmLibraryPath);
-    const std::wstring javaBinFolder = stripPathComponents(launcher.jvmLibraryPath, 2);
-    const std::wstring javaHomeFolder = stripPathComponents(launcher.jvmLibraryPath, 3) + L"\\";
-    if (!launcher.libraryPath.empty()) {
-        std::wstring libraryPath =
-            libraryPathTemplate(launcher.libraryPath, programFolder().value_or(std::wstring()), javaHomeFolder);
-        expandEnvironment(libraryPath);
-        appendVmOption(launcher, L"-Djava.library.path=" + pathListForJvm(libraryPath));
+void prepareLibraryPath(const std::wstring& jvmLibraryPath, const std::wstring& libraryPath,
+                        const std::wstring& systemPath, const std::wstring& programFolder,
+                        JvmConfiguration& configuration) {
+    publishRuntimeVariables(jvmLibraryPath);
+    const std::wstring javaBinFolder = stripPathComponents(jvmLibraryPath, 2);
+    const std::wstring javaHomeFolder = stripPathComponents(jvmLibraryPath, 3) + L"\\";
+    if (!libraryPath.empty()) {
+        std::wstring option = libraryPathTemplate(libraryPath, programFolder, javaHomeFolder);
+        expandEnvironment(option);
+        appendVmOption(configuration, L"-Djava.library.path=" + pathListForJvm(option));
     }
-    std::wstring path = processPathTemplate(launcher.systemPath, javaBinFolder);
+    std::wstring path = processPathTemplate(systemPath, javaBinFolder);
     expandEnvironment(path);
     SetEnvironmentVariableW(L"Path", path.c_str());
     trace(L"options: Path set to ", Quoted{path});

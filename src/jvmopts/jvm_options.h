@@ -1,27 +1,39 @@
 #pragma once
+// The VM option list and the other values the settings give the JVM's start.
 
+#include <cstdint>
 #include <string>
+#include <vector>
+
+#include "jvmopts/output_redirection.h"
 
 namespace jl {
 
-class Launcher;
 class SettingsSource;
+
+// What the Java main thread is started with, besides the runtime itself.
+struct JvmConfiguration {
+    std::vector<std::string> vmOptions;  // in the thread's ANSI code page, in order
+    uint64_t javaThreadStackSize = 0;    // 0: the JVM's default
+    OutputRedirection output;
+    std::vector<std::wstring> extraArguments;  // from "Cmd", after the command line's
+};
 
 // Publishes the runtime variables, puts the library-path option at the head of
 // the VM option list when "Library Path" is set, and rewrites Path.
-void prepareLibraryPath(Launcher& launcher);
+// programFolder ends in "\".
+void prepareLibraryPath(const std::wstring& jvmLibraryPath, const std::wstring& libraryPath,
+                        const std::wstring& systemPath, const std::wstring& programFolder,
+                        JvmConfiguration& configuration);
 
-// Fills the VM option list, the output settings, the stack size and the extra
-// arguments from the settings beside the program. False when the settings file
-// cannot be named or the class path is empty (after message 209); start-up goes
-// on regardless.
-[[nodiscard]] bool prepareJvmOptions(Launcher& launcher);
-// The same from a given settings source, for a program at programPath.
-[[nodiscard]] bool assembleJvmOptions(Launcher& launcher, SettingsSource& settings, const std::wstring& programPath);
+// Appends the class path and the VM parameters to the option list and reads the
+// output settings, the stack size and the extra arguments, for the program at
+// programPath. False when the class path is empty (after message 209); start-up
+// goes on regardless.
+[[nodiscard]] bool assembleJvmOptions(SettingsSource& settings, const std::wstring& programPath,
+                                      JvmConfiguration& configuration);
 
 // The class path text from "Class Path": every entry followed by ";".
 [[nodiscard]] std::wstring buildClassPath(SettingsSource& settings, const std::wstring& programFolder);
-
-void appendVmOption(Launcher& launcher, const std::wstring& option);
 
 } // namespace jl

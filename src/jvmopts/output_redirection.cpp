@@ -1,8 +1,7 @@
 #include "jvmopts/output_redirection.h"
 
-#include "jvmhost/java_main_thread.h"
+#include "jvmhost/java_strings.h"
 #include "jvmopts/timestamp_picture.h"
-#include "launcher/launcher.h"
 #include "support/trace.h"
 #include "support/win_text.h"
 
@@ -86,16 +85,15 @@ bool redirectStandardStream(JNIEnv* env, const std::wstring& fileName, bool appe
     return true;
 }
 
-void redirectOutputStreams(Launcher& launcher) {
-    const bool outputStamped = launcher.outputFile.find(L'%') != std::wstring::npos;
-    const bool errorStamped = launcher.errorFile.find(L'%') != std::wstring::npos;
+void redirectOutputStreams(JNIEnv* env, OutputRedirection& output) {
+    const bool outputStamped = output.outputFile.find(L'%') != std::wstring::npos;
+    const bool errorStamped = output.errorFile.find(L'%') != std::wstring::npos;
     if (outputStamped || errorStamped) {
         SYSTEMTIME now;
         GetLocalTime(&now);  // once, so both files of one start carry the same time
-        if (outputStamped) expandFileNameTimestamp(launcher.outputFile, now);
-        if (errorStamped) expandFileNameTimestamp(launcher.errorFile, now);
+        if (outputStamped) expandFileNameTimestamp(output.outputFile, now);
+        if (errorStamped) expandFileNameTimestamp(output.errorFile, now);
     }
-    JNIEnv* env = launcher.jniEnv;
     const auto redirect = [env](const std::wstring& file, bool append, const char* setter) {
         if (file.empty()) return;
         const bool redirected = redirectStandardStream(env, file, append, setter);
@@ -103,8 +101,8 @@ void redirectOutputStreams(Launcher& launcher) {
               Quoted{file}, append ? L" (append)" : L"");
         if (!redirected && env->ExceptionOccurred()) env->ExceptionDescribe();
     };
-    redirect(launcher.outputFile, launcher.outputAppend, "setOut");
-    redirect(launcher.errorFile, launcher.errorAppend, "setErr");
+    redirect(output.outputFile, output.outputAppend, "setOut");
+    redirect(output.errorFile, output.errorAppend, "setErr");
 }
 
 } // namespace jl

@@ -9,7 +9,12 @@
 
 namespace jl {
 
-class Launcher;
+struct OutputRedirection {
+    std::wstring outputFile;  // may hold a date-and-time picture until the VM starts
+    std::wstring errorFile;
+    bool outputAppend = false;
+    bool errorAppend = false;
+};
 
 // Replaces the picture between the first and last "%" with the timestamp.
 void expandFileNameTimestamp(std::wstring& name, const SYSTEMTIME& timestamp);
@@ -18,7 +23,8 @@ void createParentFolders(const std::wstring& path);
 // Installs a PrintStream on the file as System.out ("setOut") or System.err
 // ("setErr"). False when any step fails; a Java exception may then be pending.
 [[nodiscard]] bool redirectStandardStream(JNIEnv* env, const std::wstring& fileName, bool append, const char* setter);
-// Both streams, as configured; failures are described and never stop the launch.
-void redirectOutputStreams(Launcher& launcher);
+// Both streams, as configured, with the file names' pictures expanded in place;
+// failures are described and never stop the launch.
+void redirectOutputStreams(JNIEnv* env, OutputRedirection& output);
 
 } // namespace jl

@@ -1,19 +1,14 @@
 #include "launcher/launcher.h"
 
 #include "jvmhost/java_main_thread.h"
-#include "jvmhost/jvm_library.h"
-#include "jvmopts/jvm_options.h"
 #include "launcher/command_line.h"
-#include "launcher/single_instance.h"
 #include "runtime/jre_not_found_dialog.h"
 #include "runtime/runtime_search.h"
 #include "runtime/runtime_selection.h"
-#include "settings/launcher_settings.h"
-#include "settings/settings_source.h"
-#include "splash/splash_window.h"
-#include "support/message_ids.h"
 #include "support/error_message.h"
 #include "support/message_format.h"
+#include "support/message_ids.h"
+#include "support/path_text.h"
 #include "support/trace.h"
 #include "support/win_text.h"
 
@@ -22,8 +17,6 @@ namespace jl {
 namespace {
 
 Launcher* processLauncher = nullptr;
-
-const std::wstring kJavaRuntimeEnvironment = L"Java Runtime Environment";
 
 } // namespace
 
@@ -36,57 +29,76 @@ Launcher::~Launcher() {
 Launcher* Launcher::current() { return processLauncher; }
 
 bool Launcher::init() {
-    arguments = argumentsFromCommandLine(GetCommandLineW());
-    trace(L"launch: ", arguments.size(), L" argument(s) for the Java program");
-    for (size_t i = 0; i < arguments.size(); ++i) trace(L"launch: argument ", i + 1, L" = ", Quoted{arguments[i]});
+    arguments_ = argumentsFromCommandLine(GetCommandLineW());
+    trace(L"launch: ", arguments_.size(), L" argument(s) for the Java program");
+    for (size_t i = 0; i < arguments_.size(); ++i) trace(L"launch: argument ", i + 1, L" = ", Quoted{arguments_[i]});
 
-    if (!loadLauncherSettings(*this)) return false;
-    if (!setupSingleInstance(*this)) return false;
-    if (singleInstance && !isPrimary) {
+    std::optional<std::wstring> program = modulePath();
+    if (!program) {
+        const DWORD error = GetLastError();
+        showErrorMessage(kMsgWindowsException, loadString(kMsgModulePathFailed), static_cast<int32_t>(error));
+        return false;
+    }
+    programPath_ = std::move(*program);
+
+    if (!loadLauncherSettings(programPath_, settings_, settingsSource_)) return false;
+    if (!setupSingleInstance(singleInstance_)) return false;
+    if (singleInstance_.enabled && !singleInstance_.isPrimary) {
         trace(L"launch: secondary instance, arguments forwarded to the running one");
         return true;
     }
-    if (overrideWorkingDir) applyWorkingDirectory();
+    if (settings_.application.overrideWorkingDir) applyWorkingDirectory();
     return chooseRuntime();
 }
 
 bool Launcher::chooseRuntime() {
-    if (!jrePath.empty()) {
-        const std::wstring home = withTrailingBackslash(jrePath);
+    const RuntimeRequest& request = settings_.runtime;
+    const JvmType jvmType = request.jvmType;
+    if (!request.jrePath.empty()) {
+        const std::wstring home = withTrailingBackslash(request.jrePath);
         trace(L"runtime: trying the configured \"JRE Path\" ", Quoted{home});
-        jvmLibraryPath = findJvmLibrary(home, jvmType);
-        if (!jvmLibraryPath.empty()) {
-            trace(L"runtime: chose ", Quoted{jvmLibraryPath}, L" from \"JRE Path\"");
+        runtime_.jvmLibraryPath = findJvmLibrary(home, jvmType);
+        if (!runtime_.jvmLibraryPath.empty()) {
+            trace(L"runtime: chose ", Quoted{runtime_.jvmLibraryPath}, L" from \"JRE Path\"");
             checkPairedBitness();
             return true;
         }
         trace(L"runtime: no jvm.dll for JVM type ", jvmType, L" under \"JRE Path\"");
     }
 
-    if (const std::optional<std::wstring> privateHome = findPrivateRuntime()) {
-        jvmLibraryPath = findJvmLibrary(*privateHome, jvmType);
-        if (!jvmLibraryPath.empty()) {
-            trace(L"runtime: chose the private runtime ", Quoted{jvmLibraryPath});
+    if (const std::optional<std::wstring> privateHome = findPrivateRuntime(folderWithBackslash(programPath_))) {
+        runtime_.jvmLibraryPath = findJvmLibrary(*privateHome, jvmType);
+        if (!runtime_.jvmLibraryPath.empty()) {
+            trace(L"runtime: chose the private runtime ", Quoted{runtime_.jvmLibraryPath});
             return true;
         }
         trace(L"runtime: no jvm.dll for JVM type ", jvmType, L" in the private runtime");
     }
 
-    std::wstring home;
-    bool registered = searchInstalledRuntimes(*this, home, foundRuntimeVersion, 0);
-    if (!registered) registered = searchInstalledRuntimes(*this, home, foundRuntimeVersion, 1);
-    if (registered) {
-        jvmLibraryPath = findJvmLibrary(home, jvmType);
-        if (!jvmLibraryPath.empty()) {
-            trace(L"runtime: chose the registered runtime ", Quoted{jvmLibraryPath});
+    std::optional<InstalledRuntime> installed = searchInstalledRuntimes(request, RegistryView::native);
+    if (!installed && settings_.application.pairProduct.empty()) {
+        trace(L"registry: the 32-bit view is searched only with a \"Pair Product\"");
+    } else if (!installed) {
+        installed = searchInstalledRuntimes(request, RegistryView::wow32);
+        if (installed) {
+            runtime_.handOver = true;
+            trace(L"registry: a 32-bit runtime was found, so the launch is handed over to \"Pair Product\"");
+        }
+    }
+    if (installed) {
+        runtime_.version = installed->version;
+        runtime_.jvmLibraryPath = findJvmLibrary(installed->homeFolder, jvmType);
+        if (!runtime_.jvmLibraryPath.empty()) {
+            trace(L"runtime: chose the registered runtime ", Quoted{runtime_.jvmLibraryPath});
             return true;
         }
-        trace(L"runtime: no jvm.dll for JVM type ", jvmType, L" under the registered home ", Quoted{home});
+        trace(L"runtime: no jvm.dll for JVM type ", jvmType, L" under the registered home ",
+              Quoted{installed->homeFolder});
     }
 
     const unsigned messageId = jvmType == JvmType::server ? kMsgJreNotFoundServer : kMsgJreNotFound;
-    const std::wstring message =
-        formatMessage(loadString(messageId), {describeVersionRequirement(minimumVersion, maximumVersion)});
+    const std::wstring message = formatMessage(
+        loadString(messageId), {describeVersionRequirement(request.minimumVersion, request.maximumVersion)});
     trace(L"runtime: no usable runtime found; asking the user");
     JreNotFoundChoice choice;
     const INT_PTR answer = runJreNotFoundDialog(GetActiveWindow(), message, jvmType, choice);
@@ -99,53 +111,35 @@ bool Launcher::chooseRuntime() {
         trace(L"runtime: the user cancelled the JRE Not Found dialog; the launch ends here");
         return false;
     }
-    jvmLibraryPath = choice.jvmLibraryPath;
+    runtime_.jvmLibraryPath = choice.jvmLibraryPath;
     checkPairedBitness();
-    rememberJrePath(choice.folder);
-    trace(L"runtime: chose the browsed runtime ", Quoted{jvmLibraryPath});
+    rememberJrePath(choice.folder, programPath_, settings_);
+    trace(L"runtime: chose the browsed runtime ", Quoted{runtime_.jvmLibraryPath});
     return true;
 }
 
 void Launcher::applyWorkingDirectory() {
-    const std::optional<std::wstring> modulePathText = modulePath();
-    if (!modulePathText) return;
-    const std::wstring& program = *modulePathText;
-    const size_t slash = program.rfind(L'\\');
-    if (slash == std::wstring::npos || slash == 0) return;
-    const std::wstring folder = program.substr(0, slash);
+    std::wstring folder = folderWithBackslash(programPath_);
+    if (folder.size() <= 1) return;
+    folder.pop_back();
     const bool changed = SetCurrentDirectoryW(folder.c_str()) != FALSE;
     trace(L"launch: working directory ", changed ? L"set to " : L"could not be set to ", Quoted{folder});
 }
 
-void Launcher::rememberJrePath(const std::wstring& folder) {
-    std::wstring besideProgram;
-    if (!iniPathBesideProgram(besideProgram)) return;
-    const auto write = [&](const std::wstring& path) {
-        IniFileSource target(path);
-        const bool written = target.writeString(kJavaRuntimeEnvironment, L"JRE Path", folder);
-        trace(L"runtime: remembering \"JRE Path\" in ", Quoted{path}, written ? L"" : L" failed");
-    };
-    if (isService) {
-        write(besideProgram);
-        std::wstring paired;
-        if (!pairProduct.empty() && pairedIniPath(*this, paired)) write(paired);
-        return;
-    }
-    write(userIniPath(*this, true));
-    if (!pairProduct.empty()) write(pairedUserIniPath(*this));
-}
-
 void Launcher::checkPairedBitness() {
-    handOver = false;
+    runtime_.handOver = false;
+    const std::wstring& pairProduct = settings_.application.pairProduct;
     if (pairProduct.empty()) return;
     // The PE headers are read here rather than through Dbghelp.dll, which a
     // planted copy beside the program could replace.
-    handOver = isX86Image(jvmLibraryPath);
-    trace(L"launch: ", Quoted{jvmLibraryPath}, handOver ? L" is a 32-bit image: handing over to " : L" is not a 32-bit image, so no hand-over to ",
+    runtime_.handOver = isX86Image(runtime_.jvmLibraryPath);
+    trace(L"launch: ", Quoted{runtime_.jvmLibraryPath},
+          runtime_.handOver ? L" is a 32-bit image: handing over to " : L" is not a 32-bit image, so no hand-over to ",
           Quoted{pairProduct});
 }
 
 int Launcher::startPairProduct() {
+    const std::wstring& pairProduct = settings_.application.pairProduct;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -159,9 +153,9 @@ int Launcher::startPairProduct() {
         return -1;
     }
     trace(L"launch: handed over to ", Quoted{pairProduct}, L" with the command line ", Quoted{commandLine});
-    UniqueHandle processHandle(process.hProcess);
-    UniqueHandle threadHandle(process.hThread);
-    if (!pairReturnCode) return 0;
+    const UniqueHandle processHandle(process.hProcess);
+    const UniqueHandle threadHandle(process.hThread);
+    if (!settings_.application.pairReturnCode) return 0;
     DWORD exitCode = 0;
     if (WaitForSingleObject(processHandle.get(), INFINITE) == WAIT_OBJECT_0) {
         GetExitCodeProcess(processHandle.get(), &exitCode);
@@ -171,30 +165,57 @@ int Launcher::startPairProduct() {
 }
 
 int Launcher::run() {
-    if (handOver) return startPairProduct();
-    if (singleInstance && !isPrimary) return waitForPrimary(*this);
+    if (runtime_.handOver) return startPairProduct();
+    if (singleInstance_.enabled && !singleInstance_.isPrimary) return waitForPrimary(singleInstance_);
 
-    prepareLibraryPath(*this);
-    if (!hasNoSplashSwitch(arguments) && !startSplash(*this)) return 0;
-    if (!loadJvmLibrary(*this, jvmLibraryPath)) return -1;
-    (void)prepareJvmOptions(*this);
-    if (runJavaMainThread(*this) == 0) return 0;
-    splashCloser.invoke();
+    const ApplicationSettings& application = settings_.application;
+    prepareLibraryPath(runtime_.jvmLibraryPath, application.libraryPath, application.systemPath,
+                       folderWithBackslash(programPath_), jvm_);
+    if (!hasNoSplashSwitch(arguments_) && !startSplash(splash_)) return 0;
+    if (!loadJvmLibrary(runtime_.jvmLibraryPath, entryPoints_)) return -1;
+    (void)assembleJvmOptions(*settingsSource_, programPath_, jvm_);
+    arguments_.insert(arguments_.end(), jvm_.extraArguments.begin(), jvm_.extraArguments.end());
+    if (startJava() == 0) return 0;
+    splash_.closer.invoke();
     return -1;
 }
 
+int Launcher::startJava() {
+    const VmProviderFlags& provider = settings_.runtime.filter.provider;
+    JavaMainArgs args{
+        .entryPoints = entryPoints_,
+        .vmOptions = jvm_.vmOptions,
+        .hooks = {&Launcher::vmExitHook, &Launcher::vmAbortHook},
+        .stackSize = jvm_.javaThreadStackSize,
+        .mainClass = settings_.application.mainClass,
+        .arguments = arguments_,
+        .failureCheck = settings_.application.failureCheck,
+        .stayInVmAfterMain = provider.ibmAllowed || provider.ibmFavoured,
+        .mainStartedEvent = singleInstance_.mainStartedEvent.get(),
+        .afterVmCreated = [this](JNIEnv* env) { redirectOutputStreams(env, jvm_.output); },
+        .beforeExceptionDialog = [this] { closeSplashWindow(splash_); },
+        .session = session_,
+    };
+    return runJavaMainThread(args);
+}
+
 void Launcher::shutdown() {
-    closeSplashWindow(*this);
-    if (javaVm) destroyJvm(*this);
-    if (singleInstance) {
-        // The single-instance listener comes with its own subsystem.
-        sharedBlock.reset();
-        sharedMapping.reset();
-    }
-    mainStartedEvent.reset();
-    splashCloser.invoke();
-    arguments.clear();
-    vmOptions.clear();
+    closeSplashWindow(splash_);
+    destroyJvm(session_);
+    closeSingleInstance(singleInstance_);
+    splash_.closer.invoke();
+    arguments_.clear();
+    jvm_.vmOptions.clear();
+}
+
+void JNICALL Launcher::vmExitHook(jint status) {
+    trace(L"jvm: the VM exits with status ", static_cast<int>(status));
+    if (Launcher* launcher = current(); launcher && launcher->exitObserver_) launcher->exitObserver_->exit(status);
+}
+
+void JNICALL Launcher::vmAbortHook() {
+    trace(L"jvm: the VM aborts");
+    if (Launcher* launcher = current(); launcher && launcher->exitObserver_) launcher->exitObserver_->abort();
 }
 
 } // namespace jl

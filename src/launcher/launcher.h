@@ -1,23 +1,24 @@
 #pragma once
-// The one object that owns a launch: settings, arguments, the chosen runtime, the
-// VM option list, the JVM handles, and the splash and single-instance resources.
+// The one object that owns a launch. Its state comes in pieces that match the
+// steps of a launch; each step is handed the pieces it reads and fills.
 
 #include <windows.h>
 
-#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <jni.h>
 
+#include "jvmhost/jvm_library.h"
+#include "jvmopts/jvm_options.h"
+#include "launcher/single_instance.h"
 #include "runtime/version.h"
-#include "settings/settings_values.h"
-#include "splash/splash_closer.h"
-#include "support/unique_resource.h"
+#include "settings/launcher_settings.h"
+#include "settings/settings_source.h"
+#include "splash/splash_window.h"
 
 namespace jl {
-
-class SplashWindow;
 
 // Told when the JVM's exit or abort hook runs.
 class ExitObserver {
@@ -27,9 +28,12 @@ public:
     virtual void abort() = 0;
 };
 
-using CreateJavaVmFunction = jint(JNICALL*)(JavaVM**, void**, void*);
-using GetDefaultInitArgsFunction = jint(JNICALL*)(void*);
-using FindClassFromBootLoaderFunction = jclass(JNICALL*)(JNIEnv*, const char*);
+// The runtime that init chose.
+struct ChosenRuntime {
+    std::wstring jvmLibraryPath;
+    Version version;        // set by the registry search only
+    bool handOver = false;  // start "Pair Product" instead of a JVM in this process
+};
 
 class Launcher {
 public:
@@ -48,69 +52,30 @@ public:
     [[nodiscard]] int run();
     void shutdown();
 
-    void checkPairedBitness();
-    void applyWorkingDirectory();
-    void rememberJrePath(const std::wstring& folder);
-
-    ExitObserver* exitObserver = nullptr;
-    UniqueHandle splashThread;
-    DWORD splashThreadId = 0;
-    std::wstring splashImage;
-    std::wstring splashShadow;
-    JvmType jvmType = JvmType::defaultVm;
-    std::wstring jvmLibraryPath;
-    JavaVM* javaVm = nullptr;
-    JNIEnv* jniEnv = nullptr;
-    std::wstring mainClass;
-    Version foundRuntimeVersion;
-    Version minimumVersion;
-    Version maximumVersion;
-    std::vector<std::wstring> arguments;
-    SplashWindow* splashWindow = nullptr;
-    HWND messageOwner = nullptr;
-    bool isService = false;
-    bool jdkAllowed = false;
-    bool jreAllowed = false;
-    bool favouring = true;
-    bool jrockitAllowed = false;
-    bool sunAllowed = true;
-    bool ibmAllowed = false;
-    bool jrockitFavoured = false;
-    bool sunFavoured = true;
-    bool ibmFavoured = false;
-    std::wstring productName;
-    std::wstring productCode;
-    std::wstring upgradeCode;
-    std::vector<std::string> vmOptions;
-    std::vector<std::wstring> preferredVersions;
-    std::wstring jrePath;
-    std::wstring libraryPath;
-    UniqueView sharedBlock;
-    UniqueHandle sharedMapping;
-    UniqueHandle listenerThread;
-    bool isPrimary = false;
-    bool singleInstance = false;
-    std::wstring outputFile;
-    std::wstring errorFile;
-    bool outputAppend = false;
-    bool errorAppend = false;
-    std::wstring systemPath;
-    std::wstring extraArguments;
-    std::wstring pairProduct;
-    bool pairReturnCode = false;
-    bool failureCheck = false;
-    bool overrideWorkingDir = false;
-    uint64_t javaThreadStackSize = 0;
-    SplashCloser splashCloser;
-    UniqueHandle mainStartedEvent;
-    bool handOver = false;
-    CreateJavaVmFunction createJavaVm = nullptr;
-    GetDefaultInitArgsFunction getDefaultInitArgs = nullptr;
-    FindClassFromBootLoaderFunction findClassFromBootLoader = nullptr;
+    void setExitObserver(ExitObserver* observer) { exitObserver_ = observer; }
 
 private:
     [[nodiscard]] bool chooseRuntime();
+    void checkPairedBitness();
+    void applyWorkingDirectory();
     [[nodiscard]] int startPairProduct();
+    [[nodiscard]] int startJava();
+
+    static void JNICALL vmExitHook(jint status);
+    static void JNICALL vmAbortHook();
+
+    std::wstring programPath_;
+    std::vector<std::wstring> arguments_;
+    LauncherSettings settings_;
+    // The INI file layered over the embedded settings, deciphered once.
+    std::optional<LayeredSettingsSource> settingsSource_;
+    ChosenRuntime runtime_;
+    JvmEntryPoints entryPoints_;
+    JvmConfiguration jvm_;
+    JvmSession session_;
+    SplashState splash_;
+    SingleInstanceState singleInstance_;
+    ExitObserver* exitObserver_ = nullptr;
 };
 
 } // namespace jl

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "launcher/launcher.h"
 #include "runtime/pe_image.h"
 #include "runtime/runtime_selection.h"
+#include "settings/launcher_settings.h"
 #include "support/trace.h"
 #include "support/unique_resource.h"
 #include "support/win_text.h"
@@ -13,11 +13,7 @@ namespace jl {
 
 namespace {
 
-RuntimeFilter runtimeFilterOf(const Launcher& launcher) {
-    return RuntimeFilter{{launcher.favouring, launcher.jdkAllowed, launcher.jreAllowed},
-                         {launcher.jrockitAllowed, launcher.jrockitFavoured, launcher.sunAllowed, launcher.sunFavoured,
-                          launcher.ibmAllowed, launcher.ibmFavoured}};
-}
+const wchar_t* viewName(RegistryView view) { return view == RegistryView::wow32 ? L"32-bit" : L"native"; }
 
 const wchar_t* whyRootIsSkipped(const RegistryRoot& root, const RuntimeFilter& filter) {
     if (!filter.source.favouring && !rootKindAllowed(root, filter)) {
@@ -53,20 +49,19 @@ std::wstring stringValue(HKEY key, const wchar_t* name) {
     return value;
 }
 
-void collectCandidates(const Launcher& launcher, const RegistryRoot& root, REGSAM access,
+void collectCandidates(const RuntimeRequest& request, const RegistryRoot& root, REGSAM access,
                        std::vector<RuntimeCandidate>& candidates) {
-    const RuntimeFilter filter = runtimeFilterOf(launcher);
+    const RuntimeFilter& filter = request.filter;
     if (!rootIsSearched(root, filter)) {
         trace(L"registry: root ", Quoted{root.keyPath}, L" skipped: ", whyRootIsSkipped(root, filter));
         return;
     }
-    HKEY rawRoot = nullptr;
-    const LSTATUS opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, root.keyPath, 0, access, &rawRoot);
+    UniqueKey rootKey;
+    const LSTATUS opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, root.keyPath, 0, access, rootKey.put());
     if (opened != ERROR_SUCCESS) {
         trace(L"registry: root ", Quoted{root.keyPath}, L" not found (error ", opened, L")");
         return;
     }
-    UniqueKey rootKey(rawRoot);
     const std::vector<std::wstring> names = subKeyNames(rootKey.get());
     trace(L"registry: root ", Quoted{root.keyPath}, L" has ", names.size(), L" sub-key(s)");
 
@@ -75,18 +70,17 @@ void collectCandidates(const Launcher& launcher, const RegistryRoot& root, REGSA
         Version version;
         (void)parseVersion(name, 0, version);
         const std::wstring label = L"registry:   " + std::wstring(root.keyPath) + name + L" (" + fullVersionText(version) + L")";
-        if (!versionInRange(version, launcher.minimumVersion, launcher.maximumVersion)) {
-            trace(label, L" dropped: outside the version bounds ", fullVersionText(launcher.minimumVersion), L" to ",
-                  fullVersionText(launcher.maximumVersion));
+        if (!versionInRange(version, request.minimumVersion, request.maximumVersion)) {
+            trace(label, L" dropped: outside the version bounds ", fullVersionText(request.minimumVersion), L" to ",
+                  fullVersionText(request.maximumVersion));
             continue;
         }
-        HKEY rawKey = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(root.keyPath) + name).c_str(), 0, access, &rawKey) !=
+        UniqueKey key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(root.keyPath) + name).c_str(), 0, access, key.put()) !=
             ERROR_SUCCESS) {
             trace(label, L" dropped: the key cannot be opened");
             continue;
         }
-        UniqueKey key(rawKey);
         std::wstring home = stringValue(key.get(), L"JavaHome");
         if (home.empty()) {
             trace(label, L" dropped: no \"JavaHome\" value");
@@ -95,7 +89,7 @@ void collectCandidates(const Launcher& launcher, const RegistryRoot& root, REGSA
         home = withTrailingBackslash(std::move(home));
         if (root.homeIsJreBelowJavaHome) home += L"jre\\";
         const JvmType probeType =
-            (root.favorServerProbedAsDefault && launcher.jvmType == JvmType::favorServer) ? JvmType::defaultVm : launcher.jvmType;
+            (root.favorServerProbedAsDefault && request.jvmType == JvmType::favorServer) ? JvmType::defaultVm : request.jvmType;
         bool serverVm = false;
         if (findJvmLibrary(home, probeType, &serverVm).empty()) {
             trace(label, L" dropped: no jvm.dll for JVM type ", probeType, L" under ", Quoted{home});
@@ -119,12 +113,12 @@ std::wstring findJvmLibrary(const std::wstring& homeFolder, JvmType jvmType, boo
     return {};
 }
 
-std::vector<RuntimeCandidate> findRuntimeCandidates(const Launcher& launcher, int pass) {
-    trace(L"registry: searching the ", pass == 1 ? L"32-bit" : L"native", L" view");
-    const REGSAM access = KEY_READ | (pass == 1 ? KEY_WOW64_32KEY : 0);
+std::vector<RuntimeCandidate> findRuntimeCandidates(const RuntimeRequest& request, RegistryView view) {
+    trace(L"registry: searching the ", viewName(view), L" view");
+    const REGSAM access = KEY_READ | (view == RegistryView::wow32 ? KEY_WOW64_32KEY : 0);
     std::vector<RuntimeCandidate> candidates;
-    for (const RegistryRoot& root : kRegistryRoots) collectCandidates(launcher, root, access, candidates);
-    orderCandidates(candidates, launcher.favouring, launcher.jvmType);
+    for (const RegistryRoot& root : kRegistryRoots) collectCandidates(request, root, access, candidates);
+    orderCandidates(candidates, request.filter.source.favouring, request.jvmType);
     for (size_t i = 0; i < candidates.size(); ++i) {
         trace(L"registry: candidate ", i + 1, L": ", fullVersionText(candidates[i].version), L" ",
               Quoted{candidates[i].homeFolder}, candidates[i].favoured ? L" favoured" : L"",
@@ -133,48 +127,30 @@ std::vector<RuntimeCandidate> findRuntimeCandidates(const Launcher& launcher, in
     return candidates;
 }
 
-bool searchInstalledRuntimes(Launcher& launcher, std::wstring& homeFolder, Version& foundVersion, int pass) {
-    if (pass == 1 && launcher.pairProduct.empty()) {
-        trace(L"registry: the 32-bit view is searched only with a \"Pair Product\"");
-        return false;
-    }
-    const std::vector<RuntimeCandidate> candidates = findRuntimeCandidates(launcher, pass);
+std::optional<InstalledRuntime> searchInstalledRuntimes(const RuntimeRequest& request, RegistryView view) {
+    const std::vector<RuntimeCandidate> candidates = findRuntimeCandidates(request, view);
     if (candidates.empty()) {
-        trace(L"registry: no candidate in the ", pass == 1 ? L"32-bit" : L"native", L" view");
-        return false;
+        trace(L"registry: no candidate in the ", viewName(view), L" view");
+        return std::nullopt;
     }
-    const CandidateChoice choice = chooseCandidate(candidates, launcher.preferredVersions);
+    const CandidateChoice choice = chooseCandidate(candidates, request.preferredVersions);
     if (choice.byPreference) {
         trace(L"registry: preferred version ", Quoted{choice.matchedPreference}, L" chose candidate ",
               choice.index + 1);
     } else {
         trace(L"registry: no preferred version matched; candidate 1 is chosen");
     }
-    homeFolder = candidates[choice.index].homeFolder;
-    foundVersion = candidates[choice.index].version;
-    if (pass == 1) {
-        launcher.handOver = true;
-        trace(L"registry: a 32-bit runtime was found, so the launch is handed over to \"Pair Product\"");
-    }
-    return true;
+    return InstalledRuntime{candidates[choice.index].homeFolder, candidates[choice.index].version};
 }
 
-std::optional<std::wstring> programFolder() {
-    const std::optional<std::wstring> program = modulePath();
-    if (!program) return std::nullopt;
-    return program->substr(0, program->rfind(L'\\') + 1);
-}
-
-std::optional<std::wstring> findPrivateRuntime() {
-    const std::optional<std::wstring> folder = programFolder();
-    if (!folder) return std::nullopt;
-    for (const std::wstring& home : {*folder, *folder + L"jre64\\"}) {
+std::optional<std::wstring> findPrivateRuntime(const std::wstring& programFolder) {
+    for (const std::wstring& home : {programFolder, programFolder + L"jre64\\"}) {
         if (pathExists(home + L"bin\\java.dll")) {
             trace(L"runtime: private runtime at ", Quoted{home});
             return home;
         }
     }
-    trace(L"runtime: no private runtime (no bin\\java.dll in ", Quoted{*folder}, L" or its jre64\\ folder)");
+    trace(L"runtime: no private runtime (no bin\\java.dll in ", Quoted{programFolder}, L" or its jre64\\ folder)");
     return std::nullopt;
 }
 
@@ -191,7 +167,7 @@ bool isX86Image(const std::wstring& path) {
     if (!file) return false;
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size) || size.QuadPart == 0) return false;
-    UniqueHandle mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    const UniqueHandle mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
     if (!mapping) return false;
     UniqueView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
     if (!view) return false;

@@ -10,28 +10,30 @@
 
 namespace jl {
 
-class Launcher;
+struct RuntimeRequest;
+
+// Which registry view a search reads: the native (64-bit) one, or the 32-bit one.
+enum class RegistryView { native, wow32 };
 
 // The jvm.dll under a runtime home folder (ending in "\") for the JVM type, or
 // empty when the folder has none. On a hit, serverVm tells whether it is the
 // server VM.
 [[nodiscard]] std::wstring findJvmLibrary(const std::wstring& homeFolder, JvmType jvmType, bool* serverVm = nullptr);
 
-// The registered runtimes that qualify, in the order of preference; pass 0 reads
-// the native registry view, pass 1 the 32-bit view.
-[[nodiscard]] std::vector<RuntimeCandidate> findRuntimeCandidates(const Launcher& launcher, int pass);
+// The registered runtimes of one view that qualify, in the order of preference.
+[[nodiscard]] std::vector<RuntimeCandidate> findRuntimeCandidates(const RuntimeRequest& request, RegistryView view);
 
-// Searches the registered runtimes; pass 0 the native registry view, pass 1 the
-// 32-bit view (only with a "Pair Product", and a hit there sets handOver). True
-// with the chosen home folder and version.
-[[nodiscard]] bool searchInstalledRuntimes(Launcher& launcher, std::wstring& homeFolder, Version& foundVersion,
-                                           int pass);
+struct InstalledRuntime {
+    std::wstring homeFolder;  // ends in "\"
+    Version version;
+};
+// The registered runtime of one view that the request chooses; empty when none qualifies.
+[[nodiscard]] std::optional<InstalledRuntime> searchInstalledRuntimes(const RuntimeRequest& request,
+                                                                      RegistryView view);
 
-// The program's folder, ending in "\".
-[[nodiscard]] std::optional<std::wstring> programFolder();
 // The runtime beside the program: the program folder itself or its "jre64\"
-// folder, whichever first holds "bin\java.dll".
-[[nodiscard]] std::optional<std::wstring> findPrivateRuntime();
+// folder, whichever first holds "bin\java.dll". programFolder ends in "\".
+[[nodiscard]] std::optional<std::wstring> findPrivateRuntime(const std::wstring& programFolder);
 
 // Sets VQ_JVM_PATH to the jvm.dll path and VQ_JVM_HOME to the runtime home.
 void publishRuntimeVariables(const std::wstring& jvmLibraryPath);

@@ -26,12 +26,6 @@ struct RegistryRoot {
 // Searched in this order.
 extern const RegistryRoot kRegistryRoots[7];
 
-// The settings that steer the search ("JVM Source", "VM Provider").
-struct RuntimeFilter {
-    JvmSourceFlags source;
-    VmProviderFlags provider;
-};
-
 [[nodiscard]] bool rootKindAllowed(const RegistryRoot& root, const RuntimeFilter& filter);
 [[nodiscard]] bool rootIsSearched(const RegistryRoot& root, const RuntimeFilter& filter);
 [[nodiscard]] bool rootCandidatesAreFavoured(const RegistryRoot& root, const RuntimeFilter& filter);

@@ -1,9 +1,6 @@
 #include "settings/launcher_settings.h"
 
-#include "launcher/launcher.h"
 #include "settings/embedded_settings.h"
-#include "settings/settings_source.h"
-#include "settings/settings_values.h"
 #include "support/error_message.h"
 #include "support/message_ids.h"
 #include "support/trace.h"
@@ -13,13 +10,9 @@ namespace jl {
 
 namespace {
 
-const std::wstring kProductInformation = L"Product Information";
-const std::wstring kJavaRuntimeEnvironment = L"Java Runtime Environment";
-const std::wstring kApplication = L"Application";
-
-std::wstring perUserPathFrom(const std::wstring& sourcePath, const Launcher& launcher, bool createFolders) {
-    const PerUserIniLocation location = perUserIniLocation(environmentVariable(L"APPDATA"), launcher.productName,
-                                                           launcher.productCode, sourcePath);
+std::wstring perUserPathFrom(const std::wstring& sourcePath, const ProductIdentity& product, bool createFolders) {
+    const PerUserIniLocation location =
+        perUserIniLocation(environmentVariable(L"APPDATA"), product.productName, product.productCode, sourcePath);
     if (createFolders) {
         CreateDirectoryW(location.productFolder.c_str(), nullptr);
         CreateDirectoryW(location.codeFolder.c_str(), nullptr);
@@ -27,37 +20,39 @@ std::wstring perUserPathFrom(const std::wstring& sourcePath, const Launcher& lau
     return location.iniPath;
 }
 
-// Reads one key, tracing its value and where it came from.
-std::wstring readFileSetting(IniFileSource& source, const std::wstring& section, const std::wstring& key) {
-    const std::wstring value = readSetting(source, section, key);
-    trace(L"setting [", section, L"] ", Quoted{key}, L" = ", Quoted{value}, L" from ",
-          value.empty() ? L"nowhere (default)" : L"INI file");
+// origin is null when the value came from nowhere.
+void traceSetting(SettingKey key, const std::wstring& value, const wchar_t* origin) {
+    trace(L"setting [", key.section, L"] ", Quoted{key.key}, L" = ", Quoted{value}, L" from ",
+          origin ? origin : L"nowhere (default)");
+}
+
+std::wstring readFileSetting(IniFileSource& source, SettingKey key) {
+    const std::wstring value = readSetting(source, key);
+    traceSetting(key, value, value.empty() ? nullptr : L"INI file");
     return value;
 }
 
-std::wstring readLayeredSetting(LayeredSettingsSource& source, const std::wstring& section, const std::wstring& key) {
-    const std::wstring value = readSetting(source, section, key);
-    trace(L"setting [", section, L"] ", Quoted{key}, L" = ", Quoted{value}, L" from ",
-          source.lastOrigin() == SettingOrigin::none ? L"nowhere (default)" : describeOrigin(source.lastOrigin()));
+std::wstring readLayeredSetting(LayeredSettingsSource& source, SettingKey key) {
+    const std::wstring value = readSetting(source, key);
+    traceSetting(key, value,
+                 source.lastOrigin() == SettingOrigin::none ? nullptr : describeOrigin(source.lastOrigin()));
     return value;
 }
 
-void readJrePath(Launcher& launcher, LayeredSettingsSource& layered) {
-    if (launcher.isService) {
-        launcher.jrePath = readLayeredSetting(layered, kJavaRuntimeEnvironment, L"JRE Path");
-        return;
-    }
-    const std::wstring perUserPath = userIniPath(launcher, false);
-    if (!perUserPath.empty() && pathExists(perUserPath)) {
+std::wstring readJrePath(const std::wstring& programPath, const LauncherSettings& settings,
+                         LayeredSettingsSource& layered) {
+    if (settings.application.isService) return readLayeredSetting(layered, keys::kJrePath);
+    const std::wstring perUserPath = userIniPath(programPath, settings.product, false);
+    if (pathExists(perUserPath)) {
         // The per-user copy, once it exists, alone decides "JRE Path" for an application.
         IniFileSource perUser(perUserPath);
-        perUser.getString(kJavaRuntimeEnvironment, L"JRE Path", launcher.jrePath);
-        trace(L"setting [", kJavaRuntimeEnvironment, L"] \"JRE Path\" = ", Quoted{launcher.jrePath},
-              L" from the per-user copy ", Quoted{perUserPath});
-        return;
+        const std::wstring value = readSetting(perUser, keys::kJrePath);
+        trace(L"setting [", keys::kJrePath.section, L"] \"JRE Path\" = ", Quoted{value}, L" from the per-user copy ",
+              Quoted{perUserPath});
+        return value;
     }
     trace(L"settings: no per-user copy at ", Quoted{perUserPath});
-    launcher.jrePath = readLayeredSetting(layered, kJavaRuntimeEnvironment, L"JRE Path");
+    return readLayeredSetting(layered, keys::kJrePath);
 }
 
 void traceVersionBound(const wchar_t* name, const std::wstring& text, const Version& bound) {
@@ -67,99 +62,82 @@ void traceVersionBound(const wchar_t* name, const std::wstring& text, const Vers
     }
 }
 
+RuntimeRequest readRuntimeRequest(LayeredSettingsSource& layered) {
+    RuntimeRequest request;
+    const std::wstring minimumText = readLayeredSetting(layered, keys::kMinimumVersion);
+    request.minimumVersion = minimumVersionFromText(minimumText);
+    traceVersionBound(L"minimum version", minimumText, request.minimumVersion);
+    const std::wstring maximumText = readLayeredSetting(layered, keys::kMaximumVersion);
+    request.maximumVersion = maximumVersionFromText(maximumText);
+    traceVersionBound(L"maximum version", maximumText, request.maximumVersion);
+    splitString(readLayeredSetting(layered, keys::kPreferredVersions), L";", request.preferredVersions);
+    request.jvmType = jvmTypeFromText(readLayeredSetting(layered, keys::kJvmType));
+    request.filter.source = jvmSourceFlagsFromText(readLayeredSetting(layered, keys::kJvmSource));
+    request.filter.provider = vmProviderFlagsFromText(readLayeredSetting(layered, keys::kVmProvider));
+    return request;
+}
+
 } // namespace
 
-bool iniPathBesideProgram(std::wstring& path) {
-    const std::optional<std::wstring> program = modulePath();
-    if (!program) return false;
-    path = iniPathForProgram(*program);
-    return !path.empty();
-}
-
-std::wstring userIniPath(const Launcher& launcher, bool createFolders) {
-    const std::optional<std::wstring> program = modulePath();
-    if (!program) return {};
-    return perUserPathFrom(*program, launcher, createFolders);
-}
-
-bool pairedIniPath(const Launcher& launcher, std::wstring& path) {
-    if (launcher.pairProduct.empty()) return false;
-    path = iniPathForProgram(launcher.pairProduct);
-    return !path.empty();
-}
-
-std::wstring pairedUserIniPath(const Launcher& launcher) {
-    if (launcher.pairProduct.empty()) return {};
-    return perUserPathFrom(launcher.pairProduct, launcher, true);
-}
-
-void applyJvmSource(Launcher& launcher, const JvmSourceFlags& source) {
-    launcher.favouring = source.favouring;
-    launcher.jdkAllowed = source.jdkAllowed;
-    launcher.jreAllowed = source.jreAllowed;
-}
-
-void applyVmProvider(Launcher& launcher, const VmProviderFlags& provider) {
-    launcher.jrockitAllowed = provider.jrockitAllowed;
-    launcher.jrockitFavoured = provider.jrockitFavoured;
-    launcher.sunAllowed = provider.sunAllowed;
-    launcher.sunFavoured = provider.sunFavoured;
-    launcher.ibmAllowed = provider.ibmAllowed;
-    launcher.ibmFavoured = provider.ibmFavoured;
-}
-
-bool loadLauncherSettings(Launcher& launcher) {
-    std::wstring iniPath;
-    if (!iniPathBesideProgram(iniPath)) {
+bool loadLauncherSettings(const std::wstring& programPath, LauncherSettings& settings,
+                          std::optional<LayeredSettingsSource>& layered) {
+    const std::wstring iniPath = iniPathForProgram(programPath);
+    if (iniPath.empty()) {
         trace(L"settings: the INI path beside the program cannot be formed");
         return false;
     }
     trace(L"settings: reading ", Quoted{iniPath}, pathExists(iniPath) ? L"" : L" (the file does not exist)");
 
     IniFileSource file(iniPath);
-    launcher.productCode = readFileSetting(file, kProductInformation, L"Product Code");
-    launcher.upgradeCode = readFileSetting(file, kProductInformation, L"Upgrade Code");
-    launcher.productName = readFileSetting(file, kProductInformation, L"Product Name");
+    settings.product.productCode = readFileSetting(file, keys::kProductCode);
+    settings.product.upgradeCode = readFileSetting(file, keys::kUpgradeCode);
+    settings.product.productName = readFileSetting(file, keys::kProductName);
+    layered.emplace(iniPath, embeddedSettingsText(settings.product.upgradeCode));
 
-    LayeredSettingsSource layered(iniPath, embeddedSettingsText(launcher.upgradeCode));
+    settings.runtime = readRuntimeRequest(*layered);
+    ApplicationSettings& application = settings.application;
+    application.isService = readLayeredSetting(*layered, keys::kApplicationType) == L"service";
+    settings.runtime.jrePath = readJrePath(programPath, settings, *layered);
+    trace(L"settings: application type ", application.isService ? L"service" : L"application", L", JVM type ",
+          settings.runtime.jvmType, L", JDK allowed ", settings.runtime.filter.source.jdkAllowed, L", JRE allowed ",
+          settings.runtime.filter.source.jreAllowed, L", favouring ", settings.runtime.filter.source.favouring);
 
-    const std::wstring minimumText = readLayeredSetting(layered, kJavaRuntimeEnvironment, L"Minimum Version");
-    launcher.minimumVersion = minimumVersionFromText(minimumText);
-    traceVersionBound(L"minimum version", minimumText, launcher.minimumVersion);
-    const std::wstring maximumText = readLayeredSetting(layered, kJavaRuntimeEnvironment, L"Maximum Version");
-    launcher.maximumVersion = maximumVersionFromText(maximumText);
-    traceVersionBound(L"maximum version", maximumText, launcher.maximumVersion);
-
-    launcher.isService = readLayeredSetting(layered, kApplication, L"Application Type") == L"service";
-
-    splitString(readLayeredSetting(layered, kJavaRuntimeEnvironment, L"Preferred versions"), L";",
-                launcher.preferredVersions);
-
-    readJrePath(launcher, layered);
-
-    launcher.jvmType = jvmTypeFromText(readLayeredSetting(layered, kJavaRuntimeEnvironment, L"JVM Type"));
-    applyJvmSource(launcher, jvmSourceFlagsFromText(readLayeredSetting(layered, kJavaRuntimeEnvironment, L"JVM Source")));
-    applyVmProvider(launcher, vmProviderFlagsFromText(readLayeredSetting(layered, kJavaRuntimeEnvironment, L"VM Provider")));
-    trace(L"settings: application type ", launcher.isService ? L"service" : L"application", L", JVM type ",
-          launcher.jvmType, L", JDK allowed ", launcher.jdkAllowed, L", JRE allowed ", launcher.jreAllowed,
-          L", favouring ", launcher.favouring);
-
-    launcher.mainClass = readLayeredSetting(layered, kJavaRuntimeEnvironment, L"Main Class");
-    if (launcher.mainClass.empty()) {
+    application.mainClass = readLayeredSetting(*layered, keys::kMainClass);
+    if (application.mainClass.empty()) {
         trace(L"settings: no \"Main Class\": the launch ends here");
         showErrorMessage(kMsgMainClassMissing);
         return false;
     }
-    launcher.mainClass = internalClassName(launcher.mainClass);
-
-    launcher.failureCheck = isYesInAnyCase(readLayeredSetting(layered, kApplication, L"Failure Check"));
-    launcher.overrideWorkingDir = isYesInAnyCase(readLayeredSetting(layered, kApplication, L"Override WorkingDir"));
-    launcher.systemPath = readLayeredSetting(layered, kJavaRuntimeEnvironment, L"System Path");
-    launcher.libraryPath = readLayeredSetting(layered, kJavaRuntimeEnvironment, L"Library Path");
-    launcher.pairProduct = readLayeredSetting(layered, kApplication, L"Pair Product");
-    launcher.pairReturnCode = isYesInAnyCase(readLayeredSetting(layered, kApplication, L"Pair Return Code"));
-    trace(L"settings: usable; main class ", Quoted{launcher.mainClass});
+    application.mainClass = internalClassName(application.mainClass);
+    application.failureCheck = isYesInAnyCase(readLayeredSetting(*layered, keys::kFailureCheck));
+    application.overrideWorkingDir = isYesInAnyCase(readLayeredSetting(*layered, keys::kOverrideWorkingDir));
+    application.systemPath = readLayeredSetting(*layered, keys::kSystemPath);
+    application.libraryPath = readLayeredSetting(*layered, keys::kLibraryPath);
+    application.pairProduct = readLayeredSetting(*layered, keys::kPairProduct);
+    application.pairReturnCode = isYesInAnyCase(readLayeredSetting(*layered, keys::kPairReturnCode));
+    trace(L"settings: usable; main class ", Quoted{application.mainClass});
     return true;
+}
+
+std::wstring userIniPath(const std::wstring& programPath, const ProductIdentity& product, bool createFolders) {
+    return perUserPathFrom(programPath, product, createFolders);
+}
+
+void rememberJrePath(const std::wstring& folder, const std::wstring& programPath, const LauncherSettings& settings) {
+    const auto write = [&](const std::wstring& path) {
+        if (path.empty()) return;
+        IniFileSource target(path);
+        const bool written = target.writeString(keys::kJrePath.section, keys::kJrePath.key, folder);
+        trace(L"runtime: remembering \"JRE Path\" in ", Quoted{path}, written ? L"" : L" failed");
+    };
+    const std::wstring& pairProduct = settings.application.pairProduct;
+    if (settings.application.isService) {
+        write(iniPathForProgram(programPath));
+        if (!pairProduct.empty()) write(iniPathForProgram(pairProduct));
+        return;
+    }
+    write(userIniPath(programPath, settings.product, true));
+    if (!pairProduct.empty()) write(perUserPathFrom(pairProduct, settings.product, true));
 }
 
 } // namespace jl

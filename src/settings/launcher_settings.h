@@ -1,32 +1,67 @@
 #pragma once
-// The settings file beside the program, its per-user copy, and the reading of
-// the Launcher Settings.
+// The settings file beside the program, its per-user copy, and the Launcher
+// Settings read from them once per launch.
 
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "runtime/version.h"
+#include "settings/settings_source.h"
 #include "settings/settings_values.h"
 
 namespace jl {
 
-class Launcher;
+// [Product Information], read from the INI file alone: it names the per-user
+// copy's folders and deciphers the embedded settings.
+struct ProductIdentity {
+    std::wstring productName;
+    std::wstring productCode;
+    std::wstring upgradeCode;
+};
 
-// The program path with its last "." onwards replaced by ".ini"; false when the
-// program path cannot be read or holds no ".".
-[[nodiscard]] bool iniPathBesideProgram(std::wstring& path);
-// APPDATA\<product folder>\<product code>\<program base name>.ini; empty when the
-// program path cannot be read. With createFolders the two folders are made first.
-[[nodiscard]] std::wstring userIniPath(const Launcher& launcher, bool createFolders);
-// The paired product's INI file; false when there is no "Pair Product" or it has no ".".
-[[nodiscard]] bool pairedIniPath(const Launcher& launcher, std::wstring& path);
-// The paired product's per-user INI copy (folders created); empty without "Pair Product".
-[[nodiscard]] std::wstring pairedUserIniPath(const Launcher& launcher);
+// Which runtime the launch asks for.
+struct RuntimeRequest {
+    Version minimumVersion = kNoMinimum;
+    Version maximumVersion = kNoMaximum;
+    std::vector<std::wstring> preferredVersions;
+    JvmType jvmType = JvmType::defaultVm;
+    RuntimeFilter filter;
+    std::wstring jrePath;  // "JRE Path": the folder tried first
+};
 
-// The "JVM Source" and "VM Provider" flags of the launcher.
-void applyJvmSource(Launcher& launcher, const JvmSourceFlags& source);
-void applyVmProvider(Launcher& launcher, const VmProviderFlags& provider);
+struct ApplicationSettings {
+    std::wstring mainClass;  // with "/" separators, as the JVM wants it
+    bool isService = false;
+    bool failureCheck = false;
+    bool overrideWorkingDir = false;
+    std::wstring pairProduct;
+    bool pairReturnCode = false;
+    std::wstring systemPath;
+    std::wstring libraryPath;
+};
 
-// Fills the Launcher Settings. False when they are unusable: no INI path, or no
-// "Main Class" (after showing message 210).
-[[nodiscard]] bool loadLauncherSettings(Launcher& launcher);
+struct LauncherSettings {
+    ProductIdentity product;
+    RuntimeRequest runtime;
+    ApplicationSettings application;
+};
+
+// The settings of the program at programPath: [Product Information] from the
+// file beside it, then the layered settings (embedded + file), which are opened
+// here, deciphered once, and kept in layered for every later reader. False when
+// they are unusable: no INI path, or no "Main Class" (after message 210).
+[[nodiscard]] bool loadLauncherSettings(const std::wstring& programPath, LauncherSettings& settings,
+                                        std::optional<LayeredSettingsSource>& layered);
+
+// APPDATA\<product folder>\<product code>\<program base name>.ini for a program;
+// with createFolders the two folders are made first.
+[[nodiscard]] std::wstring userIniPath(const std::wstring& programPath, const ProductIdentity& product,
+                                       bool createFolders);
+
+// Writes a browsed runtime folder as "JRE Path": for an application into the
+// per-user copies (and the paired product's), for a service into the files
+// beside the programs. Write failures are traced and otherwise ignored.
+void rememberJrePath(const std::wstring& folder, const std::wstring& programPath, const LauncherSettings& settings);
 
 } // namespace jl

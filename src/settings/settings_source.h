@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "settings/ini_document.h"
+#include "settings/setting_keys.h"
 
 namespace jl {
 
@@ -26,10 +27,9 @@ public:
 };
 
 // The value the source gives for a key, starting from the empty string.
-[[nodiscard]] inline std::wstring readSetting(SettingsSource& source, const std::wstring& section,
-                                              const std::wstring& key) {
+[[nodiscard]] inline std::wstring readSetting(SettingsSource& source, SettingKey key) {
     std::wstring value;
-    source.getString(section, key, value);
+    source.getString(key.section, key.key, value);
     return value;
 }
 

@@ -46,6 +46,12 @@ struct VmProviderFlags {
 };
 [[nodiscard]] VmProviderFlags vmProviderFlagsFromText(std::wstring_view text);
 
+// The settings that steer the registry search ("JVM Source", "VM Provider").
+struct RuntimeFilter {
+    JvmSourceFlags source;
+    VmProviderFlags provider;
+};
+
 // "Main Class" as the JVM wants it: every "." becomes "/".
 [[nodiscard]] std::wstring internalClassName(std::wstring_view mainClass);
 

@@ -16,9 +16,12 @@
 
 #include "jvmhost/jvm_library.h"
 #include "jvmopts/jvm_options.h"
-#include "launcher/launcher.h"
 #include "rig/app_folder.h"
 #include "rig/launched_process.h"
+#include "runtime/runtime_search.h"
+#include "settings/launcher_settings.h"
+#include "support/path_text.h"
+#include "support/win_text.h"
 
 namespace {
 
@@ -33,12 +36,21 @@ double secondsNow() {
 // order run() takes the steps; with loadRuntime also jvm.dll, as before the VM is created.
 int measureOnce(bool loadRuntime) {
     const double start = secondsNow();
-    jl::Launcher launcher;
     SetThreadLocale(GetSystemDefaultLCID());
-    if (!launcher.init()) return 1;
-    jl::prepareLibraryPath(launcher);
-    if (loadRuntime && !jl::loadJvmLibrary(launcher, launcher.jvmLibraryPath)) return 3;
-    if (!jl::prepareJvmOptions(launcher)) return 2;
+    const std::optional<std::wstring> program = jl::modulePath();
+    jl::LauncherSettings settings;
+    std::optional<jl::LayeredSettingsSource> layered;
+    if (!program || !jl::loadLauncherSettings(*program, settings, layered)) return 1;
+    const std::wstring programFolder = jl::folderWithBackslash(*program);
+    const std::optional<std::wstring> home = jl::findPrivateRuntime(programFolder);
+    if (!home) return 1;
+    const std::wstring jvmLibrary = jl::findJvmLibrary(*home, settings.runtime.jvmType);
+    jl::JvmConfiguration configuration;
+    jl::prepareLibraryPath(jvmLibrary, settings.application.libraryPath, settings.application.systemPath, programFolder,
+                           configuration);
+    jl::JvmEntryPoints entryPoints;
+    if (loadRuntime && !jl::loadJvmLibrary(jvmLibrary, entryPoints)) return 3;
+    if (!jl::assembleJvmOptions(*layered, *program, configuration)) return 2;
     const double elapsed = secondsNow() - start;
     const std::wstring exe = jltest::builtProgram(L"");
     jltest::writeBytesFile(exe + L"elapsed.txt", std::to_string(elapsed * 1000.0));

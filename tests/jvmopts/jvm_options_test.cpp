@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include "jvmopts/jvm_options.h"
-#include "launcher/launcher.h"
 #include "rig/app_folder.h"
 #include "settings/settings_source.h"
 #include "support/win_text.h"
@@ -22,7 +21,7 @@ protected:
     bool assemble(std::wstring_view ini) {
         writeUtf16File(folder_ + L"\\Tool.ini", ini);
         jl::IniFileSource settings(folder_ + L"\\Tool.ini");
-        return jl::assembleJvmOptions(launcher_, settings, folder_ + L"\\Tool.exe");
+        return jl::assembleJvmOptions(settings, folder_ + L"\\Tool.exe", configuration_);
     }
     void touch(const std::wstring& relative) {
         const size_t slash = relative.rfind(L'\\');
@@ -31,7 +30,7 @@ protected:
     }
 
     std::wstring folder_;
-    jl::Launcher launcher_;
+    jl::JvmConfiguration configuration_;
 };
 
 TEST_F(JvmOptions, ClassPathOfWildcardAndAbsoluteEntriesAfterTheEmbeddedJar) {
@@ -39,20 +38,19 @@ TEST_F(JvmOptions, ClassPathOfWildcardAndAbsoluteEntriesAfterTheEmbeddedJar) {
     touch(L"lib\\b.jar");
     ASSERT_TRUE(assemble(L"[Class Path]\nClass Path=\\lib\\*.jar;%SystemDrive%\\ext\\x.jar\n"
                          L"[Application]\nEmbedded Jar=yes\n"));
-    ASSERT_EQ(launcher_.vmOptions.size(), 1u);
-    EXPECT_EQ(jl::fromAnsiString(launcher_.vmOptions[0]), L"-Djava.class.path=" + folder_ + L"\\Tool.exe;" + folder_ +
+    ASSERT_EQ(configuration_.vmOptions.size(), 1u);
+    EXPECT_EQ(jl::fromAnsiString(configuration_.vmOptions[0]), L"-Djava.class.path=" + folder_ + L"\\Tool.exe;" + folder_ +
                                                               L"\\lib\\a.jar;" + folder_ + L"\\lib\\b.jar;C:\\ext\\x.jar;");
 }
 
 TEST_F(JvmOptions, EmbeddedJarAloneIsAClassPath) {
     ASSERT_TRUE(assemble(L"[Class Path]\nClass Path=\\missing\\*.jar\n[Application]\nEmbedded Jar=YES\n"));
-    EXPECT_EQ(jl::fromAnsiString(launcher_.vmOptions.at(0)), L"-Djava.class.path=" + folder_ + L"\\Tool.exe;");
+    EXPECT_EQ(jl::fromAnsiString(configuration_.vmOptions.at(0)), L"-Djava.class.path=" + folder_ + L"\\Tool.exe;");
 }
 
 TEST_F(JvmOptions, ParametersKeepTheirOrderAndAreExpandedAndLastStackSizeCounts) {
     SetEnvironmentVariableW(L"JL_UNDEFINED", nullptr);
     SetEnvironmentVariableW(L"JL_OPTION_VALUE", L"expanded");
-    launcher_.arguments = {L"first"};
     ASSERT_TRUE(assemble(L"[Class Path]\nClass Path=C:\\app.jar\n[Java Runtime Environment]\n"
                          L"Virtual Machine Parameters=  -Xmx512m \"-Dtitle=A B\" -Da=%JL_OPTION_VALUE% "
                          L"-Db=%JL_UNDEFINED% -Xss1m -Dname=\x4E2D -Xss512k\n"
@@ -61,13 +59,13 @@ TEST_F(JvmOptions, ParametersKeepTheirOrderAndAreExpandedAndLastStackSizeCounts)
     const std::vector<std::string> expected = {"-Djava.class.path=C:\\app.jar;", "-Xmx512m", "-Dtitle=A B",
                                                "-Da=expanded", "-Db=%JL_UNDEFINED%", "-Xss1m",
                                                "-Dname=?", "-Xss512k"};
-    EXPECT_EQ(launcher_.vmOptions, expected);
-    EXPECT_EQ(launcher_.javaThreadStackSize, 524288u);
-    EXPECT_EQ(launcher_.outputFile, L"expanded\\out.log");
-    EXPECT_FALSE(launcher_.outputAppend);
-    EXPECT_EQ(launcher_.errorFile, L"err.log");
-    EXPECT_TRUE(launcher_.errorAppend);
-    EXPECT_EQ(launcher_.arguments, (std::vector<std::wstring>{L"first", L"one", L"two words", L"expanded"}));
+    EXPECT_EQ(configuration_.vmOptions, expected);
+    EXPECT_EQ(configuration_.javaThreadStackSize, 524288u);
+    EXPECT_EQ(configuration_.output.outputFile, L"expanded\\out.log");
+    EXPECT_FALSE(configuration_.output.outputAppend);
+    EXPECT_EQ(configuration_.output.errorFile, L"err.log");
+    EXPECT_TRUE(configuration_.output.errorAppend);
+    EXPECT_EQ(configuration_.extraArguments, (std::vector<std::wstring>{L"one", L"two words", L"expanded"}));
 }
 
 TEST_F(JvmOptions, FolderNamedOutsideTheAnsiCodePageIsPassedByItsShortName) {
@@ -75,7 +73,7 @@ TEST_F(JvmOptions, FolderNamedOutsideTheAnsiCodePageIsPassedByItsShortName) {
     touch(greek + L"\\a.jar");
     ASSERT_FALSE(jl::fitsAnsiCodePage(greek)) << "this test needs an ANSI code page without Greek";
     ASSERT_TRUE(assemble(L"[Class Path]\nClass Path=\\" + greek + L"\\*.jar;" + folder_ + L"\\" + greek + L"\\a.jar\n"));
-    const std::wstring option = jl::fromAnsiString(launcher_.vmOptions.at(0));
+    const std::wstring option = jl::fromAnsiString(configuration_.vmOptions.at(0));
     ASSERT_EQ(option.find(L'?'), std::wstring::npos) << option;
     const std::wstring classPath = option.substr(option.find(L'=') + 1);
     const size_t separator = classPath.find(L';');
@@ -89,17 +87,14 @@ TEST_F(JvmOptions, LibraryPathAndPathPutTheConfiguredFoldersAroundTheInheritedPa
     const std::wstring inheritedPath = jl::environmentVariable(L"Path");
     SetEnvironmentVariableW(L"Path", L"C:\\windows\\system32;C:\\windows");
     SetEnvironmentVariableW(L"JL_NATIVE_ROOT", L"C:\\ProgramData");
-    launcher_.jvmLibraryPath = L"C:\\Java\\jre\\bin\\server\\jvm.dll";
-    launcher_.libraryPath = L"%JL_NATIVE_ROOT%\\Tool\\native";
-    launcher_.systemPath = L"C:\\Apps\\Tool\\bin;";
-    jl::prepareLibraryPath(launcher_);
+    jl::prepareLibraryPath(L"C:\\Java\\jre\\bin\\server\\jvm.dll", L"%JL_NATIVE_ROOT%\\Tool\\native",
+                           L"C:\\Apps\\Tool\\bin;", L"C:\\Apps\\Tool\\", configuration_);
     const std::wstring newPath = jl::environmentVariable(L"Path");
     SetEnvironmentVariableW(L"Path", inheritedPath.c_str());
 
-    ASSERT_EQ(launcher_.vmOptions.size(), 1u);
-    EXPECT_EQ(jl::fromAnsiString(launcher_.vmOptions[0]),
-              L"-Djava.library.path=C:\\ProgramData\\Tool\\native;" + testProgramFolder() +
-                  L"\\;.;C:\\windows\\system32;C:\\windows;C:\\Java\\jre\\lib");
+    ASSERT_EQ(configuration_.vmOptions.size(), 1u);
+    EXPECT_EQ(jl::fromAnsiString(configuration_.vmOptions[0]),
+              L"-Djava.library.path=C:\\ProgramData\\Tool\\native;C:\\Apps\\Tool\\;.;C:\\windows\\system32;C:\\windows;C:\\Java\\jre\\lib");
     EXPECT_EQ(newPath, L"C:\\Apps\\Tool\\bin;C:\\windows\\system32;C:\\windows;C:\\Java\\jre\\bin");
     EXPECT_EQ(jl::environmentVariable(L"VQ_JVM_HOME"), L"C:\\Java\\jre");
 }

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "launcher/launcher.h"
 #include "rig/runtime_registry.h"
 #include "runtime/runtime_search.h"
 #include "settings/launcher_settings.h"
@@ -12,8 +11,6 @@
 
 namespace jltest {
 namespace {
-
-using jl::Launcher;
 
 constexpr wchar_t kJdkRoot[] = L"Software\\JavaSoft\\JDK\\";
 constexpr wchar_t kJreRoot[] = L"Software\\JavaSoft\\JRE\\";
@@ -24,9 +21,9 @@ constexpr wchar_t kIbmRoot[] = L"Software\\IBM\\Java2 Runtime Environment\\";
 class RegistrySearch : public RegisteredRuntimes {
 protected:
     // "name(version)[s]" for each candidate in order; s marks a server VM.
-    std::wstring candidates(int pass = 0) const {
+    std::wstring candidates(jl::RegistryView view = jl::RegistryView::native) const {
         std::wstring text;
-        for (const jl::RuntimeCandidate& c : jl::findRuntimeCandidates(launcher_, pass)) {
+        for (const jl::RuntimeCandidate& c : jl::findRuntimeCandidates(request_, view)) {
             std::wstring name = c.homeFolder.substr(runtimes_.size() + 1);
             name.pop_back();
             text += name + L"(" + std::to_wstring(c.version.parts[0]) + L"." + std::to_wstring(c.version.parts[1]) +
@@ -36,15 +33,9 @@ protected:
         return text;
     }
 
-    void setProvider(const wchar_t* text) { jl::applyVmProvider(launcher_, jl::vmProviderFlagsFromText(text)); }
+    void setProvider(const wchar_t* text) { request_.filter.provider = jl::vmProviderFlagsFromText(text); }
 
-    RegistrySearch() {
-        // As the settings leave them by default.
-        launcher_.jdkAllowed = launcher_.jreAllowed = true;
-        launcher_.maximumVersion = jl::kNoMaximum;
-    }
-
-    Launcher launcher_;
+    jl::RuntimeRequest request_;
 };
 
 TEST_F(RegistrySearch, SettingsDecideWhichRegisteredRuntimesQualify) {
@@ -60,16 +51,16 @@ TEST_F(RegistrySearch, SettingsDecideWhichRegisteredRuntimesQualify) {
     add(kJreRoot, L"10", L"");
 
     EXPECT_EQ(candidates(), L"jdk17(17.0.0.0)s jre8(1.8.0.151) jdk8\\jre(1.8.0.0) ");
-    launcher_.minimumVersion = jl::minimumVersionFromText(L"1.8");
-    launcher_.maximumVersion = jl::maximumVersionFromText(L"1.8");
+    request_.minimumVersion = jl::minimumVersionFromText(L"1.8");
+    request_.maximumVersion = jl::maximumVersionFromText(L"1.8");
     EXPECT_EQ(candidates(), L"jre8(1.8.0.151) jdk8\\jre(1.8.0.0) ");
-    launcher_.jvmType = jl::JvmType::server;
+    request_.jvmType = jl::JvmType::server;
     EXPECT_EQ(candidates(), L"jdk8\\jre(1.8.0.0)s ");
-    launcher_.jvmType = jl::JvmType::defaultVm;
+    request_.jvmType = jl::JvmType::defaultVm;
     setProvider(L"IBM");
     EXPECT_EQ(candidates(), L"ibm8(1.8.0.200) ");
     setProvider(L"any");
-    launcher_.jreAllowed = launcher_.favouring = false;  // "only_JDK"
+    request_.filter.source = jl::jvmSourceFlagsFromText(L"only_JDK");
     EXPECT_EQ(candidates(), L"jdk8\\jre(1.8.0.0) ");
 }
 
@@ -78,16 +69,15 @@ TEST_F(RegistrySearch, FavorServerProbesTheRuntimeEnvironmentRootInDefaultOrder)
     createRuntimeFiles(home(L"new"), {L"bin\\client\\jvm.dll", L"bin\\server\\jvm.dll"});
     add(kJreRoot, L"1.8.0_60", home(L"old"));
     add(kRuntimeEnvironmentRoot, L"1.8.0_151", home(L"new"));
-    launcher_.jvmType = jl::JvmType::favorServer;
+    request_.jvmType = jl::JvmType::favorServer;
     EXPECT_EQ(candidates(), L"old(1.8.0.60)s new(1.8.0.151) ");
 
-    launcher_.preferredVersions = {L"1.8.0_151"};
-    std::wstring chosenHome;
-    jl::Version chosenVersion;
-    ASSERT_TRUE(jl::searchInstalledRuntimes(launcher_, chosenHome, chosenVersion, 0));
-    EXPECT_EQ(chosenHome, home(L"new"));
+    request_.preferredVersions = {L"1.8.0_151"};
+    const std::optional<jl::InstalledRuntime> chosen = jl::searchInstalledRuntimes(request_, jl::RegistryView::native);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->homeFolder, home(L"new"));
     // Resolved afterwards with the configured type, the chosen runtime still gives its server VM.
-    EXPECT_EQ(jl::findJvmLibrary(chosenHome, jl::JvmType::favorServer), home(L"new") + L"bin\\server\\jvm.dll");
+    EXPECT_EQ(jl::findJvmLibrary(chosen->homeFolder, jl::JvmType::favorServer), home(L"new") + L"bin\\server\\jvm.dll");
 }
 
 TEST_F(RegistrySearch, PreferredVersionOutranksTheOrder) {
@@ -95,32 +85,25 @@ TEST_F(RegistrySearch, PreferredVersionOutranksTheOrder) {
     createRuntimeFiles(home(L"jre7"), {L"bin\\client\\jvm.dll"});
     add(kJreRoot, L"1.8.0_151", home(L"jre8"));
     add(kJreRoot, L"1.7.0_80", home(L"jre7"));
-    launcher_.preferredVersions = {L"1.7", L"1.8"};
-    std::wstring chosenHome;
-    jl::Version chosenVersion;
-    ASSERT_TRUE(jl::searchInstalledRuntimes(launcher_, chosenHome, chosenVersion, 0));
-    EXPECT_EQ(chosenHome, home(L"jre7"));
-    EXPECT_EQ(chosenVersion.parts[3], 80);
-    EXPECT_FALSE(launcher_.handOver);
+    request_.preferredVersions = {L"1.7", L"1.8"};
+    const std::optional<jl::InstalledRuntime> chosen = jl::searchInstalledRuntimes(request_, jl::RegistryView::native);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->homeFolder, home(L"jre7"));
+    EXPECT_EQ(chosen->version.parts[3], 80);
 }
 
-TEST_F(RegistrySearch, ThirtyTwoBitViewIsSearchedOnlyForAPairProductAndHandsOver) {
+TEST_F(RegistrySearch, EachViewFindsOnlyItsOwnRuntimes) {
     createRuntimeFiles(home(L"jre32"), {L"bin\\client\\jvm.dll"});
     createRuntimeFiles(home(L"jre64"), {L"bin\\client\\jvm.dll"});
     add(kJreRoot, L"1.8.0_151", home(L"jre32"), true);
-    EXPECT_EQ(candidates(0), L"");
-    std::wstring chosenHome;
-    jl::Version chosenVersion;
-    EXPECT_FALSE(jl::searchInstalledRuntimes(launcher_, chosenHome, chosenVersion, 1));
-
-    launcher_.pairProduct = L"C:\\Apps\\Tool32.exe";
-    ASSERT_TRUE(jl::searchInstalledRuntimes(launcher_, chosenHome, chosenVersion, 1));
-    EXPECT_EQ(chosenHome, home(L"jre32"));
-    EXPECT_TRUE(launcher_.handOver);
+    EXPECT_FALSE(jl::searchInstalledRuntimes(request_, jl::RegistryView::native));
+    const std::optional<jl::InstalledRuntime> chosen = jl::searchInstalledRuntimes(request_, jl::RegistryView::wow32);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->homeFolder, home(L"jre32"));
 
     add(kJreRoot, L"11", home(L"jre64"));
-    EXPECT_EQ(candidates(1), L"jre32(1.8.0.151) ");
-    EXPECT_EQ(candidates(0), L"jre64(11.0.0.0) ");
+    EXPECT_EQ(candidates(jl::RegistryView::wow32), L"jre32(1.8.0.151) ");
+    EXPECT_EQ(candidates(jl::RegistryView::native), L"jre64(11.0.0.0) ");
 }
 
 TEST_F(RegistrySearch, JvmLibraryProbeFollowsTheJvmType) {
@@ -178,17 +161,17 @@ TEST(RememberJrePath, ApplicationWritesPerUserCopiesAndServiceTheFilesBesideTheP
     const std::wstring folder = makeTemporaryFolder(L"jlremember");
     const std::wstring appData = jl::environmentVariable(L"APPDATA");
     SetEnvironmentVariableW(L"APPDATA", folder.c_str());
-    jl::Launcher launcher;
-    launcher.productName = L"Tool: One";
-    launcher.productCode = L"{C0DE}";
-    launcher.pairProduct = folder + L"\\Pair32.exe";
-    launcher.rememberJrePath(L"C:\\Browsed\\");
+    jl::LauncherSettings settings;
+    settings.product.productName = L"Tool: One";
+    settings.product.productCode = L"{C0DE}";
+    settings.application.pairProduct = folder + L"\\Pair32.exe";
+    jl::rememberJrePath(L"C:\\Browsed\\", testExe(), settings);
     EXPECT_EQ(jrePathIn(folder + L"\\Tool One\\{C0DE}\\jl_runtime_tests.ini"), L"C:\\Browsed\\");
     EXPECT_EQ(jrePathIn(folder + L"\\Tool One\\{C0DE}\\Pair32.ini"), L"C:\\Browsed\\");
     EXPECT_FALSE(fileExists(folder + L"\\Pair32.ini"));
 
-    launcher.isService = true;
-    launcher.rememberJrePath(L"D:\\Service\\");
+    settings.application.isService = true;
+    jl::rememberJrePath(L"D:\\Service\\", testExe(), settings);
     const std::wstring besideTests = testExe().substr(0, testExe().rfind(L'.')) + L".ini";
     EXPECT_EQ(jrePathIn(besideTests), L"D:\\Service\\");
     EXPECT_EQ(jrePathIn(folder + L"\\Pair32.ini"), L"D:\\Service\\");

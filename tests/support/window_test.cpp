@@ -1,0 +1,199 @@
+// The ground the launcher's windows and threads stand on: the window binding,
+// the modal dialog base, the stop helper, and DLL and buffer helpers.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "support/module.h"
+#include "support/unique_resource.h"
+#include "support/win_text.h"
+#include "support/window.h"
+
+namespace jl {
+namespace {
+
+constexpr wchar_t kClassName[] = L"JLauncherTestWindow";
+constexpr UINT kPing = WM_APP + 1;
+
+class PingWindow : public Window {
+public:
+    int pings = 0;
+    bool destroyedSeen = false;
+
+protected:
+    LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == kPing) return ++pings;
+        return Window::onMessage(message, wParam, lParam);
+    }
+    void onDestroyed() override { destroyedSeen = true; }
+};
+
+HWND createPingWindow(PingWindow& window) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (!Window::registerClass(instance, kClassName)) return nullptr;
+    if (!window.create(instance, kClassName, L"", WS_POPUP, 0, 0, 0, 10, 10, nullptr)) return nullptr;
+    return window.handle();
+}
+
+TEST(WindowBinding, RoutesMessagesToTheObjectAndDiesWithIt) {
+    HWND handle = nullptr;
+    {
+        PingWindow window;
+        handle = createPingWindow(window);
+        ASSERT_TRUE(handle);
+        EXPECT_EQ(SendMessageW(handle, kPing, 0, 0), 1);
+        EXPECT_EQ(SendMessageW(handle, kPing, 0, 0), 2);
+    }
+    // Gone with its object: a later message cannot reach freed memory.
+    EXPECT_FALSE(IsWindow(handle));
+}
+
+TEST(WindowBinding, AWindowDestroyedFirstUnbindsItsObject) {
+    PingWindow window;
+    HWND handle = createPingWindow(window);
+    ASSERT_TRUE(handle);
+    DestroyWindow(handle);
+    EXPECT_TRUE(window.destroyedSeen);
+    EXPECT_EQ(window.handle(), nullptr);
+    EXPECT_FALSE(window.create(GetModuleHandleW(nullptr), L"NoSuchClass", L"", WS_POPUP, 0, 0, 0, 1, 1, nullptr));
+}
+
+// An in-memory template: one button with id 42, DS_SETFONT so the dialog gets
+// WM_SETFONT before WM_INITDIALOG.
+struct alignas(DWORD) ButtonDialogTemplate {
+    DLGTEMPLATE dialog{WS_POPUP | WS_CAPTION | DS_SETFONT, 0, 1, 0, 0, 100, 50};
+    WORD menu = 0, windowClass = 0, title = 0, pointSize = 8;
+    wchar_t font[13] = L"MS Shell Dlg";  // ends on a DWORD boundary, where the item must start
+    DLGITEMTEMPLATE item{WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 5, 5, 40, 14, 42};
+    WORD classMarker = 0xFFFF, buttonClass = 0x0080, text = 0, extra = 0;
+};
+
+class RecordingDialog : public ModalDialog {
+public:
+    std::vector<std::wstring> events;
+
+protected:
+    bool onInit() override {
+        events.push_back(L"init");
+        SetWindowPos(handle(), nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
+        PostMessageW(handle(), WM_COMMAND, MAKEWPARAM(42, BN_CLICKED), reinterpret_cast<LPARAM>(item(42)));
+        return true;
+    }
+    void onSize(UINT, int width, int) override {
+        if (events.empty() || events.back() != L"size") events.push_back(L"size");
+        if (width <= 0) events.push_back(L"empty size");
+    }
+    bool onCommand(int id, int) override {
+        events.push_back(L"command " + std::to_wstring(id));
+        if (id == 42) end(7);
+        return true;
+    }
+    INT_PTR onMessage(UINT message, WPARAM, LPARAM, bool& handled) override {
+        if (events.empty() && message != WM_NCDESTROY) events.push_back(L"message before init");
+        handled = false;
+        return 0;
+    }
+};
+
+TEST(ModalDialogBase, HooksRunInOrderAndEndGivesTheResult) {
+    ButtonDialogTemplate dialogTemplate;
+    RecordingDialog dialog;
+    const INT_PTR result = dialog.runIndirect(GetModuleHandleW(nullptr), &dialogTemplate.dialog, nullptr);
+    EXPECT_EQ(result, 7);
+    EXPECT_EQ(dialog.events, (std::vector<std::wstring>{L"init", L"size", L"command 42"}));
+    EXPECT_EQ(dialog.handle(), nullptr);
+}
+
+struct LoopThread {
+    std::atomic<bool> quitSeen{false};
+    std::atomic<bool> finished{false};
+    DWORD queueDelayMs = 0;
+    bool ignoreQuit = false;
+};
+
+DWORD WINAPI messageLoop(void* parameter) {
+    auto* state = static_cast<LoopThread*>(parameter);
+    Sleep(state->queueDelayMs);  // no message queue yet: a posted quit cannot land
+    MSG message;
+    for (;;) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0) {
+            state->quitSeen = true;
+            if (!state->ignoreQuit) break;
+        }
+        if (got < 0) break;
+    }
+    Sleep(200);  // clean-up after the loop, which the stop helper must wait for
+    state->finished = true;
+    return 0;
+}
+
+TEST(StopMessageLoopThread, ReturnsOnlyAfterTheThreadHasEnded) {
+    for (const DWORD queueDelay : {DWORD{0}, DWORD{300}}) {
+        LoopThread state;
+        state.queueDelayMs = queueDelay;
+        DWORD id = 0;
+        UniqueHandle thread(CreateThread(nullptr, 0, messageLoop, &state, 0, &id));
+        ASSERT_TRUE(thread);
+        EXPECT_TRUE(stopMessageLoopThread(thread.get(), id, 10000)) << "queue made after " << queueDelay << " ms";
+        EXPECT_TRUE(state.quitSeen);
+        EXPECT_TRUE(state.finished);
+    }
+}
+
+TEST(StopMessageLoopThread, GivesUpOnAThreadThatIgnoresTheQuit) {
+    LoopThread state;
+    state.ignoreQuit = true;
+    DWORD id = 0;
+    UniqueHandle thread(CreateThread(nullptr, 0, messageLoop, &state, 0, &id));
+    ASSERT_TRUE(thread);
+    Sleep(50);
+    EXPECT_FALSE(stopMessageLoopThread(thread.get(), id, 300));
+    EXPECT_TRUE(state.quitSeen);
+    TerminateThread(thread.get(), 0);
+}
+
+TEST(SystemLibrary, LoadsFromSystem32OnlyAndResolvesTypedExports) {
+    const Module kernel = loadSystemLibrary(L"kernel32.dll");
+    ASSERT_TRUE(kernel);
+    const auto tickCount = kernel.resolve<DWORD(WINAPI*)()>("GetTickCount");
+    ASSERT_NE(tickCount, nullptr);
+    EXPECT_GT(tickCount(), 0u);
+    EXPECT_EQ(kernel.resolve<void (*)()>("NoSuchExport"), nullptr);
+
+    // A DLL beside the program is never found by a system load, though a plain
+    // load finds it (checked second: a loaded module is matched by name).
+    EXPECT_FALSE(loadSystemLibrary(L"planted_dbghelp.dll"));
+    const UniqueModule beside(LoadLibraryW(L"planted_dbghelp.dll"));
+    EXPECT_TRUE(beside) << "planted_dbghelp.dll should sit beside the test program";
+}
+
+TEST(GrowingText, ReadsValuesLongerThanTheFirstBuffer) {
+    const std::wstring longValue(20000, L'x');
+    SetEnvironmentVariableW(L"JL_LONG_VALUE", longValue.c_str());
+    EXPECT_EQ(environmentVariable(L"JL_LONG_VALUE"), longValue);
+    std::wstring text = L"<%JL_LONG_VALUE%>";
+    expandEnvironment(text);
+    EXPECT_EQ(text, L"<" + longValue + L">");
+    SetEnvironmentVariableW(L"JL_LONG_VALUE", nullptr);
+    EXPECT_EQ(environmentVariable(L"JL_LONG_VALUE"), L"");
+}
+
+TEST(UniqueResource, FileHandlesTreatInvalidHandleValueAsNothing) {
+    UniqueFile missing(CreateFileW(L"Z:\\no\\such\\file", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_FALSE(missing);
+    SetLastError(ERROR_ACCESS_DENIED);
+    missing.reset();
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    UniqueKey key;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, key.put()), ERROR_SUCCESS);
+    EXPECT_TRUE(key);
+}
+
+} // namespace
+} // namespace jl
