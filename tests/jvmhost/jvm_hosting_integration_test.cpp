@@ -9,12 +9,7 @@
 namespace jltest {
 namespace {
 
-std::wstring probeHome(std::wstring_view variant = L"probe") {
-    wchar_t full[MAX_PATH];
-    GetFullPathNameW((testProgramFolder() + L"\\..\\runtimes\\" + std::wstring(variant) + L"\\").c_str(), MAX_PATH,
-                     full, nullptr);
-    return full;
-}
+std::wstring probeHome(std::wstring_view variant = L"probe") { return probeRuntimeHome(variant); }
 
 class ProbeLaunch : public ::testing::Test {
 protected:
@@ -78,13 +73,34 @@ TEST_F(ProbeLaunch, OptionsReachTheJvmInOrderInTheAnsiCodePageWithTheHooksLast) 
 TEST_F(ProbeLaunch, ArgumentsFromCommandLineAndCmdReachMainIntact) {
     const LaunchOutcome outcome =
         launch(std::wstring(kMinimalIni) + L"[Application]\nCmd=--cmd \"\" \"from cmd\"\n", L"",
-               L"\x00FC\x4E2D \"two words\" \"\" \xD83D\xDE00");
+               L"\x00FC\x4E2D \"two words\"tail \"\" back\\\"slash tab\there \xD83D\xDE00 -nosplash");
     EXPECT_EQ(outcome.exitCode, 0);
-    EXPECT_EQ(mainArguments(), (std::vector<std::wstring>{L"\x00FC\x4E2D", L"two words", L"", L"\xD83D\xDE00", L"--cmd",
-                                                          L"from cmd"}));
+    // Only spaces separate, a quote counts only where an argument begins, a backslash is plain.
+    EXPECT_EQ(mainArguments(),
+              (std::vector<std::wstring>{L"\x00FC\x4E2D", L"two words", L"tail", L"", L"back\\\"slash", L"tab\there",
+                                         L"\xD83D\xDE00", L"-nosplash", L"--cmd", L"from cmd"}));
     // The runtime's launcher helper is asked with dots, FindClass would be asked with slashes.
     ASSERT_EQ(events("check-and-load-main").size(), 1u);
     EXPECT_EQ(probe::utf16FromHex(*probe::fieldOf(events("check-and-load-main")[0], "name")), L"app.Main");
+}
+
+TEST_F(ProbeLaunch, JrePathWithoutItsBackslashServesAndOverrideWorkingDirMovesToTheProgramFolder) {
+    std::wstring home = probeHome();
+    home.pop_back();
+    const std::wstring elsewhere = makeTemporaryFolder(L"jlcwd");
+    for (const bool overrideWorkingDir : {false, true}) {
+        app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + home + L"\n" + kMinimalIni +
+                      (overrideWorkingDir ? L"[Application]\nOverride WorkingDir=YES\n" : L""));
+        DeleteFileW(app_.path(L"probe.log").c_str());
+        std::map<std::wstring, std::wstring> environment = launcherEnvironment(app_);
+        environment[L"JL_PROBE_RECORD"] = app_.path(L"probe.log");
+        LaunchedProcess process = LaunchedProcess::start(app_.exePath(), L"", environment, elsewhere);
+        EXPECT_EQ(process.finish().exitCode, 0);
+        ASSERT_EQ(events("create").size(), 1u);
+        EXPECT_EQ(probe::utf16FromHex(*probe::fieldOf(events("create")[0], "cwd")),
+                  overrideWorkingDir ? app_.folder() : elsewhere);
+    }
+    removeFolderTree(elsewhere);
 }
 
 struct CreateFailure {

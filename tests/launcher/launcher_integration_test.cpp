@@ -44,20 +44,6 @@ TEST(LauncherStart, WithoutRuntimeEndsSilentlyWhenTheUserCancels) {
     EXPECT_NE(trace.find(L"no usable runtime found"), std::wstring::npos) << trace;
 }
 
-TEST(LauncherStart, ArgumentsReachTheLaunchSplitByTheLaunchersOwnRules) {
-    AppFolder app;
-    app.writeIni(L"[Java Runtime Environment]\nMain Class=Main\n");
-    const LaunchOutcome outcome = runLauncher(app, L"plain \"two words\"tail \"\" back\\\"slash tab\there -nosplash");
-    EXPECT_EQ(outcome.exitCode, -1);
-    const std::wstring trace = app.readTrace();
-    const wchar_t* expected[] = {L"argument 1 = \"plain\"",        L"argument 2 = \"two words\"",
-                                 L"argument 3 = \"tail\"",         L"argument 4 = \"\"",
-                                 L"argument 5 = \"back\\\"slash\"", L"argument 6 = \"tab\there\"",
-                                 L"argument 7 = \"-nosplash\""};
-    for (const wchar_t* line : expected) EXPECT_NE(trace.find(line), std::wstring::npos) << line << "\n" << trace;
-    EXPECT_NE(trace.find(L"7 argument(s)"), std::wstring::npos) << trace;
-}
-
 TEST(LauncherTrace, IsOffUnlessAskedFor) {
     AppFolder app;
     app.writeIni(L"[Java Runtime Environment]\nMain Class=Main\n");
@@ -85,26 +71,6 @@ TEST(LauncherTrace, AppendsToAnExistingFile) {
     const std::wstring trace = app.readTrace();
     EXPECT_EQ(trace.rfind(L"earlier line\r\n", 0), 0u);
     EXPECT_NE(trace.find(L"settings: reading"), std::wstring::npos);
-}
-
-TEST(LauncherRuntimeChoice, ConfiguredJrePathIsProbedWithATrailingBackslash) {
-    AppFolder app;
-    app.writeIni(L"[Java Runtime Environment]\nMain Class=Main\nJRE Path=C:\\Runtimes\\jdk17\n");
-    EXPECT_EQ(runLauncher(app).exitCode, -1);
-    const std::wstring trace = app.readTrace();
-    EXPECT_NE(trace.find(L"trying the configured \"JRE Path\" \"C:\\Runtimes\\jdk17\\\""), std::wstring::npos)
-        << trace;
-    // The search goes on past a folder without a usable jvm.dll.
-    EXPECT_NE(trace.find(L"no private runtime"), std::wstring::npos) << trace;
-    EXPECT_NE(trace.find(L"registry: searching the native view"), std::wstring::npos) << trace;
-}
-
-TEST(LauncherRuntimeChoice, OverrideWorkingDirMovesToTheProgramFolder) {
-    AppFolder app;
-    app.writeIni(L"[Java Runtime Environment]\nMain Class=Main\n[Application]\nOverride WorkingDir=YES\n");
-    EXPECT_EQ(runLauncher(app).exitCode, -1);
-    EXPECT_NE(app.readTrace().find(L"working directory set to \"" + app.folder() + L"\""), std::wstring::npos)
-        << app.readTrace();
 }
 
 } // namespace

@@ -23,4 +23,24 @@ namespace jltest {
     return process.finish();
 }
 
+// A home of the probe runtime built beside the tests, ending in "\\".
+[[nodiscard]] inline std::wstring probeRuntimeHome(std::wstring_view variant = L"probe") {
+    wchar_t full[MAX_PATH];
+    GetFullPathNameW((testProgramFolder() + L"\\..\\runtimes\\" + std::wstring(variant) + L"\\").c_str(), MAX_PATH,
+                     full, nullptr);
+    return full;
+}
+
+// The jvm.dll a launch chose, read from the message that reports it could not be
+// loaded (test runtimes made of placeholder files end there); empty without one.
+[[nodiscard]] inline std::wstring failedJvmLibrary(const LaunchOutcome& outcome) {
+    constexpr std::wstring_view kPrefix = L"Failed to load Java VM library: ";
+    for (const DialogSnapshot& message : outcome.messages) {
+        if (message.text.rfind(kPrefix, 0) != 0) continue;
+        const size_t end = message.text.rfind(L" (errno = ");
+        if (end != std::wstring::npos) return message.text.substr(kPrefix.size(), end - kPrefix.size());
+    }
+    return {};
+}
+
 } // namespace jltest

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "rig/launcher_run.h"
+#include "runtimes/probe/probe_record.h"
 
 namespace jltest {
 namespace {
@@ -18,6 +19,18 @@ bool traceHas(const AppFolder& app, const std::wstring& text) {
 std::wstring perUserCopy(const AppFolder& app) { return app.appDataFolder() + L"\\Demo ToolsOne\\{C0DE}\\MyApp.ini"; }
 
 constexpr wchar_t kProduct[] = L"[Product Information]\nProduct Name=Demo: Tools/One\nProduct Code={C0DE}\n";
+
+// A runtime home in the application folder whose jvm.dll files are placeholders:
+// a launch that chooses it names the chosen file when the load fails.
+std::wstring placeholderRuntime(const AppFolder& app, const std::wstring& name) {
+    const std::wstring home = app.path(name) + L"\\";
+    for (const wchar_t* folder : {L"", L"bin", L"bin\\client", L"bin\\server"}) {
+        CreateDirectoryW((home + folder).c_str(), nullptr);
+    }
+    writeBytesFile(home + L"bin\\client\\jvm.dll", "placeholder");
+    writeBytesFile(home + L"bin\\server\\jvm.dll", "placeholder");
+    return home;
+}
 
 void writePerUserCopy(const AppFolder& app, std::wstring_view text) {
     CreateDirectoryW((app.appDataFolder() + L"\\Demo ToolsOne").c_str(), nullptr);
@@ -47,38 +60,27 @@ TEST(SettingsFile, NonNumericMaximumVersionIsReportedInTheTrace) {
 
 TEST(PerUserCopy, ApplicationTakesJrePathFromItsPerUserCopyAlone) {
     AppFolder app;
-    app.writeIni(std::wstring(kProduct) + L"[Java Runtime Environment]\nMain Class=Main\nJRE Path=C:\\Beside\n");
-    writePerUserCopy(app, L"[Java Runtime Environment]\nJRE Path=C:\\Browsed\\\n");
-    EXPECT_EQ(runLauncher(app).exitCode, -1);
-    EXPECT_TRACE(app, L"\"JRE Path\" = \"C:\\Browsed\\\" from the per-user copy \"" + perUserCopy(app) + L"\"");
-    EXPECT_TRACE(app, L"trying the configured \"JRE Path\" \"C:\\Browsed\\\"");
-}
+    const std::wstring beside = placeholderRuntime(app, L"beside");
+    const std::wstring browsed = placeholderRuntime(app, L"browsed");
+    app.writeIni(std::wstring(kProduct) + L"[Java Runtime Environment]\nMain Class=Main\nJRE Path=" + beside + L"\n");
 
-TEST(PerUserCopy, ExistingCopyWithoutJrePathHidesTheIniValue) {
-    AppFolder app;
-    app.writeIni(std::wstring(kProduct) + L"[Java Runtime Environment]\nMain Class=Main\nJRE Path=C:\\Beside\n");
+    EXPECT_EQ(failedJvmLibrary(runLauncher(app)), beside + L"bin\\client\\jvm.dll") << "without a per-user copy";
+    writePerUserCopy(app, L"[Java Runtime Environment]\nJRE Path=" + browsed + L"\n");
+    EXPECT_EQ(failedJvmLibrary(runLauncher(app)), browsed + L"bin\\client\\jvm.dll");
+    // A copy without the key still hides the INI file's value.
     writePerUserCopy(app, L"[Other]\nKey=Value\n");
-    EXPECT_EQ(runLauncher(app).exitCode, -1);
-    EXPECT_TRACE(app, L"\"JRE Path\" = \"\" from the per-user copy");
-    EXPECT_FALSE(traceHas(app, L"C:\\Beside")) << app.readTrace();
+    const LaunchOutcome outcome = runLauncher(app);
+    EXPECT_EQ(failedJvmLibrary(outcome), L"");
+    EXPECT_EQ(outcome.exitCode, -1);
 }
 
 TEST(PerUserCopy, ServiceIgnoresThePerUserCopy) {
     AppFolder app;
-    app.writeIni(std::wstring(kProduct) +
-                 L"[Java Runtime Environment]\nMain Class=Main\nJRE Path=C:\\Beside\n[Application]\nApplication Type=service\n");
-    writePerUserCopy(app, L"[Java Runtime Environment]\nJRE Path=C:\\Browsed\n");
-    EXPECT_EQ(runLauncher(app).exitCode, -1);
-    EXPECT_TRACE(app, L"\"JRE Path\" = \"C:\\Beside\" from INI file");
-    EXPECT_TRACE(app, L"application type service");
-}
-
-TEST(PerUserCopy, WithoutCopyTheIniValueIsUsed) {
-    AppFolder app;
-    app.writeIni(std::wstring(kProduct) + L"[Java Runtime Environment]\nMain Class=Main\nJRE Path=C:\\Beside\n");
-    EXPECT_EQ(runLauncher(app).exitCode, -1);
-    EXPECT_TRACE(app, L"no per-user copy at \"" + perUserCopy(app) + L"\"");
-    EXPECT_TRACE(app, L"trying the configured \"JRE Path\" \"C:\\Beside\\\"");
+    const std::wstring beside = placeholderRuntime(app, L"beside");
+    app.writeIni(std::wstring(kProduct) + L"[Java Runtime Environment]\nMain Class=Main\nJRE Path=" + beside +
+                 L"\n[Application]\nApplication Type=service\n");
+    writePerUserCopy(app, L"[Java Runtime Environment]\nJRE Path=" + placeholderRuntime(app, L"browsed") + L"\n");
+    EXPECT_EQ(failedJvmLibrary(runLauncher(app)), beside + L"bin\\client\\jvm.dll");
 }
 
 // A launcher stamped by jlpack with settings of its own, installed as MyApp.exe.
@@ -103,26 +105,29 @@ constexpr wchar_t kEmbedded[] =
 
 TEST_F(EmbeddedSettings, KeyMissingFromTheIniFileIsTakenFromThem) {
     pack(kEmbedded, L"{UPGRADE-1}");
-    app_.writeIni(L"[Product Information]\nUpgrade Code={UPGRADE-1}\n");
-    const LaunchOutcome outcome = runLauncher(app_);
-    EXPECT_TRUE(outcome.messages.empty()) << "the main class was not found in the embedded settings";
-    EXPECT_EQ(outcome.exitCode, -1);
-    EXPECT_TRACE(app_, L"\"Main Class\" = \"org.example.Embedded\" from embedded settings");
-    EXPECT_TRACE(app_, L"main class \"org/example/Embedded\"");
-    EXPECT_TRACE(app_, L"JVM type 1");
+    app_.writeIni(L"[Product Information]\nUpgrade Code={UPGRADE-1}\n[Java Runtime Environment]\nJRE Path=" +
+                  placeholderRuntime(app_, L"runtime") + L"\nJVM Type=\n");
+    // The embedded "Main Class" lets the launch go on; the embedded "JVM Type"
+    // (an empty one in the file does not override it) picks the server VM.
+    EXPECT_EQ(failedJvmLibrary(runLauncher(app_)), app_.path(L"runtime\\bin\\server\\jvm.dll"));
 }
 
 TEST_F(EmbeddedSettings, IniValueOverridesAndPlusSectionExtends) {
     pack(kEmbedded, L"{UPGRADE-1}");
     app_.writeIni(L"[Product Information]\nUpgrade Code={UPGRADE-1}\n"
-                  L"[Java Runtime Environment]\nMinimum Version=11\nJVM Type=\n"
-                  L"[Java Runtime Environment+]\nLibrary Path=;C:\\extra\n");
-    EXPECT_EQ(runLauncher(app_).exitCode, -1);
-    EXPECT_TRACE(app_, L"\"Minimum Version\" = \"11\" from INI file");
-    EXPECT_TRACE(app_, L"minimum version is 11.0.0.0");
-    EXPECT_TRACE(app_, L"\"Library Path\" = \"C:\\embedded ;C:\\extra\" from embedded settings extended");
-    // An entry present in the file but empty does not override.
-    EXPECT_TRACE(app_, L"\"JVM Type\" = \"server\" from embedded settings");
+                  L"[Java Runtime Environment]\nMain Class=org.example.FromFile\nJRE Path=" + probeRuntimeHome() +
+                  L"\n[Java Runtime Environment+]\nLibrary Path=;C:\\extra\n[Class Path]\nClass Path=C:\\app.jar\n");
+    const LaunchOutcome outcome = runLauncher(app_, L"", {{L"JL_PROBE_RECORD", app_.path(L"probe.log")}});
+    EXPECT_EQ(outcome.exitCode, 0);
+    std::vector<std::string> options;
+    std::wstring mainClass;
+    for (const std::string& line : probe::readRecord(app_.path(L"probe.log"))) {
+        if (probe::eventOf(line) == "option") options.push_back(probe::percentDecoded(*probe::fieldOf(line, "text")));
+        if (probe::eventOf(line) == "check-and-load-main") mainClass = probe::utf16FromHex(*probe::fieldOf(line, "name"));
+    }
+    EXPECT_EQ(mainClass, L"org.example.FromFile");
+    ASSERT_FALSE(options.empty());
+    EXPECT_EQ(options[0].rfind("-Djava.library.path=C:\\embedded ;C:\\extra;", 0), 0u) << options[0];
 }
 
 TEST_F(EmbeddedSettings, WrongUpgradeCodeLeavesThemUnread) {

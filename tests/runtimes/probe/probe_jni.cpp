@@ -395,13 +395,19 @@ jint getDefaultJavaVmInitArgs(void* args) {
     return JNI_ERR;
 }
 
+std::wstring currentDirectory() {
+    wchar_t folder[MAX_PATH] = L"";
+    const DWORD length = GetCurrentDirectoryW(MAX_PATH, folder);
+    return std::wstring(folder, length < MAX_PATH ? length : 0);
+}
+
 jint createJavaVm(JavaVM** vmOut, void** envOut, void* rawArgs) {
     const Scenario scenario = loadScenario();
     const auto* args = static_cast<const JavaVMInitArgs*>(rawArgs);
     if (!vmOut || !envOut || !args) return JNI_EINVAL;
     record("create version=" + hex32(args->version) + " options=" + std::to_string(args->nOptions) +
            " ignoreUnrecognized=" + std::to_string(args->ignoreUnrecognized) +
-           " thread=" + std::to_string(GetCurrentThreadId()));
+           " thread=" + std::to_string(GetCurrentThreadId()) + " cwd=" + utf16Hex(currentDirectory()));
     void(JNICALL * exitHook)(jint) = nullptr;
     void(JNICALL * abortHook)() = nullptr;
     for (jint i = 0; i < args->nOptions; ++i) {
