@@ -1,0 +1,184 @@
+// The Java Exception dialog as a user meets it: real HotSpot on the bridge
+// runtime lets an exception escape main, the launcher shows its trace, and the
+// user's answer decides how the program ends.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+#include "resources/resource_ids.h"
+#include "rig/dialog_driver.h"
+#include "rig/launcher_run.h"
+
+namespace jltest {
+namespace {
+
+std::wstring buildFolder(std::wstring_view relative) {
+    wchar_t full[MAX_PATH];
+    GetFullPathNameW((testProgramFolder() + L"\\..\\" + std::wstring(relative)).c_str(), MAX_PATH, full, nullptr);
+    return full;
+}
+
+LRESULT sendTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+SIZE windowSize(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+std::map<int, RECT> controlRects(HWND dialog) {
+    std::map<int, RECT> rects;
+    for (const ControlInfo& control : listControls(dialog)) rects[control.id] = control.rect;
+    return rects;
+}
+
+class JavaExceptionDialog : public ::testing::Test {
+protected:
+    // Starts report.ThrowFromMain, whose main throws, on the bridge runtime.
+    LaunchedProcess start(bool failureCheck, const std::wstring& arguments = {}) {
+        app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + buildFolder(L"runtimes\\bridge\\") +
+                      L"\nMain Class=report.ThrowFromMain\n[Class Path]\nClass Path=" +
+                      buildFolder(L"runtimes\\launch-report\\launch-report.jar") + L"\n[Application]\nFailure Check=" +
+                      (failureCheck ? L"yes" : L"no") + L"\nOutput File=" + app_.path(L"out.txt") +
+                      L"\nError File=" + app_.path(L"err.txt") + L"\n");
+        return LaunchedProcess::start(app_.exePath(), arguments, launcherEnvironment(app_));
+    }
+
+    static HWND waitForDialog(const LaunchedProcess& process) {
+        return waitForWindow(process.processId(), L"#32770", L"Java Exception");
+    }
+
+    AppFolder app_;
+};
+
+TEST_F(JavaExceptionDialog, ShowsTheTraceLaidOutForTheDpiAndIgnoreLetsTheProgramEnd) {
+    LaunchedProcess process = start(true);
+    const HWND dialog = waitForDialog(process);
+    ASSERT_TRUE(dialog);
+    const int dpi = rigDpi();
+    const std::wstring screenshot = L"java-exception-" + std::to_wstring(dpi) + L"dpi";
+
+    const ControlInfo trace = findControl(dialog, IDC_EXCEPTION_TRACE).value_or(ControlInfo{});
+    EXPECT_NE(trace.text.find(L"java.lang.IllegalStateException: Gr\u00fc\u00dfe \u2713 "), std::wstring::npos)
+        << ::testing::PrintToString(trace.text);
+    EXPECT_NE(trace.text.find(L"\r\n\tat report.ThrowFromMain.descend("), std::wstring::npos);
+    int lineEnds = 0, loneLineFeeds = 0;
+    for (size_t i = 0; i < trace.text.size(); ++i) {
+        if (trace.text[i] != L'\n') continue;
+        ++lineEnds;
+        if (i == 0 || trace.text[i - 1] != L'\r') ++loneLineFeeds;
+    }
+    EXPECT_EQ(loneLineFeeds, 0);
+    EXPECT_TRUE(trace.style & ES_READONLY);
+    EXPECT_TRUE(trace.style & WS_VSCROLL);
+    EXPECT_FALSE(trace.style & (WS_HSCROLL | ES_AUTOHSCROLL));
+    // The long message line wraps into more lines than the text has, and the
+    // 60 frames scroll.
+    EXPECT_GT(sendTo(trace.window, EM_GETLINECOUNT), lineEnds + 2);
+    EXPECT_GT(LOWORD(sendTo(trace.window, EM_SCROLL, SB_PAGEDOWN)), 0);
+    EXPECT_GT(sendTo(trace.window, EM_GETFIRSTVISIBLELINE), 0);
+
+    RECT client{};
+    GetClientRect(dialog, &client);
+    for (const ControlInfo& control : listControls(dialog)) {
+        SCOPED_TRACE(control.id);
+        EXPECT_TRUE(control.visible);
+        EXPECT_GE(control.rect.left, 0);
+        EXPECT_GE(control.rect.top, 0);
+        EXPECT_LE(control.rect.right, client.right);
+        EXPECT_LE(control.rect.bottom, client.bottom);
+        if (control.className == L"Static" && (control.style & SS_TYPEMASK) != SS_ICON) {
+            EXPECT_LE(wrappedTextHeight(control.text, control.rect.right - control.rect.left, dpi),
+                      control.rect.bottom - control.rect.top)
+                << ::testing::PrintToString(control.text);
+        }
+    }
+    EXPECT_FALSE(saveScreenshot(dialog, screenshot).empty());
+
+    // Dragged larger: each control follows its rule from where it started.
+    const SIZE first = windowSize(dialog);
+    const std::map<int, RECT> before = controlRects(dialog);
+    const int dx = MulDiv(160, dpi, 96), dy = MulDiv(120, dpi, 96);
+    ASSERT_TRUE(resizeWindowTo(dialog, first.cx + dx, first.cy + dy));
+    ASSERT_EQ(windowSize(dialog).cx, first.cx + dx) << "the dialog did not take the size asked for";
+    ASSERT_EQ(windowSize(dialog).cy, first.cy + dy);
+    const std::map<int, RECT> after = controlRects(dialog);
+    struct Rule {
+        int id;
+        int left, right, top, bottom;  // how many times dx or dy each edge moves
+    };
+    for (const Rule& rule : {Rule{IDC_EXCEPTION_GROUP, 0, 1, 0, 1}, Rule{IDC_EXCEPTION_INTRO, 0, 1, 0, 0},
+                             Rule{IDC_EXCEPTION_INSTRUCTION, 0, 1, 1, 1}, Rule{IDC_EXCEPTION_WARNING, 0, 1, 1, 1},
+                             Rule{IDC_EXCEPTION_TRACE, 0, 1, 0, 1}, Rule{IDOK, 1, 1, 1, 1}, Rule{IDCANCEL, 1, 1, 1, 1},
+                             Rule{IDC_EXCEPTION_SIZE_GRIP, 1, 1, 1, 1}, Rule{IDC_EXCEPTION_ERROR_ICON, 0, 0, 0, 0}}) {
+        SCOPED_TRACE(rule.id);
+        ASSERT_TRUE(before.contains(rule.id) && after.contains(rule.id));
+        const RECT& was = before.at(rule.id);
+        const RECT& is = after.at(rule.id);
+        EXPECT_EQ(is.left, was.left + rule.left * dx);
+        EXPECT_EQ(is.right, was.right + rule.right * dx);
+        EXPECT_EQ(is.top, was.top + rule.top * dy);
+        EXPECT_EQ(is.bottom, was.bottom + rule.bottom * dy);
+    }
+    EXPECT_FALSE(saveScreenshot(dialog, screenshot + L"-resized").empty());
+
+    // Never smaller than its first size.
+    ASSERT_TRUE(resizeWindowTo(dialog, first.cx - dx, first.cy - dy));
+    EXPECT_EQ(windowSize(dialog).cx, first.cx);
+    EXPECT_EQ(windowSize(dialog).cy, first.cy);
+
+    ASSERT_TRUE(maximize(dialog));
+    EXPECT_FALSE(findControl(dialog, IDC_EXCEPTION_SIZE_GRIP)->visible);
+    ASSERT_TRUE(restore(dialog));
+    EXPECT_TRUE(findControl(dialog, IDC_EXCEPTION_SIZE_GRIP)->visible);
+
+    ASSERT_TRUE(clickEnabledButton(dialog, IDOK));
+    EXPECT_EQ(process.waitForExit(), 0);
+    // Ignored, the exception is still reported as uncaught, as without the dialog.
+    EXPECT_NE(readBytesFile(app_.path(L"err.txt")).find("IllegalStateException: Gr\xc3\xbc\xc3\x9f" "e"),
+              std::string::npos);
+}
+
+struct Answer {
+    const char* name;
+    const wchar_t* arguments;
+    std::function<void(HWND dialog)> give;
+    int exitCode;
+};
+
+void PrintTo(const Answer& answer, std::ostream* out) { *out << answer.name; }
+
+class JavaExceptionAnswer : public JavaExceptionDialog, public ::testing::WithParamInterface<Answer> {};
+
+TEST_P(JavaExceptionAnswer, DecidesTheExitCode) {
+    LaunchedProcess process = start(true, GetParam().arguments);
+    const HWND dialog = waitForDialog(process);
+    ASSERT_TRUE(dialog);
+    GetParam().give(dialog);
+    EXPECT_EQ(process.waitForExit(20000), GetParam().exitCode);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, JavaExceptionAnswer,
+    // Stop ends the program although a non-daemon thread would run for a minute more.
+    ::testing::Values(
+        Answer{"Stop", L"worker:60000", [](HWND dialog) { EXPECT_TRUE(clickEnabledButton(dialog, IDCANCEL)); }, -1},
+        Answer{"Escape", L"", [](HWND dialog) { pressKey(dialog, VK_ESCAPE); }, -1},
+        Answer{"CloseBox", L"", [](HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }, -1},
+        Answer{"EnterAtOnce", L"", [](HWND dialog) { pressKey(dialog, VK_RETURN); }, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(JavaExceptionDialog, WithoutFailureCheckNothingIsShown) {
+    const LaunchOutcome outcome = start(false).finish();
+    EXPECT_TRUE(outcome.messages.empty());
+    EXPECT_EQ(outcome.exitCode, 0);
+}
+
+} // namespace
+} // namespace jltest
