@@ -179,6 +179,14 @@ std::optional<ScreenCapture> captureOnce(const RECT& rect) {
 
 std::optional<ScreenCapture> captureSettled(HWND window) {
     if (!isWindowShown(window)) return std::nullopt;
+    // The capture reads the screen: other tests' windows must not cover this one
+    // while it is read.
+    const bool wasTopmost = (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    constexpr UINT kZOrderOnly = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    if (!wasTopmost) SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, kZOrderOnly);
+    jl::ScopeExit restoreZOrder([&] {
+        if (!wasTopmost) SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, kZOrderOnly);
+    });
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     syncWith(window);
     std::optional<ScreenCapture> last;
