@@ -105,7 +105,11 @@ TEST_F(EmbeddedSettings, KeyMissingFromTheIniFileIsTakenFromThem) {
     pack(kEmbedded, L"{UPGRADE-1}");
     app_.writeIni(L"[Product Information]\nUpgrade Code={UPGRADE-1}\n");
     const LaunchOutcome outcome = runLauncher(app_);
-    EXPECT_TRUE(outcome.messages.empty()) << "the main class was not found in the embedded settings";
+    // Past the main class, the launch asks for a runtime with the embedded requirement.
+    ASSERT_EQ(outcome.messages.size(), 1u) << "the main class was not found in the embedded settings";
+    EXPECT_TRUE(isJreNotFound(outcome.messages[0]));
+    EXPECT_EQ(outcome.messages[0].text, L"The Java Runtime Environment (JRE) was not found. Please  download and install "
+                                        L"a JRE with a server JVM (minimum version 1.6) from:");
     EXPECT_EQ(outcome.exitCode, -1);
     EXPECT_TRACE(app_, L"\"Main Class\" = \"org.example.Embedded\" from embedded settings");
     EXPECT_TRACE(app_, L"main class \"org/example/Embedded\"");
