@@ -33,11 +33,12 @@ TEST(LauncherStart, MissingIniFileEndsAtMainClassMessage) {
     EXPECT_EQ(outcome.exitCode, -1);
 }
 
-TEST(LauncherStart, WithoutRuntimeEndsSilentlyWhenTheUserCancels) {
+TEST(LauncherStart, WithoutRuntimeAsksForOneAndEndsWhenTheUserCancels) {
     AppFolder app;
     app.writeIni(L"[Java Runtime Environment]\nMain Class=com.example.Main\n");
     const LaunchOutcome outcome = runLauncher(app);
-    EXPECT_TRUE(outcome.messages.empty());
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_TRUE(isJreNotFound(outcome.messages[0])) << ::testing::PrintToString(outcome.messages[0].caption);
     EXPECT_EQ(outcome.exitCode, -1);
     const std::wstring trace = app.readTrace();
     EXPECT_NE(trace.find(L"main class \"com/example/Main\""), std::wstring::npos) << trace;

@@ -49,7 +49,8 @@ TEST_F(RuntimeChoice, ServerJvmTypeSkipsAClientOnlyRuntime) {
     add(L"Software\\JavaSoft\\JRE\\", L"1.8.0_151", home(L"jre8"));
     app_.writeIni(L"[Java Runtime Environment]\nMain Class=Main\nJVM Type=server\n");
     const LaunchOutcome outcome = runLauncher(app_);
-    EXPECT_TRUE(outcome.messages.empty());
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_TRUE(isJreNotFound(outcome.messages[0])) << ::testing::PrintToString(outcome.messages[0].caption);
     EXPECT_EQ(outcome.exitCode, -1);
 }
 

@@ -70,6 +70,8 @@ jl::UniqueHandle streamHandle(const std::wstring& path, DWORD ownStream) {
 
 } // namespace
 
+bool isJreNotFound(const DialogSnapshot& dialog) { return dialog.caption == L"JRE Not Found"; }
+
 std::wstring windowText(HWND window) {
     if (!window) return {};
     DWORD_PTR length = 0;
@@ -132,7 +134,7 @@ std::optional<DialogSnapshot> LaunchedProcess::waitForDialog(DWORD timeoutMs) {
             DialogSnapshot snapshot;
             snapshot.window = search.found;
             snapshot.caption = windowText(search.found);
-            snapshot.text = windowText(GetDlgItem(search.found, 0xFFFF));
+            snapshot.text = windowText(GetDlgItem(search.found, isJreNotFound(snapshot) ? kJreMessageId : 0xFFFF));
             return snapshot;
         }
         if (GetTickCount64() >= deadline || WaitForSingleObject(process_.get(), 20) == WAIT_OBJECT_0) break;
@@ -172,7 +174,8 @@ LaunchOutcome LaunchedProcess::finish(DWORD timeoutMs) {
             if (outcome.messages.empty() || outcome.messages.back().window != dialog->window) {
                 outcome.messages.push_back(*dialog);
             }
-            pressButton(dialog->window, IDOK);
+            // The JRE Not Found dialog's OK stays disabled until a runtime is chosen.
+            pressButton(dialog->window, isJreNotFound(*dialog) ? IDCANCEL : IDOK);
             Sleep(20);
         }
     }

@@ -17,8 +17,12 @@ namespace jltest {
 struct DialogSnapshot {
     HWND window = nullptr;
     std::wstring caption;
-    std::wstring text;  // a message box's text (the static control 0xFFFF)
+    std::wstring text;  // a message box's text (the static control 0xFFFF), or the JRE Not Found message
 };
+
+// The dialog a launch shows when it finds no runtime, and its message control.
+inline constexpr int kJreMessageId = 203;
+[[nodiscard]] bool isJreNotFound(const DialogSnapshot& dialog);
 
 // Files that take the child's standard output and standard error (created or
 // truncated); an empty path leaves that stream to the test's own handle.
@@ -52,7 +56,8 @@ public:
     bool pressButton(HWND dialog, int buttonId);
     // The exit code, or empty after killing a program that did not end in time.
     [[nodiscard]] std::optional<int> waitForExit(DWORD timeoutMs = 30000);
-    // Waits for the end, answering every message box with OK and keeping its text.
+    // Waits for the end, answering every message box with OK (the JRE Not Found
+    // dialog with Cancel) and keeping its text.
     [[nodiscard]] LaunchOutcome finish(DWORD timeoutMs = 30000);
 
 private:

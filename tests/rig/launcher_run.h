@@ -14,7 +14,8 @@ namespace jltest {
     return {{L"JLAUNCHER_LOG", app.tracePath()}, {L"APPDATA", app.appDataFolder()}};
 }
 
-// Runs the launcher to its end, answering every message box with OK.
+// Runs the launcher to its end, answering every message box with OK and the
+// JRE Not Found dialog with Cancel.
 [[nodiscard]] inline LaunchOutcome runLauncher(const AppFolder& app, const std::wstring& argumentsText = {},
                                                std::map<std::wstring, std::wstring> environment = {}) {
     std::map<std::wstring, std::wstring> merged = launcherEnvironment(app);
