@@ -26,7 +26,7 @@ struct VendorRoot {
     RuntimeKind kind;          // of every sub-key, unless the layout names it by major version
 };
 
-// Listed in this order, each first in HKEY_LOCAL_MACHINE, then in HKEY_CURRENT_USER.
+// Listed in this order in HKEY_LOCAL_MACHINE, then again in HKEY_CURRENT_USER.
 extern const VendorRoot kVendorRoots[13];
 
 struct VendorHomeKey {
