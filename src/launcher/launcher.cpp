@@ -96,6 +96,14 @@ bool Launcher::chooseRuntime() {
               Quoted{installed->homeFolder});
     }
 
+    if (const std::optional<InstalledRuntime> vendor = searchVendorRuntimes(request)) {
+        runtime_.handOver = false;  // the vendor search reads the 64-bit view only
+        runtime_.version = vendor->version;
+        runtime_.jvmLibraryPath = findJvmLibrary(vendor->homeFolder, jvmType);
+        trace(L"runtime: chose the vendor runtime ", Quoted{runtime_.jvmLibraryPath});
+        if (!runtime_.jvmLibraryPath.empty()) return true;
+    }
+
     const unsigned messageId = jvmType == JvmType::server ? kMsgJreNotFoundServer : kMsgJreNotFound;
     const std::wstring message = formatMessage(
         loadString(messageId), {describeVersionRequirement(request.minimumVersion, request.maximumVersion)});

@@ -31,7 +31,7 @@ public:
 // The runtime that init chose.
 struct ChosenRuntime {
     std::wstring jvmLibraryPath;
-    Version version;        // set by the registry search only
+    Version version;        // set by the registry and vendor searches only
     bool handOver = false;  // start "Pair Product" instead of a JVM in this process
 };
 

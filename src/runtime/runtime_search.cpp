@@ -4,6 +4,7 @@
 
 #include "runtime/pe_image.h"
 #include "runtime/runtime_selection.h"
+#include "runtime/vendor_runtimes.h"
 #include "settings/launcher_settings.h"
 #include "support/trace.h"
 #include "support/unique_resource.h"
@@ -100,6 +101,88 @@ void collectCandidates(const RuntimeRequest& request, const RegistryRoot& root, 
     }
 }
 
+// A home that a vendor key or JAVA_HOME names, judged by the rules of the
+// registry roots once its version, kind and provider are known.
+void considerVendorHome(const RuntimeRequest& request, const std::wstring& label, const std::wstring& homeText,
+                        std::optional<Version> version, bool jdkKey, RuntimeProvider provider,
+                        std::vector<RuntimeCandidate>& candidates) {
+    const std::wstring home = withTrailingBackslash(homeText);
+    if (!version) {
+        const std::optional<std::string> release = readFileBytes(home + L"release");
+        if (release) version = releaseFileVersion(*release);
+    }
+    const std::wstring tried =
+        label + L" -> " + home + L" (" + (version ? fullVersionText(*version) : L"version unknown") + L")";
+    if (!versionSatisfiesBounds(version, request.minimumVersion, request.maximumVersion)) {
+        trace(tried, version ? L" dropped: outside the version bounds" : L" dropped: version bounds are set");
+        return;
+    }
+    const RuntimeKind kind = (jdkKey || pathExists(home + L"bin\\javac.exe")) ? RuntimeKind::jdk : RuntimeKind::jre;
+    if (!runtimeIsSearched(kind, provider, request.filter)) {
+        trace(tried, L" dropped: ", whyRootIsSkipped(RegistryRoot{L"", kind, provider, false, false}, request.filter));
+        return;
+    }
+    bool serverVm = false;
+    if (findJvmLibrary(home, request.jvmType, &serverVm).empty()) {
+        trace(tried, L" dropped: no jvm.dll for JVM type ", request.jvmType);
+        return;
+    }
+    const bool favoured = runtimeIsFavoured(kind, provider, request.filter);
+    trace(tried, L" is a candidate: server VM ", serverVm, L", favoured ", favoured);
+    candidates.push_back(RuntimeCandidate{version.value_or(Version{}), home, serverVm, favoured, version.has_value()});
+}
+
+void collectVendorCandidates(const RuntimeRequest& request, HKEY hive, const wchar_t* hiveName,
+                             std::vector<RuntimeCandidate>& candidates) {
+    for (const VendorRoot& root : kVendorRoots) {
+        UniqueKey rootKey;
+        if (RegOpenKeyExW(hive, root.keyPath, 0, KEY_READ, rootKey.put()) != ERROR_SUCCESS) continue;
+        const std::vector<std::wstring> names = subKeyNames(rootKey.get());
+        trace(L"vendor: ", hiveName, root.keyPath, L" has ", names.size(), L" sub-key(s)");
+        for (const std::wstring& name : names) {
+            std::optional<Version> version;
+            Version parsed;
+            if (root.layout != VendorLayout::namedByMajor && parseVersion(name, 0, parsed)) version = parsed;
+            for (const VendorHomeKey& homeKey : vendorHomeKeys(root, name)) {
+                const std::wstring label = L"vendor: " + std::wstring(hiveName) + root.keyPath + homeKey.subKeyPath;
+                UniqueKey key;
+                if (RegOpenKeyExW(rootKey.get(), homeKey.subKeyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+                    continue;  // an MSI layout registers only one of its VMs
+                }
+                const std::wstring home = stringValue(key.get(), root.homeValue);
+                if (home.empty()) {
+                    trace(label, L" dropped: no ", Quoted{root.homeValue}, L" text value");
+                    continue;
+                }
+                considerVendorHome(request, label, home, version, vendorKeyIsJdk(root, name), homeKey.provider,
+                                   candidates);
+            }
+        }
+    }
+}
+
+// The candidate that "Preferred versions" or else the order chooses.
+InstalledRuntime chooseRuntime(const std::vector<RuntimeCandidate>& candidates, const RuntimeRequest& request,
+                               const wchar_t* source) {
+    const CandidateChoice choice = chooseCandidate(candidates, request.preferredVersions);
+    if (choice.byPreference) {
+        trace(source, L": preferred version ", Quoted{choice.matchedPreference}, L" chose candidate ",
+              choice.index + 1);
+    } else {
+        trace(source, L": no preferred version matched; candidate 1 is chosen");
+    }
+    return InstalledRuntime{candidates[choice.index].homeFolder, candidates[choice.index].version};
+}
+
+void traceCandidates(const std::vector<RuntimeCandidate>& candidates, const wchar_t* source) {
+    for (size_t i = 0; i < candidates.size(); ++i) {
+        trace(source, L": candidate ", i + 1, L": ",
+              candidates[i].versionKnown ? fullVersionText(candidates[i].version) : L"(version unknown)", L" ",
+              Quoted{candidates[i].homeFolder}, candidates[i].favoured ? L" favoured" : L"",
+              candidates[i].serverVm ? L" server VM" : L"");
+    }
+}
+
 } // namespace
 
 std::wstring findJvmLibrary(const std::wstring& homeFolder, JvmType jvmType, bool* serverVm) {
@@ -119,11 +202,7 @@ std::vector<RuntimeCandidate> findRuntimeCandidates(const RuntimeRequest& reques
     std::vector<RuntimeCandidate> candidates;
     for (const RegistryRoot& root : kRegistryRoots) collectCandidates(request, root, access, candidates);
     orderCandidates(candidates, request.filter.source.favouring, request.jvmType);
-    for (size_t i = 0; i < candidates.size(); ++i) {
-        trace(L"registry: candidate ", i + 1, L": ", fullVersionText(candidates[i].version), L" ",
-              Quoted{candidates[i].homeFolder}, candidates[i].favoured ? L" favoured" : L"",
-              candidates[i].serverVm ? L" server VM" : L"");
-    }
+    traceCandidates(candidates, L"registry");
     return candidates;
 }
 
@@ -133,14 +212,36 @@ std::optional<InstalledRuntime> searchInstalledRuntimes(const RuntimeRequest& re
         trace(L"registry: no candidate in the ", viewName(view), L" view");
         return std::nullopt;
     }
-    const CandidateChoice choice = chooseCandidate(candidates, request.preferredVersions);
-    if (choice.byPreference) {
-        trace(L"registry: preferred version ", Quoted{choice.matchedPreference}, L" chose candidate ",
-              choice.index + 1);
+    return chooseRuntime(candidates, request, L"registry");
+}
+
+std::vector<RuntimeCandidate> findVendorRuntimeCandidates(const RuntimeRequest& request, const std::wstring& javaHome) {
+    std::vector<RuntimeCandidate> candidates;
+    collectVendorCandidates(request, HKEY_LOCAL_MACHINE, L"HKLM\\", candidates);
+    collectVendorCandidates(request, HKEY_CURRENT_USER, L"HKCU\\", candidates);
+    if (javaHome.empty()) {
+        trace(L"vendor: JAVA_HOME is not set");
     } else {
-        trace(L"registry: no preferred version matched; candidate 1 is chosen");
+        considerVendorHome(request, L"vendor: JAVA_HOME " + javaHome, javaHome, std::nullopt, false,
+                           RuntimeProvider::sun, candidates);
     }
-    return InstalledRuntime{candidates[choice.index].homeFolder, candidates[choice.index].version};
+    orderCandidates(candidates, request.filter.source.favouring, request.jvmType);
+    traceCandidates(candidates, L"vendor");
+    return candidates;
+}
+
+std::optional<InstalledRuntime> searchVendorRuntimes(const RuntimeRequest& request) {
+    if (!request.searchVendorRuntimes) {
+        trace(L"vendor: not searched (\"Search Vendor Runtimes\" is no)");
+        return std::nullopt;
+    }
+    const std::vector<RuntimeCandidate> candidates =
+        findVendorRuntimeCandidates(request, environmentVariable(L"JAVA_HOME"));
+    if (candidates.empty()) {
+        trace(L"vendor: no candidate in the vendor keys or JAVA_HOME");
+        return std::nullopt;
+    }
+    return chooseRuntime(candidates, request, L"vendor");
 }
 
 std::optional<std::wstring> findPrivateRuntime(const std::wstring& programFolder) {

@@ -31,6 +31,15 @@ struct InstalledRuntime {
 [[nodiscard]] std::optional<InstalledRuntime> searchInstalledRuntimes(const RuntimeRequest& request,
                                                                       RegistryView view);
 
+// Where current installers leave runtimes the registry roots do not name: the
+// vendors' own keys in HKEY_LOCAL_MACHINE, then in HKEY_CURRENT_USER (64-bit
+// view only), then javaHome; in the order of preference.
+[[nodiscard]] std::vector<RuntimeCandidate> findVendorRuntimeCandidates(const RuntimeRequest& request,
+                                                                        const std::wstring& javaHome);
+// The vendor runtime the request chooses, with JAVA_HOME from the environment;
+// empty when none qualifies or "Search Vendor Runtimes" is off.
+[[nodiscard]] std::optional<InstalledRuntime> searchVendorRuntimes(const RuntimeRequest& request);
+
 // The runtime beside the program: the program folder itself or its "jre64\"
 // folder, whichever first holds "bin\java.dll". programFolder ends in "\".
 [[nodiscard]] std::optional<std::wstring> findPrivateRuntime(const std::wstring& programFolder);

@@ -15,11 +15,11 @@ const RegistryRoot kRegistryRoots[7] = {
     {L"Software\\IBM\\Java2 Runtime Environment\\", RuntimeKind::jre, RuntimeProvider::ibm, false, false},
 };
 
-bool rootKindAllowed(const RegistryRoot& root, const RuntimeFilter& filter) {
-    return root.kind == RuntimeKind::jdk ? filter.source.jdkAllowed : filter.source.jreAllowed;
-}
-
 namespace {
+
+bool kindAllowed(RuntimeKind kind, const RuntimeFilter& filter) {
+    return kind == RuntimeKind::jdk ? filter.source.jdkAllowed : filter.source.jreAllowed;
+}
 
 // The provider's "allowed" and "favoured" flags.
 std::pair<bool, bool> providerFlags(RuntimeProvider provider, const RuntimeFilter& filter) {
@@ -34,13 +34,23 @@ std::pair<bool, bool> providerFlags(RuntimeProvider provider, const RuntimeFilte
 
 } // namespace
 
+bool rootKindAllowed(const RegistryRoot& root, const RuntimeFilter& filter) { return kindAllowed(root.kind, filter); }
+
+bool runtimeIsSearched(RuntimeKind kind, RuntimeProvider provider, const RuntimeFilter& filter) {
+    const auto [allowed, favoured] = providerFlags(provider, filter);
+    return (filter.source.favouring || kindAllowed(kind, filter)) && (allowed || favoured);
+}
+
+bool runtimeIsFavoured(RuntimeKind kind, RuntimeProvider provider, const RuntimeFilter& filter) {
+    return kindAllowed(kind, filter) && providerFlags(provider, filter).second;
+}
+
 bool rootIsSearched(const RegistryRoot& root, const RuntimeFilter& filter) {
-    const auto [allowed, favoured] = providerFlags(root.provider, filter);
-    return (filter.source.favouring || rootKindAllowed(root, filter)) && (allowed || favoured);
+    return runtimeIsSearched(root.kind, root.provider, filter);
 }
 
 bool rootCandidatesAreFavoured(const RegistryRoot& root, const RuntimeFilter& filter) {
-    return rootKindAllowed(root, filter) && providerFlags(root.provider, filter).second;
+    return runtimeIsFavoured(root.kind, root.provider, filter);
 }
 
 std::vector<JvmProbe> jvmProbeOrder(JvmType jvmType) {
@@ -57,6 +67,7 @@ std::vector<JvmProbe> jvmProbeOrder(JvmType jvmType) {
 
 void orderCandidates(std::vector<RuntimeCandidate>& candidates, bool favouring, JvmType jvmType) {
     std::stable_sort(candidates.begin(), candidates.end(), [&](const RuntimeCandidate& a, const RuntimeCandidate& b) {
+        if (a.versionKnown != b.versionKnown) return a.versionKnown;
         if (favouring && a.favoured != b.favoured) return a.favoured;
         if (jvmType == JvmType::favorServer && a.serverVm != b.serverVm) return a.serverVm;
         return compareVersions(a.version, b.version) > 0;

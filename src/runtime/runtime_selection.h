@@ -29,6 +29,9 @@ extern const RegistryRoot kRegistryRoots[7];
 [[nodiscard]] bool rootKindAllowed(const RegistryRoot& root, const RuntimeFilter& filter);
 [[nodiscard]] bool rootIsSearched(const RegistryRoot& root, const RuntimeFilter& filter);
 [[nodiscard]] bool rootCandidatesAreFavoured(const RegistryRoot& root, const RuntimeFilter& filter);
+// The same rules for a runtime found elsewhere, once its kind and provider are known.
+[[nodiscard]] bool runtimeIsSearched(RuntimeKind kind, RuntimeProvider provider, const RuntimeFilter& filter);
+[[nodiscard]] bool runtimeIsFavoured(RuntimeKind kind, RuntimeProvider provider, const RuntimeFilter& filter);
 
 struct JvmProbe {
     const wchar_t* relativePath;  // below the home folder
@@ -42,10 +45,11 @@ struct RuntimeCandidate {
     std::wstring homeFolder;
     bool serverVm = false;
     bool favoured = false;
+    bool versionKnown = true;  // false for a home whose "release" file gives none
 };
 
-// Stable: favoured first (only when favouring), then server VMs (only for
-// favor_server), then the higher version.
+// Stable: known versions first, then favoured (only when favouring), then server
+// VMs (only for favor_server), then the higher version.
 void orderCandidates(std::vector<RuntimeCandidate>& candidates, bool favouring, JvmType jvmType);
 
 struct CandidateChoice {

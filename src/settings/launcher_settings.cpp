@@ -74,6 +74,8 @@ RuntimeRequest readRuntimeRequest(LayeredSettingsSource& layered) {
     request.jvmType = jvmTypeFromText(readLayeredSetting(layered, keys::kJvmType));
     request.filter.source = jvmSourceFlagsFromText(readLayeredSetting(layered, keys::kJvmSource));
     request.filter.provider = vmProviderFlagsFromText(readLayeredSetting(layered, keys::kVmProvider));
+    request.searchVendorRuntimes =
+        !equalsIgnoringAsciiCase(readLayeredSetting(layered, keys::kSearchVendorRuntimes), L"no");
     return request;
 }
 

@@ -27,6 +27,7 @@ struct RuntimeRequest {
     std::vector<std::wstring> preferredVersions;
     JvmType jvmType = JvmType::defaultVm;
     RuntimeFilter filter;
+    bool searchVendorRuntimes = true;  // vendor keys and JAVA_HOME after the registry roots
     std::wstring jrePath;  // "JRE Path": the folder tried first
 };
 

@@ -21,6 +21,7 @@ inline constexpr SettingKey kJrePath{L"Java Runtime Environment", L"JRE Path"};
 inline constexpr SettingKey kJvmType{L"Java Runtime Environment", L"JVM Type"};
 inline constexpr SettingKey kJvmSource{L"Java Runtime Environment", L"JVM Source"};
 inline constexpr SettingKey kVmProvider{L"Java Runtime Environment", L"VM Provider"};
+inline constexpr SettingKey kSearchVendorRuntimes{L"Java Runtime Environment", L"Search Vendor Runtimes"};
 inline constexpr SettingKey kMainClass{L"Java Runtime Environment", L"Main Class"};
 inline constexpr SettingKey kSystemPath{L"Java Runtime Environment", L"System Path"};
 inline constexpr SettingKey kLibraryPath{L"Java Runtime Environment", L"Library Path"};

@@ -54,6 +54,85 @@ TEST_F(RuntimeChoice, ServerJvmTypeSkipsAClientOnlyRuntime) {
     EXPECT_EQ(outcome.exitCode, -1);
 }
 
+constexpr wchar_t kAdoptiumKey[] = L"Software\\Eclipse Adoptium\\JDK\\21.0.1.12\\hotspot\\MSI";
+std::wstring probeIni(const std::wstring& runtimeSettings = L"") {
+    return L"[Java Runtime Environment]\nMain Class=app.Main\n" + runtimeSettings +
+           L"[Class Path]\nClass Path=C:\\app.jar\n";
+}
+
+// Where installers leave the probe runtime, and whether the launch runs on it.
+struct VendorLaunchCase {
+    const wchar_t* name;
+    bool currentUser;
+    const wchar_t* key;    // empty: JAVA_HOME names the home
+    const wchar_t* value;
+    bool trailingBackslash;
+};
+
+void PrintTo(const VendorLaunchCase& c, std::ostream* out) { *out << ::testing::PrintToString(std::wstring(c.name)); }
+
+class VendorRuntimeLaunch : public RuntimeChoice, public ::testing::WithParamInterface<VendorLaunchCase> {};
+
+TEST_P(VendorRuntimeLaunch, RunsOnTheRuntimeTheInstallerLeft) {
+    const VendorLaunchCase& c = GetParam();
+    std::wstring probeHome = probeRuntimeHome();
+    if (!c.trailingBackslash) probeHome.pop_back();
+    std::map<std::wstring, std::wstring> environment;
+    if (*c.key) {
+        addVendorText(c.currentUser, c.key, c.value, probeHome);
+        if (std::wstring(c.value) == L"Path") addVendorNumber(c.currentUser, c.key, L"JavaHome", 1);
+    } else {
+        environment[L"JAVA_HOME"] = probeHome;
+    }
+    app_.writeIni(probeIni());
+    const LaunchOutcome outcome = runLauncher(app_, L"", environment);
+    EXPECT_TRUE(outcome.messages.empty());
+    EXPECT_EQ(outcome.exitCode, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Installers, VendorRuntimeLaunch, ::testing::Values(
+    VendorLaunchCase{L"AdoptiumMachine", false, kAdoptiumKey, L"Path", true},
+    VendorLaunchCase{L"MicrosoftUser", true, L"Software\\Microsoft\\JDK\\17.0.9.8\\hotspot\\MSI", L"Path", false},
+    VendorLaunchCase{L"ZuluUser", true, L"Software\\Azul Systems\\Zulu\\zulu-17", L"InstallationPath", true},
+    VendorLaunchCase{L"LibericaMachine", false, L"Software\\BellSoft\\Liberica\\jdk-21", L"InstallationPath", false},
+    VendorLaunchCase{L"SapMachine", false, L"Software\\SapMachine\\JDK\\17.0.9", L"JavaHome", true},
+    VendorLaunchCase{L"JavaHomeWithBackslash", false, L"", L"", true},
+    VendorLaunchCase{L"JavaHomeWithoutBackslash", false, L"", L"", false}),
+    [](const ::testing::TestParamInfo<VendorLaunchCase>& info) {
+        return std::string(info.param.name, info.param.name + wcslen(info.param.name));
+    });
+
+TEST_F(RuntimeChoice, ClassicRootWinsOverANewerVendorRuntime) {
+    createRuntimeFiles(home(L"jre11"), {L"bin\\server\\jvm.dll"});
+    add(L"Software\\JavaSoft\\JRE\\", L"11.0.2", home(L"jre11"));
+    addVendorText(false, kAdoptiumKey, L"Path", probeRuntimeHome());
+    app_.writeIni(probeIni());
+    const LaunchOutcome outcome = runLauncher(app_);
+    EXPECT_EQ(failedJvmLibrary(outcome), home(L"jre11") + L"bin\\server\\jvm.dll");
+    EXPECT_EQ(outcome.exitCode, -1);
+}
+
+TEST_F(RuntimeChoice, VendorRuntimesOutsideTheSettingsEndAtJreNotFound) {
+    createRuntimeFiles(home(L"tem21"), {L"bin\\server\\jvm.dll"});
+    addVendorText(false, kAdoptiumKey, L"Path", home(L"tem21"));
+    const struct {
+        const wchar_t* settings;
+        const wchar_t* javaHome;
+    } cases[] = {
+        {L"Search Vendor Runtimes=no\n", L""},
+        {L"Search Vendor Runtimes=No\n", L"probe"},
+        {L"Maximum Version=17\n", L""},
+        {L"Minimum Version=11\nMaximum Version=17\n", L"probe"},  // no "release" file: its version is unknown
+    };
+    for (const auto& c : cases) {
+        app_.writeIni(probeIni(c.settings));
+        const LaunchOutcome outcome =
+            runLauncher(app_, L"", {{L"JAVA_HOME", *c.javaHome ? probeRuntimeHome() : L""}});
+        EXPECT_TRUE(failedJvmLibrary(outcome).empty()) << ::testing::PrintToString(std::wstring(c.settings));
+        EXPECT_EQ(outcome.exitCode, -1) << ::testing::PrintToString(std::wstring(c.settings));
+    }
+}
+
 // A paired 32-bit launcher that records how it was started.
 class HandOver : public RuntimeChoice {
 protected:

@@ -11,7 +11,8 @@
 namespace jltest {
 
 [[nodiscard]] inline std::map<std::wstring, std::wstring> launcherEnvironment(const AppFolder& app) {
-    return {{L"JLAUNCHER_LOG", app.tracePath()}, {L"APPDATA", app.appDataFolder()}};
+    // An empty value removes the variable: a JAVA_HOME of the machine's own must not choose the runtime.
+    return {{L"JLAUNCHER_LOG", app.tracePath()}, {L"APPDATA", app.appDataFolder()}, {L"JAVA_HOME", L""}};
 }
 
 // Runs the launcher to its end, answering every message box with OK and the

@@ -20,17 +20,19 @@ constexpr wchar_t kIbmRoot[] = L"Software\\IBM\\Java2 Runtime Environment\\";
 
 class RegistrySearch : public RegisteredRuntimes {
 protected:
-    // "name(version)[s]" for each candidate in order; s marks a server VM.
-    std::wstring candidates(jl::RegistryView view = jl::RegistryView::native) const {
+    // "name(version)[s]" for each candidate in order; s marks a server VM, "?" an unknown version.
+    std::wstring listed(const std::vector<jl::RuntimeCandidate>& found) const {
         std::wstring text;
-        for (const jl::RuntimeCandidate& c : jl::findRuntimeCandidates(request_, view)) {
+        for (const jl::RuntimeCandidate& c : found) {
             std::wstring name = c.homeFolder.substr(runtimes_.size() + 1);
             name.pop_back();
-            text += name + L"(" + std::to_wstring(c.version.parts[0]) + L"." + std::to_wstring(c.version.parts[1]) +
-                    L"." + std::to_wstring(c.version.parts[2]) + L"." + std::to_wstring(c.version.parts[3]) + L")" +
+            text += name + L"(" + (c.versionKnown ? jl::fullVersionText(c.version) : L"?") + L")" +
                     (c.serverVm ? L"s " : L" ");
         }
         return text;
+    }
+    std::wstring candidates(jl::RegistryView view = jl::RegistryView::native) const {
+        return listed(jl::findRuntimeCandidates(request_, view));
     }
 
     void setProvider(const wchar_t* text) { request_.filter.provider = jl::vmProviderFlagsFromText(text); }
@@ -117,6 +119,142 @@ TEST_F(RegistrySearch, JvmLibraryProbeFollowsTheJvmType) {
     EXPECT_TRUE(serverVm);
     EXPECT_EQ(jl::findJvmLibrary(home(L"client"), jl::JvmType::server), L"");
     EXPECT_EQ(jl::findJvmLibrary(home(L"client"), jl::JvmType::favorServer), home(L"client") + L"bin\\client\\jvm.dll");
+}
+
+// A home as the vendor's installer lays it out, written under its key in either hive.
+struct VendorLayoutCase {
+    bool currentUser;
+    const wchar_t* key;  // below "Software\"
+    const wchar_t* value;
+    const wchar_t* home;  // a trailing "\" is written as it stands
+    const char* release;  // the "release" file, or none
+    const wchar_t* jvmSource;
+    const wchar_t* vmProvider;
+    const wchar_t* version;  // of the one candidate; none when the settings rule it out
+};
+
+void PrintTo(const VendorLayoutCase& c, std::ostream* out) { *out << ::testing::PrintToString(std::wstring(c.key)); }
+
+class VendorInstallLayout : public RegistrySearch, public ::testing::WithParamInterface<VendorLayoutCase> {};
+
+TEST_P(VendorInstallLayout, LeadsToItsRuntime) {
+    const VendorLayoutCase& c = GetParam();
+    const std::wstring home = runtimes_ + L"\\" + c.home;
+    createRuntimeFiles(jl::withTrailingBackslash(home), {L"bin\\server\\jvm.dll"});
+    if (c.release) writeBytesFile(jl::withTrailingBackslash(home) + L"release", c.release);
+    const std::wstring key = std::wstring(L"Software\\") + c.key;
+    addVendorText(c.currentUser, key, c.value, home);
+    // The MSI also writes a DWORD flag named "JavaHome" beside "Path".
+    if (std::wstring(c.value) == L"Path") addVendorNumber(c.currentUser, key, L"JavaHome", 1);
+    request_.filter = {jl::jvmSourceFlagsFromText(c.jvmSource), jl::vmProviderFlagsFromText(c.vmProvider)};
+    std::wstring name = c.home;
+    if (name.back() == L'\\') name.pop_back();
+    EXPECT_EQ(listed(jl::findVendorRuntimeCandidates(request_, L"")),
+              c.version ? name + L"(" + c.version + L")s " : L"");
+}
+
+constexpr bool kMachine = false;
+constexpr bool kUser = true;
+constexpr char kZuluRelease[] = "IMPLEMENTOR=\"Azul Systems, Inc.\"\r\nJAVA_VERSION=\"17.0.9\"\r\n";
+INSTANTIATE_TEST_SUITE_P(Installers, VendorInstallLayout, ::testing::Values(
+    VendorLayoutCase{kMachine, L"Eclipse Adoptium\\JDK\\17.0.9.9\\hotspot\\MSI", L"Path", L"tem17\\", nullptr,
+                     L"only_JDK", L"", L"17.0.9.9"},
+    VendorLayoutCase{kMachine, L"Eclipse Foundation\\JRE\\21.0.1.12\\hotspot\\MSI", L"Path", L"tem21", nullptr,
+                     L"only_JRE", L"", L"21.0.1.12"},
+    VendorLayoutCase{kMachine, L"AdoptOpenJDK\\JDK\\11.0.11.9\\openj9\\MSI", L"Path", L"j9\\", nullptr,
+                     L"", L"ibm", L"11.0.11.9"},
+    VendorLayoutCase{kMachine, L"Microsoft\\JDK\\17.0.9.8\\hotspot\\MSI", L"Path", L"ms17", nullptr,
+                     L"", L"", L"17.0.9.8"},
+    VendorLayoutCase{kMachine, L"Semeru\\JRE\\17.0.8.7\\openj9\\MSI", L"Path", L"semeru\\", nullptr,
+                     L"only_JRE", L"ibm", L"17.0.8.7"},
+    VendorLayoutCase{kMachine, L"Azul Systems\\Zulu\\zulu-17", L"InstallationPath", L"zulu17\\", kZuluRelease,
+                     L"only_JDK", L"", L"17.0.9.0"},
+    VendorLayoutCase{kMachine, L"Azul Systems\\Zulu\\zulu-8-jre", L"InstallationPath", L"zulu8",
+                     "JAVA_VERSION=\"1.8.0_392\"\n", L"only_JRE", L"", L"1.8.0.392"},
+    VendorLayoutCase{kMachine, L"BellSoft\\Liberica\\jdk-21", L"InstallationPath", L"lib21",
+                     "JAVA_VERSION=\"21.0.1\"\n", L"only_JDK", L"", L"21.0.1.0"},
+    VendorLayoutCase{kMachine, L"BellSoft\\Liberica\\jre-11", L"InstallationPath", L"lib11\\",
+                     "JAVA_VERSION=\"11.0.21\"\n", L"only_JRE", L"", L"11.0.21.0"},
+    VendorLayoutCase{kMachine, L"SapMachine\\JDK\\17.0.9", L"JavaHome", L"sap17", nullptr,
+                     L"", L"", L"17.0.9.0"},
+    VendorLayoutCase{kUser, L"Eclipse Adoptium\\JRE\\17.0.9.9\\hotspot\\MSI", L"Path", L"user\\", nullptr,
+                     L"only_JRE", L"", L"17.0.9.9"},
+    VendorLayoutCase{kUser, L"Microsoft\\JDK\\21.0.1.12\\hotspot\\MSI", L"Path", L"userms", nullptr,
+                     L"", L"", L"21.0.1.12"},
+    VendorLayoutCase{kUser, L"Azul Systems\\Zulu\\zulu-21", L"InstallationPath", L"userzulu",
+                     "JAVA_VERSION=\"21.0.1\"", L"", L"", L"21.0.1.0"},
+    // An IBM VM is not the default provider's; a JRE key is no JDK.
+    VendorLayoutCase{kMachine, L"Semeru\\JDK\\17.0.8.7\\openj9\\MSI", L"Path", L"j9sun", nullptr,
+                     L"", L"", nullptr},
+    VendorLayoutCase{kMachine, L"Azul Systems\\Zulu\\zulu-8-jre", L"InstallationPath", L"zulujre", nullptr,
+                     L"only_JDK", L"", nullptr}),
+    [](const ::testing::TestParamInfo<VendorLayoutCase>& info) {
+        std::string name = info.param.currentUser ? "User_" : "Machine_";
+        for (const wchar_t* c = info.param.home; *c && *c != L'\\'; ++c) name += static_cast<char>(*c);
+        return name;
+    });
+
+TEST_F(RegistrySearch, VendorCandidatesFollowTheRegistryRules) {
+    const auto addMsi = [&](bool currentUser, const wchar_t* version, const wchar_t* name, bool withJvm = true) {
+        if (withJvm) createRuntimeFiles(home(name), {L"bin\\server\\jvm.dll"});
+        addVendorText(currentUser, std::wstring(L"Software\\Eclipse Adoptium\\JDK\\") + version + L"\\hotspot\\MSI",
+                      L"Path", home(name));
+    };
+    addMsi(false, L"21.0.3.9", L"stale", false);
+    addMsi(false, L"17.0.9.9", L"machine17");
+    addMsi(true, L"17.0.9.9", L"user17");
+    addMsi(true, L"21.0.1.12", L"user21");
+    createRuntimeFiles(home(L"zulu11"), {L"bin\\client\\jvm.dll"});
+    writeBytesFile(home(L"zulu11") + L"release", "JAVA_VERSION=\"11.0.21\"\n");
+    addVendorText(false, L"Software\\Azul Systems\\Zulu\\zulu-11", L"InstallationPath", home(L"zulu11"));
+    createRuntimeFiles(home(L"nover"), {L"bin\\server\\jvm.dll"});
+    const auto found = [&](const std::wstring& javaHome) {
+        return listed(jl::findVendorRuntimeCandidates(request_, javaHome));
+    };
+
+    // Equal versions keep the listing order: HKLM, then HKCU, then JAVA_HOME.
+    EXPECT_EQ(found(home(L"nover")),
+              L"user21(21.0.1.12)s machine17(17.0.9.9)s user17(17.0.9.9)s zulu11(11.0.21.0) nover(?)s ");
+    request_.jvmType = jl::JvmType::server;
+    request_.minimumVersion = jl::minimumVersionFromText(L"11");
+    request_.maximumVersion = jl::maximumVersionFromText(L"17");
+    EXPECT_EQ(found(home(L"nover")), L"machine17(17.0.9.9)s user17(17.0.9.9)s ");
+    request_.maximumVersion = jl::kNoMaximum;
+    request_.preferredVersions = {L"17"};
+    const std::optional<jl::InstalledRuntime> chosen = jl::searchVendorRuntimes(request_);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->homeFolder, home(L"machine17"));
+}
+
+TEST_F(RegistrySearch, JavaHomeIsReadWithItsReleaseFile) {
+    const struct {
+        const wchar_t* javaHome;  // below the test's runtimes
+        const char* release;
+        const wchar_t* minimum;
+        const wchar_t* jvmSource;
+        const wchar_t* found;
+    } cases[] = {
+        {L"jh\\", "JAVA_VERSION=\"17.0.1\"", L"", L"", L"jh(17.0.1.0)s "},
+        {L"jh", "JAVA_VERSION=\"17.0.1\"", L"17", L"", L"jh(17.0.1.0)s "},
+        {L"jh", "JAVA_VERSION=\"17.0.1\"", L"21", L"", L""},
+        {L"jh", nullptr, L"", L"", L"jh(?)s "},
+        {L"jh", nullptr, L"1.8", L"", L""},
+        {L"jh", "JAVA_VERSION=17", L"", L"", L"jh(?)s "},
+        {L"jh", "JAVA_VERSION=17", L"1.8", L"", L""},
+        {L"jh", nullptr, L"", L"only_JRE", L"jh(?)s "},
+        {L"jdk", nullptr, L"", L"only_JRE", L""},  // bin\javac.exe makes it a JDK
+        {L"jdk", nullptr, L"", L"only_JDK", L"jdk(?)s "},
+    };
+    createRuntimeFiles(home(L"jh"), {L"bin\\server\\jvm.dll"});
+    createRuntimeFiles(home(L"jdk"), {L"bin\\server\\jvm.dll", L"bin\\javac.exe"});
+    for (const auto& c : cases) {
+        DeleteFileW((home(L"jh") + L"release").c_str());
+        if (c.release) writeBytesFile(home(L"jh") + L"release", c.release);
+        request_.minimumVersion = jl::minimumVersionFromText(c.minimum);
+        request_.filter.source = jl::jvmSourceFlagsFromText(c.jvmSource);
+        EXPECT_EQ(listed(jl::findVendorRuntimeCandidates(request_, runtimes_ + L"\\" + c.javaHome)), c.found)
+            << ::testing::PrintToString(std::wstring(c.javaHome)) << " " << (c.release ? c.release : "no release file");
+    }
 }
 
 TEST(BitnessCheck, OnlyA32BitX86ImageCounts) {

@@ -101,6 +101,14 @@ TEST(CandidateOrder, FavouredThenServerThenVersionAndStableOtherwise) {
     EXPECT_EQ(homes(ordered), L"d c b a e ");
 }
 
+TEST(CandidateOrder, UnknownVersionsComeAfterEveryKnownOne) {
+    RuntimeCandidate unknown = candidate(L"", L"u", true, true);
+    unknown.versionKnown = false;
+    std::vector<RuntimeCandidate> ordered = {unknown, candidate(L"1.6", L"k", false, false)};
+    orderCandidates(ordered, true, JvmType::favorServer);
+    EXPECT_EQ(homes(ordered), L"k u ");
+}
+
 TEST(CandidateChoice, FirstMatchingPreferenceOutranksTheOrder) {
     const std::vector<RuntimeCandidate> ordered = {candidate(L"1.8.0_151", L"a", false, true),
                                                    candidate(L"1.7.0_80", L"b", false, false),

@@ -104,7 +104,9 @@ protected:
         const std::vector<std::string> lines = record();
         auto from = lines.begin();
         for (const std::string& line : expected) {
-            from = std::find(from, lines.end(), line);
+            // A record line may carry further fields (such as the working folder) after the expected ones.
+            from = std::find_if(from, lines.end(),
+                                [&](const std::string& l) { return l == line || l.starts_with(line + " "); });
             ASSERT_NE(from, lines.end()) << "missing or misplaced: " << line << "\n" << testing::PrintToString(lines);
             ++from;
         }
