@@ -25,7 +25,18 @@ eval "$("$root/tests/rig/wine-rig.sh" env "$build/wine-rig")" || exit 1
 trace="$app/launch.log"
 export JLAUNCHER_LOG="Z:${trace//\//\\}"
 echo "Starting $app/DemoApp.exe under Wine (trace: $trace)"
-"$WINELOADER" "$app/DemoApp.exe" "Hello" "wörld" "日本語" "two words" >"$app/stdout.txt" 2>"$app/stderr.txt" </dev/null
+"$WINELOADER" "$app/DemoApp.exe" "Hello" "wörld" "日本語" "two words" >"$app/stdout.txt" 2>"$app/stderr.txt" </dev/null &
+first=$!
+# "Single Instance=yes": once the first start waits in main, a second start hands
+# its arguments to the first one's secondaryMain and ends with what it returns.
+for _ in $(seq 1 300); do
+    grep -qs "Waiting up to" "$app"/logs/DemoApp-*.log && break
+    sleep 0.1
+done
+echo "Starting DemoApp.exe a second time, while the first one runs"
+"$WINELOADER" "$app/DemoApp.exe" "from" "a second start" >"$app/stdout2.txt" 2>"$app/stderr2.txt" </dev/null
+echo "The second start exited with $? (what secondaryMain returned)"
+wait "$first"
 status=$?
 [ $status -eq 255 ] && status=-1
 "$WINESERVER" -k >/dev/null 2>&1 </dev/null

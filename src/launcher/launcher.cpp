@@ -42,7 +42,17 @@ bool Launcher::init() {
     programPath_ = std::move(*program);
 
     if (!loadLauncherSettings(programPath_, settings_, settingsSource_)) return false;
-    if (!setupSingleInstance(singleInstance_)) return false;
+    const VmProviderFlags& provider = settings_.runtime.filter.provider;
+    const std::wstring singleInstance = readSetting(*settingsSource_, keys::kSingleInstance);
+    if (!setupSingleInstance(singleInstance_, {.programPath = programPath_,
+                                               .isService = settings_.application.isService,
+                                               .singleInstanceSetting = singleInstance,
+                                               .arguments = arguments_,
+                                               .session = session_,
+                                               .mainClass = settings_.application.mainClass,
+                                               .stayAttached = provider.ibmAllowed || provider.ibmFavoured})) {
+        return false;
+    }
     if (singleInstance_.enabled && !singleInstance_.isPrimary) {
         trace(L"launch: secondary instance, arguments forwarded to the running one");
         return true;

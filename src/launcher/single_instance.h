@@ -3,9 +3,24 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
+#include "jvmhost/jvm_library.h"
 #include "support/unique_resource.h"
 
 namespace jl {
+
+// What the primary's workers read when a request is served; every member is
+// set before the listener starts, the session's VM before the main-started
+// event is signalled.
+struct ForwardTarget {
+    const JvmSession* session = nullptr;
+    std::wstring mainClass;  // with "/" separators
+    bool stayAttached = false;  // an IBM runtime may be in use
+    HANDLE mainStartedEvent = nullptr;
+    UINT message = 0;
+};
 
 struct SingleInstanceState {
     bool enabled = false;    // single-instance mode is in force
@@ -15,12 +30,25 @@ struct SingleInstanceState {
     UniqueHandle listenerThread;
     DWORD listenerThreadId = 0;
     UniqueHandle mainStartedEvent;  // set when the Java main method is about to run
+    UniqueHandle primaryProcess;    // a secondary watches it while it waits
+    ForwardTarget target;
+};
+
+// What settles the mode at start-up.
+struct SingleInstanceSetup {
+    const std::wstring& programPath;
+    bool isService = false;
+    const std::wstring& singleInstanceSetting;  // "Single Instance"; on only for "yes"
+    const std::vector<std::wstring>& arguments;
+    const JvmSession& session;
+    const std::wstring& mainClass;
+    bool stayAttached = false;
 };
 
 // Settles single-instance mode; a secondary forwards its arguments here. False
-// when forwarding failed.
-[[nodiscard]] bool setupSingleInstance(SingleInstanceState& state);
-// A secondary's exit code: what the primary sends back.
+// when they could not be forwarded (after a message when they do not fit).
+[[nodiscard]] bool setupSingleInstance(SingleInstanceState& state, const SingleInstanceSetup& setup);
+// A secondary's exit code: what the primary sends back, else the primary's own.
 [[nodiscard]] int waitForPrimary(SingleInstanceState& state);
 // Stops the listener and releases the shared block.
 void closeSingleInstance(SingleInstanceState& state);

@@ -30,5 +30,6 @@ inline constexpr unsigned kMsgJniErrorNoMemory = 228;
 inline constexpr unsigned kMsgJniErrorExists = 229;
 inline constexpr unsigned kMsgJniErrorInvalid = 230;
 inline constexpr unsigned kMsgPairProductStartFailed = 240;  // (%s, %d)
+inline constexpr unsigned kMsgForwardedArgumentsTooLong = 250;  // (%s, %d)
 
 } // namespace jl

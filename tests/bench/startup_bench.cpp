@@ -1,6 +1,7 @@
 // Start-up figures of the launcher's own work: from entry to the end of the VM
 // option list, for a typical INI file and for a class path of 2,000 jars, and
-// from entry to the point where JNI_CreateJavaVM is called (with jvm.dll loaded).
+// from entry to the point where JNI_CreateJavaVM is called (with jvm.dll loaded),
+// and under Wine the time to main and a second start's round trip on the bridge runtime.
 //
 //   jl_startup_bench [runs]
 //
@@ -168,6 +169,44 @@ void timeToMain(int runs) {
     std::printf("%-34s %.3f (goal: at most 1.05)\n", "ratio launcher / host", launcher / host);
 }
 
+// From starting a second DemoApp.exe to its exit with the int form of
+// secondaryMain's reply, against a primary already in main on the same runtime.
+void timeSecondaryReply(int runs) {
+    const std::wstring bridgeHome = fullPath(jltest::testProgramFolder() + L"\\..\\runtimes\\bridge\\");
+    const std::wstring jar = fullPath(jltest::testProgramFolder() + L"\\..\\runtimes\\launch-report\\launch-report.jar");
+    if (!jltest::fileExists(bridgeHome + L"bin\\server\\jvm.dll") || !jltest::fileExists(jar)) return;
+    const std::wstring folder = jltest::makeTemporaryFolder(L"jlsecondary");
+    const std::wstring exe = folder + L"\\DemoApp.exe";
+    CopyFileW(jltest::builtProgram(L"jlauncher.exe").c_str(), exe.c_str(), FALSE);
+    jltest::writeUtf16File(folder + L"\\DemoApp.ini",
+                           L"[Java Runtime Environment]\nMain Class=report.Forwarded$IntForm\nJRE Path=" + bridgeHome +
+                               L"\n[Class Path]\nClass Path=" + jar + L"\n[Application]\nSingle Instance=yes\nOutput File=" +
+                               folder + L"\\out.txt\n");
+    jltest::LaunchedProcess primary = jltest::LaunchedProcess::start(exe, L"hold:600000", {{L"JLAUNCHER_LOG", L""}});
+    for (int i = 0; i < 600 && jltest::readBytesFile(folder + L"\\out.txt").find("main") == std::string::npos; ++i) {
+        Sleep(100);
+    }
+    std::vector<double> milliseconds;
+    for (int run = 0; run < runs; ++run) {
+        const double start = secondsNow();
+        jltest::LaunchedProcess secondary = jltest::LaunchedProcess::start(exe, L"reply:7", {{L"JLAUNCHER_LOG", L""}});
+        const std::optional<int> code = secondary.waitForExit(60000);
+        const double elapsed = (secondsNow() - start) * 1000.0;
+        if (code == 7) {
+            milliseconds.push_back(elapsed);
+        } else {
+            std::printf("second start: run %d failed (exit code %d)\n", run, code.value_or(-999));
+        }
+    }
+    primary.terminate(0);
+    (void)primary.waitForExit(5000);
+    jltest::removeFolderTree(folder);
+    if (milliseconds.empty()) return;
+    std::sort(milliseconds.begin(), milliseconds.end());
+    std::printf("%-34s median %7.1f ms   min %7.1f ms   (%zu runs)\n", "second start to exit with reply",
+                milliseconds[milliseconds.size() / 2], milliseconds.front(), milliseconds.size());
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -181,5 +220,7 @@ int wmain(int argc, wchar_t** argv) {
     runScenario({"typical INI", L"\\lib\\*.jar;%SystemDrive%\\ext\\x.jar;\\classes", 2, true}, runs);
     std::printf("Time from process start to main, real HotSpot on the bridge runtime:\n");
     timeToMain(runs);
+    std::printf("Single instance: a second start handed to the running program, int secondaryMain's reply:\n");
+    timeSecondaryReply(runs);
     return 0;
 }

@@ -50,6 +50,9 @@ public:
 
     [[nodiscard]] bool started() const { return process_.valid(); }
     [[nodiscard]] DWORD processId() const { return processId_; }
+    [[nodiscard]] bool running() const { return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
+    // Ends the program at once with that exit code, as a crash or a task manager would.
+    bool terminate(UINT exitCode) { return process_ && TerminateProcess(process_.get(), exitCode); }
     // The first visible dialog of the process, once one appears.
     [[nodiscard]] std::optional<DialogSnapshot> waitForDialog(DWORD timeoutMs = 20000);
     // Presses an enabled button of a dialog; false when it is missing or disabled.

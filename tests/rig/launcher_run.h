@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "launcher/forward_block.h"
 #include "rig/app_folder.h"
 #include "rig/launched_process.h"
 
@@ -23,6 +24,18 @@ namespace jltest {
     for (auto& [name, value] : environment) merged[name] = value;
     LaunchedProcess process = LaunchedProcess::start(app.exePath(), argumentsText, merged);
     return process.finish();
+}
+
+// Waits until a single-instance primary started from the AppFolder's program
+// takes forwarded starts (its listener's id is in the shared block).
+[[nodiscard]] inline bool waitForListeningPrimary(const AppFolder& app, DWORD timeoutMs = 30000) {
+    const std::wstring name = jl::forwardInstanceName(app.exePath());
+    for (const ULONGLONG deadline = GetTickCount64() + timeoutMs; GetTickCount64() < deadline; Sleep(20)) {
+        const jl::UniqueHandle mapping(OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str()));
+        const jl::UniqueView view(mapping ? MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0) : nullptr);
+        if (view && static_cast<const jl::ForwardBlock*>(view.get())->listenerThreadId != 0) return true;
+    }
+    return false;
 }
 
 // A home of the probe runtime built beside the tests, ending in "\\".
