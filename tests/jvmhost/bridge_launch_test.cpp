@@ -12,12 +12,6 @@
 namespace jltest {
 namespace {
 
-std::wstring buildFolder(std::wstring_view relative) {
-    wchar_t full[MAX_PATH];
-    GetFullPathNameW((testProgramFolder() + L"\\..\\" + std::wstring(relative)).c_str(), MAX_PATH, full, nullptr);
-    return full;
-}
-
 class BridgeLaunch : public ::testing::Test {
 protected:
     // Runs report.LaunchReport (or another class) with extra INI lines in the

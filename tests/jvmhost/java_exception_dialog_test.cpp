@@ -14,12 +14,6 @@
 namespace jltest {
 namespace {
 
-std::wstring buildFolder(std::wstring_view relative) {
-    wchar_t full[MAX_PATH];
-    GetFullPathNameW((testProgramFolder() + L"\\..\\" + std::wstring(relative)).c_str(), MAX_PATH, full, nullptr);
-    return full;
-}
-
 LRESULT sendTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     DWORD_PTR result = 0;
     SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);

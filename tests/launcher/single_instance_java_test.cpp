@@ -13,12 +13,6 @@
 namespace jltest {
 namespace {
 
-std::wstring buildFolder(std::wstring_view relative) {
-    wchar_t full[MAX_PATH];
-    GetFullPathNameW((testProgramFolder() + L"\\..\\" + std::wstring(relative)).c_str(), MAX_PATH, full, nullptr);
-    return full;
-}
-
 // How the Java program prints an argument: its code points in hex (BMP only here).
 std::string codePoints(std::wstring_view text) {
     std::string hex;

@@ -38,12 +38,16 @@ namespace jltest {
     return false;
 }
 
+// A folder of the build tree, given relative to it, as a full path.
+[[nodiscard]] inline std::wstring buildFolder(std::wstring_view relative) {
+    wchar_t full[MAX_PATH];
+    GetFullPathNameW((testProgramFolder() + L"\\..\\" + std::wstring(relative)).c_str(), MAX_PATH, full, nullptr);
+    return full;
+}
+
 // A home of the probe runtime built beside the tests, ending in "\\".
 [[nodiscard]] inline std::wstring probeRuntimeHome(std::wstring_view variant = L"probe") {
-    wchar_t full[MAX_PATH];
-    GetFullPathNameW((testProgramFolder() + L"\\..\\runtimes\\" + std::wstring(variant) + L"\\").c_str(), MAX_PATH,
-                     full, nullptr);
-    return full;
+    return buildFolder(L"runtimes\\" + std::wstring(variant) + L"\\");
 }
 
 // The jvm.dll a launch chose, read from the message that reports it could not be
