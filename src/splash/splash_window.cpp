@@ -119,13 +119,17 @@ LRESULT SplashWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ERASEBKGND:
             return 1;  // the picture covers the whole window
         case WM_TIMER:
-            if (wParam == kTimeoutTimer || (wParam == kJavaWindowTimer && javaWindowShown())) {
-                trace(wParam == kTimeoutTimer ? L"splash: \"Splash Timeout\" reached, the window closes"
-                                              : L"splash: the Java program shows a window, the splash closes");
-                KillTimer(handle(), kTimeoutTimer);
-                KillTimer(handle(), kJavaWindowTimer);
-                PostQuitMessage(0);
+            if (wParam != kTimeoutTimer && (wParam != kJavaWindowTimer || !javaWindowShown())) return 0;
+            // A message box of the launch disables its owner: the splash stays until it is answered.
+            if (!IsWindowEnabled(handle())) {
+                SetTimer(handle(), wParam, kJavaWindowPollMs, nullptr);
+                return 0;
             }
+            trace(wParam == kTimeoutTimer ? L"splash: \"Splash Timeout\" reached, the window closes"
+                                          : L"splash: the Java program shows a window, the splash closes");
+            KillTimer(handle(), kTimeoutTimer);
+            KillTimer(handle(), kJavaWindowTimer);
+            PostQuitMessage(0);
             return 0;
         default:
             return Window::onMessage(message, wParam, lParam);

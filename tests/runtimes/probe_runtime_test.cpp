@@ -152,7 +152,10 @@ TEST_F(ProbeRuntime, RecordShowsEachCallInOrderWithItsTextEncoded) {
     entry<void (*)(const char*, const char*)>(splash, "SplashSetFileJarName")("C:\\splash \xE9.png", "");
     entry<void (*)()>(splash, "SplashClose")();
     const std::string thread = std::to_string(GetCurrentThreadId());
-    expectInOrder({"create version=0x00010002 options=6 ignoreUnrecognized=0 thread=" + thread,
+    wchar_t folder[MAX_PATH] = L"";
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    expectInOrder({"create version=0x00010002 options=6 ignoreUnrecognized=0 thread=" + thread +
+                       " cwd=" + probe::utf16Hex(folder),
                    "option index=0 text=-Xmx64m extraInfo=0",
                    "option index=1 text=-Djava.class.path=C:\\My%20App\\app.jar extraInfo=0",
                    "option index=2 text=-Dcaf%E9=1 extraInfo=0", "option index=3 text= extraInfo=0",
