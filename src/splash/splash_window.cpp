@@ -17,6 +17,7 @@ constexpr UINT kClassStyle = CS_DBLCLKS | CS_SAVEBITS | CS_DROPSHADOW;
 constexpr UINT_PTR kTimeoutTimer = 1;
 constexpr UINT_PTR kJavaWindowTimer = 2;
 constexpr UINT kJavaWindowPollMs = 100;
+constexpr DWORD kStopTimeoutMs = 10000;
 
 void deleteDc(HDC dc) { DeleteDC(dc); }
 
@@ -168,10 +169,13 @@ bool startSplash(SplashState& splash, const std::wstring& programPath, const std
 void closeSplashWindow(SplashState& splash) {
     if (!splash.window) return;
     setMessageOwnerPending(nullptr);
-    // The thread destroys its own window; the object may go only once the thread has ended.
-    if (!stopMessageLoopThread(splash.thread.get(), splash.threadId)) {
-        trace(L"splash: the splash thread could not be stopped");
+    // The thread destroys its own window; the object may go only once the thread
+    // has ended. A thread stuck in the system's DLL loading must not hang the
+    // launcher's end: what it still uses is left to the end of the process.
+    if (!stopMessageLoopThread(splash.thread.get(), splash.threadId, kStopTimeoutMs)) {
+        trace(L"splash: the splash thread did not end in time");
         (void)splash.window.release();
+        (void)splash.windowReady.release();
     }
     setMessageOwner(nullptr);
     splash.window.reset();
