@@ -11,6 +11,7 @@ rm -rf "$app"
 mkdir -p "$app/lib"
 cp "$build/bin/jlauncher.exe" "$app/DemoApp.exe"
 cp "$root/demo/DemoApp.ini" "$app/DemoApp.ini"
+cp "$root/demo/splash.png" "$app/splash.png"
 cp "$build/demo/lib/"*.jar "$app/lib/"
 # The demo's private runtime: the bridge runtime, which runs the build machine's
 # OpenJDK 17 HotSpot inside the Wine process (its library comes from WINEDLLPATH).

@@ -142,18 +142,21 @@ bool assembleJvmOptions(SettingsSource& settings, const std::wstring& programPat
     trace(L"options: output file ", Quoted{output.outputFile}, output.outputAppend ? L" (append)" : L"",
           L", error file ", Quoted{output.errorFile}, output.errorAppend ? L" (append)" : L"");
 
-    std::wstring extraArguments = readSetting(settings, keys::kCmd);
-    if (!extraArguments.empty()) {
-        expandEnvironment(extraArguments);
-        std::vector<std::wstring> pieces;
-        splitCommandLine(extraArguments, pieces);
-        for (std::wstring& piece : pieces) {
-            if (piece.empty()) continue;
-            trace(L"options: \"Cmd\" adds argument ", Quoted{piece});
-            configuration.extraArguments.push_back(std::move(piece));
-        }
+    for (std::wstring& argument : cmdArguments(settings)) {
+        trace(L"options: \"Cmd\" adds argument ", Quoted{argument});
+        configuration.extraArguments.push_back(std::move(argument));
     }
     return true;
+}
+
+std::vector<std::wstring> cmdArguments(SettingsSource& settings) {
+    std::wstring text = readSetting(settings, keys::kCmd);
+    std::vector<std::wstring> arguments;
+    if (text.empty()) return arguments;
+    expandEnvironment(text);
+    splitCommandLine(text, arguments);
+    std::erase(arguments, std::wstring());
+    return arguments;
 }
 
 void prepareLibraryPath(const std::wstring& jvmLibraryPath, const std::wstring& libraryPath,

@@ -33,6 +33,9 @@ void prepareLibraryPath(const std::wstring& jvmLibraryPath, const std::wstring& 
 [[nodiscard]] bool assembleJvmOptions(SettingsSource& settings, const std::wstring& programPath,
                                       JvmConfiguration& configuration);
 
+// The Java program's extra arguments from "Cmd", environment references expanded.
+[[nodiscard]] std::vector<std::wstring> cmdArguments(SettingsSource& settings);
+
 // The class path text from "Class Path": every entry followed by ";".
 [[nodiscard]] std::wstring buildClassPath(SettingsSource& settings, const std::wstring& programFolder);
 

@@ -189,7 +189,11 @@ int Launcher::run() {
     const ApplicationSettings& application = settings_.application;
     prepareLibraryPath(runtime_.jvmLibraryPath, application.libraryPath, application.systemPath,
                        folderWithBackslash(programPath_), jvm_);
-    if (!hasNoSplashSwitch(arguments_) && !startSplash(splash_)) return 0;
+    // The switch also counts when "Cmd" gives it, though those arguments are appended later.
+    if (!hasNoSplashSwitch(arguments_) && !hasNoSplashSwitch(cmdArguments(*settingsSource_)) &&
+        !startSplash(splash_, programPath_, runtime_.jvmLibraryPath)) {
+        return 0;
+    }
     if (!loadJvmLibrary(runtime_.jvmLibraryPath, entryPoints_)) return -1;
     (void)assembleJvmOptions(*settingsSource_, programPath_, jvm_);
     arguments_.insert(arguments_.end(), jvm_.extraArguments.begin(), jvm_.extraArguments.end());

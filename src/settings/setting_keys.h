@@ -45,6 +45,8 @@ inline constexpr SettingKey kClassPath{L"Class Path", L"Class Path"};
 inline constexpr SettingKey kSplashScreen{L"Display", L"Splash Screen"};
 inline constexpr SettingKey kSplashScreenShadow{L"Display", L"Splash Screen Shadow"};
 inline constexpr SettingKey kPrefferNativeSplashScreen{L"Display", L"Preffer Native Splash Screen"};
+inline constexpr SettingKey kSplashCloseOnWindow{L"Display", L"Splash Close On Window"};
+inline constexpr SettingKey kSplashTimeout{L"Display", L"Splash Timeout"};
 } // namespace keys
 
 } // namespace jl

@@ -18,6 +18,18 @@ bool equalsIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
 
 bool isYesInAnyCase(std::wstring_view value) { return equalsIgnoringAsciiCase(value, L"Yes"); }
 
+unsigned secondsFromText(std::wstring_view text) {
+    constexpr unsigned kOneDay = 24 * 60 * 60;
+    if (text.empty()) return 0;
+    unsigned seconds = 0;
+    for (const wchar_t c : text) {
+        if (c < L'0' || c > L'9') return 0;
+        seconds = seconds * 10 + static_cast<unsigned>(c - L'0');
+        if (seconds > kOneDay) return 0;
+    }
+    return seconds;
+}
+
 Version minimumVersionFromText(std::wstring_view text) {
     if (text == L"any") return kNoMinimum;
     Version version;

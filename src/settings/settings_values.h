@@ -14,6 +14,9 @@ namespace jl {
 [[nodiscard]] bool equalsIgnoringAsciiCase(std::wstring_view a, std::wstring_view b);
 // The "Yes" switches: on only for that word, in any letter case.
 [[nodiscard]] bool isYesInAnyCase(std::wstring_view value);
+// A count of whole seconds written in digits alone, at most one day; 0 (none)
+// for anything else.
+[[nodiscard]] unsigned secondsFromText(std::wstring_view text);
 
 // "any" (exactly) opens the bound; other texts parse with fill 0 / 65535. An empty
 // or missing maximum also means no upper bound: every runtime would fail a

@@ -13,7 +13,11 @@ public:
     SplashCloser& operator=(const SplashCloser&) = delete;
     ~SplashCloser() { invoke(); }
 
-    void set(CloseFunction function) { function_ = function; }
+    // A different function replaces the held one only after calling it.
+    void set(CloseFunction function) {
+        if (function != function_) invoke();
+        function_ = function;
+    }
     [[nodiscard]] bool isSet() const { return function_ != nullptr; }
     void invoke() {
         CloseFunction function = function_;

@@ -1,22 +1,186 @@
 #include "splash/splash_window.h"
 
+#include "settings/setting_keys.h"
+#include "settings/settings_source.h"
+#include "settings/settings_values.h"
+#include "splash/java_splash.h"
+#include "splash/splash_picture.h"
+#include "support/error_message.h"
 #include "support/trace.h"
-#include "support/window.h"
 
 namespace jl {
 
-// The splash screen is not built yet: nothing is shown.
-bool startSplash(SplashState&) {
-    trace(L"splash: not built yet, nothing shown");
+namespace {
+
+constexpr wchar_t kClassName[] = L"SplashScreenWindow";
+constexpr UINT kClassStyle = CS_DBLCLKS | CS_SAVEBITS | CS_DROPSHADOW;
+constexpr UINT_PTR kTimeoutTimer = 1;
+constexpr UINT_PTR kJavaWindowTimer = 2;
+constexpr UINT kJavaWindowPollMs = 100;
+constexpr DWORD kStopTimeoutMs = 10000;
+
+void deleteDc(HDC dc) { DeleteDC(dc); }
+
+DWORD WINAPI splashThreadMain(void* parameter) {
+    SplashState& splash = *static_cast<SplashState*>(parameter);
+    SplashWindow& window = *splash.window;
+    if (window.create(splash.image, splash.shadow)) {
+        setMessageOwner(window.handle());
+        ShowWindow(window.handle(), SW_SHOWNORMAL);
+        UpdateWindow(window.handle());
+        RECT bounds{};
+        GetWindowRect(window.handle(), &bounds);
+        trace(L"splash: window shown, ", bounds.right - bounds.left, L" x ", bounds.bottom - bounds.top, L" at ",
+              bounds.left, L", ", bounds.top);
+        window.startAutoClose(splash.closeOnJavaWindow, splash.timeoutSeconds);
+    } else {
+        trace(L"splash: the splash window could not be created (error ", GetLastError(), L")");
+    }
+    SetEvent(splash.windowReady.get());
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    setMessageOwner(nullptr);
+    window.destroy();
+    return 0;
+}
+
+struct OtherWindowSearch {
+    HWND splash;
+    DWORD processId;
+    bool found;
+};
+
+BOOL CALLBACK findOtherVisibleWindow(HWND window, LPARAM parameter) {
+    auto& search = *reinterpret_cast<OtherWindowSearch*>(parameter);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    // Message boxes owned by the splash are the launcher's own, not the program's.
+    if (processId == search.processId && window != search.splash && IsWindowVisible(window) &&
+        GetWindow(window, GW_OWNER) != search.splash) {
+        search.found = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+bool SplashWindow::create(const std::wstring& picturePath, bool shadow) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+    const auto background = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+    // The class is registered once per process, so the first splash decides the shadow.
+    const bool registered =
+        registerClass(instance, kClassName, arrow, background, shadow ? kClassStyle : kClassStyle & ~CS_DROPSHADOW) ||
+        (shadow && registerClass(instance, kClassName, arrow, background, kClassStyle & ~CS_DROPSHADOW));
+    if (!registered) return false;
+
+    SIZE size{};
+    bitmap_ = renderSplashPicture(picturePath, size);
+    // The process is DPI-aware: these are physical pixels of the primary screen.
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
+    return Window::create(instance, kClassName, nullptr, WS_POPUP, WS_EX_TOOLWINDOW, x, y, size.cx, size.cy, nullptr);
+}
+
+void SplashWindow::startAutoClose(bool onJavaWindow, UINT timeoutSeconds) {
+    if (timeoutSeconds) SetTimer(handle(), kTimeoutTimer, timeoutSeconds * 1000, nullptr);
+    // The Java program's windows announce themselves nowhere the launcher could
+    // listen, so the process's top-level windows are looked at now and then.
+    if (onJavaWindow) SetTimer(handle(), kJavaWindowTimer, kJavaWindowPollMs, nullptr);
+}
+
+bool SplashWindow::javaWindowShown() const {
+    OtherWindowSearch search{handle(), GetCurrentProcessId(), false};
+    EnumWindows(findOtherVisibleWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void SplashWindow::paint() {
+    PAINTSTRUCT paint;
+    const HDC target = BeginPaint(handle(), &paint);
+    const UniqueNullable<HDC, deleteDc> memory(CreateCompatibleDC(target));
+    BITMAP bitmap{};
+    if (memory && bitmap_ && GetObjectW(bitmap_.get(), sizeof bitmap, &bitmap)) {
+        const HGDIOBJ previous = SelectObject(memory.get(), bitmap_.get());
+        BitBlt(target, 0, 0, bitmap.bmWidth, bitmap.bmHeight, memory.get(), 0, 0, SRCCOPY);
+        SelectObject(memory.get(), previous);
+    }
+    EndPaint(handle(), &paint);
+}
+
+LRESULT SplashWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT:
+            paint();
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;  // the picture covers the whole window
+        case WM_TIMER:
+            if (wParam != kTimeoutTimer && (wParam != kJavaWindowTimer || !javaWindowShown())) return 0;
+            // A message box of the launch disables its owner: the splash stays until it is answered.
+            if (!IsWindowEnabled(handle())) {
+                SetTimer(handle(), wParam, kJavaWindowPollMs, nullptr);
+                return 0;
+            }
+            trace(wParam == kTimeoutTimer ? L"splash: \"Splash Timeout\" reached, the window closes"
+                                          : L"splash: the Java program shows a window, the splash closes");
+            KillTimer(handle(), kTimeoutTimer);
+            KillTimer(handle(), kJavaWindowTimer);
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return Window::onMessage(message, wParam, lParam);
+    }
+}
+
+bool startSplash(SplashState& splash, const std::wstring& programPath, const std::wstring& jvmLibraryPath) {
+    const std::wstring iniPath = iniPathForProgram(programPath);
+    if (iniPath.empty()) return false;
+    // The splash is configured by the file beside the program alone, never by embedded settings.
+    IniFileSource file(iniPath);
+    splash.image = readSetting(file, keys::kSplashScreen);
+    splash.shadow = readSetting(file, keys::kSplashScreenShadow) == L"true";
+    const bool preferJavaSplash = isYesInAnyCase(readSetting(file, keys::kPrefferNativeSplashScreen));
+    splash.closeOnJavaWindow = isYesInAnyCase(readSetting(file, keys::kSplashCloseOnWindow));
+    splash.timeoutSeconds = secondsFromText(readSetting(file, keys::kSplashTimeout));
+    if (splash.image.empty()) return true;
+
+    const std::wstring library = findSplashLibrary(jvmLibraryPath, L"splashscreen.dll");
+    if (preferJavaSplash && !library.empty() && startJavaSplash(library, splash.image, splash.closer)) return true;
+
+    // The window is made on its own thread while this one goes on to load the JVM.
+    splash.window = std::make_unique<SplashWindow>();
+    splash.windowReady.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    setMessageOwnerPending(splash.windowReady.get());
+    DWORD threadId = 0;
+    splash.thread.reset(CreateThread(nullptr, 0, splashThreadMain, &splash, 0, &threadId));
+    splash.threadId = threadId;
+    // The picture races the VM's own start-up threads for the processor.
+    SetThreadPriority(splash.thread.get(), THREAD_PRIORITY_HIGHEST);
+    if (!splash.thread) setMessageOwnerPending(nullptr);
+    trace(L"splash: the splash thread ", splash.thread ? L"starts for " : L"could not start for ", Quoted{splash.image});
     return true;
 }
 
 void closeSplashWindow(SplashState& splash) {
-    if (!splash.thread) return;
-    if (!stopMessageLoopThread(splash.thread.get(), splash.threadId, 5000)) {
+    if (!splash.window) return;
+    setMessageOwnerPending(nullptr);
+    // The thread destroys its own window; the object may go only once the thread
+    // has ended. A thread stuck in the system's DLL loading must not hang the
+    // launcher's end: what it still uses is left to the end of the process.
+    if (!stopMessageLoopThread(splash.thread.get(), splash.threadId, kStopTimeoutMs)) {
         trace(L"splash: the splash thread did not end in time");
+        (void)splash.window.release();
+        (void)splash.windowReady.release();
     }
+    setMessageOwner(nullptr);
+    splash.window.reset();
     splash.thread.reset();
+    splash.windowReady.reset();
 }
 
 } // namespace jl

@@ -15,9 +15,18 @@ std::atomic<HWND>& currentMessageOwner() {
     return owner;
 }
 
+std::atomic<HANDLE>& pendingOwnerReady() {
+    static std::atomic<HANDLE> ready{nullptr};
+    return ready;
+}
+
+constexpr DWORD kPendingOwnerWaitMs = 5000;
+
 } // namespace
 
 void setMessageOwner(HWND owner) { currentMessageOwner().store(owner); }
+
+void setMessageOwnerPending(HANDLE ready) { pendingOwnerReady().store(ready); }
 
 HWND messageOwner() { return currentMessageOwner().load(); }
 
@@ -31,6 +40,7 @@ std::wstring loadString(unsigned id) {
 
 void showErrorText(const std::wstring& text) {
     trace(L"error message shown: ", Quoted{text});
+    if (const HANDLE ready = pendingOwnerReady().load()) WaitForSingleObject(ready, kPendingOwnerWaitMs);
     MessageBoxW(messageOwner(), text.c_str(), nullptr, MB_ICONERROR | MB_OK);
 }
 

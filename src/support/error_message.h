@@ -16,6 +16,10 @@ namespace jl {
 // it is up); null for none. Safe to call from any thread.
 void setMessageOwner(HWND owner);
 [[nodiscard]] HWND messageOwner();
+// While another thread is still making the owner window, the event it sets once
+// the window is up (or could not be made): a message waits a little for it, so
+// that it is not shown unowned behind the window that appears next. Null: none.
+void setMessageOwnerPending(HANDLE ready);
 
 // MessageBoxW owned by the message owner (its splash window once it
 // exists), error icon, OK only, the system's default caption. Returns when the

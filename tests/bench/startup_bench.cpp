@@ -1,7 +1,8 @@
 // Start-up figures of the launcher's own work: from entry to the end of the VM
 // option list, for a typical INI file and for a class path of 2,000 jars, and
 // from entry to the point where JNI_CreateJavaVM is called (with jvm.dll loaded),
-// and under Wine the time to main and a second start's round trip on the bridge runtime.
+// and on real HotSpot the time to main, a second start's round trip, and when the
+// splash shows against when the VM is created.
 //
 //   jl_startup_bench [runs]
 //
@@ -207,6 +208,61 @@ void timeSecondaryReply(int runs) {
                 milliseconds[milliseconds.size() / 2], milliseconds.front(), milliseconds.size());
 }
 
+// The milliseconds since process start of the first trace line holding the text; negative when none.
+double traceMoment(const std::string& trace, const std::string& text) {
+    const size_t found = trace.find(text);
+    if (found == std::string::npos) return -1.0;
+    const size_t start = trace.rfind(" +", found), end = trace.find(" ms]", start);
+    return start == std::string::npos || end > found ? -1.0 : std::stod(trace.substr(start + 2, end - start - 2));
+}
+
+// On one launch through the bridge runtime, the launcher's trace times the splash
+// window shown and JNI_CreateJavaVM returning, both from process creation.
+void timeToSplash(int runs) {
+    const std::wstring bridgeHome = fullPath(jltest::testProgramFolder() + L"\\..\\runtimes\\bridge\\");
+    const std::wstring jar = fullPath(jltest::testProgramFolder() + L"\\..\\runtimes\\launch-report\\launch-report.jar");
+    const std::wstring picture = fullPath(jltest::testProgramFolder() + L"\\..\\demo\\splash.png");
+    if (!jltest::fileExists(bridgeHome + L"bin\\server\\jvm.dll") || !jltest::fileExists(picture)) {
+        std::printf("time to splash: the bridge runtime or the demo picture is not built here, nothing measured\n");
+        return;
+    }
+    const std::wstring folder = jltest::makeTemporaryFolder(L"jlsplash");
+    CopyFileW(jltest::builtProgram(L"jlauncher.exe").c_str(), (folder + L"\\DemoApp.exe").c_str(), FALSE);
+    jltest::writeUtf16File(folder + L"\\DemoApp.ini",
+                           L"[Java Runtime Environment]\nMain Class=report.StartStamp\nJRE Path=" + bridgeHome +
+                               L"\n[Class Path]\nClass Path=" + jar + L"\n[Application]\nOutput File=" + folder +
+                               L"\\stamp.txt\n[Display]\nSplash Screen=" + picture + L"\n");
+    std::vector<double> splashMs, createdMs;
+    int splashFirst = 0;
+    for (int run = 0; run < runs; ++run) {
+        DeleteFileW((folder + L"\\trace.log").c_str());
+        jltest::LaunchedProcess process =
+            jltest::LaunchedProcess::start(folder + L"\\DemoApp.exe", L"", {{L"JLAUNCHER_LOG", folder + L"\\trace.log"}});
+        const std::optional<int> code = process.waitForExit(60000);
+        Sleep(300);
+        const std::string trace = jltest::readBytesFile(folder + L"\\trace.log");
+        const double splash = traceMoment(trace, "splash: window shown");
+        const double created = traceMoment(trace, "phase: JNI_CreateJavaVM returned");
+        if (code != 0 || splash < 0 || created < 0) {
+            std::printf("time to splash: run %d failed (exit code %d)\n", run, code.value_or(-999));
+            continue;
+        }
+        splashMs.push_back(splash);
+        createdMs.push_back(created);
+        if (splash < created) ++splashFirst;
+        std::printf("  run %2d: splash shown %7.1f ms, JNI_CreateJavaVM returned %7.1f ms\n", run + 1, splash, created);
+    }
+    jltest::removeFolderTree(folder);
+    if (splashMs.empty()) return;
+    std::sort(splashMs.begin(), splashMs.end());
+    std::sort(createdMs.begin(), createdMs.end());
+    std::printf("%-34s median %7.1f ms   min %7.1f ms   max %7.1f ms\n", "splash window shown", splashMs[splashMs.size() / 2],
+                splashMs.front(), splashMs.back());
+    std::printf("%-34s median %7.1f ms   min %7.1f ms   max %7.1f ms\n", "JNI_CreateJavaVM returned",
+                createdMs[createdMs.size() / 2], createdMs.front(), createdMs.back());
+    std::printf("%-34s %d of %zu runs\n", "splash shown first", splashFirst, splashMs.size());
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -222,5 +278,7 @@ int wmain(int argc, wchar_t** argv) {
     timeToMain(runs);
     std::printf("Single instance: a second start handed to the running program, int secondaryMain's reply:\n");
     timeSecondaryReply(runs);
+    std::printf("Time from process start to the splash window shown and to the VM created, same launch (bridge runtime):\n");
+    timeToSplash(runs);
     return 0;
 }

@@ -37,6 +37,13 @@ TEST(SettingsValues, CaseIsIgnoredForLettersAToZOnly) {
     for (const wchar_t* off : {L"", L"Y", L"Yes ", L"Yess", L"true", L"1"}) EXPECT_FALSE(isYesInAnyCase(off)) << off;
 }
 
+TEST(SettingsValues, SecondsAreDigitsAloneUpToOneDay) {
+    EXPECT_EQ(secondsFromText(L"5"), 5u);
+    EXPECT_EQ(secondsFromText(L"86400"), 86400u);
+    for (const wchar_t* none : {L"", L"0", L"-3", L"2s", L" 2", L"1.5", L"86401", L"99999999999"})
+        EXPECT_EQ(secondsFromText(none), 0u) << none;
+}
+
 TEST(SettingsValues, JvmTypeKnowsOnlyExactServerWords) {
     EXPECT_EQ(jvmTypeFromText(L"server"), JvmType::server);
     EXPECT_EQ(jvmTypeFromText(L"favor_server"), JvmType::favorServer);

@@ -11,6 +11,7 @@
 
 #include "jdk11_init_args.h"
 #include "probe_record.h"
+#include "probe_windows.h"
 #include "probe_world.h"
 
 namespace probe {
@@ -422,6 +423,8 @@ jint createJavaVm(JavaVM** vmOut, void** envOut, void* rawArgs) {
     jint result = scenario.createResult;
     if (created) result = JNI_EEXIST;
     else if (!supportedVersion(args->version)) result = JNI_EVERSION;
+    if (scenario.createDelayMs) Sleep(scenario.createDelayMs);
+    recordVisibleWindows("create-return");
     record("create-result value=" + std::to_string(result));
     if (result != JNI_OK) return result;
     created = true;

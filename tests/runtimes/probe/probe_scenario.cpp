@@ -33,12 +33,15 @@ bool apply(Scenario& scenario, const std::string& key, const std::string& value)
     if (key == "status") return parseNumber(value, scenario.status);
     if (key == "detach") return parseNumber(value, scenario.detachResult);
     if (key == "secondaryResult") return parseNumber(value, scenario.secondaryResult);
-    if (key == "thread") {
+    for (auto [name, field] : {std::pair{"thread", &scenario.threadMs}, std::pair{"createDelay", &scenario.createDelayMs},
+                               std::pair{"wait", &scenario.waitMs}}) {
+        if (key != name) continue;
         long number = 0;
         if (!parseNumber(value, number) || number < 0) return false;
-        scenario.threadMs = static_cast<unsigned long>(number);
+        *field = static_cast<unsigned long>(number);
         return true;
     }
+    if (key == "window") return parseNumber(value, scenario.windowAfterMs) && scenario.windowAfterMs >= 0;
     if (key == "launcherHelper") {
         return parseMode<HelperMode>(value,
                                      {{"present", HelperMode::Present}, {"absent", HelperMode::Absent},

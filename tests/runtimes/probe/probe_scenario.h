@@ -25,6 +25,9 @@ struct Scenario {
     long detachResult = 0;
     SecondaryMode secondaryMain = SecondaryMode::None;
     long secondaryResult = 0;
+    unsigned long createDelayMs = 0;  // JNI_CreateJavaVM takes this long
+    long windowAfterMs = -1;          // main opens a Win32 window this far into its wait
+    unsigned long waitMs = 0;         // main waits this long before it returns
 };
 
 // Parses the variable; unknown keys and unreadable values are recorded and skipped.

@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "probe_record.h"
+#include "probe_windows.h"
 
 namespace probe {
 namespace {
@@ -73,6 +74,7 @@ Object* newString(const std::wstring& text) {
 DWORD WINAPI nonDaemonThread(void* parameter) {
     const auto milliseconds = static_cast<DWORD>(reinterpret_cast<uintptr_t>(parameter));
     Sleep(milliseconds);
+    recordVisibleWindows("thread-end");
     record("thread-end ms=" + std::to_string(milliseconds));
     return 0;
 }
@@ -124,6 +126,7 @@ void runMain(const std::string& className) {
     }
     if (!state.scenario.out.empty()) writeToStream(state.out, state.scenario.out);
     if (!state.scenario.err.empty()) writeToStream(state.err, state.scenario.err);
+    showWindowAndWait(state.scenario.windowAfterMs, state.scenario.waitMs);
     switch (state.scenario.main) {
     case MainMode::Throw: {
         const std::wstring trace =

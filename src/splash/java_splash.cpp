@@ -1,0 +1,39 @@
+#include "splash/java_splash.h"
+
+#include "runtime/runtime_selection.h"
+#include "support/module.h"
+#include "support/trace.h"
+#include "support/win_text.h"
+
+namespace jl {
+
+std::wstring findSplashLibrary(const std::wstring& jvmLibraryPath, const wchar_t* fileName) {
+    std::wstring path = stripPathComponents(jvmLibraryPath, 2);
+    if (path.empty()) return {};
+    if (path.back() != L'\\' && path.back() != L'/') path += L'\\';
+    path += fileName;
+    return pathExists(path) ? path : std::wstring();
+}
+
+bool startJavaSplash(const std::wstring& libraryPath, const std::wstring& picturePath, SplashCloser& closer) {
+    Module library(LoadLibraryW(libraryPath.c_str()));
+    if (!library) return false;
+    const auto init = library.resolve<void (*)()>("SplashInit");
+    const auto loadFile = library.resolve<int (*)(const char*)>("SplashLoadFile");
+    const auto setFileJarName = library.resolve<void (*)(const char*, const char*)>("SplashSetFileJarName");
+    closer.set(library.resolve<SplashCloser::CloseFunction>("SplashClose"));
+    // Its close entry may be called as late as shutdown, so the library is never freed.
+    library.release();
+    if (!init || !loadFile || !setFileJarName) {
+        trace(L"splash: ", Quoted{libraryPath}, L" lacks an entry point; the launcher's own window is used");
+        return false;
+    }
+    const std::string picture = toAnsiString(picturePath);
+    init();
+    loadFile(picture.c_str());
+    setFileJarName(picture.c_str(), "");
+    trace(L"splash: the runtime's splash library ", Quoted{libraryPath}, L" shows the picture");
+    return true;
+}
+
+} // namespace jl

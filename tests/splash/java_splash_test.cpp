@@ -1,0 +1,58 @@
+// The runtime's splash library in place of the launcher's window: which calls it
+// gets, with what, and when the launcher falls back to its own window.
+
+#include "splash/splash_launch.h"
+
+namespace jltest {
+namespace {
+
+std::vector<std::string> splashCalls(const std::vector<std::string>& record) {
+    std::vector<std::string> calls;
+    for (const std::string& line : record) {
+        if (line.starts_with("splash-") || probe::eventOf(line) == "destroy") calls.push_back(line);
+    }
+    return calls;
+}
+
+std::string ansiPercentEncoded(const std::wstring& text) {
+    char bytes[MAX_PATH * 2] = "";
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, bytes, sizeof bytes, nullptr, nullptr);
+    return probe::percentEncoded(bytes);
+}
+
+TEST_F(SplashLaunch, RuntimeLibraryGetsThePictureInTheAnsiCodePageAndIsClosedOnce) {
+    // The picture need not exist: the library is only told its name.
+    const std::wstring picture = app_.path(L"caf\x00E9 splash.png");
+    const std::string name = ansiPercentEncoded(picture);
+    writeIni(L"Splash Screen=" + picture + L"\nPreffer Native Splash Screen=yEs");
+    EXPECT_EQ(run(L"wait=1500").exitCode, 0);
+    EXPECT_EQ(splashCalls(events("")),
+              (std::vector<std::string>{"splash-init", "splash-load-file name=" + name,
+                                        "splash-set-file-jar-name file=" + name + " jar=", "destroy", "splash-close"}));
+    EXPECT_FALSE(splashSeenDuringMain() || hasSplash(windowsAt("main-end")));
+    // A failed start closes it at once; shutdown finds nothing left to close.
+    run(L"create=-1");
+    EXPECT_EQ(events("splash-close").size(), 1u);
+}
+
+TEST_F(SplashLaunch, OwnWindowWhenTheLibraryLacksSplashInitOrIsMissing) {
+    writeIni(L"Splash Screen=" + app_.path(L"splash.png") + L"\nPreffer Native Splash Screen=Yes", L"",
+             probeRuntimeHome(L"probe-no-splashinit"));
+    EXPECT_EQ(run(L"wait=2500").exitCode, 0);
+    EXPECT_TRUE(splashSeenDuringMain());
+    EXPECT_EQ(splashCalls(events("")), (std::vector<std::string>{"destroy", "splash-close"}));
+
+    // A runtime with no splash library two folders above its jvm.dll.
+    const std::wstring home = app_.path(L"jre\\");
+    for (const wchar_t* folder : {L"", L"bin", L"bin\\server"}) CreateDirectoryW((home + folder).c_str(), nullptr);
+    for (const wchar_t* file : {L"bin\\java.dll", L"bin\\server\\jvm.dll"}) {
+        ASSERT_TRUE(CopyFileW((probeRuntimeHome() + file).c_str(), (home + file).c_str(), FALSE));
+    }
+    writeIni(L"Splash Screen=" + app_.path(L"splash.png") + L"\nPreffer Native Splash Screen=Yes", L"", home);
+    EXPECT_EQ(run(L"wait=2500").exitCode, 0);
+    EXPECT_TRUE(splashSeenDuringMain());
+    EXPECT_TRUE(events("splash-init").empty());
+}
+
+} // namespace
+} // namespace jltest

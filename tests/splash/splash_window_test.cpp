@@ -1,0 +1,229 @@
+// The launcher's own splash window, on the screen of the test rig: what it looks
+// like, where it is, when it is up and when it goes.
+
+#include <windows.h>
+#include <objidl.h>
+// objidl.h first: the lean Windows headers leave out what gdiplus.h needs.
+#include <gdiplus.h>
+
+#include "splash/splash_launch.h"
+#include "support/win_text.h"
+
+namespace jltest {
+namespace {
+
+constexpr int kWidth = 120, kHeight = 80;
+// The picture's quarters: top left, top right, bottom left, bottom right.
+constexpr COLORREF kQuarters[] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(255, 255, 255)};
+
+int quarterOf(int x, int y, int width, int height) { return (x < width / 2 ? 0 : 1) + (y < height / 2 ? 0 : 2); }
+
+// Wine's GDI+ writes no GIF that it can read back, so GIFs are written here: four
+// palette colours, the LZW stream restarted every two pixels so codes stay 3 bits.
+bool writeGif(const std::wstring& path, int width, int height) {
+    std::string gif = "GIF89a";
+    const auto put16 = [&](int value) { gif += static_cast<char>(value & 0xFF), gif += static_cast<char>(value >> 8); };
+    put16(width), put16(height), gif += "\x81", gif += std::string(2, '\0');
+    for (const COLORREF colour : kQuarters) {
+        gif += static_cast<char>(GetRValue(colour)), gif += static_cast<char>(GetGValue(colour));
+        gif += static_cast<char>(GetBValue(colour));
+    }
+    gif += ',', put16(0), put16(0), put16(width), put16(height), gif += std::string(1, '\0') + "\x02";
+    std::string data;
+    unsigned bits = 0, count = 0;
+    const auto code = [&](unsigned value) {
+        for (bits |= value << count, count += 3; count >= 8; bits >>= 8, count -= 8) data += static_cast<char>(bits);
+    };
+    for (int i = 0; i < width * height; ++i) {
+        if (i % 2 == 0) code(4);  // clear
+        code(static_cast<unsigned>(quarterOf(i % width, i / width, width, height)));
+    }
+    code(5);  // end
+    if (count) data += static_cast<char>(bits);
+    for (size_t i = 0; i < data.size(); i += 255) {
+        const std::string block = data.substr(i, 255);
+        gif += static_cast<char>(block.size()) + block;
+    }
+    writeBytesFile(path, gif + std::string(1, '\0') + ";");
+    return true;
+}
+
+// Writes a picture in the format of the MIME type: four coloured quarters.
+bool writePicture(const std::wstring& path, const wchar_t* mimeType, int width = kWidth, int height = kHeight) {
+    if (std::wstring(mimeType) == L"image/gif") return writeGif(path, width, height);
+    static const bool started = [] {
+        ULONG_PTR token = 0;
+        const Gdiplus::GdiplusStartupInput input;
+        return Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok;
+    }();
+    UINT count = 0, size = 0;
+    Gdiplus::GetImageEncodersSize(&count, &size);
+    std::vector<char> buffer(size);
+    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    if (!started || size == 0 || Gdiplus::GetImageEncoders(count, size, encoders) != Gdiplus::Ok) return false;
+    const auto encoder = std::find_if(encoders, encoders + count,
+                                      [&](const auto& codec) { return std::wstring(codec.MimeType) == mimeType; });
+    if (encoder == encoders + count) return false;
+    Gdiplus::Bitmap bitmap(width, height, PixelFormat24bppRGB);
+    Gdiplus::Graphics graphics(&bitmap);
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        const COLORREF colour = kQuarters[quarter];
+        Gdiplus::SolidBrush brush(Gdiplus::Color(GetRValue(colour), GetGValue(colour), GetBValue(colour)));
+        graphics.FillRectangle(&brush, quarter % 2 * (width / 2), quarter / 2 * (height / 2), width - width / 2,
+                               height - height / 2);
+    }
+    return bitmap.Save(path.c_str(), &encoder->Clsid, nullptr) == Gdiplus::Ok;
+}
+
+RECT centred(int width, int height) {
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    return {x, y, x + width, y + height};
+}
+
+void expectRect(HWND window, const RECT& expected) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    EXPECT_EQ(rect.left, expected.left);
+    EXPECT_EQ(rect.top, expected.top);
+    EXPECT_EQ(rect.right, expected.right);
+    EXPECT_EQ(rect.bottom, expected.bottom);
+}
+
+bool hasDropShadow(HWND window) { return (GetClassLongPtrW(window, GCL_STYLE) & CS_DROPSHADOW) != 0; }
+
+struct PictureFormat {
+    const wchar_t* mimeType;
+    const wchar_t* extension;
+    int tolerance;  // JPEG is lossy
+    friend void PrintTo(const PictureFormat& format, std::ostream* out) { *out << jl::toUtf8(format.extension); }
+};
+
+class SplashPicture : public SplashLaunch, public ::testing::WithParamInterface<PictureFormat> {};
+
+// Every launch also plants a gdiplus.dll beside the program and lets Wine search
+// like Windows: the picture still shows, decoded by the system's GDI+.
+TEST_P(SplashPicture, ShowsCentredInAPlainToolWindowWithThePicturesPixels) {
+    const std::wstring picture = app_.path(std::wstring(L"splash.") + GetParam().extension);
+    ASSERT_TRUE(writePicture(picture, GetParam().mimeType));
+    ASSERT_TRUE(CopyFileW(builtProgram(L"planted_dbghelp.dll").c_str(), app_.path(L"gdiplus.dll").c_str(), FALSE));
+    writeIni(L"Splash Screen=" + picture + L"\nSplash Screen Shadow=yes");
+    LaunchedProcess process = start({{L"WINEDLLOVERRIDES", L"gdiplus=n,b"}});
+    const HWND splash = waitForWindow(process.processId(), kSplashClass, L"", 20000);
+    ASSERT_NE(splash, nullptr);
+    const LONG_PTR style = GetWindowLongPtrW(splash, GWL_STYLE), exStyle = GetWindowLongPtrW(splash, GWL_EXSTYLE);
+    EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_BORDER), WS_POPUP);
+    EXPECT_EQ(exStyle & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST), WS_EX_TOOLWINDOW);
+    EXPECT_FALSE(hasDropShadow(splash));
+    expectRect(splash, centred(kWidth, kHeight));
+    const POINT points[] = {{kWidth / 4, kHeight / 4}, {kWidth * 3 / 4, kHeight / 4}, {kWidth / 4, kHeight * 3 / 4},
+                            {kWidth * 3 / 4, kHeight * 3 / 4}};
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        const std::optional<COLORREF> seen = pixelColour(splash, points[quarter]);
+        ASSERT_TRUE(seen) << quarter;
+        const COLORREF want = kQuarters[quarter];
+        EXPECT_NEAR(GetRValue(*seen), GetRValue(want), GetParam().tolerance) << quarter;
+        EXPECT_NEAR(GetGValue(*seen), GetGValue(want), GetParam().tolerance) << quarter;
+        EXPECT_NEAR(GetBValue(*seen), GetBValue(want), GetParam().tolerance) << quarter;
+    }
+    EXPECT_FALSE(saveScreenshot(splash, std::wstring(L"splash-") + GetParam().extension).empty());
+    release();
+    EXPECT_EQ(process.waitForExit(), 0);
+    EXPECT_FALSE(fileExists(app_.path(L"gdiplus.dll.loaded"))) << "the planted gdiplus.dll was loaded";
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, SplashPicture,
+                         ::testing::Values(PictureFormat{L"image/png", L"png", 0}, PictureFormat{L"image/jpeg", L"jpg", 48},
+                                           PictureFormat{L"image/bmp", L"bmp", 0}, PictureFormat{L"image/gif", L"gif", 0}),
+                         [](const auto& info) { return std::string(info.param.extension, info.param.extension + 3); });
+
+TEST_F(SplashLaunch, MissingPictureGivesAnEmptyWindowAndOversizedOneStartsOffScreen) {
+    const int width = GetSystemMetrics(SM_CXSCREEN) + 321, height = GetSystemMetrics(SM_CYSCREEN) + 123;
+    ASSERT_TRUE(writePicture(app_.path(L"large.png"), L"image/png", width, height));
+    struct Case {
+        const wchar_t* picture;
+        const wchar_t* shadow;
+        int width, height;
+    };
+    for (const Case& c : {Case{L"missing.png", L"True", 0, 0}, Case{L"large.png", L"true", width, height}}) {
+        writeIni(std::wstring(L"Splash Screen=") + app_.path(c.picture) + L"\nSplash Screen Shadow=" + c.shadow);
+        LaunchedProcess process = start();
+        const HWND splash = waitForWindow(process.processId(), kSplashClass, L"", 20000);
+        ASSERT_NE(splash, nullptr) << c.picture;
+        expectRect(splash, centred(c.width, c.height));
+        // Only the exact lower-case "true" asks for the shadow.
+        EXPECT_EQ(hasDropShadow(splash), std::wstring(c.shadow) == L"true") << c.picture;
+        release();
+        EXPECT_EQ(process.waitForExit(), 0) << c.picture;
+        EXPECT_EQ(events("create-result").size(), 1u) << c.picture;
+    }
+}
+
+TEST_F(SplashLaunch, UpBeforeTheVmIsCreatedAndGoneWhenAnExceptionEscapesMain) {
+    ASSERT_TRUE(writePicture(app_.path(L"splash.png"), L"image/png"));
+    writeIni(L"Splash Screen=" + app_.path(L"splash.png"));
+    EXPECT_EQ(run(L"createDelay=1500;thread=600").exitCode, 0);
+    EXPECT_TRUE(hasSplash(windowsAt("create-return"))) << windowsAt("create-return");
+    EXPECT_TRUE(hasSplash(windowsAt("thread-end"))) << windowsAt("thread-end");
+    // The VM waits for the program's thread while the exception is handled: the splash has already gone.
+    run(L"wait=2000;thread=3000;main=throw");
+    EXPECT_TRUE(splashSeenDuringMain());
+    EXPECT_FALSE(hasSplash(windowsAt("thread-end"))) << windowsAt("thread-end");
+}
+
+TEST_F(SplashLaunch, StartUpMessageIsOwnedByTheSplashAndInFrontOfIt) {
+    ASSERT_TRUE(writePicture(app_.path(L"splash.png"), L"image/png"));
+    writeIni(L"Splash Screen=" + app_.path(L"splash.png"));
+    LaunchedProcess process = LaunchedProcess::start(app_.exePath(), L"", environment(L"create=-1"));
+    const std::optional<DialogSnapshot> message = process.waitForDialog();
+    ASSERT_TRUE(message);
+    const HWND splash = waitForWindow(process.processId(), kSplashClass, L"", 5000);
+    ASSERT_NE(splash, nullptr);
+    EXPECT_EQ(GetWindow(message->window, GW_OWNER), splash);
+    HWND below = message->window;
+    while (below && below != splash) below = GetWindow(below, GW_HWNDNEXT);
+    EXPECT_EQ(below, splash) << "the message is not in front of the splash";
+    EXPECT_TRUE(process.pressButton(message->window, IDOK));
+    EXPECT_EQ(process.waitForExit(), -1);
+}
+
+TEST_F(SplashLaunch, NoSplashSwitchFromTheCommandLineOrCmdShowsNothing) {
+    ASSERT_TRUE(writePicture(app_.path(L"splash.png"), L"image/png"));
+    struct Case {
+        const wchar_t* arguments;
+        const wchar_t* cmd;
+    };
+    for (const Case& c : {Case{L"-nosplash", L""}, Case{L"a /nosplash", L""}, Case{L"", L"x -nosplash"}}) {
+        writeIni(L"Splash Screen=" + app_.path(L"splash.png"), std::wstring(L"[Application]\nCmd=") + c.cmd);
+        EXPECT_EQ(run(L"wait=1500", c.arguments).exitCode, 0);
+        EXPECT_FALSE(splashSeenDuringMain() || hasSplash(windowsAt("main-end"))) << c.arguments << c.cmd;
+        EXPECT_EQ(events("create-result").size(), 1u);
+    }
+}
+
+TEST_F(SplashLaunch, ClosesOnTheProgramsFirstWindowOrAfterItsTimeoutWhenAsked) {
+    ASSERT_TRUE(writePicture(app_.path(L"splash.png"), L"image/png"));
+    struct Case {
+        const wchar_t* display;
+        const wchar_t* scenario;
+        bool upAtMainEnd;
+    };
+    for (const Case& c : {Case{L"", L"window=600;wait=2500", true},
+                          Case{L"Splash Close On Window=yes", L"window=600;wait=2500", false},
+                          Case{L"Splash Close On Window=yes", L"wait=2500", true},
+                          Case{L"Splash Timeout=1", L"wait=2500", false}}) {
+        writeIni(L"Splash Screen=" + app_.path(L"splash.png") + L"\n" + c.display);
+        EXPECT_EQ(run(c.scenario).exitCode, 0);
+        const std::vector<std::string> lists = windowsDuringMain();
+        EXPECT_TRUE(std::ranges::any_of(lists, hasSplash)) << c.display << " " << c.scenario;
+        EXPECT_EQ(hasSplash(windowsAt("main-end")), c.upAtMainEnd) << c.display << " " << c.scenario;
+        // Closed by the program's window: it was already there when the splash went.
+        const auto up = std::ranges::find_if(lists, hasSplash);
+        const auto gone = std::find_if_not(up, lists.end(), hasSplash);
+        if (std::wstring_view(c.display).ends_with(L"yes") && gone != lists.end()) {
+            EXPECT_NE(gone->find("ProbeJavaWindow"), std::string::npos) << *gone;
+        }
+    }
+}
+
+} // namespace
+} // namespace jltest
