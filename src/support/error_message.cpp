@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "support/message_format.h"
+#include "support/message_ids.h"
 #include "support/trace.h"
 
 namespace jl {
@@ -32,6 +33,10 @@ std::wstring loadString(unsigned id) {
 void showErrorText(const std::wstring& text) {
     trace(L"error message shown: ", Quoted{text});
     MessageBoxW(messageOwner(), text.c_str(), nullptr, MB_ICONERROR | MB_OK);
+}
+
+std::wstring withRuntimeWords(const std::wstring& message, std::wstring_view words) {
+    return words.empty() ? message : formatMessage(loadString(kMsgRuntimeSaid), {message, words});
 }
 
 void showErrorMessage(unsigned id) { showErrorText(loadString(id)); }

@@ -24,12 +24,25 @@ protected:
     // runtime section and in [Application] (where they win over the report files).
     LaunchOutcome launch(std::wstring_view arguments, std::wstring_view runtimeLines = L"",
                          std::wstring_view applicationLines = L"", std::wstring_view mainClass = L"report.LaunchReport") {
+        return start(mainClass, runtimeLines,
+                     std::wstring(applicationLines) + L"Output File=" + app_.path(L"out.txt") + L"\nError File=" +
+                         app_.path(L"err.txt") + L"\n",
+                     arguments);
+    }
+
+    // A start as from Explorer (no standard handles) unless streams are given;
+    // the class path is the report jar and classPathExtra.
+    LaunchOutcome start(std::wstring_view mainClass, std::wstring_view runtimeLines, std::wstring_view applicationLines,
+                        std::wstring_view arguments = L"", std::wstring_view classPathExtra = L"",
+                        const StandardStreamFiles& streams = {.output = {}, .error = {}, .withoutHandles = true}, const std::wstring& libjvm = {}) {
         app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + buildFolder(L"runtimes\\bridge\\") + L"\nMain Class=" +
                       std::wstring(mainClass) + L"\n" + std::wstring(runtimeLines) + L"[Class Path]\nClass Path=" +
-                      buildFolder(L"runtimes\\launch-report\\launch-report.jar") + L"\n[Application]\n" +
-                      std::wstring(applicationLines) + L"Output File=" + app_.path(L"out.txt") +
-                      L"\nError File=" + app_.path(L"err.txt") + L"\n");
-        return runLauncher(app_, std::wstring(arguments), {{L"JL_BRIDGE_VALUE", L"from the environment"}});
+                      buildFolder(L"runtimes\\launch-report\\launch-report.jar") + std::wstring(classPathExtra) +
+                      L"\n[Application]\n" + std::wstring(applicationLines));
+        std::map<std::wstring, std::wstring> environment = launcherEnvironment(app_);
+        environment[L"JL_BRIDGE_VALUE"] = L"from the environment";
+        if (!libjvm.empty()) environment[L"JL_BRIDGE_LIBJVM"] = libjvm;
+        return LaunchedProcess::start(app_.exePath(), std::wstring(arguments), environment, {}, streams).finish(60000);
     }
 
     // "key value" lines of the report.
@@ -96,14 +109,6 @@ TEST_F(BridgeLaunch, MissingMainClassOrMainMethodIsReported) {
     EXPECT_EQ(outcome.exitCode, -1);
 }
 
-TEST_F(BridgeLaunch, OptionTheRuntimeRejectsEndsTheLaunchWithAMessage) {
-    const LaunchOutcome outcome = launch(L"", L"Virtual Machine Parameters=-XX:+NoSuchOptionAnywhere\n");
-    ASSERT_EQ(outcome.messages.size(), 1u);
-    EXPECT_EQ(outcome.messages[0].text.rfind(L"JNI exception: failed to create the Java VM\nReason: ", 0), 0u)
-        << ::testing::PrintToString(outcome.messages[0].text);
-    EXPECT_EQ(outcome.exitCode, -1);
-}
-
 TEST_F(BridgeLaunch, OutputGoesToDateStampedFilesAppendedOrStartedAfresh) {
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -128,6 +133,65 @@ TEST_F(BridgeLaunch, JavaMainThreadRunsWithTheXssStack) {
     const unsigned long long largeDepth = std::stoull(report()["depth"]);
     EXPECT_GT(largeDepth, 3 * defaultDepth) << defaultDepth << " frames by default, " << largeDepth << " with -Xss16m";
 }
+
+
+// A start that fails says why, in the runtime's words where it printed any.
+struct StartFailure {
+    const char* name;
+    const wchar_t* mainClass;
+    const wchar_t* vmParameters;
+    const wchar_t* classPathExtra;
+    const wchar_t* messageStart;  // the launcher's own text
+    const wchar_t* runtimeWords;  // what the runtime said, found further on
+    int exitCode;
+};
+
+void PrintTo(const StartFailure& failure, std::ostream* out) { *out << failure.name; }
+
+class BridgeStartFailure : public BridgeLaunch, public ::testing::WithParamInterface<StartFailure> {};
+
+constexpr wchar_t kCreateFailed[] = L"JNI exception: failed to create the Java VM\nReason: ";
+constexpr wchar_t kEndedBeforeMain[] = L"The Java program ended before its main method was called.\n\nThe Java runtime said:\n";
+
+TEST_P(BridgeStartFailure, EndsWithTheReasonInTheRuntimesWordsAndANonZeroCode) {
+    const StartFailure& failure = GetParam();
+    const std::wstring extra = failure.classPathExtra[0] ? L";" + buildFolder(failure.classPathExtra) : L"";
+    const LaunchOutcome outcome =
+        start(failure.mainClass, std::wstring(L"Virtual Machine Parameters=") + failure.vmParameters + L"\n", L"", L"", extra);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    const std::wstring& text = outcome.messages[0].text;
+    EXPECT_EQ(text.rfind(failure.messageStart, 0), 0u) << ::testing::PrintToString(text);
+    EXPECT_NE(text.find(failure.runtimeWords), std::wstring::npos) << ::testing::PrintToString(text);
+    EXPECT_EQ(outcome.exitCode, failure.exitCode);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BridgeStartFailure,
+    ::testing::Values(
+        StartFailure{"UnknownOption", L"report.LaunchReport", L"-XX:+NoSuchOptionAnywhere", L"", kCreateFailed,
+                     L"Unrecognized VM option 'NoSuchOptionAnywhere'", -1},
+        StartFailure{"BadHeapSize", L"report.LaunchReport", L"-Xmx25%", L"", kCreateFailed,
+                     L"Invalid maximum heap size: -Xmx25%", -1},
+        StartFailure{"RemovedOption", L"report.LaunchReport", L"-XX:+UseParNewGC", L"", kCreateFailed,
+                     L"UseParNewGC", -1},
+        StartFailure{"HeapSizesContradict", L"report.LaunchReport", L"-Xms64m -Xmx32m", L"", kEndedBeforeMain,
+                     L"Initial heap size set to a larger value than the maximum heap size", 1},
+        StartFailure{"NonPublicMain", L"report.NonPublicMain", L"", L"", kEndedBeforeMain,
+                     L"Error: Main method not found in class report.NonPublicMain", 1},
+        StartFailure{"InstanceMainOnJava17", L"report.InstanceMain", L"", L"", kEndedBeforeMain,
+                     L"Error: Main method is not static in class report.InstanceMain", 1},
+        StartFailure{"ClassFileTooNew", L"report.FromTheFuture", L"", L"runtimes\\launch-report\\newer", kEndedBeforeMain,
+                     L"java.lang.UnsupportedClassVersionError: report/FromTheFuture", 1},
+        StartFailure{"SuperclassMissing", L"report.NeedsMissingBase", L"", L"", kEndedBeforeMain,
+                     L"java.lang.NoClassDefFoundError: report/MissingBase", 1},
+        StartFailure{"InitializerThrows", L"report.FailingInitializer", L"", L"",
+                     L"The main class report/FailingInitializer could not be initialized:\njava.lang.ExceptionInInitializerError",
+                     L"Caused by: java.lang.NumberFormatException: For input string: \"not a number\"", -1},
+        StartFailure{"NoArgumentMainOnJava17", L"report.NoArgumentMain", L"", L"", L"No main method found in specified class.\n",
+                     L"", -1},
+        StartFailure{"InstanceNoArgumentMainOnJava17", L"report.InstanceNoArgumentMain", L"", L"",
+                     L"No main method found in specified class.\n", L"", -1}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace jltest
