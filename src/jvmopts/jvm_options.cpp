@@ -132,16 +132,6 @@ bool assembleJvmOptions(SettingsSource& settings, const std::wstring& programPat
         trace(L"options: VM option ", i + 1, L" = ", Quoted{fromAnsiString(configuration.vmOptions[i])});
     }
 
-    OutputRedirection& output = configuration.output;
-    output.outputFile = readSetting(settings, keys::kOutputFile);
-    if (!output.outputFile.empty()) expandEnvironment(output.outputFile);
-    output.outputAppend = readSetting(settings, keys::kOutputAppend) == L"yes";
-    output.errorFile = readSetting(settings, keys::kErrorFile);
-    if (!output.errorFile.empty()) expandEnvironment(output.errorFile);
-    output.errorAppend = readSetting(settings, keys::kErrorAppend) == L"yes";
-    trace(L"options: output file ", Quoted{output.outputFile}, output.outputAppend ? L" (append)" : L"",
-          L", error file ", Quoted{output.errorFile}, output.errorAppend ? L" (append)" : L"");
-
     std::wstring extraArguments = readSetting(settings, keys::kCmd);
     if (!extraArguments.empty()) {
         expandEnvironment(extraArguments);
@@ -154,6 +144,17 @@ bool assembleJvmOptions(SettingsSource& settings, const std::wstring& programPat
         }
     }
     return true;
+}
+
+void readOutputRedirection(SettingsSource& settings, OutputRedirection& output) {
+    output.outputFile = readSetting(settings, keys::kOutputFile);
+    if (!output.outputFile.empty()) expandEnvironment(output.outputFile);
+    output.outputAppend = readSetting(settings, keys::kOutputAppend) == L"yes";
+    output.errorFile = readSetting(settings, keys::kErrorFile);
+    if (!output.errorFile.empty()) expandEnvironment(output.errorFile);
+    output.errorAppend = readSetting(settings, keys::kErrorAppend) == L"yes";
+    trace(L"options: output file ", Quoted{output.outputFile}, output.outputAppend ? L" (append)" : L"",
+          L", error file ", Quoted{output.errorFile}, output.errorAppend ? L" (append)" : L"");
 }
 
 void prepareLibraryPath(const std::wstring& jvmLibraryPath, const std::wstring& libraryPath,

@@ -40,6 +40,20 @@ std::wstring decoded(std::string_view bytes) {
     return length > 0 || bytes.empty() ? fromUtf8(bytes) : fromAnsiString(bytes);
 }
 
+// 1 or 2 for the C library's own standard output or error, else 0.
+int standardStreamOf(HMODULE library, FILE* stream) {
+    if (const auto streamNumbered = resolve<FILE*(__cdecl*)(unsigned)>(library, "__acrt_iob_func")) {
+        for (const unsigned number : {1u, 2u}) {
+            if (streamNumbered(number) == stream) return static_cast<int>(number);
+        }
+    } else if (const auto streams = resolve<FILE*(__cdecl*)()>(library, "__iob_func")) {
+        for (const int number : {1, 2}) {
+            if (streams() + number == stream) return number;
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 // What a process without standard handles writes, drained by a thread of its
@@ -210,19 +224,22 @@ jint JNICALL printVmMessage(FILE* stream, const char* format, va_list arguments)
     }
     text.resize(static_cast<size_t>(length));
     // The stream belongs to the runtime's C library: only that library may look
-    // inside it, and its numbers 1 and 2 stand for the standard handles, which
-    // it may have copied before the launcher set them.
+    // inside it. Its standard streams stand for the standard handles, which it
+    // may have found missing when it started, before the launcher set them.
     HMODULE library = nullptr;
     if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                             reinterpret_cast<LPCWSTR>(stream), &library)) {
         library = GetModuleHandleW(L"ucrtbase.dll");
     }
-    const auto fileNumber = resolve<int(__cdecl*)(FILE*)>(library, "_fileno");
-    const auto osHandle = resolve<intptr_t(__cdecl*)(int)>(library, "_get_osfhandle");
-    const int number = fileNumber ? fileNumber(stream) : 2;
-    HANDLE target = number == 1 ? GetStdHandle(STD_OUTPUT_HANDLE)
-                    : number == 2 || !osHandle ? GetStdHandle(STD_ERROR_HANDLE)
-                                                : reinterpret_cast<HANDLE>(osHandle(number));
+    HANDLE target = GetStdHandle(STD_ERROR_HANDLE);
+    if (standardStreamOf(library, stream) == 1) {
+        target = GetStdHandle(STD_OUTPUT_HANDLE);
+    } else if (standardStreamOf(library, stream) == 0) {
+        const auto fileNumber = resolve<int(__cdecl*)(FILE*)>(library, "_fileno");
+        const auto osHandle = resolve<intptr_t(__cdecl*)(int)>(library, "_get_osfhandle");
+        const int number = fileNumber && osHandle ? fileNumber(stream) : -1;
+        if (number > 2) target = reinterpret_cast<HANDLE>(osHandle(number));
+    }
     DWORD written = 0;
     if (isStandardHandle(target)) WriteFile(target, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     return length;

@@ -172,12 +172,13 @@ int Launcher::run() {
     prepareLibraryPath(runtime_.jvmLibraryPath, application.libraryPath, application.systemPath,
                        folderWithBackslash(programPath_), jvm_);
     if (!hasNoSplashSwitch(arguments_) && !startSplash(splash_)) return 0;
-    (void)assembleJvmOptions(*settingsSource_, programPath_, jvm_);
-    arguments_.insert(arguments_.end(), jvm_.extraArguments.begin(), jvm_.extraArguments.end());
     // Before jvm.dll and its C library load, which take their copies of the
     // standard handles.
+    readOutputRedirection(*settingsSource_, jvm_.output);
     streams_.prepare(jvm_.output);
     if (!loadJvmLibrary(runtime_.jvmLibraryPath, entryPoints_)) return -1;
+    (void)assembleJvmOptions(*settingsSource_, programPath_, jvm_);
+    arguments_.insert(arguments_.end(), jvm_.extraArguments.begin(), jvm_.extraArguments.end());
     if (startJava() == 0) return 0;
     startSettled_ = true;
     splash_.closer.invoke();

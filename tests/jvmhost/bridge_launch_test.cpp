@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 #include <sstream>
 
 #include "rig/launcher_run.h"
+#include "support/unique_resource.h"
 #include "support/win_text.h"
 
 namespace jltest {
@@ -192,6 +194,78 @@ INSTANTIATE_TEST_SUITE_P(
         StartFailure{"InstanceNoArgumentMainOnJava17", L"report.InstanceNoArgumentMain", L"", L"",
                      L"No main method found in specified class.\n", L"", -1}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(BridgeLaunch, VmAndFileDescriptorOutputReachTheFilesOrTheGivenHandles) {
+    // The VM's own log on standard output, its warning on standard error.
+    const std::wstring vmOutput = L"Virtual Machine Parameters=-Xlog:gc:stdout -XX:+UseBiasedLocking\n";
+    const auto check = [](const std::string& output, const std::string& error) {
+        EXPECT_NE(output.find("[gc] Using "), std::string::npos) << output;
+        EXPECT_NE(output.find("System.out\nFileDescriptor.out\n"), std::string::npos) << output;
+        EXPECT_NE(error.find("Option UseBiasedLocking was deprecated"), std::string::npos) << error;
+        EXPECT_NE(error.find("System.err\nFileDescriptor.err\n"), std::string::npos) << error;
+    };
+    ASSERT_EQ(launch(L"", vmOutput, L"", L"report.Streams").exitCode, 0);
+    check(readBytesFile(app_.path(L"out.txt")), readBytesFile(app_.path(L"err.txt")));
+    const StandardStreamFiles given{app_.path(L"given-out.txt"), app_.path(L"given-err.txt")};
+    ASSERT_EQ(start(L"report.Streams", vmOutput, L"", L"", L"", given).exitCode, 0);
+    check(readBytesFile(given.output), readBytesFile(given.error));
+}
+
+TEST_F(BridgeLaunch, FiftyMegabytesPerStreamArriveWholeAndInOrder) {
+    ASSERT_EQ(launch(L"50", L"", L"", L"report.Streams").exitCode, 0);
+    for (const wchar_t* file : {L"out.txt", L"err.txt"}) {
+        const std::string text = readBytesFile(app_.path(file));
+        constexpr size_t kLines = 50 * 1024, kLineBytes = 1024;
+        ASSERT_EQ(text.size(), kLines * kLineBytes) << jl::toUtf8(file);
+        for (size_t line = 0; line < kLines; ++line) {
+            char number[10];
+            std::snprintf(number, sizeof number, "%08zu ", line);
+            ASSERT_EQ(text.compare(line * kLineBytes, 9, number), 0) << jl::toUtf8(file) << " line " << line;
+        }
+    }
+}
+
+TEST_F(BridgeLaunch, JavaFxApplicationStartsThroughTheRuntimesHelper) {
+    const LaunchOutcome outcome =
+        launch(L"one", L"Virtual Machine Parameters=--module-path=" +
+                           buildFolder(L"runtimes\\launch-report\\javafx-graphics.jar") + L" --add-modules=javafx.graphics\n",
+               L"", L"report.FxApplication");
+    EXPECT_TRUE(outcome.messages.empty());
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(readBytesFile(app_.path(L"out.txt")), "JavaFX launch of report.FxApplication (LM_CLASS) with 1 argument(s)\n");
+}
+
+// The libjvm.so of a Java 25 or later JDK on this machine, for the bridge; empty without one.
+std::wstring modernHotSpot() {
+    WIN32_FIND_DATAW found;
+    jl::UniqueFind search(FindFirstFileW(L"Z:\\usr\\lib\\jvm\\*", &found));
+    for (bool more = search.valid(); more; more = FindNextFileW(search.get(), &found)) {
+        const std::wstring home = std::wstring(L"/usr/lib/jvm/") + found.cFileName;
+        const std::string release = readBytesFile(L"Z:" + home + L"/release");
+        const size_t version = release.find("JAVA_VERSION=\"");
+        if (version != std::string::npos && std::atoi(release.c_str() + version + 14) >= 25 &&
+            fileExists(L"Z:" + home + L"/lib/server/libjvm.so")) {
+            return home + L"/lib/server/libjvm.so";
+        }
+    }
+    return {};
+}
+
+TEST_F(BridgeLaunch, InstanceAndParameterlessMainRunOnJava25) {
+    const std::wstring libjvm = modernHotSpot();
+    if (libjvm.empty()) GTEST_SKIP() << "no Java 25 or later JDK under /usr/lib/jvm";
+    const std::pair<const wchar_t*, const char*> cases[] = {
+        {L"report.InstanceMain", "instance main with 2 argument(s)\n"},
+        {L"report.NoArgumentMain", "static main without arguments\n"},
+        {L"report.InstanceNoArgumentMain", "instance main without arguments\n"}};
+    for (const auto& [mainClass, printed] : cases) {
+        const LaunchOutcome outcome = start(mainClass, L"", L"Output File=" + app_.path(L"out.txt") + L"\n", L"a b", L"",
+                                            {.output = {}, .error = {}, .withoutHandles = true}, libjvm);
+        EXPECT_TRUE(outcome.messages.empty()) << jl::toUtf8(outcome.messages.empty() ? L"" : outcome.messages[0].text);
+        EXPECT_EQ(outcome.exitCode, 0);
+        EXPECT_EQ(readBytesFile(app_.path(L"out.txt")), printed);
+    }
+}
 
 } // namespace
 } // namespace jltest

@@ -12,6 +12,8 @@
 
 #include "bridge.h"
 
+#include <winternl.h>
+
 extern "C" LONG CDECL wine_server_handle_to_fd(HANDLE handle, unsigned int access, int* unixFd, unsigned int* options);
 
 namespace bridge {
@@ -173,6 +175,13 @@ void connectStandardStreams() {
             continue;
         }
         if (descriptor < 0) continue;
+        // A handle that may only append appends on Windows whoever else writes
+        // to the file; the descriptor must too.
+        OBJECT_BASIC_INFORMATION access{};
+        if (NtQueryObject(handle, ObjectBasicInformation, &access, sizeof access, nullptr) == 0 &&
+            (access.GrantedAccess & FILE_APPEND_DATA) && !(access.GrantedAccess & FILE_WRITE_DATA)) {
+            fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) | O_APPEND);
+        }
         if (descriptor != stream.descriptor) {
             dup2(descriptor, stream.descriptor);
             close(descriptor);

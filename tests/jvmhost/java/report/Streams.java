@@ -20,7 +20,7 @@ public final class Streams {
             descriptorErr.println("FileDescriptor.err");
             return;
         }
-        String padding = "x".repeat(1015);
+        String padding = "x".repeat(1014);
         long lines = Long.parseLong(args[0]) * 1024 * 1024 / 1024;
         for (long i = 0; i < lines; ++i) {
             String line = String.format("%08d ", i) + padding;
