@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "jvmhost/java_exception_dialog.h"
 #include "jvmhost/java_strings.h"
 #include "jvmhost/modified_utf8.h"
@@ -14,13 +16,18 @@ namespace jl {
 
 namespace {
 
-constexpr char kMainSignature[] = "([Ljava/lang/String;)V";
+constexpr char kArgumentsMain[] = "([Ljava/lang/String;)V";
+constexpr char kNoArgumentMain[] = "()V";
 
-// The runtime's own launcher helper finds the class as the java command would;
-// null when the runtime has no such helper or it does not know the class.
+bool hasLauncherHelper(const JavaMainArgs& args) { return args.entryPoints.findClassFromBootLoader != nullptr; }
+
+// The runtime's own launcher helper finds the class as the java command would,
+// and may answer with a class of its own (for a JavaFX application). Null when
+// the runtime has no such helper or it does not know the class; a refusal ends
+// the VM with System.exit(1), which the exit hook explains.
 jclass mainClassThroughLauncherHelper(const JavaMainArgs& args) {
     JNIEnv* env = args.session.jniEnv;
-    if (!args.entryPoints.findClassFromBootLoader) return nullptr;
+    if (!hasLauncherHelper(args)) return nullptr;
     jclass helper = args.entryPoints.findClassFromBootLoader(env, "sun/launcher/LauncherHelper");
     if (!helper) return nullptr;
     jmethodID checkAndLoadMain =
@@ -35,43 +42,145 @@ jclass mainClassThroughLauncherHelper(const JavaMainArgs& args) {
     return static_cast<jclass>(env->CallStaticObjectMethod(helper, checkAndLoadMain, JNI_TRUE, jint{1}, name));
 }
 
-jclass mainClassByName(const JavaMainArgs& args) {
+bool isInstanceOf(JNIEnv* env, jobject object, const char* className) {
+    jclass type = env->FindClass(className);
+    if (!type) {
+        env->ExceptionClear();
+        return false;
+    }
+    return env->IsInstanceOf(object, type) == JNI_TRUE;
+}
+
+std::wstring throwableMessage(JNIEnv* env, jthrowable exception) {
+    jclass throwable = env->FindClass("java/lang/Throwable");
+    jmethodID getMessage = throwable ? env->GetMethodID(throwable, "getMessage", "()Ljava/lang/String;") : nullptr;
+    auto message = getMessage ? static_cast<jstring>(env->CallObjectMethod(exception, getMessage)) : nullptr;
+    std::wstring text;
+    if (const char* characters = message ? env->GetStringUTFChars(message, nullptr) : nullptr) {
+        text = decodeModifiedUtf8(characters);
+        env->ReleaseStringUTFChars(message, characters);
+    }
+    env->ExceptionClear();
+    return text;
+}
+
+// An exception raised while the main class was made ready, shown as the
+// exception it is: in the Java Exception dialog with "Failure Check", else in a
+// message.
+void reportStartException(const JavaMainArgs& args, jthrowable exception) {
+    JNIEnv* env = args.session.jniEnv;
+    if (args.beforeExceptionDialog) args.beforeExceptionDialog();
+    if (args.failureCheck) {
+        if (showJavaExceptionDialog(env, exception) == ExceptionChoice::stop) (void)callSystemExit(env);
+        return;
+    }
+    const std::wstring text = describeThrowable(env, exception);
+    env->ExceptionClear();
+    trace(L"jvm: the main class could not be made ready");
+    showErrorMessage(kMsgMainClassInitFailed, args.mainClass, text);
+}
+
+enum class ClassLookup { found, reported, leftToHelper };
+
+// Loading the class by name also runs its static initialiser.
+ClassLookup mainClassByName(const JavaMainArgs& args, jclass& found) {
     JNIEnv* env = args.session.jniEnv;
     jstring name = newJavaString(args.mainClass, env);
     if (!name) {
         showErrorMessage(kMsgMainClassLoadFailed, args.mainClass);
-        return nullptr;
+        return ClassLookup::reported;
     }
     const char* characters = env->GetStringUTFChars(name, nullptr);
     if (!characters) {
         env->ExceptionDescribe();
-        return nullptr;
+        return ClassLookup::reported;
     }
-    jclass found = env->FindClass(characters);
-    if (!found) {
-        env->ExceptionDescribe();
-        const std::wstring decoded = decodeModifiedUtf8(characters);
-        env->ReleaseStringUTFChars(name, characters);
-        trace(L"jvm: the main class ", Quoted{decoded}, L" was not found");
-        showErrorMessage(kMsgMainClassNotFound, decoded);
-        return nullptr;
-    }
+    const std::wstring decoded = decodeModifiedUtf8(characters);
+    found = env->FindClass(characters);
     env->ReleaseStringUTFChars(name, characters);
-    return found;
+    if (found) return ClassLookup::found;
+    jthrowable exception = env->ExceptionOccurred();
+    env->ExceptionClear();
+    if (exception && isInstanceOf(env, exception, "java/lang/ExceptionInInitializerError")) {
+        env->Throw(exception);
+        reportStartException(args, exception);
+        return ClassLookup::reported;
+    }
+    // Anything but the class itself missing (a class it needs, a class file too
+    // new for this runtime) is the helper's to explain, in the runtime's words.
+    const bool classItselfMissing = !exception || !isInstanceOf(env, exception, "java/lang/LinkageError") ||
+                                    (isInstanceOf(env, exception, "java/lang/NoClassDefFoundError") &&
+                                     throwableMessage(env, exception) == decoded);
+    if (!classItselfMissing && hasLauncherHelper(args)) return ClassLookup::leftToHelper;
+    if (exception) {
+        env->Throw(exception);
+        env->ExceptionDescribe();
+    }
+    trace(L"jvm: the main class ", Quoted{decoded}, L" was not found");
+    showErrorMessage(kMsgMainClassNotFound, decoded);
+    return ClassLookup::reported;
 }
 
-bool reportMissingMain(JNIEnv* env) {
-    if (env->ExceptionOccurred()) {
-        env->ExceptionDescribe();
-    } else {
-        showErrorMessage(kMsgMainMethodMissing);
+// Since Java 25 main may be an instance method and may take no arguments.
+bool runtimeRunsInstanceMain(JNIEnv* env) {
+    jclass runtime = env->FindClass("java/lang/Runtime");
+    jmethodID version = runtime ? env->GetStaticMethodID(runtime, "version", "()Ljava/lang/Runtime$Version;") : nullptr;
+    jobject value = version ? env->CallStaticObjectMethod(runtime, version) : nullptr;
+    jclass versionClass = value ? env->GetObjectClass(value) : nullptr;
+    jmethodID feature = versionClass ? env->GetMethodID(versionClass, "feature", "()I") : nullptr;
+    const jint number = feature ? env->CallIntMethod(value, feature) : 0;
+    env->ExceptionClear();
+    return number >= 25;
+}
+
+struct MainMethod {
+    jmethodID id = nullptr;
+    bool isStatic = true;
+    bool takesArguments = true;
+};
+
+// Null when the class has no such main; a failed initialisation stays pending.
+jmethodID findMain(JNIEnv* env, jclass type, bool isStatic, const char* signature) {
+    jmethodID id = isStatic ? env->GetStaticMethodID(type, "main", signature) : env->GetMethodID(type, "main", signature);
+    if (!id) {
+        jthrowable exception = env->ExceptionOccurred();
+        if (exception && isInstanceOf(env, exception, "java/lang/NoSuchMethodError")) {
+            env->ExceptionClear();
+        } else if (exception) {
+            env->ExceptionClear();
+            env->Throw(exception);
+        }
     }
-    return false;
+    return id;
+}
+
+// The main method the runtime's own launcher would call: main(String[]) before
+// main(), a static one before an instance one.
+MainMethod chooseMain(JNIEnv* env, jclass type, bool instanceMainAllowed) {
+    const MainMethod candidates[] = {{nullptr, true, true}, {nullptr, false, true}, {nullptr, true, false},
+                                     {nullptr, false, false}};
+    for (MainMethod candidate : candidates) {
+        if (!candidate.isStatic || !candidate.takesArguments) {
+            if (!instanceMainAllowed) break;
+        }
+        candidate.id = findMain(env, type, candidate.isStatic, candidate.takesArguments ? kArgumentsMain : kNoArgumentMain);
+        if (candidate.id || env->ExceptionCheck()) return candidate;
+    }
+    return {};
+}
+
+bool isJavaFxApplication(JNIEnv* env, jclass type) {
+    jclass application = env->FindClass("javafx/application/Application");
+    if (!application) {
+        env->ExceptionClear();
+        return false;
+    }
+    return env->IsAssignableFrom(type, application) == JNI_TRUE;
 }
 
 DWORD WINAPI javaMainThreadBody(void* parameter) {
     JavaMainArgs& args = *static_cast<JavaMainArgs*>(parameter);
-    if (!createJvm(args.entryPoints, args.vmOptions, args.hooks, args.session)) return 1;
+    if (!createJvm(args.entryPoints, args.vmOptions, args.hooks, args.session, args.runtimeSaid)) return 1;
     if (args.afterVmCreated) args.afterVmCreated(args.session.jniEnv);
     if (!invokeMainClass(args)) return 1;
     destroyJvm(args.session);
@@ -101,35 +210,82 @@ int runJavaMainThread(JavaMainArgs& args) {
 
 bool invokeMainClass(JavaMainArgs& args) {
     JNIEnv* env = args.session.jniEnv;
-    // The runtime's helper ends the process with 1 for a missing class or main,
-    // with a line on a standard error that a GUI program's user never sees. Both
-    // are looked up first, so such a launch ends with a message instead.
-    jclass mainClass = mainClassByName(args);
-    if (!mainClass) return false;
-    jmethodID main = env->GetStaticMethodID(mainClass, "main", kMainSignature);
-    if (!main) {
-        // A real VM leaves NoSuchMethodError pending here; describing it alone
-        // would end a GUI program without a word, so the message follows.
-        if (env->ExceptionOccurred()) env->ExceptionDescribe();
-        trace(L"jvm: the main class has no static main(String[])");
-        showErrorMessage(kMsgMainMethodMissing);
-        return false;
+    // A class or main that is not there at all is reported here, as before; the
+    // runtime's helper would end the process with 1 after a line on a standard
+    // error that nobody may see.
+    jclass mainClass = nullptr;
+    const ClassLookup lookup = mainClassByName(args, mainClass);
+    if (lookup == ClassLookup::reported) return false;
+    std::optional<bool> instanceMainAllowed;
+    const auto runsInstanceMain = [&] {
+        if (!instanceMainAllowed) instanceMainAllowed = runtimeRunsInstanceMain(env);
+        return *instanceMainAllowed;
+    };
+    if (mainClass) {
+        // A JavaFX application needs no main of its own, and a main that is not
+        // static is left to the helper to refuse in its own words.
+        const bool mayRun = findMain(env, mainClass, true, kArgumentsMain) ||
+                            (!env->ExceptionCheck() && findMain(env, mainClass, false, kArgumentsMain)) ||
+                            (!env->ExceptionCheck() && runsInstanceMain() && chooseMain(env, mainClass, true).id) ||
+                            (!env->ExceptionCheck() && isJavaFxApplication(env, mainClass));
+        if (jthrowable exception = env->ExceptionOccurred()) {
+            reportStartException(args, exception);
+            return false;
+        }
+        if (!mayRun) {
+            trace(L"jvm: the main class has no main method");
+            showErrorMessage(kMsgMainMethodMissing);
+            return false;
+        }
     }
     if (jclass checked = mainClassThroughLauncherHelper(args)) {
         mainClass = checked;
-        main = env->GetStaticMethodID(mainClass, "main", kMainSignature);
-        if (!main) return reportMissingMain(env);
     } else if (env->ExceptionOccurred()) {
         // A failed helper call leaves its exception pending, and every later JNI
         // step would fail on it.
         env->ExceptionClear();
     }
+    if (!mainClass) {
+        showErrorMessage(kMsgMainClassNotFound, args.mainClass);
+        return false;
+    }
+    MainMethod main{findMain(env, mainClass, true, kArgumentsMain)};
+    if (!main.id && !env->ExceptionCheck()) main = chooseMain(env, mainClass, runsInstanceMain());
+    if (jthrowable exception = env->ExceptionOccurred()) {
+        reportStartException(args, exception);
+        return false;
+    }
+    jmethodID constructor = main.isStatic ? nullptr : env->GetMethodID(mainClass, "<init>", "()V");
+    if (!main.id || (!main.isStatic && !constructor)) {
+        env->ExceptionClear();
+        trace(L"jvm: the main class has no main method this runtime runs");
+        showErrorMessage(kMsgMainMethodMissing);
+        return false;
+    }
     jobjectArray arguments = newJavaStringArray(args.arguments, env);
-    if (!arguments) return reportMissingMain(env);
+    if (!arguments) {
+        if (env->ExceptionOccurred()) {
+            env->ExceptionDescribe();
+        } else {
+            showErrorMessage(kMsgMainMethodMissing);
+        }
+        return false;
+    }
     if (args.mainStartedEvent) SetEvent(args.mainStartedEvent);
+    if (args.beforeMain) args.beforeMain();
 
     trace(L"phase: main called with ", args.arguments.size(), L" argument(s)");
-    env->CallStaticVoidMethod(mainClass, main, arguments);
+    if (main.isStatic && main.takesArguments) {
+        env->CallStaticVoidMethod(mainClass, main.id, arguments);
+    } else if (main.isStatic) {
+        env->CallStaticVoidMethod(mainClass, main.id);
+    } else if (jobject instance = env->NewObject(mainClass, constructor)) {
+        if (main.takesArguments) {
+            env->CallVoidMethod(instance, main.id, arguments);
+        } else {
+            env->CallVoidMethod(instance, main.id);
+        }
+    }  // a constructor that threw is reported like main throwing
     if (jthrowable exception = env->ExceptionOccurred()) {
         trace(L"jvm: an exception escaped main");
         if (args.beforeExceptionDialog) args.beforeExceptionDialog();

@@ -27,14 +27,17 @@ struct JavaMainArgs {
     bool stayInVmAfterMain = false;
     HANDLE mainStartedEvent = nullptr;  // set just before main is called; may be null
     std::function<void(JNIEnv*)> afterVmCreated;        // redirects the output streams
+    std::function<void()> beforeMain;                   // main is about to be called
     std::function<void()> beforeExceptionDialog;        // closes the splash window
+    std::function<std::wstring()> runtimeSaid;          // what the runtime printed so far
     JvmSession& session;
 };
 
 // Runs the Java main thread and waits for it: 0 when main ran and the VM ended
 // cleanly, 1 otherwise.
 [[nodiscard]] int runJavaMainThread(JavaMainArgs& args);
-// Finds the main class, calls main with the arguments and leaves the VM.
+// Finds the main class and its main method as the runtime's own helper does,
+// calls main with the arguments and leaves the VM.
 [[nodiscard]] bool invokeMainClass(JavaMainArgs& args);
 
 } // namespace jl

@@ -7,6 +7,7 @@
 #include "jdk11_init_args.h"
 
 #include "support/error_message.h"
+#include "support/message_format.h"
 #include "support/message_ids.h"
 #include "support/module.h"
 #include "support/trace.h"
@@ -57,9 +58,10 @@ bool loadJvmLibrary(const std::wstring& path, JvmEntryPoints& entryPoints) {
 }
 
 bool createJvm(const JvmEntryPoints& entryPoints, std::vector<std::string>& vmOptions, const JvmHooks& hooks,
-               JvmSession& session) {
+               JvmSession& session, const std::function<std::wstring()>& runtimeSaid) {
     std::vector<JavaVMOption> options;
-    options.reserve(vmOptions.size() + 2);
+    options.reserve(vmOptions.size() + 3);
+    if (hooks.print) options.push_back({const_cast<char*>("vfprintf"), reinterpret_cast<void*>(hooks.print)});
     for (std::string& option : vmOptions) options.push_back({option.data(), nullptr});
     options.push_back({const_cast<char*>("abort"), reinterpret_cast<void*>(hooks.abort)});
     options.push_back({const_cast<char*>("exit"), reinterpret_cast<void*>(hooks.exit)});
@@ -76,7 +78,9 @@ bool createJvm(const JvmEntryPoints& entryPoints, std::vector<std::string>& vmOp
     if (result != JNI_OK) {
         session = JvmSession{};
         const unsigned reason = reasonFor(result);
-        showErrorMessage(kMsgJniException, loadString(kMsgCreateJavaVmFailed), reason ? loadString(reason) : L"");
+        const std::wstring message = formatMessage(
+            loadString(kMsgJniException), {loadString(kMsgCreateJavaVmFailed), reason ? loadString(reason) : L""});
+        showErrorText(withRuntimeWords(message, runtimeSaid ? runtimeSaid() : std::wstring()));
         return false;
     }
     return true;

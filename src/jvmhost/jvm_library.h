@@ -3,7 +3,10 @@
 
 #include <jni.h>
 
+#include <cstdarg>
 #include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,10 +23,12 @@ struct JvmEntryPoints {
     FindClassFromBootLoaderFunction findClassFromBootLoader = nullptr;  // optional
 };
 
-// The VM's "exit" and "abort" hooks; they take no context.
+// The VM's "exit" and "abort" hooks, which take no context, and its "vfprintf"
+// hook, which hears only what is printed after its option, so it goes first.
 struct JvmHooks {
     void(JNICALL* exit)(jint status) = nullptr;
     void(JNICALL* abort)() = nullptr;
+    jint(JNICALL* print)(FILE* stream, const char* format, va_list arguments) = nullptr;
 };
 
 // The created VM and the Java main thread's environment.
@@ -34,10 +39,12 @@ struct JvmSession {
 
 // Loads jvm.dll (never freed) and resolves its entry points; false after its message.
 [[nodiscard]] bool loadJvmLibrary(const std::wstring& path, JvmEntryPoints& entryPoints);
-// Creates the VM with the option list followed by the hooks. On the Java main
-// thread only; false after its message, with no VM.
+// Creates the VM with the option list between the print hook and the exit hooks.
+// On the Java main thread only; false after its message, which quotes what
+// runtimeSaid returns (the runtime's own account of the failure), with no VM.
 [[nodiscard]] bool createJvm(const JvmEntryPoints& entryPoints, std::vector<std::string>& vmOptions,
-                             const JvmHooks& hooks, JvmSession& session);
+                             const JvmHooks& hooks, JvmSession& session,
+                             const std::function<std::wstring()>& runtimeSaid = {});
 // Ends the VM, waiting for its non-daemon threads; nothing without a VM.
 void destroyJvm(JvmSession& session);
 // The VM's default thread stack size in bytes, 0 when it reports none.

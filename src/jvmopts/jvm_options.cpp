@@ -132,16 +132,6 @@ bool assembleJvmOptions(SettingsSource& settings, const std::wstring& programPat
         trace(L"options: VM option ", i + 1, L" = ", Quoted{fromAnsiString(configuration.vmOptions[i])});
     }
 
-    OutputRedirection& output = configuration.output;
-    output.outputFile = readSetting(settings, keys::kOutputFile);
-    if (!output.outputFile.empty()) expandEnvironment(output.outputFile);
-    output.outputAppend = readSetting(settings, keys::kOutputAppend) == L"yes";
-    output.errorFile = readSetting(settings, keys::kErrorFile);
-    if (!output.errorFile.empty()) expandEnvironment(output.errorFile);
-    output.errorAppend = readSetting(settings, keys::kErrorAppend) == L"yes";
-    trace(L"options: output file ", Quoted{output.outputFile}, output.outputAppend ? L" (append)" : L"",
-          L", error file ", Quoted{output.errorFile}, output.errorAppend ? L" (append)" : L"");
-
     for (std::wstring& argument : cmdArguments(settings)) {
         trace(L"options: \"Cmd\" adds argument ", Quoted{argument});
         configuration.extraArguments.push_back(std::move(argument));
@@ -157,6 +147,17 @@ std::vector<std::wstring> cmdArguments(SettingsSource& settings) {
     splitCommandLine(text, arguments);
     std::erase(arguments, std::wstring());
     return arguments;
+}
+
+void readOutputRedirection(SettingsSource& settings, OutputRedirection& output) {
+    output.outputFile = readSetting(settings, keys::kOutputFile);
+    if (!output.outputFile.empty()) expandEnvironment(output.outputFile);
+    output.outputAppend = readSetting(settings, keys::kOutputAppend) == L"yes";
+    output.errorFile = readSetting(settings, keys::kErrorFile);
+    if (!output.errorFile.empty()) expandEnvironment(output.errorFile);
+    output.errorAppend = readSetting(settings, keys::kErrorAppend) == L"yes";
+    trace(L"options: output file ", Quoted{output.outputFile}, output.outputAppend ? L" (append)" : L"",
+          L", error file ", Quoted{output.errorFile}, output.errorAppend ? L" (append)" : L"");
 }
 
 void prepareLibraryPath(const std::wstring& jvmLibraryPath, const std::wstring& libraryPath,

@@ -26,8 +26,11 @@ void prepareLibraryPath(const std::wstring& jvmLibraryPath, const std::wstring& 
                         const std::wstring& systemPath, const std::wstring& programFolder,
                         JvmConfiguration& configuration);
 
+// The output and error file settings, their environment references expanded.
+void readOutputRedirection(SettingsSource& settings, OutputRedirection& output);
+
 // Appends the class path and the VM parameters to the option list and reads the
-// output settings, the stack size and the extra arguments, for the program at
+// stack size and the extra arguments, for the program at
 // programPath. False when the class path is empty (after message 209); start-up
 // goes on regardless.
 [[nodiscard]] bool assembleJvmOptions(SettingsSource& settings, const std::wstring& programPath,

@@ -85,7 +85,7 @@ bool redirectStandardStream(JNIEnv* env, const std::wstring& fileName, bool appe
     return true;
 }
 
-void redirectOutputStreams(JNIEnv* env, OutputRedirection& output) {
+void expandOutputFileNames(OutputRedirection& output) {
     const bool outputStamped = output.outputFile.find(L'%') != std::wstring::npos;
     const bool errorStamped = output.errorFile.find(L'%') != std::wstring::npos;
     if (outputStamped || errorStamped) {
@@ -94,6 +94,9 @@ void redirectOutputStreams(JNIEnv* env, OutputRedirection& output) {
         if (outputStamped) expandFileNameTimestamp(output.outputFile, now);
         if (errorStamped) expandFileNameTimestamp(output.errorFile, now);
     }
+}
+
+void redirectOutputStreams(JNIEnv* env, const OutputRedirection& output) {
     const auto redirect = [env](const std::wstring& file, bool append, const char* setter) {
         if (file.empty()) return;
         const bool redirected = redirectStandardStream(env, file, append, setter);

@@ -23,8 +23,10 @@ void createParentFolders(const std::wstring& path);
 // Installs a PrintStream on the file as System.out ("setOut") or System.err
 // ("setErr"). False when any step fails; a Java exception may then be pending.
 [[nodiscard]] bool redirectStandardStream(JNIEnv* env, const std::wstring& fileName, bool append, const char* setter);
-// Both streams, as configured, with the file names' pictures expanded in place;
-// failures are described and never stop the launch.
-void redirectOutputStreams(JNIEnv* env, OutputRedirection& output);
+// Both names' pictures, expanded in place with one timestamp.
+void expandOutputFileNames(OutputRedirection& output);
+// Both streams, as configured (names already expanded); failures are described
+// and never stop the launch.
+void redirectOutputStreams(JNIEnv* env, const OutputRedirection& output);
 
 } // namespace jl

@@ -194,10 +194,15 @@ int Launcher::run() {
         !startSplash(splash_, programPath_, runtime_.jvmLibraryPath)) {
         return 0;
     }
+    // Before jvm.dll and its C library load, which take their copies of the
+    // standard handles.
+    readOutputRedirection(*settingsSource_, jvm_.output);
+    streams_.prepare(jvm_.output);
     if (!loadJvmLibrary(runtime_.jvmLibraryPath, entryPoints_)) return -1;
     (void)assembleJvmOptions(*settingsSource_, programPath_, jvm_);
     arguments_.insert(arguments_.end(), jvm_.extraArguments.begin(), jvm_.extraArguments.end());
     if (startJava() == 0) return 0;
+    startSettled_ = true;
     splash_.closer.invoke();
     return -1;
 }
@@ -207,7 +212,7 @@ int Launcher::startJava() {
     JavaMainArgs args{
         .entryPoints = entryPoints_,
         .vmOptions = jvm_.vmOptions,
-        .hooks = {&Launcher::vmExitHook, &Launcher::vmAbortHook},
+        .hooks = {&Launcher::vmExitHook, &Launcher::vmAbortHook, &printVmMessage},
         .stackSize = jvm_.javaThreadStackSize,
         .mainClass = settings_.application.mainClass,
         .arguments = arguments_,
@@ -215,7 +220,21 @@ int Launcher::startJava() {
         .stayInVmAfterMain = provider.ibmAllowed || provider.ibmFavoured,
         .mainStartedEvent = singleInstance_.mainStartedEvent.get(),
         .afterVmCreated = [this](JNIEnv* env) { redirectOutputStreams(env, jvm_.output); },
-        .beforeExceptionDialog = [this] { closeSplashWindow(splash_); },
+        .beforeMain =
+            [this] {
+                startSettled_ = true;
+                streams_.stopCapture();
+            },
+        .beforeExceptionDialog =
+            [this] {
+                startSettled_ = true;
+                closeSplashWindow(splash_);
+            },
+        .runtimeSaid =
+            [this] {
+                startSettled_ = true;
+                return streams_.runtimeWords();
+            },
         .session = session_,
     };
     return runJavaMainThread(args);
@@ -230,14 +249,27 @@ void Launcher::shutdown() {
     jvm_.vmOptions.clear();
 }
 
+void Launcher::explainEarlyEnd() {
+    if (startSettled_.exchange(true)) return;
+    trace(L"jvm: the VM ends before main was called");
+    showErrorText(withRuntimeWords(loadString(kMsgEndedBeforeMain), streams_.runtimeWords()));
+}
+
 void JNICALL Launcher::vmExitHook(jint status) {
     trace(L"jvm: the VM exits with status ", static_cast<int>(status));
-    if (Launcher* launcher = current(); launcher && launcher->exitObserver_) launcher->exitObserver_->exit(status);
+    Launcher* launcher = current();
+    if (!launcher) return;
+    // System.exit(0) from a static initialiser is a program's own clean end.
+    if (status != 0) launcher->explainEarlyEnd();
+    if (launcher->exitObserver_) launcher->exitObserver_->exit(status);
 }
 
 void JNICALL Launcher::vmAbortHook() {
     trace(L"jvm: the VM aborts");
-    if (Launcher* launcher = current(); launcher && launcher->exitObserver_) launcher->exitObserver_->abort();
+    Launcher* launcher = current();
+    if (!launcher) return;
+    launcher->explainEarlyEnd();
+    if (launcher->exitObserver_) launcher->exitObserver_->abort();
 }
 
 } // namespace jl

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 
 #include "jvmhost/jvm_library.h"
 #include "jvmopts/jvm_options.h"
+#include "jvmopts/standard_streams.h"
 #include "launcher/single_instance.h"
 #include "runtime/version.h"
 #include "settings/launcher_settings.h"
@@ -63,6 +65,8 @@ private:
 
     static void JNICALL vmExitHook(jint status);
     static void JNICALL vmAbortHook();
+    // The VM ends before main and before the launcher said why: say it now.
+    void explainEarlyEnd();
 
     std::wstring programPath_;
     std::vector<std::wstring> arguments_;
@@ -72,6 +76,10 @@ private:
     ChosenRuntime runtime_;
     JvmEntryPoints entryPoints_;
     JvmConfiguration jvm_;
+    StandardStreams streams_;
+    // Set once main is called or a failure has been shown: a later end of the VM
+    // needs no word from the launcher.
+    std::atomic<bool> startSettled_ = false;
     JvmSession session_;
     SplashState splash_;
     SingleInstanceState singleInstance_;

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "support/message_format.h"
+#include "support/message_ids.h"
 #include "support/trace.h"
 
 namespace jl {
@@ -42,6 +43,10 @@ void showErrorText(const std::wstring& text) {
     trace(L"error message shown: ", Quoted{text});
     if (const HANDLE ready = pendingOwnerReady().load()) WaitForSingleObject(ready, kPendingOwnerWaitMs);
     MessageBoxW(messageOwner(), text.c_str(), nullptr, MB_ICONERROR | MB_OK);
+}
+
+std::wstring withRuntimeWords(const std::wstring& message, std::wstring_view words) {
+    return words.empty() ? message : formatMessage(loadString(kMsgRuntimeSaid), {message, words});
 }
 
 void showErrorMessage(unsigned id) { showErrorText(loadString(id)); }

@@ -28,6 +28,8 @@ void setMessageOwnerPending(HANDLE ready);
 void showErrorMessage(unsigned id);
 // A text already expanded from a string-table format.
 void showErrorText(const std::wstring& text);
+// A message followed by what the Java runtime printed about it, when it did.
+[[nodiscard]] std::wstring withRuntimeWords(const std::wstring& message, std::wstring_view words);
 void showErrorMessage(unsigned formatId, std::wstring_view text, int32_t number);
 void showErrorMessage(unsigned formatId, std::wstring_view first, std::wstring_view second);
 void showErrorMessage(unsigned formatId, std::wstring_view text);

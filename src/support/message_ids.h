@@ -30,6 +30,9 @@ inline constexpr unsigned kMsgJniErrorNoMemory = 228;
 inline constexpr unsigned kMsgJniErrorExists = 229;
 inline constexpr unsigned kMsgJniErrorInvalid = 230;
 inline constexpr unsigned kMsgPairProductStartFailed = 240;  // (%s, %d)
+inline constexpr unsigned kMsgRuntimeSaid = 241;             // (%s, %s)
+inline constexpr unsigned kMsgEndedBeforeMain = 242;
+inline constexpr unsigned kMsgMainClassInitFailed = 243;     // (%s, %s)
 inline constexpr unsigned kMsgForwardedArgumentsTooLong = 250;  // (%s, %d)
 
 } // namespace jl

@@ -134,37 +134,46 @@ void timeToMain(int runs) {
         return;
     }
     const std::wstring folder = jltest::makeTemporaryFolder(L"jlmain");
-    CopyFileW(jltest::builtProgram(L"jlauncher.exe").c_str(), (folder + L"\\DemoApp.exe").c_str(), FALSE);
-    jltest::writeUtf16File(folder + L"\\DemoApp.ini",
-                           L"[Java Runtime Environment]\nMain Class=report.StartStamp\nJRE Path=" + bridgeHome +
-                               L"\nMinimum Version=11\nMaximum Version=any\n[Class Path]\nClass Path=" + jar +
-                               L"\n[Application]\nOutput File=" + folder + L"\\stamp.txt\n");
+    const std::wstring stampFile = folder + L"\\stamp.txt";
+    // DemoApp sends its output to "Output File"; PlainApp has none and is
+    // started with its standard output on the file.
+    for (const wchar_t* app : {L"DemoApp", L"PlainApp"}) {
+        CopyFileW(jltest::builtProgram(L"jlauncher.exe").c_str(), (folder + L"\\" + app + L".exe").c_str(), FALSE);
+        jltest::writeUtf16File(folder + L"\\" + app + L".ini",
+                               L"[Java Runtime Environment]\nMain Class=report.StartStamp\nJRE Path=" + bridgeHome +
+                                   L"\nMinimum Version=11\nMaximum Version=any\n[Class Path]\nClass Path=" + jar +
+                                   L"\n[Application]\n" +
+                                   (std::wstring(app) == L"DemoApp" ? L"Output File=" + stampFile + L"\n" : L""));
+    }
     const std::wstring hostArguments = L"--jvm=\"" + bridgeHome + L"bin\\server\\jvm.dll\" \"--option=-Djava.class.path=" +
-                                       jar + L"\" --out=\"" + folder + L"\\stamp.txt\" report.StartStamp";
-    std::vector<double> launcherMs, hostMs;
-    for (int run = 0; run < runs * 2; ++run) {
-        const bool throughLauncher = run % 2 == 0;
-        DeleteFileW((folder + L"\\stamp.txt").c_str());
+                                       jar + L"\" --out=\"" + stampFile + L"\" report.StartStamp";
+    std::vector<double> launcherMs, plainMs, hostMs;
+    for (int run = 0; run < runs * 3; ++run) {
+        DeleteFileW(stampFile.c_str());
         const long long start = epochMicroseconds();
         jltest::LaunchedProcess process =
-            throughLauncher ? jltest::LaunchedProcess::start(folder + L"\\DemoApp.exe", L"", {{L"JLAUNCHER_LOG", L""}})
-                            : jltest::LaunchedProcess::start(jltest::builtProgram(L"jl_bridge_host.exe"), hostArguments);
+            run % 3 == 0   ? jltest::LaunchedProcess::start(folder + L"\\DemoApp.exe", L"", {{L"JLAUNCHER_LOG", L""}})
+            : run % 3 == 1 ? jltest::LaunchedProcess::start(folder + L"\\PlainApp.exe", L"", {{L"JLAUNCHER_LOG", L""}}, {},
+                                                            {.output = stampFile, .error = {}})
+                           : jltest::LaunchedProcess::start(jltest::builtProgram(L"jl_bridge_host.exe"), hostArguments);
         const std::optional<int> code = process.waitForExit(60000);
-        const std::string stamp = jltest::readBytesFile(folder + L"\\stamp.txt");
+        const std::string stamp = jltest::readBytesFile(stampFile);
         Sleep(300);
         if (code != 0 || stamp.empty()) {
-            std::printf("time to main: a run %s failed\n", throughLauncher ? "through DemoApp.exe" : "through the host");
+            std::printf("time to main: run %d of variant %d failed\n", run / 3, run % 3);
             continue;
         }
-        (throughLauncher ? launcherMs : hostMs).push_back(static_cast<double>(std::stoll(stamp) - start) / 1000.0);
+        (run % 3 == 0 ? launcherMs : run % 3 == 1 ? plainMs : hostMs)
+            .push_back(static_cast<double>(std::stoll(stamp) - start) / 1000.0);
     }
     jltest::removeFolderTree(folder);
-    if (launcherMs.empty() || hostMs.empty()) return;
-    std::sort(launcherMs.begin(), launcherMs.end());
-    std::sort(hostMs.begin(), hostMs.end());
+    if (launcherMs.empty() || plainMs.empty() || hostMs.empty()) return;
+    for (std::vector<double>* times : {&launcherMs, &plainMs, &hostMs}) std::sort(times->begin(), times->end());
     const double launcher = launcherMs[launcherMs.size() / 2], host = hostMs[hostMs.size() / 2];
-    std::printf("%-34s median %7.1f ms   min %7.1f ms   (%zu runs)\n", "DemoApp.exe (the launcher)", launcher,
+    std::printf("%-34s median %7.1f ms   min %7.1f ms   (%zu runs)\n", "DemoApp.exe (\"Output File\")", launcher,
                 launcherMs.front(), launcherMs.size());
+    std::printf("%-34s median %7.1f ms   min %7.1f ms   (%zu runs)\n", "PlainApp.exe (standard output)",
+                plainMs[plainMs.size() / 2], plainMs.front(), plainMs.size());
     std::printf("%-34s median %7.1f ms   min %7.1f ms   (%zu runs)\n", "minimal host (same runtime)", host,
                 hostMs.front(), hostMs.size());
     std::printf("%-34s %.3f (goal: at most 1.05)\n", "ratio launcher / host", launcher / host);

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 #include <sstream>
 
 #include "rig/launcher_run.h"
+#include "support/unique_resource.h"
 #include "support/win_text.h"
 
 namespace jltest {
@@ -18,12 +20,25 @@ protected:
     // runtime section and in [Application] (where they win over the report files).
     LaunchOutcome launch(std::wstring_view arguments, std::wstring_view runtimeLines = L"",
                          std::wstring_view applicationLines = L"", std::wstring_view mainClass = L"report.LaunchReport") {
+        return start(mainClass, runtimeLines,
+                     std::wstring(applicationLines) + L"Output File=" + app_.path(L"out.txt") + L"\nError File=" +
+                         app_.path(L"err.txt") + L"\n",
+                     arguments);
+    }
+
+    // A start as from Explorer (no standard handles) unless streams are given;
+    // the class path is the report jar and classPathExtra.
+    LaunchOutcome start(std::wstring_view mainClass, std::wstring_view runtimeLines, std::wstring_view applicationLines,
+                        std::wstring_view arguments = L"", std::wstring_view classPathExtra = L"",
+                        const StandardStreamFiles& streams = {.output = {}, .error = {}, .withoutHandles = true}, const std::wstring& libjvm = {}) {
         app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + buildFolder(L"runtimes\\bridge\\") + L"\nMain Class=" +
                       std::wstring(mainClass) + L"\n" + std::wstring(runtimeLines) + L"[Class Path]\nClass Path=" +
-                      buildFolder(L"runtimes\\launch-report\\launch-report.jar") + L"\n[Application]\n" +
-                      std::wstring(applicationLines) + L"Output File=" + app_.path(L"out.txt") +
-                      L"\nError File=" + app_.path(L"err.txt") + L"\n");
-        return runLauncher(app_, std::wstring(arguments), {{L"JL_BRIDGE_VALUE", L"from the environment"}});
+                      buildFolder(L"runtimes\\launch-report\\launch-report.jar") + std::wstring(classPathExtra) +
+                      L"\n[Application]\n" + std::wstring(applicationLines));
+        std::map<std::wstring, std::wstring> environment = launcherEnvironment(app_);
+        environment[L"JL_BRIDGE_VALUE"] = L"from the environment";
+        if (!libjvm.empty()) environment[L"JL_BRIDGE_LIBJVM"] = libjvm;
+        return LaunchedProcess::start(app_.exePath(), std::wstring(arguments), environment, {}, streams).finish(60000);
     }
 
     // "key value" lines of the report.
@@ -90,14 +105,6 @@ TEST_F(BridgeLaunch, MissingMainClassOrMainMethodIsReported) {
     EXPECT_EQ(outcome.exitCode, -1);
 }
 
-TEST_F(BridgeLaunch, OptionTheRuntimeRejectsEndsTheLaunchWithAMessage) {
-    const LaunchOutcome outcome = launch(L"", L"Virtual Machine Parameters=-XX:+NoSuchOptionAnywhere\n");
-    ASSERT_EQ(outcome.messages.size(), 1u);
-    EXPECT_EQ(outcome.messages[0].text.rfind(L"JNI exception: failed to create the Java VM\nReason: ", 0), 0u)
-        << ::testing::PrintToString(outcome.messages[0].text);
-    EXPECT_EQ(outcome.exitCode, -1);
-}
-
 TEST_F(BridgeLaunch, OutputGoesToDateStampedFilesAppendedOrStartedAfresh) {
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -121,6 +128,137 @@ TEST_F(BridgeLaunch, JavaMainThreadRunsWithTheXssStack) {
     ASSERT_EQ(launch(L"", L"Virtual Machine Parameters=-Xss16m\n").exitCode, 0);
     const unsigned long long largeDepth = std::stoull(report()["depth"]);
     EXPECT_GT(largeDepth, 3 * defaultDepth) << defaultDepth << " frames by default, " << largeDepth << " with -Xss16m";
+}
+
+
+// A start that fails says why, in the runtime's words where it printed any.
+struct StartFailure {
+    const char* name;
+    const wchar_t* mainClass;
+    const wchar_t* vmParameters;
+    const wchar_t* classPathExtra;
+    const wchar_t* messageStart;  // the launcher's own text
+    const wchar_t* runtimeWords;  // what the runtime said, found further on
+    int exitCode;
+};
+
+void PrintTo(const StartFailure& failure, std::ostream* out) { *out << failure.name; }
+
+class BridgeStartFailure : public BridgeLaunch, public ::testing::WithParamInterface<StartFailure> {};
+
+constexpr wchar_t kCreateFailed[] = L"JNI exception: failed to create the Java VM\nReason: ";
+constexpr wchar_t kEndedBeforeMain[] = L"The Java program ended before its main method was called.\n\nThe Java runtime said:\n";
+
+TEST_P(BridgeStartFailure, EndsWithTheReasonInTheRuntimesWordsAndANonZeroCode) {
+    const StartFailure& failure = GetParam();
+    const std::wstring extra = failure.classPathExtra[0] ? L";" + buildFolder(failure.classPathExtra) : L"";
+    const LaunchOutcome outcome =
+        start(failure.mainClass, std::wstring(L"Virtual Machine Parameters=") + failure.vmParameters + L"\n", L"", L"", extra);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    const std::wstring& text = outcome.messages[0].text;
+    EXPECT_EQ(text.rfind(failure.messageStart, 0), 0u) << ::testing::PrintToString(text);
+    EXPECT_NE(text.find(failure.runtimeWords), std::wstring::npos) << ::testing::PrintToString(text);
+    EXPECT_EQ(outcome.exitCode, failure.exitCode);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BridgeStartFailure,
+    ::testing::Values(
+        StartFailure{"UnknownOption", L"report.LaunchReport", L"-XX:+NoSuchOptionAnywhere", L"", kCreateFailed,
+                     L"Unrecognized VM option 'NoSuchOptionAnywhere'", -1},
+        StartFailure{"BadHeapSize", L"report.LaunchReport", L"-Xmx25%", L"", kCreateFailed,
+                     L"Invalid maximum heap size: -Xmx25%", -1},
+        StartFailure{"RemovedOption", L"report.LaunchReport", L"-XX:+UseParNewGC", L"", kCreateFailed,
+                     L"UseParNewGC", -1},
+        StartFailure{"HeapSizesContradict", L"report.LaunchReport", L"-Xms64m -Xmx32m", L"", kEndedBeforeMain,
+                     L"Initial heap size set to a larger value than the maximum heap size", 1},
+        StartFailure{"NonPublicMain", L"report.NonPublicMain", L"", L"", kEndedBeforeMain,
+                     L"Error: Main method not found in class report.NonPublicMain", 1},
+        StartFailure{"InstanceMainOnJava17", L"report.InstanceMain", L"", L"", kEndedBeforeMain,
+                     L"Error: Main method is not static in class report.InstanceMain", 1},
+        StartFailure{"ClassFileTooNew", L"report.FromTheFuture", L"", L"runtimes\\launch-report\\newer", kEndedBeforeMain,
+                     L"java.lang.UnsupportedClassVersionError: report/FromTheFuture", 1},
+        StartFailure{"SuperclassMissing", L"report.NeedsMissingBase", L"", L"", kEndedBeforeMain,
+                     L"java.lang.NoClassDefFoundError: report/MissingBase", 1},
+        StartFailure{"InitializerThrows", L"report.FailingInitializer", L"", L"",
+                     L"The main class report/FailingInitializer could not be initialized:\njava.lang.ExceptionInInitializerError",
+                     L"Caused by: java.lang.NumberFormatException: For input string: \"not a number\"", -1},
+        StartFailure{"NoArgumentMainOnJava17", L"report.NoArgumentMain", L"", L"", L"No main method found in specified class.\n",
+                     L"", -1},
+        StartFailure{"InstanceNoArgumentMainOnJava17", L"report.InstanceNoArgumentMain", L"", L"",
+                     L"No main method found in specified class.\n", L"", -1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(BridgeLaunch, VmAndFileDescriptorOutputReachTheFilesOrTheGivenHandles) {
+    // The VM's own log on standard output, its warning on standard error.
+    const std::wstring vmOutput = L"Virtual Machine Parameters=-Xlog:gc:stdout -XX:+UseBiasedLocking\n";
+    const auto check = [](const std::string& output, const std::string& error) {
+        EXPECT_NE(output.find("[gc] Using "), std::string::npos) << output;
+        EXPECT_NE(output.find("System.out\nFileDescriptor.out\n"), std::string::npos) << output;
+        EXPECT_NE(error.find("Option UseBiasedLocking was deprecated"), std::string::npos) << error;
+        EXPECT_NE(error.find("System.err\nFileDescriptor.err\n"), std::string::npos) << error;
+    };
+    ASSERT_EQ(launch(L"", vmOutput, L"", L"report.Streams").exitCode, 0);
+    check(readBytesFile(app_.path(L"out.txt")), readBytesFile(app_.path(L"err.txt")));
+    const StandardStreamFiles given{app_.path(L"given-out.txt"), app_.path(L"given-err.txt")};
+    ASSERT_EQ(start(L"report.Streams", vmOutput, L"", L"", L"", given).exitCode, 0);
+    check(readBytesFile(given.output), readBytesFile(given.error));
+}
+
+TEST_F(BridgeLaunch, FiftyMegabytesPerStreamArriveWholeAndInOrder) {
+    ASSERT_EQ(launch(L"50", L"", L"", L"report.Streams").exitCode, 0);
+    for (const wchar_t* file : {L"out.txt", L"err.txt"}) {
+        const std::string text = readBytesFile(app_.path(file));
+        constexpr size_t kLines = 50 * 1024, kLineBytes = 1024;
+        ASSERT_EQ(text.size(), kLines * kLineBytes) << jl::toUtf8(file);
+        for (size_t line = 0; line < kLines; ++line) {
+            char number[10];
+            std::snprintf(number, sizeof number, "%08zu ", line);
+            ASSERT_EQ(text.compare(line * kLineBytes, 9, number), 0) << jl::toUtf8(file) << " line " << line;
+        }
+    }
+}
+
+TEST_F(BridgeLaunch, JavaFxApplicationStartsThroughTheRuntimesHelper) {
+    const LaunchOutcome outcome =
+        launch(L"one", L"Virtual Machine Parameters=--module-path=" +
+                           buildFolder(L"runtimes\\launch-report\\javafx-graphics.jar") + L" --add-modules=javafx.graphics\n",
+               L"", L"report.FxApplication");
+    EXPECT_TRUE(outcome.messages.empty());
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(readBytesFile(app_.path(L"out.txt")), "JavaFX launch of report.FxApplication (LM_CLASS) with 1 argument(s)\n");
+}
+
+// The libjvm.so of a Java 25 or later JDK on this machine, for the bridge; empty without one.
+std::wstring modernHotSpot() {
+    WIN32_FIND_DATAW found;
+    jl::UniqueFind search(FindFirstFileW(L"Z:\\usr\\lib\\jvm\\*", &found));
+    for (bool more = search.valid(); more; more = FindNextFileW(search.get(), &found)) {
+        const std::wstring home = std::wstring(L"/usr/lib/jvm/") + found.cFileName;
+        const std::string release = readBytesFile(L"Z:" + home + L"/release");
+        const size_t version = release.find("JAVA_VERSION=\"");
+        if (version != std::string::npos && std::atoi(release.c_str() + version + 14) >= 25 &&
+            fileExists(L"Z:" + home + L"/lib/server/libjvm.so")) {
+            return home + L"/lib/server/libjvm.so";
+        }
+    }
+    return {};
+}
+
+TEST_F(BridgeLaunch, InstanceAndParameterlessMainRunOnJava25) {
+    const std::wstring libjvm = modernHotSpot();
+    if (libjvm.empty()) GTEST_SKIP() << "no Java 25 or later JDK under /usr/lib/jvm";
+    const std::pair<const wchar_t*, const char*> cases[] = {
+        {L"report.InstanceMain", "instance main with 2 argument(s)\n"},
+        {L"report.NoArgumentMain", "static main without arguments\n"},
+        {L"report.InstanceNoArgumentMain", "instance main without arguments\n"}};
+    for (const auto& [mainClass, printed] : cases) {
+        const LaunchOutcome outcome = start(mainClass, L"", L"Output File=" + app_.path(L"out.txt") + L"\n", L"a b", L"",
+                                            {.output = {}, .error = {}, .withoutHandles = true}, libjvm);
+        EXPECT_TRUE(outcome.messages.empty()) << jl::toUtf8(outcome.messages.empty() ? L"" : outcome.messages[0].text);
+        EXPECT_EQ(outcome.exitCode, 0);
+        EXPECT_EQ(readBytesFile(app_.path(L"out.txt")), printed);
+    }
 }
 
 } // namespace

@@ -44,24 +44,24 @@ protected:
 
 constexpr wchar_t kMinimalIni[] = L"Main Class=app.Main\n[Class Path]\nClass Path=C:\\app.jar\n";
 
-TEST_F(ProbeLaunch, OptionsReachTheJvmInOrderInTheAnsiCodePageWithTheHooksLast) {
+TEST_F(ProbeLaunch, OptionsReachTheJvmInOrderInTheAnsiCodePageBetweenThePrintHookAndTheExitHooks) {
     const LaunchOutcome outcome = launch(L"Main Class=app.Main\nLibrary Path=C:\\native\n"
                                          L"Virtual Machine Parameters=-Xmx1:16:16P \"-Dtitle=A B\" -Dcaf\x00E9=1\n"
                                          L"[Class Path]\nClass Path=C:\\app.jar\n");
     EXPECT_TRUE(outcome.messages.empty());
     EXPECT_EQ(outcome.exitCode, 0);
     const std::vector<std::string> options = optionTexts();
-    ASSERT_EQ(options.size(), 7u);
-    EXPECT_EQ(options[0].rfind("-Djava.library.path=C:\\native;", 0), 0u) << options[0];
-    EXPECT_EQ(options[1], "-Djava.class.path=C:\\app.jar;");
-    EXPECT_EQ(options[2], "-Xmx16384K");
-    EXPECT_EQ(options[3], "-Dtitle=A B");
-    EXPECT_EQ(options[4], "-Dcaf\xE9=1");
-    EXPECT_EQ(options[5], "abort");
-    EXPECT_EQ(options[6], "exit");
+    ASSERT_EQ(options.size(), 8u);
+    EXPECT_EQ(options[0], "vfprintf");
+    EXPECT_EQ(options[1].rfind("-Djava.library.path=C:\\native;", 0), 0u) << options[1];
+    EXPECT_EQ(options[2], "-Djava.class.path=C:\\app.jar;");
+    EXPECT_EQ(options[3], "-Xmx16384K");
+    EXPECT_EQ(options[4], "-Dtitle=A B");
+    EXPECT_EQ(options[5], "-Dcaf\xE9=1");
+    EXPECT_EQ(options[6], "abort");
+    EXPECT_EQ(options[7], "exit");
     const std::vector<std::string> hooks = events("option");
-    EXPECT_EQ(probe::fieldOf(hooks[5], "extraInfo"), "1");
-    EXPECT_EQ(probe::fieldOf(hooks[6], "extraInfo"), "1");
+    for (const size_t hook : {0, 6, 7}) EXPECT_EQ(probe::fieldOf(hooks[hook], "extraInfo"), "1");
     const std::vector<std::string> create = events("create");
     ASSERT_EQ(create.size(), 1u);
     EXPECT_EQ(probe::fieldOf(create[0], "version"), "0x00010002");
@@ -189,7 +189,7 @@ TEST_F(ProbeLaunch, EmptyClassPathIsReportedAndTheLaunchGoesOn) {
     ASSERT_EQ(outcome.messages.size(), 1u);
     EXPECT_EQ(outcome.messages[0].text, L"Java Class Path was not specified in INI file.");
     EXPECT_EQ(outcome.exitCode, 0);
-    EXPECT_EQ(optionTexts(), (std::vector<std::string>{"abort", "exit"}));
+    EXPECT_EQ(optionTexts(), (std::vector<std::string>{"vfprintf", "abort", "exit"}));
 }
 
 TEST_F(ProbeLaunch, NonDaemonThreadKeepsTheProcessUntilItEnds) {
@@ -235,6 +235,30 @@ TEST_F(ProbeLaunch, TraceShowsThePhasesOfTheLaunch) {
                                  L"phase: main called"}) {
         EXPECT_NE(trace.find(phase), std::wstring::npos) << ::testing::PrintToString(std::wstring(phase));
     }
+}
+
+TEST_F(ProbeLaunch, VmMessagesReachTheStandardHandlesAfterItsCLibraryStarted) {
+    // The probe's C library took its standard handles when it loaded, before any
+    // were set: only the print hook gets the VM's words out.
+    app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + probeHome() + L"\n" + kMinimalIni);
+    std::map<std::wstring, std::wstring> environment = launcherEnvironment(app_);
+    environment[L"JL_PROBE_RECORD"] = app_.path(L"probe.log");
+    environment[L"JL_PROBE_SCENARIO"] = L"create=-6;vmSays=Invalid%20maximum%20heap%20size";
+    LaunchOutcome outcome =
+        LaunchedProcess::start(app_.exePath(), L"", environment, {}, {.output = {}, .error = {}, .withoutHandles = true})
+            .finish();
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].text, L"JNI exception: failed to create the Java VM\nReason: invalid arguments.\n\n"
+                                        L"The Java runtime said:\nInvalid maximum heap size (42)");
+    EXPECT_EQ(outcome.exitCode, -1);
+
+    app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + probeHome() + L"\n" + kMinimalIni +
+                  L"[Application]\nError File=" + app_.path(L"err.log") + L"\n");
+    environment[L"JL_PROBE_SCENARIO"] = L"vmSays=Ignoring%20option";
+    outcome = LaunchedProcess::start(app_.exePath(), L"", environment, {}, {.output = {}, .error = {}, .withoutHandles = true})
+                  .finish();
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(readBytesFile(app_.path(L"err.log")), "Ignoring option (42)\n");
 }
 
 } // namespace

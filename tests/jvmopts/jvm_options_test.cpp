@@ -21,6 +21,7 @@ protected:
     bool assemble(std::wstring_view ini) {
         writeUtf16File(folder_ + L"\\Tool.ini", ini);
         jl::IniFileSource settings(folder_ + L"\\Tool.ini");
+        jl::readOutputRedirection(settings, configuration_.output);
         return jl::assembleJvmOptions(settings, folder_ + L"\\Tool.exe", configuration_);
     }
     void touch(const std::wstring& relative) {

@@ -97,6 +97,7 @@ LaunchedProcess LaunchedProcess::start(const std::wstring& program, const std::w
     startup.cb = sizeof startup;
     const bool redirect = !streams.output.empty() || !streams.error.empty();
     jl::UniqueHandle input, output, error;
+    if (streams.withoutHandles) startup.dwFlags |= STARTF_USESTDHANDLES;
     if (redirect) {
         input = streamHandle({}, STD_INPUT_HANDLE);
         output = streamHandle(streams.output, STD_OUTPUT_HANDLE);

@@ -26,9 +26,12 @@ inline constexpr int kJreMessageId = 203;
 
 // Files that take the child's standard output and standard error (created or
 // truncated); an empty path leaves that stream to the test's own handle.
+// Without handles, the child gets none at all, as after a start from Explorer
+// (Wine would otherwise hand a child the test's own).
 struct StandardStreamFiles {
     std::wstring output;
     std::wstring error;
+    bool withoutHandles = false;
 };
 
 struct LaunchOutcome {

@@ -59,5 +59,7 @@ inline JavaVM* realVm(JavaVM* vm) { return reinterpret_cast<WrappedVm*>(vm)->rea
 void copyEnvironmentToUnix();
 // Points descriptors 1 and 2 at the Windows standard handles (or /dev/null).
 void connectStandardStreams();
+// Returns once what HotSpot wrote so far has reached Windows pipe handles.
+[[gnu::noinline]] void flushStandardStreams();
 
 } // namespace bridge

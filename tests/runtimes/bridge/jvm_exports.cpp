@@ -93,6 +93,7 @@ void vmAbortHook() { handOverEnding({1, true}); }
 DWORD WINAPI endingRelay(void*) {
     Ending ending{};
     if (!awaitEnding(ending)) return 0;
+    flushStandardStreams();
     if (ending.aborted && launcherAbort) launcherAbort();
     if (!ending.aborted && launcherExit) launcherExit(ending.status);
     ExitProcess(ending.status);
@@ -114,7 +115,8 @@ DWORD WINAPI endingRelay(void*) {
 std::string unixOption(const char* option) {
     const std::u16string text = toUtf16(option, CP_ACP);
     const std::u16string_view view = text;
-    for (const std::u16string_view prefix : {u"-Djava.class.path=", u"-Djava.library.path=", u"-Xbootclasspath/a:"}) {
+    for (const std::u16string_view prefix :
+         {u"-Djava.class.path=", u"-Djava.library.path=", u"-Xbootclasspath/a:", u"--module-path="}) {
         if (view.starts_with(prefix)) return toUtf8(prefix) + unixPathList(view.substr(prefix.size()));
     }
     constexpr std::u16string_view kErrorFile = u"-XX:ErrorFile=";
@@ -171,7 +173,10 @@ void adaptSignalHandlers(const struct sigaction& wineQuit) {
     JNIEnv* realEnv = nullptr;
     const jint result = hotSpot->createJavaVm(&realVm, reinterpret_cast<void**>(&realEnv), &unixArgs);
     adaptSignalHandlers(wineQuit);
-    if (result != JNI_OK) return result;
+    if (result != JNI_OK) {
+        flushStandardStreams();
+        return result;
+    }
     prepareEnvTables(realEnv);
     *vm = wrapVm(realVm);
     *env = wrapEnv(realEnv);

@@ -2,11 +2,17 @@
 // UTF-8, Unix paths, the Windows environment, and the Windows standard handles
 // as file descriptors 1 and 2.
 
+#include <errno.h>
 #include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "bridge.h"
+
+#include <winternl.h>
 
 extern "C" LONG CDECL wine_server_handle_to_fd(HANDLE handle, unsigned int access, int* unixFd, unsigned int* options);
 
@@ -101,6 +107,55 @@ void copyEnvironmentToUnix() {
     FreeEnvironmentStringsW(block);
 }
 
+namespace {
+
+// A Windows pipe has no Unix descriptor under Wine: HotSpot writes into a Unix
+// pipe whose other end a Wine thread copies into the Windows handle.
+struct StreamRelay {
+    int source = -1;
+    HANDLE target = nullptr;
+    pthread_mutex_t lock = PTHREAD_MUTEX_INITIALIZER;
+};
+StreamRelay relays[2];
+
+[[gnu::noinline]] void copyStream(StreamRelay& relay) {
+    char buffer[65536];
+    for (;;) {
+        pollfd ready{relay.source, POLLIN, 0};
+        if (poll(&ready, 1, -1) < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        // Held while bytes are between the two pipes, so a flush can tell.
+        pthread_mutex_lock(&relay.lock);
+        const ssize_t count = read(relay.source, buffer, sizeof buffer);
+        DWORD written = 0;
+        if (count > 0) WriteFile(relay.target, buffer, static_cast<DWORD>(count), &written, nullptr);
+        pthread_mutex_unlock(&relay.lock);
+        if (count == 0 || (count < 0 && errno != EAGAIN && errno != EINTR)) return;
+    }
+}
+
+DWORD WINAPI runRelay(void* relay) {
+    copyStream(*static_cast<StreamRelay*>(relay));
+    return 0;
+}
+
+[[gnu::noinline]] bool startRelay(StreamRelay& relay, HANDLE target, int descriptor) {
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) return false;
+    fcntl(ends[0], F_SETFL, O_NONBLOCK);
+    relay.source = ends[0];
+    relay.target = target;
+    dup2(ends[1], descriptor);
+    close(ends[1]);
+    HANDLE thread = CreateThread(nullptr, 0, runRelay, &relay, 0, nullptr);
+    if (thread) CloseHandle(thread);
+    return thread != nullptr;
+}
+
+} // namespace
+
 void connectStandardStreams() {
     // Java writes to file descriptors 1 and 2, which under Wine need not be the
     // process's standard handles (a child started with handles of its own still
@@ -115,12 +170,34 @@ void connectStandardStreams() {
         if (!handle || handle == INVALID_HANDLE_VALUE) {
             descriptor = open("/dev/null", O_WRONLY);
         } else if (wine_server_handle_to_fd(handle, 0, &descriptor, nullptr) != 0) {
-            continue;  // a console handle has no descriptor: leave the terminal in place
+            // A console keeps the terminal; a pipe gets a relay.
+            if (GetFileType(handle) == FILE_TYPE_PIPE) startRelay(relays[stream.descriptor - 1], handle, stream.descriptor);
+            continue;
         }
         if (descriptor < 0) continue;
+        // A handle that may only append appends on Windows whoever else writes
+        // to the file; the descriptor must too.
+        OBJECT_BASIC_INFORMATION access{};
+        if (NtQueryObject(handle, ObjectBasicInformation, &access, sizeof access, nullptr) == 0 &&
+            (access.GrantedAccess & FILE_APPEND_DATA) && !(access.GrantedAccess & FILE_WRITE_DATA)) {
+            fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) | O_APPEND);
+        }
         if (descriptor != stream.descriptor) {
             dup2(descriptor, stream.descriptor);
             close(descriptor);
+        }
+    }
+}
+
+void flushStandardStreams() {
+    for (StreamRelay& relay : relays) {
+        for (int wait = 0; relay.source >= 0 && wait < 2000; ++wait) {
+            pthread_mutex_lock(&relay.lock);
+            int pending = 0;
+            ioctl(relay.source, FIONREAD, &pending);
+            pthread_mutex_unlock(&relay.lock);
+            if (pending == 0) break;
+            usleep(1000);
         }
     }
 }

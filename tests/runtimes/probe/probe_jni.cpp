@@ -402,6 +402,21 @@ std::wstring currentDirectory() {
     return std::wstring(folder, length < MAX_PATH ? length : 0);
 }
 
+using PrintHook = jint(JNICALL*)(FILE*, const char*, va_list);
+
+// As HotSpot prints its own messages: through the "vfprintf" hook when there is
+// one, else to its C library's standard error.
+void sayAsTheVm(PrintHook hook, const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    if (hook) {
+        hook(stderr, format, arguments);
+    } else {
+        vfprintf(stderr, format, arguments);
+    }
+    va_end(arguments);
+}
+
 jint createJavaVm(JavaVM** vmOut, void** envOut, void* rawArgs) {
     const Scenario scenario = loadScenario();
     const auto* args = static_cast<const JavaVMInitArgs*>(rawArgs);
@@ -411,6 +426,7 @@ jint createJavaVm(JavaVM** vmOut, void** envOut, void* rawArgs) {
            " thread=" + std::to_string(GetCurrentThreadId()) + " cwd=" + utf16Hex(currentDirectory()));
     void(JNICALL * exitHook)(jint) = nullptr;
     void(JNICALL * abortHook)() = nullptr;
+    PrintHook printHook = nullptr;
     for (jint i = 0; i < args->nOptions; ++i) {
         const JavaVMOption& option = args->options[i];
         const std::string optionText = option.optionString ? option.optionString : "";
@@ -418,7 +434,9 @@ jint createJavaVm(JavaVM** vmOut, void** envOut, void* rawArgs) {
                " extraInfo=" + flag(option.extraInfo));
         if (optionText == "exit") exitHook = reinterpret_cast<void(JNICALL*)(jint)>(option.extraInfo);
         if (optionText == "abort") abortHook = reinterpret_cast<void(JNICALL*)()>(option.extraInfo);
+        if (optionText == "vfprintf") printHook = reinterpret_cast<PrintHook>(option.extraInfo);
     }
+    if (!scenario.vmSays.empty()) sayAsTheVm(printHook, "%s (%d)\n", scenario.vmSays.c_str(), 42);
     recordStack();
     jint result = scenario.createResult;
     if (created) result = JNI_EEXIST;

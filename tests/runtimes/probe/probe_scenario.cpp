@@ -29,6 +29,10 @@ bool parseMode(const std::string& text, const std::map<std::string, Mode>& names
 
 bool apply(Scenario& scenario, const std::string& key, const std::string& value) {
     if (key == "create") return parseNumber(value, scenario.createResult);
+    if (key == "vmSays") {
+        scenario.vmSays = value;
+        return true;
+    }
     if (key == "defaultStackSize") return parseNumber(value, scenario.defaultStackSize);
     if (key == "status") return parseNumber(value, scenario.status);
     if (key == "detach") return parseNumber(value, scenario.detachResult);

@@ -22,6 +22,7 @@ struct Scenario {
     std::wstring trace;  // empty: "<exception>: probe failure" with one frame
     unsigned long threadMs = 0;
     std::string out, err;  // UTF-8 bytes that main prints
+    std::string vmSays;    // a line JNI_CreateJavaVM prints as the VM prints its own
     long detachResult = 0;
     SecondaryMode secondaryMain = SecondaryMode::None;
     long secondaryResult = 0;
