@@ -36,11 +36,7 @@ class JavaExceptionDialog : public ::testing::Test {
 protected:
     // Starts report.ThrowFromMain, whose main throws, on the bridge runtime.
     LaunchedProcess start(bool failureCheck, const std::wstring& arguments = {}) {
-        app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + buildFolder(L"runtimes\\bridge\\") +
-                      L"\nMain Class=report.ThrowFromMain\n[Class Path]\nClass Path=" +
-                      buildFolder(L"runtimes\\launch-report\\launch-report.jar") + L"\n[Application]\nFailure Check=" +
-                      (failureCheck ? L"yes" : L"no") + L"\nOutput File=" + app_.path(L"out.txt") +
-                      L"\nError File=" + app_.path(L"err.txt") + L"\n");
+        app_.writeIni(bridgeIni(app_, L"report.ThrowFromMain", L"Failure Check=" + std::wstring(failureCheck ? L"yes" : L"no")));
         return LaunchedProcess::start(app_.exePath(), arguments, launcherEnvironment(app_));
     }
 
@@ -78,21 +74,7 @@ TEST_F(JavaExceptionDialog, ShowsTheTraceLaidOutForTheDpiAndIgnoreLetsTheProgram
     EXPECT_GT(LOWORD(sendTo(trace.window, EM_SCROLL, SB_PAGEDOWN)), 0);
     EXPECT_GT(sendTo(trace.window, EM_GETFIRSTVISIBLELINE), 0);
 
-    RECT client{};
-    GetClientRect(dialog, &client);
-    for (const ControlInfo& control : listControls(dialog)) {
-        SCOPED_TRACE(control.id);
-        EXPECT_TRUE(control.visible);
-        EXPECT_GE(control.rect.left, 0);
-        EXPECT_GE(control.rect.top, 0);
-        EXPECT_LE(control.rect.right, client.right);
-        EXPECT_LE(control.rect.bottom, client.bottom);
-        if (control.className == L"Static" && (control.style & SS_TYPEMASK) != SS_ICON) {
-            EXPECT_LE(wrappedTextHeight(control.text, control.rect.right - control.rect.left, dpi),
-                      control.rect.bottom - control.rect.top)
-                << ::testing::PrintToString(control.text);
-        }
-    }
+    expectControlsFit(dialog, dpi);
     EXPECT_FALSE(saveScreenshot(dialog, screenshot).empty());
 
     // Dragged larger: each control follows its rule from where it started.

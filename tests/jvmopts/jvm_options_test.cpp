@@ -15,9 +15,6 @@ namespace {
 
 class JvmOptions : public ::testing::Test {
 protected:
-    void SetUp() override { folder_ = makeTemporaryFolder(L"jlopts"); }
-    void TearDown() override { removeFolderTree(folder_); }
-
     bool assemble(std::wstring_view ini) {
         writeUtf16File(folder_ + L"\\Tool.ini", ini);
         jl::IniFileSource settings(folder_ + L"\\Tool.ini");
@@ -30,7 +27,8 @@ protected:
         writeBytesFile(folder_ + L"\\" + relative, "PK");
     }
 
-    std::wstring folder_;
+    const TemporaryFolder temporary_{L"jlopts"};
+    const std::wstring& folder_ = temporary_.path();
     jl::JvmConfiguration configuration_;
 };
 

@@ -11,6 +11,14 @@ namespace {
 
 class RuntimeChoice : public RegisteredRuntimes {
 protected:
+    // The jvm.dll a launch with these INI lines loads: placeholders, so it ends with -1.
+    std::wstring chosenJvm(std::wstring_view iniLines) {
+        app_.writeIni(L"[Java Runtime Environment]\nMain Class=Main\n" + std::wstring(iniLines));
+        const LaunchOutcome outcome = runLauncher(app_);
+        EXPECT_EQ(outcome.exitCode, -1);
+        return failedJvmLibrary(outcome);
+    }
+
     AppFolder app_;
 };
 
@@ -18,19 +26,13 @@ TEST_F(RuntimeChoice, PrivateRuntimeBesideTheProgramWinsOverARegisteredOne) {
     createRuntimeFiles(app_.path(L"jre64\\"), {L"bin\\java.dll", L"bin\\server\\jvm.dll"});
     createRuntimeFiles(home(L"jdk17"), {L"bin\\server\\jvm.dll"});
     add(L"Software\\JavaSoft\\JDK\\", L"17", home(L"jdk17"));
-    app_.writeIni(L"[Java Runtime Environment]\nMain Class=Main\n");
-    const LaunchOutcome outcome = runLauncher(app_);
-    EXPECT_EQ(failedJvmLibrary(outcome), app_.path(L"jre64\\bin\\server\\jvm.dll"));
-    EXPECT_EQ(outcome.exitCode, -1);
+    EXPECT_EQ(chosenJvm(L""), app_.path(L"jre64\\bin\\server\\jvm.dll"));
 }
 
 TEST_F(RuntimeChoice, ProgramInsideARuntimeUsesThatRuntime) {
     createRuntimeFiles(app_.folder() + L"\\", {L"bin\\java.dll", L"bin\\client\\jvm.dll"});
     createRuntimeFiles(app_.path(L"jre64\\"), {L"bin\\java.dll", L"bin\\client\\jvm.dll"});
-    app_.writeIni(L"[Java Runtime Environment]\nMain Class=Main\n");
-    const LaunchOutcome outcome = runLauncher(app_);
-    EXPECT_EQ(failedJvmLibrary(outcome), app_.path(L"bin\\client\\jvm.dll"));
-    EXPECT_EQ(outcome.exitCode, -1);
+    EXPECT_EQ(chosenJvm(L""), app_.path(L"bin\\client\\jvm.dll"));
 }
 
 TEST_F(RuntimeChoice, JrePathWithoutJvmFallsThroughPrivateRuntimeToTheRegistry) {
@@ -38,10 +40,8 @@ TEST_F(RuntimeChoice, JrePathWithoutJvmFallsThroughPrivateRuntimeToTheRegistry) 
     createRuntimeFiles(app_.path(L"jre64\\"), {L"bin\\java.dll", L"bin\\client\\jvm.dll"});
     createRuntimeFiles(home(L"jre11"), {L"bin\\server\\jvm.dll"});
     add(L"Software\\JavaSoft\\JRE\\", L"11.0.2", home(L"jre11"));
-    app_.writeIni(L"[Java Runtime Environment]\nMain Class=Main\nJVM Type=server\nJRE Path=" + home(L"configured") + L"\n");
-    const LaunchOutcome outcome = runLauncher(app_);
-    EXPECT_EQ(failedJvmLibrary(outcome), home(L"jre11") + L"bin\\server\\jvm.dll");
-    EXPECT_EQ(outcome.exitCode, -1);
+    EXPECT_EQ(chosenJvm(L"JVM Type=server\nJRE Path=" + home(L"configured") + L"\n"),
+              home(L"jre11") + L"bin\\server\\jvm.dll");
 }
 
 TEST_F(RuntimeChoice, ServerJvmTypeSkipsAClientOnlyRuntime) {
@@ -55,10 +55,6 @@ TEST_F(RuntimeChoice, ServerJvmTypeSkipsAClientOnlyRuntime) {
 }
 
 constexpr wchar_t kAdoptiumKey[] = L"Software\\Eclipse Adoptium\\JDK\\21.0.1.12\\hotspot\\MSI";
-std::wstring probeIni(const std::wstring& runtimeSettings = L"") {
-    return L"[Java Runtime Environment]\nMain Class=app.Main\n" + runtimeSettings +
-           L"[Class Path]\nClass Path=C:\\app.jar\n";
-}
 
 // Where installers leave the probe runtime, and whether the launch runs on it.
 struct VendorLaunchCase {
@@ -106,10 +102,7 @@ TEST_F(RuntimeChoice, ClassicRootWinsOverANewerVendorRuntime) {
     createRuntimeFiles(home(L"jre11"), {L"bin\\server\\jvm.dll"});
     add(L"Software\\JavaSoft\\JRE\\", L"11.0.2", home(L"jre11"));
     addVendorText(false, kAdoptiumKey, L"Path", probeRuntimeHome());
-    app_.writeIni(probeIni());
-    const LaunchOutcome outcome = runLauncher(app_);
-    EXPECT_EQ(failedJvmLibrary(outcome), home(L"jre11") + L"bin\\server\\jvm.dll");
-    EXPECT_EQ(outcome.exitCode, -1);
+    EXPECT_EQ(chosenJvm(L""), home(L"jre11") + L"bin\\server\\jvm.dll");
 }
 
 TEST_F(RuntimeChoice, VendorRuntimesOutsideTheSettingsEndAtJreNotFound) {
@@ -142,9 +135,9 @@ protected:
         ASSERT_TRUE(CopyFileW(builtProgram(L"jl_pair_recorder.exe").c_str(), app_.path(L"MyApp32.exe").c_str(), FALSE));
     }
 
-    std::wstring iniFor(const std::wstring& jrePath, bool returnCode) const {
+    std::wstring iniFor(const std::wstring& jrePath, bool returnCode, const wchar_t* pair = L"MyApp32.exe") const {
         return L"[Java Runtime Environment]\nMain Class=Main\nJRE Path=" + jrePath + L"\n[Application]\nPair Product=" +
-               app_.path(L"MyApp32.exe") + L"\n" + (returnCode ? L"Pair Return Code=YES\n" : L"");
+               app_.path(pair) + L"\n" + (returnCode ? L"Pair Return Code=YES\n" : L"");
     }
 
     std::map<std::wstring, std::wstring> recorderEnvironment() const {
@@ -211,13 +204,9 @@ TEST_F(HandOver, OtherImagesAreLoadedHereAndAPlantedDbghelpIsNot) {
 
 TEST_F(HandOver, PairedProgramThatCannotStartIsReported) {
     createRuntimeFiles(home(L"jre32"), {L"bin\\client\\jvm.dll"}, builtProgram(L"x86_image.dll"));
-    app_.writeIni(L"[Java Runtime Environment]\nMain Class=Main\nJRE Path=" + home(L"jre32") +
-                  L"\n[Application]\nPair Product=" + app_.path(L"Missing32.exe") + L"\n");
-    const LaunchOutcome outcome = runLauncher(app_);
-    ASSERT_EQ(outcome.messages.size(), 1u);
-    EXPECT_EQ(outcome.messages[0].text,
-              L"Failed to start the paired program " + app_.path(L"Missing32.exe") + L" (errno = 2).\n");
-    EXPECT_EQ(outcome.exitCode, -1);
+    app_.writeIni(iniFor(home(L"jre32"), false, L"Missing32.exe"));
+    expectEndedWithMessage(runLauncher(app_),
+                           L"Failed to start the paired program " + app_.path(L"Missing32.exe") + L" (errno = 2).\n");
 }
 
 } // namespace

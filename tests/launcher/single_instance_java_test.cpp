@@ -28,11 +28,7 @@ class SingleInstanceJava : public ::testing::Test {
 protected:
     // Starts the primary with report.Forwarded$<variant> and waits until it takes requests.
     LaunchedProcess startPrimary(std::wstring_view variant, std::wstring_view arguments) {
-        app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + buildFolder(L"runtimes\\bridge\\") +
-                      L"\nMain Class=report.Forwarded$" + std::wstring(variant) + L"\n[Class Path]\nClass Path=" +
-                      buildFolder(L"runtimes\\launch-report\\launch-report.jar") +
-                      L"\n[Application]\nSingle Instance=yes\nOutput File=" + app_.path(L"out.txt") +
-                      L"\nError File=" + app_.path(L"err.txt") + L"\n");
+        app_.writeIni(bridgeIni(app_, L"report.Forwarded$" + std::wstring(variant), L"Single Instance=yes\n"));
         LaunchedProcess primary = LaunchedProcess::start(app_.exePath(), std::wstring(arguments), launcherEnvironment(app_));
         EXPECT_TRUE(waitForListeningPrimary(app_));
         return primary;

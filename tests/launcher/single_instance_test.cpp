@@ -3,8 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "rig/launcher_run.h"
-#include "runtimes/probe/probe_record.h"
 
 namespace jltest {
 namespace {
@@ -12,33 +13,27 @@ namespace {
 class SingleInstance : public ::testing::Test {
 protected:
     static void writeIni(const AppFolder& app, std::wstring_view applicationLines = L"") {
-        app.writeIni(L"[Java Runtime Environment]\nJRE Path=" + probeRuntimeHome() +
-                     L"\nMain Class=app.Main\n[Class Path]\nClass Path=C:\\app.jar\n[Application]\nSingle Instance=yes\n" + std::wstring(applicationLines));
+        app.writeIni(probeIni(L"JRE Path=" + probeRuntimeHome() + L"\n",
+                              L"[Application]\nSingle Instance=yes\n" + std::wstring(applicationLines)));
     }
     static LaunchedProcess start(const AppFolder& app, std::wstring_view scenario, std::wstring_view arguments = L"") {
-        std::map<std::wstring, std::wstring> environment = launcherEnvironment(app);
-        environment[L"JL_PROBE_RECORD"] = app.path(L"probe.log");
-        environment[L"JL_PROBE_SCENARIO"] = scenario;
-        return LaunchedProcess::start(app.exePath(), std::wstring(arguments), environment);
+        return LaunchedProcess::start(app.exePath(), std::wstring(arguments), probeEnvironment(app, scenario));
     }
-    static size_t callsOf(const AppFolder& app, std::string_view method) {
-        size_t calls = 0;
-        for (const std::string& line : probe::readRecord(app.path(L"probe.log"))) {
-            calls += probe::eventOf(line) == "call" && probe::fieldOf(line, "method") == method;
-        }
-        return calls;
+    static size_t mainCalls(const AppFolder& app) {
+        return std::ranges::count_if(probeEvents(app, "call"),
+                                     [](const std::string& line) { return probe::fieldOf(line, "method") == "main"; });
     }
     static bool waitForMainCalls(const AppFolder& app, size_t calls) {
         for (const ULONGLONG deadline = GetTickCount64() + 30000; GetTickCount64() < deadline; Sleep(50)) {
-            if (callsOf(app, "main") >= calls) return true;
+            if (mainCalls(app) >= calls) return true;
         }
         return false;
     }
     // Every String[] element the VM was given.
     static std::vector<std::wstring> javaArguments(const AppFolder& app) {
         std::vector<std::wstring> arguments;
-        for (const std::string& line : probe::readRecord(app.path(L"probe.log"))) {
-            if (probe::eventOf(line) == "arg") arguments.push_back(probe::utf16FromHex(*probe::fieldOf(line, "utf16")));
+        for (const std::string& line : probeEvents(app, "arg")) {
+            arguments.push_back(probe::utf16FromHex(*probe::fieldOf(line, "utf16")));
         }
         return arguments;
     }
@@ -50,11 +45,9 @@ TEST_F(SingleInstance, ArgumentsBeyondTheLimitEndTheSecondaryWithAMessage) {
     writeIni(app_);
     LaunchedProcess primary = start(app_, L"secondaryMain=int;secondaryResult=5;thread=20000");
     ASSERT_TRUE(waitForListeningPrimary(app_));
-    const LaunchOutcome tooLong = start(app_, L"", std::wstring(519, L'x')).finish();
-    ASSERT_EQ(tooLong.messages.size(), 1u);
-    EXPECT_EQ(tooLong.messages[0].text,
-              L"The arguments are too long to hand to the running MyApp.exe: they take 1042 bytes, and at most 1040 fit.\n");
-    EXPECT_EQ(tooLong.exitCode, -1);
+    expectEndedWithMessage(
+        start(app_, L"", std::wstring(519, L'x')).finish(),
+        L"The arguments are too long to hand to the running MyApp.exe: they take 1042 bytes, and at most 1040 fit.\n");
     const LaunchOutcome fits = start(app_, L"", std::wstring(518, L'y')).finish();
     EXPECT_TRUE(fits.messages.empty());
     EXPECT_EQ(fits.exitCode, 5);
@@ -74,7 +67,7 @@ TEST_F(SingleInstance, KilledPrimaryReleasesWaitingSecondariesWithItsExitCode) {
     for (LaunchedProcess& secondary : secondaries) EXPECT_EQ(secondary.waitForExit(), 77);
     // The names went with the last handle: the next start leads.
     EXPECT_EQ(start(app_, L"").waitForExit(), 0);
-    EXPECT_EQ(callsOf(app_, "main"), 2u);
+    EXPECT_EQ(mainCalls(app_), 2u);
 }
 
 TEST_F(SingleInstance, ServicesAndCopiesInOtherFoldersRunOnTheirOwn) {
@@ -82,7 +75,7 @@ TEST_F(SingleInstance, ServicesAndCopiesInOtherFoldersRunOnTheirOwn) {
     LaunchedProcess service = start(app_, L"thread=20000");
     ASSERT_TRUE(waitForMainCalls(app_, 1));
     EXPECT_EQ(start(app_, L"").waitForExit(), 0);
-    EXPECT_EQ(callsOf(app_, "main"), 2u);
+    EXPECT_EQ(mainCalls(app_), 2u);
     service.terminate(0);
 
     AppFolder first, second;  // MyApp.exe both, in two folders

@@ -23,6 +23,21 @@ void writeBytesFile(const std::wstring& path, std::string_view bytes);
 [[nodiscard]] std::string readBytesFile(const std::wstring& path);
 [[nodiscard]] bool fileExists(const std::wstring& path);
 
+// A new temporary folder, removed with everything in it at the end of its scope.
+class TemporaryFolder {
+public:
+    explicit TemporaryFolder(std::wstring_view prefix = L"jltest") : path_(makeTemporaryFolder(prefix)) {}
+    ~TemporaryFolder() { removeFolderTree(path_); }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    [[nodiscard]] const std::wstring& path() const { return path_; }
+    [[nodiscard]] std::wstring file(std::wstring_view name) const { return path_ + L"\\" + std::wstring(name); }
+
+private:
+    std::wstring path_;
+};
+
 class AppFolder {
 public:
     // Copies the built launcher into a new temporary folder as <appName>.exe.

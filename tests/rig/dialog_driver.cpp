@@ -547,6 +547,27 @@ int wrappedTextHeight(const std::wstring& text, int width, int dpi) {
     return height;
 }
 
+size_t expectControlsFit(HWND dialog, int dpi) {
+    RECT client{};
+    EXPECT_TRUE(GetClientRect(dialog, &client));
+    const std::vector<ControlInfo> controls = listControls(dialog);
+    for (const ControlInfo& control : controls) {
+        SCOPED_TRACE(::testing::PrintToString(control.text) + " (id " + std::to_string(control.id) + ")");
+        EXPECT_TRUE(control.visible);
+        EXPECT_GE(control.rect.left, client.left);
+        EXPECT_GE(control.rect.top, client.top);
+        EXPECT_LE(control.rect.right, client.right);
+        EXPECT_LE(control.rect.bottom, client.bottom);
+        if (_wcsicmp(control.className.c_str(), L"Static") == 0 && (control.style & SS_TYPEMASK) != SS_ICON &&
+            !control.text.empty()) {
+            EXPECT_LE(wrappedTextHeight(control.text, control.rect.right - control.rect.left, dpi),
+                      control.rect.bottom - control.rect.top)
+                << "cut off at " << dpi << " DPI";
+        }
+    }
+    return controls.size();
+}
+
 int rigDpi() {
     using SetContext = BOOL(WINAPI*)(HANDLE);
     using SystemDpi = UINT(WINAPI*)();

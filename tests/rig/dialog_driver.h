@@ -78,6 +78,9 @@ int distinctColours(HWND window);
 // The height a text needs when drawn word-wrapped at a width with the dialog
 // font "MS Shell Dlg" 8 pt at the given DPI (what the dialog manager uses).
 int wrappedTextHeight(const std::wstring& text, int width, int dpi);
+// Checks that each control of the dialog is visible inside its client area and
+// that no static text is cut off at the DPI; returns how many controls there are.
+size_t expectControlsFit(HWND dialog, int dpi);
 // DPI the rig prefix runs at (96 or 144), as this process sees it. Makes the
 // process DPI aware first, so that it measures real pixels.
 int rigDpi();

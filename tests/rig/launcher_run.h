@@ -2,12 +2,18 @@
 // Starting the launcher copy of an AppFolder with the trace on and APPDATA
 // pointing into the folder, so no start sees another test's per-user files.
 
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
 #include <map>
 #include <string>
+#include <vector>
 
 #include "launcher/forward_block.h"
 #include "rig/app_folder.h"
 #include "rig/launched_process.h"
+#include "runtimes/probe/probe_record.h"
 
 namespace jltest {
 
@@ -24,6 +30,13 @@ namespace jltest {
     for (auto& [name, value] : environment) merged[name] = value;
     LaunchedProcess process = LaunchedProcess::start(app.exePath(), argumentsText, merged);
     return process.finish();
+}
+
+// The launch showed exactly one message, with that text, and ended with -1.
+inline void expectEndedWithMessage(const LaunchOutcome& outcome, std::wstring_view text) {
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].text, text);
+    EXPECT_EQ(outcome.exitCode, -1);
 }
 
 // Waits until a single-instance primary started from the AppFolder's program
@@ -48,6 +61,62 @@ namespace jltest {
 // A home of the probe runtime built beside the tests, ending in "\\".
 [[nodiscard]] inline std::wstring probeRuntimeHome(std::wstring_view variant = L"probe") {
     return buildFolder(L"runtimes\\" + std::wstring(variant) + L"\\");
+}
+
+// INI text for a launch of a class of the launch-report jar on the bridge runtime (real
+// HotSpot), writing to out.txt and err.txt in the folder; applicationLines go into [Application].
+[[nodiscard]] inline std::wstring bridgeIni(const AppFolder& app, std::wstring_view mainClass,
+                                            std::wstring_view applicationLines = {}) {
+    return L"[Java Runtime Environment]\nJRE Path=" + buildFolder(L"runtimes\\bridge\\") + L"\nMain Class=" +
+           std::wstring(mainClass) + L"\n[Class Path]\nClass Path=" +
+           buildFolder(L"runtimes\\launch-report\\launch-report.jar") + L"\n[Application]\nOutput File=" +
+           app.path(L"out.txt") + L"\nError File=" + app.path(L"err.txt") + L"\n" + std::wstring(applicationLines);
+}
+
+// Copies the probe runtime to home, its VM as <home>\<vmFolder>\jvm.dll; no VM when vmFolder is empty.
+inline bool copyProbeRuntime(const std::wstring& home, std::wstring_view vmFolder = L"bin\\server") {
+    const auto made = [](const std::wstring& folder) {
+        const int result = SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+        return result == ERROR_SUCCESS || result == ERROR_ALREADY_EXISTS;
+    };
+    const std::wstring probe = probeRuntimeHome(), vm = home + L"\\" + std::wstring(vmFolder);
+    return made(home + L"\\bin") &&
+           CopyFileW((probe + L"bin\\java.dll").c_str(), (home + L"\\bin\\java.dll").c_str(), FALSE) &&
+           (vmFolder.empty() ||
+            (made(vm) && CopyFileW((probe + L"bin\\server\\jvm.dll").c_str(), (vm + L"\\jvm.dll").c_str(), FALSE)));
+}
+
+// INI text for a launch of app.Main from C:\app.jar: runtimeLines go into
+// [Java Runtime Environment], moreSections after it.
+[[nodiscard]] inline std::wstring probeIni(std::wstring_view runtimeLines = {}, std::wstring_view moreSections = {}) {
+    return L"[Java Runtime Environment]\nMain Class=app.Main\n" + std::wstring(runtimeLines) +
+           L"[Class Path]\nClass Path=C:\\app.jar\n" + std::wstring(moreSections);
+}
+
+// The launcher's environment plus the probe runtime's record file and, unless empty, its scenario.
+[[nodiscard]] inline std::map<std::wstring, std::wstring> probeEnvironment(const AppFolder& app,
+                                                                          std::wstring_view scenario = {}) {
+    std::map<std::wstring, std::wstring> environment = launcherEnvironment(app);
+    environment[L"JL_PROBE_RECORD"] = app.path(L"probe.log");
+    if (!scenario.empty()) environment[L"JL_PROBE_SCENARIO"] = std::wstring(scenario);
+    return environment;
+}
+
+// The probe's record lines of one event (every line when empty).
+[[nodiscard]] inline std::vector<std::string> probeEvents(const AppFolder& app, std::string_view event = {}) {
+    std::vector<std::string> found;
+    for (const std::string& line : probe::readRecord(app.path(L"probe.log"))) {
+        if (event.empty() || probe::eventOf(line) == event) found.push_back(line);
+    }
+    return found;
+}
+
+// Where the probe's jvm.dll was loaded from (UTF-8); empty when it was not.
+[[nodiscard]] inline std::string loadedProbeJvm(const AppFolder& app) {
+    for (const std::string& line : probeEvents(app, "load")) {
+        if (probe::fieldOf(line, "module") == "jvm") return probe::percentDecoded(probe::fieldOf(line, "path").value_or(""));
+    }
+    return {};
 }
 
 // The jvm.dll a launch chose, read from the message that reports it could not be

@@ -5,7 +5,7 @@
 
 #include "runtime/pe_image.h"
 #include "runtime/runtime_selection.h"
-#include "runtime/version_printer.h"
+#include "rig/version_printer.h"
 #include "settings/settings_values.h"
 
 namespace jl {
@@ -48,13 +48,6 @@ TEST(RegistryRoots, SourceAndProviderDecideWhichRootsAreSearchedAndFavoured) {
         EXPECT_EQ(rootsAsText(filterFor(c.source, c.provider)), c.roots)
             << ::testing::PrintToString(std::wstring(c.source)) << " / " << ::testing::PrintToString(std::wstring(c.provider));
     }
-}
-
-TEST(RegistryRoots, OnlyDevelopmentKitRootsPutTheHomeBelowJavaHomeJre) {
-    std::string flags;
-    for (const RegistryRoot& root : kRegistryRoots) flags += root.homeIsJreBelowJavaHome ? 'j' : '-';
-    EXPECT_EQ(flags, "--j--j-");
-    EXPECT_TRUE(kRegistryRoots[3].favorServerProbedAsDefault);
 }
 
 std::wstring probePaths(JvmType jvmType) {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "runtime/vendor_runtimes.h"
-#include "runtime/version_printer.h"
+#include "rig/version_printer.h"
 
 namespace jl {
 namespace {

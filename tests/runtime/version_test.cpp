@@ -5,8 +5,7 @@
 #include <vector>
 
 #include "runtime/version.h"
-#include "runtime/version_printer.h"
-#include "support/message_ids.h"
+#include "rig/version_printer.h"
 
 namespace jl {
 namespace {
@@ -78,24 +77,6 @@ TEST(Version, PrintingDropsTrailingZeroAndOpenPartsButKeepsTwo) {
         {{{11, 0, 0, 0}}, L"11.0"}, {{{1, 8, kOpen, kOpen}}, L"1.8"}, {{{1, kOpen, 0, 7}}, L"1.65535.0.7"},
         {{{0, 0, 0, 5}}, L"0.0.0.5"}, {{{0, 0, 0, 0}}, L"0.0.0.0"}, {{{kOpen, kOpen, kOpen, kOpen}}, L"0.0.0.0"}};
     for (const auto& [version, text] : cases) EXPECT_EQ(formatVersion(version), text);
-}
-
-TEST(Version, RequirementPhraseFollowsWhichBoundsAreOpen) {
-    const struct { Version minimum, maximum; unsigned messageId; std::vector<std::wstring> arguments; } cases[] = {
-        {kNoMinimum, kNoMaximum, kMsgLatestVersion, {}},
-        // A maximum left at 0.0.0.0 by a failed parse reads as open here too.
-        {kNoMinimum, {{0, 0, 0, 0}}, kMsgLatestVersion, {}},
-        {kNoMinimum, {{9, kOpen, kOpen, kOpen}}, kMsgMaximumVersion, {L"9.65535"}},
-        {{{1, 7, 0, 0}}, kNoMaximum, kMsgMinimumVersion, {L"1.7"}},
-        {{{1, 6, 0, 0}}, {{1, 6, 0, 0}}, kMsgExactVersion, {L"1.6"}},
-        {{{1, 6, 0, 0}}, {{1, 6, kOpen, kOpen}}, kMsgVersionBetween, {L"1.6", L"1.6"}},
-        {{{9, 0, 0, 0}}, {{1, 8, kOpen, kOpen}}, kMsgVersionBetween, {L"9.0", L"1.8"}}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.minimum) + " to " + ::testing::PrintToString(c.maximum));
-        const VersionRequirementText phrase = versionRequirementText(c.minimum, c.maximum);
-        EXPECT_EQ(phrase.messageId, c.messageId);
-        EXPECT_EQ(phrase.arguments, c.arguments);
-    }
 }
 
 } // namespace

@@ -48,9 +48,8 @@ TEST(EmbeddedWideText, ReadsLittleEndianCodeUnitsDroppingAnOddByte) {
 }
 
 TEST(EmbeddedResource, UserLanguageIsPreferredOverNeutral) {
-    const std::wstring folder = jltest::makeTemporaryFolder(L"jlres");
-    const ScopeExit removeFolder([&] { jltest::removeFolderTree(folder); });
-    const std::wstring copy = folder + L"\\copy.exe";
+    const jltest::TemporaryFolder folder(L"jlres");
+    const std::wstring copy = folder.file(L"copy.exe");
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     ASSERT_TRUE(CopyFileW(self, copy.c_str(), FALSE));

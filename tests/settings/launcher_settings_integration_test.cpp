@@ -4,16 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "rig/launcher_run.h"
-#include "runtimes/probe/probe_record.h"
+#include "rig/runtime_registry.h"
 
 namespace jltest {
 namespace {
-
-bool traceHas(const AppFolder& app, const std::wstring& text) {
-    return app.readTrace().find(text) != std::wstring::npos;
-}
-
-#define EXPECT_TRACE(app, text) EXPECT_TRUE(traceHas(app, text)) << "missing: " << (text) << "\n" << (app).readTrace()
 
 // The per-user copy for a product "Demo: Tools/One" with code {C0DE} and MyApp.exe.
 std::wstring perUserCopy(const AppFolder& app) { return app.appDataFolder() + L"\\Demo ToolsOne\\{C0DE}\\MyApp.ini"; }
@@ -23,64 +17,45 @@ constexpr wchar_t kProduct[] = L"[Product Information]\nProduct Name=Demo: Tools
 // A runtime home in the application folder whose jvm.dll files are placeholders:
 // a launch that chooses it names the chosen file when the load fails.
 std::wstring placeholderRuntime(const AppFolder& app, const std::wstring& name) {
-    const std::wstring home = app.path(name) + L"\\";
-    for (const wchar_t* folder : {L"", L"bin", L"bin\\client", L"bin\\server"}) {
-        CreateDirectoryW((home + folder).c_str(), nullptr);
-    }
-    writeBytesFile(home + L"bin\\client\\jvm.dll", "placeholder");
-    writeBytesFile(home + L"bin\\server\\jvm.dll", "placeholder");
-    return home;
+    createRuntimeFiles(app.path(name) + L"\\", {L"bin\\client\\jvm.dll", L"bin\\server\\jvm.dll"});
+    return app.path(name) + L"\\";
 }
 
 void writePerUserCopy(const AppFolder& app, std::wstring_view text) {
-    CreateDirectoryW((app.appDataFolder() + L"\\Demo ToolsOne").c_str(), nullptr);
-    CreateDirectoryW((app.appDataFolder() + L"\\Demo ToolsOne\\{C0DE}").c_str(), nullptr);
+    SHCreateDirectoryExW(nullptr, (app.appDataFolder() + L"\\Demo ToolsOne\\{C0DE}").c_str(), nullptr);
     writeUtf16File(perUserCopy(app), text);
 }
 
-TEST(SettingsFile, TraceNamesTheSourceOfEachSetting) {
+TEST(SettingsFile, TraceNamesTheSourceOfEachSettingAndAValueWithoutAVersion) {
     AppFolder app;
-    app.writeIni(L"[Java Runtime Environment]\nMain Class=Main\nMinimum Version=1.8\nMaximum Version=\n"
-                 L"[Application]\nSingle Instance=Yes\n");
+    app.writeIni(L"[Java Runtime Environment]\nMain Class=Main\nMinimum Version=1.8\nMaximum Version=Any\n");
     EXPECT_EQ(runLauncher(app).exitCode, -1);
-    EXPECT_TRACE(app, L"\"Minimum Version\" = \"1.8\" from INI file");
-    EXPECT_TRACE(app, L"minimum version is 1.8.0.0");
-    // An empty maximum leaves the upper bound open instead of rejecting every runtime.
-    EXPECT_TRACE(app, L"maximum version is 65535.65535.65535.65535 (no bound)");
-    EXPECT_TRACE(app, L"\"JVM Type\" = \"\" from nowhere (default)");
+    const std::wstring trace = app.readTrace();
+    for (const wchar_t* line : {L"\"Minimum Version\" = \"1.8\" from INI file",
+                                L"\"JVM Type\" = \"\" from nowhere (default)", L"\"Any\" holds no version number"}) {
+        EXPECT_NE(trace.find(line), std::wstring::npos) << "missing: " << line << "\n" << trace;
+    }
 }
 
-TEST(SettingsFile, NonNumericMaximumVersionIsReportedInTheTrace) {
-    AppFolder app;
-    app.writeIni(L"[Java Runtime Environment]\nMain Class=Main\nMaximum Version=Any\n");
-    EXPECT_EQ(runLauncher(app).exitCode, -1);
-    EXPECT_TRACE(app, L"maximum version is 0.0.0.0");
-    EXPECT_TRACE(app, L"\"Any\" holds no version number");
-}
-
-TEST(PerUserCopy, ApplicationTakesJrePathFromItsPerUserCopyAlone) {
+TEST(PerUserCopy, ApplicationTakesJrePathFromItsPerUserCopyAloneAndServiceIgnoresIt) {
     AppFolder app;
     const std::wstring beside = placeholderRuntime(app, L"beside");
     const std::wstring browsed = placeholderRuntime(app, L"browsed");
-    app.writeIni(std::wstring(kProduct) + L"[Java Runtime Environment]\nMain Class=Main\nJRE Path=" + beside + L"\n");
+    const std::wstring ini =
+        std::wstring(kProduct) + L"[Java Runtime Environment]\nMain Class=Main\nJRE Path=" + beside + L"\n";
+    app.writeIni(ini);
 
     EXPECT_EQ(failedJvmLibrary(runLauncher(app)), beside + L"bin\\client\\jvm.dll") << "without a per-user copy";
     writePerUserCopy(app, L"[Java Runtime Environment]\nJRE Path=" + browsed + L"\n");
     EXPECT_EQ(failedJvmLibrary(runLauncher(app)), browsed + L"bin\\client\\jvm.dll");
+    app.writeIni(ini + L"[Application]\nApplication Type=service\n");
+    EXPECT_EQ(failedJvmLibrary(runLauncher(app)), beside + L"bin\\client\\jvm.dll") << "as a service";
     // A copy without the key still hides the INI file's value.
+    app.writeIni(ini);
     writePerUserCopy(app, L"[Other]\nKey=Value\n");
     const LaunchOutcome outcome = runLauncher(app);
     EXPECT_EQ(failedJvmLibrary(outcome), L"");
     EXPECT_EQ(outcome.exitCode, -1);
-}
-
-TEST(PerUserCopy, ServiceIgnoresThePerUserCopy) {
-    AppFolder app;
-    const std::wstring beside = placeholderRuntime(app, L"beside");
-    app.writeIni(std::wstring(kProduct) + L"[Java Runtime Environment]\nMain Class=Main\nJRE Path=" + beside +
-                 L"\n[Application]\nApplication Type=service\n");
-    writePerUserCopy(app, L"[Java Runtime Environment]\nJRE Path=" + placeholderRuntime(app, L"browsed") + L"\n");
-    EXPECT_EQ(failedJvmLibrary(runLauncher(app)), beside + L"bin\\client\\jvm.dll");
 }
 
 // A launcher stamped by jlpack with settings of its own, installed as MyApp.exe.
@@ -103,40 +78,27 @@ constexpr wchar_t kEmbedded[] =
     L"[Java Runtime Environment]\nMain Class=org.example.Embedded\nMinimum Version=1.6\nLibrary Path=C:\\embedded\n"
     L"JVM Type=server\n";
 
-TEST_F(EmbeddedSettings, KeyMissingFromTheIniFileIsTakenFromThem) {
+TEST_F(EmbeddedSettings, KeyMissingOrEmptyInTheIniFileIsTakenFromThemValueOverridesAndPlusSectionExtends) {
     pack(kEmbedded, L"{UPGRADE-1}");
-    app_.writeIni(L"[Product Information]\nUpgrade Code={UPGRADE-1}\n[Java Runtime Environment]\nJRE Path=" +
-                  placeholderRuntime(app_, L"runtime") + L"\nJVM Type=\n");
-    // The embedded "Main Class" lets the launch go on; the embedded "JVM Type"
-    // (an empty one in the file does not override it) picks the server VM.
-    EXPECT_EQ(failedJvmLibrary(runLauncher(app_)), app_.path(L"runtime\\bin\\server\\jvm.dll"));
-}
-
-TEST_F(EmbeddedSettings, IniValueOverridesAndPlusSectionExtends) {
-    pack(kEmbedded, L"{UPGRADE-1}");
-    app_.writeIni(L"[Product Information]\nUpgrade Code={UPGRADE-1}\n"
-                  L"[Java Runtime Environment]\nMain Class=org.example.FromFile\nJRE Path=" + probeRuntimeHome() +
-                  L"\n[Java Runtime Environment+]\nLibrary Path=;C:\\extra\n[Class Path]\nClass Path=C:\\app.jar\n");
-    const LaunchOutcome outcome = runLauncher(app_, L"", {{L"JL_PROBE_RECORD", app_.path(L"probe.log")}});
-    EXPECT_EQ(outcome.exitCode, 0);
-    std::vector<std::string> options;
-    std::wstring mainClass;
-    for (const std::string& line : probe::readRecord(app_.path(L"probe.log"))) {
-        if (probe::eventOf(line) == "option") options.push_back(probe::percentDecoded(*probe::fieldOf(line, "text")));
-        if (probe::eventOf(line) == "check-and-load-main") mainClass = probe::utf16FromHex(*probe::fieldOf(line, "name"));
-    }
-    EXPECT_EQ(mainClass, L"org.example.FromFile");
-    ASSERT_GE(options.size(), 2u);  // the print hook comes first
-    EXPECT_EQ(options[1].rfind("-Djava.library.path=C:\\embedded ;C:\\extra;", 0), 0u) << options[1];
+    const std::wstring home = app_.path(L"runtime");
+    ASSERT_TRUE(copyProbeRuntime(home, L"bin\\client") && copyProbeRuntime(home));
+    app_.writeIni(L"[Product Information]\nUpgrade Code={UPGRADE-1}\n[Java Runtime Environment]\n"
+                  L"Main Class=org.example.FromFile\nJRE Path=" + home + L"\nJVM Type=\n"
+                  L"[Java Runtime Environment+]\nLibrary Path=;C:\\extra\n[Class Path]\nClass Path=C:\\app.jar\n");
+    EXPECT_EQ(LaunchedProcess::start(app_.exePath(), L"", probeEnvironment(app_)).finish().exitCode, 0);
+    // The embedded "JVM Type" picks the server VM: an empty one in the file does not override it.
+    EXPECT_NE(loadedProbeJvm(app_).find("runtime\\bin\\server\\jvm.dll"), std::string::npos) << loadedProbeJvm(app_);
+    const std::vector<std::string> main = probeEvents(app_, "check-and-load-main"), options = probeEvents(app_, "option");
+    ASSERT_FALSE(main.empty() || options.size() < 2);  // the print hook comes first
+    EXPECT_EQ(probe::utf16FromHex(*probe::fieldOf(main[0], "name")), L"org.example.FromFile");
+    const std::string option = probe::percentDecoded(*probe::fieldOf(options[1], "text"));
+    EXPECT_EQ(option.rfind("-Djava.library.path=C:\\embedded ;C:\\extra;", 0), 0u) << option;
 }
 
 TEST_F(EmbeddedSettings, WrongUpgradeCodeLeavesThemUnread) {
     pack(kEmbedded, L"{UPGRADE-1}");
     app_.writeIni(L"[Product Information]\nUpgrade Code={SOMETHING-ELSE}\n");
-    const LaunchOutcome outcome = runLauncher(app_);
-    ASSERT_EQ(outcome.messages.size(), 1u);
-    EXPECT_EQ(outcome.messages[0].text, L"Main class was not specified in INI file.");
-    EXPECT_EQ(outcome.exitCode, -1);
+    expectEndedWithMessage(runLauncher(app_), L"Main class was not specified in INI file.");
 }
 
 } // namespace

@@ -14,11 +14,7 @@ namespace {
 
 using Names = std::vector<std::wstring>;
 
-struct TemporaryFolder {
-    std::wstring path = jltest::makeTemporaryFolder(L"jlsrc");
-    ~TemporaryFolder() { jltest::removeFolderTree(path); }
-    [[nodiscard]] std::wstring file(const wchar_t* name) const { return path + L"\\" + name; }
-};
+using jltest::TemporaryFolder;
 
 // What a source gives for a key, starting from a stale value.
 std::wstring lookUp(SettingsSource& source, const wchar_t* section, const wchar_t* key) {

@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "runtime/version_printer.h"
+#include "rig/version_printer.h"
 #include "settings/settings_values.h"
 
 namespace jl {
@@ -21,11 +21,6 @@ TEST(SettingsValues, ExactAnyOpensABoundAndAShortVersionCoversItsFamily) {
         EXPECT_EQ(minimumVersionFromText(c.text), c.minimum) << ::testing::PrintToString(c.text);
         EXPECT_EQ(maximumVersionFromText(c.text), c.maximum) << ::testing::PrintToString(c.text);
     }
-    const Version minimum = minimumVersionFromText(L"1.8");
-    const Version maximum = maximumVersionFromText(L"1.8");
-    EXPECT_TRUE(versionInRange(Version{{1, 8, 0, 999}}, minimum, maximum));
-    EXPECT_FALSE(versionInRange(Version{{1, 9, 0, 0}}, minimum, maximum));
-    EXPECT_FALSE(versionInRange(Version{{1, 7, 0, 80}}, minimum, maximum));
 }
 
 TEST(SettingsValues, CaseIsIgnoredForLettersAToZOnly) {

@@ -1,17 +1,15 @@
 // The runtime's splash library in place of the launcher's window: which calls it
 // gets, with what, and when the launcher falls back to its own window.
 
-#include "splash/splash_launch.h"
+#include "rig/splash_launch.h"
 
 namespace jltest {
 namespace {
 
-std::vector<std::string> splashCalls(const std::vector<std::string>& record) {
-    std::vector<std::string> calls;
-    for (const std::string& line : record) {
-        if (line.starts_with("splash-") || probe::eventOf(line) == "destroy") calls.push_back(line);
-    }
-    return calls;
+std::vector<std::string> splashCalls(std::vector<std::string> record) {
+    std::erase_if(record,
+                  [](const std::string& line) { return !line.starts_with("splash-") && probe::eventOf(line) != "destroy"; });
+    return record;
 }
 
 std::string ansiPercentEncoded(const std::wstring& text) {
@@ -43,11 +41,8 @@ TEST_F(SplashLaunch, OwnWindowWhenTheLibraryLacksSplashInitOrIsMissing) {
     EXPECT_EQ(splashCalls(events("")), (std::vector<std::string>{"destroy", "splash-close"}));
 
     // A runtime with no splash library two folders above its jvm.dll.
-    const std::wstring home = app_.path(L"jre\\");
-    for (const wchar_t* folder : {L"", L"bin", L"bin\\server"}) CreateDirectoryW((home + folder).c_str(), nullptr);
-    for (const wchar_t* file : {L"bin\\java.dll", L"bin\\server\\jvm.dll"}) {
-        ASSERT_TRUE(CopyFileW((probeRuntimeHome() + file).c_str(), (home + file).c_str(), FALSE));
-    }
+    const std::wstring home = app_.path(L"jre");
+    ASSERT_TRUE(copyProbeRuntime(home));
     writeIni(L"Splash Screen=" + app_.path(L"splash.png") + L"\nPreffer Native Splash Screen=Yes", L"", home);
     EXPECT_EQ(run(L"wait=2500").exitCode, 0);
     EXPECT_TRUE(splashSeenDuringMain());

@@ -6,7 +6,9 @@
 // objidl.h first: the lean Windows headers leave out what gdiplus.h needs.
 #include <gdiplus.h>
 
-#include "splash/splash_launch.h"
+#include <array>
+
+#include "rig/splash_launch.h"
 #include "support/win_text.h"
 
 namespace jltest {
@@ -75,18 +77,16 @@ bool writePicture(const std::wstring& path, const wchar_t* mimeType, int width =
     return bitmap.Save(path.c_str(), &encoder->Clsid, nullptr) == Gdiplus::Ok;
 }
 
-RECT centred(int width, int height) {
+// Left, top, right and bottom.
+std::array<LONG, 4> centred(int width, int height) {
     const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
     return {x, y, x + width, y + height};
 }
 
-void expectRect(HWND window, const RECT& expected) {
+std::array<LONG, 4> windowRect(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
-    EXPECT_EQ(rect.left, expected.left);
-    EXPECT_EQ(rect.top, expected.top);
-    EXPECT_EQ(rect.right, expected.right);
-    EXPECT_EQ(rect.bottom, expected.bottom);
+    return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
 bool hasDropShadow(HWND window) { return (GetClassLongPtrW(window, GCL_STYLE) & CS_DROPSHADOW) != 0; }
@@ -114,7 +114,7 @@ TEST_P(SplashPicture, ShowsCentredInAPlainToolWindowWithThePicturesPixels) {
     EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_BORDER), WS_POPUP);
     EXPECT_EQ(exStyle & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST), WS_EX_TOOLWINDOW);
     EXPECT_FALSE(hasDropShadow(splash));
-    expectRect(splash, centred(kWidth, kHeight));
+    EXPECT_EQ(windowRect(splash), centred(kWidth, kHeight));
     const POINT points[] = {{kWidth / 4, kHeight / 4}, {kWidth * 3 / 4, kHeight / 4}, {kWidth / 4, kHeight * 3 / 4},
                             {kWidth * 3 / 4, kHeight * 3 / 4}};
     for (int quarter = 0; quarter < 4; ++quarter) {
@@ -149,7 +149,7 @@ TEST_F(SplashLaunch, MissingPictureGivesAnEmptyWindowAndOversizedOneStartsOffScr
         LaunchedProcess process = start();
         const HWND splash = waitForWindow(process.processId(), kSplashClass, L"", 20000);
         ASSERT_NE(splash, nullptr) << c.picture;
-        expectRect(splash, centred(c.width, c.height));
+        EXPECT_EQ(windowRect(splash), centred(c.width, c.height)) << c.picture;
         // Only the exact lower-case "true" asks for the shadow.
         EXPECT_EQ(hasDropShadow(splash), std::wstring(c.shadow) == L"true") << c.picture;
         release();
@@ -173,7 +173,7 @@ TEST_F(SplashLaunch, UpBeforeTheVmIsCreatedAndGoneWhenAnExceptionEscapesMain) {
 TEST_F(SplashLaunch, StartUpMessageIsOwnedByTheSplashAndInFrontOfIt) {
     ASSERT_TRUE(writePicture(app_.path(L"splash.png"), L"image/png"));
     writeIni(L"Splash Screen=" + app_.path(L"splash.png"));
-    LaunchedProcess process = LaunchedProcess::start(app_.exePath(), L"", environment(L"create=-1"));
+    LaunchedProcess process = LaunchedProcess::start(app_.exePath(), L"", probeEnvironment(app_, L"create=-1"));
     const std::optional<DialogSnapshot> message = process.waitForDialog();
     ASSERT_TRUE(message);
     const HWND splash = waitForWindow(process.processId(), kSplashClass, L"", 5000);

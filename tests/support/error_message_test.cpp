@@ -60,14 +60,10 @@ INSTANTIATE_TEST_SUITE_P(
                       RequirementCase{L"1.6.0.0", L"1.6.0.0", L"version 1.6 is required"},
                       RequirementCase{L"1.6", L"1.6", L"version between 1.6 and 1.6"},
                       RequirementCase{L"Any", L"11.0.2", L"maximum version 11.0.2"},
+                      // A maximum without a version reads as open; inverted bounds are named as they stand.
+                      RequirementCase{L"1.7", L"Any", L"minimum version 1.7"},
+                      RequirementCase{L"9", L"1.8", L"version between 9.0 and 1.8"},
                       RequirementCase{L"1.8.0_151", L"17", L"version between 1.8.0.151 and 17.65535"}));
-
-TEST(JreNotFoundMessage, ServerTypeAsksForAServerJvm) {
-    const std::wstring phrase = describeVersionRequirement(minimumVersionFromText(L"11"), kNoMaximum);
-    EXPECT_EQ(formatMessage(loadString(kMsgJreNotFoundServer), {phrase}),
-              L"The Java Runtime Environment (JRE) was not found. Please  download and install a JRE with a server "
-              L"JVM (minimum version 11.0) from:");
-}
 
 } // namespace
 } // namespace jl

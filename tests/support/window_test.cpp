@@ -1,5 +1,5 @@
 // The ground the launcher's windows and threads stand on: the window binding,
-// the modal dialog base, the stop helper, and DLL and buffer helpers.
+// the modal dialog base, the stop helper, and the buffer and handle helpers.
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "support/module.h"
 #include "support/unique_resource.h"
 #include "support/win_text.h"
 #include "support/window.h"
@@ -156,21 +155,6 @@ TEST(StopMessageLoopThread, GivesUpOnAThreadThatIgnoresTheQuit) {
     EXPECT_FALSE(stopMessageLoopThread(thread.get(), id, 300));
     EXPECT_TRUE(state.quitSeen);
     TerminateThread(thread.get(), 0);
-}
-
-TEST(SystemLibrary, LoadsFromSystem32OnlyAndResolvesTypedExports) {
-    const Module kernel = loadSystemLibrary(L"kernel32.dll");
-    ASSERT_TRUE(kernel);
-    const auto tickCount = kernel.resolve<DWORD(WINAPI*)()>("GetTickCount");
-    ASSERT_NE(tickCount, nullptr);
-    EXPECT_GT(tickCount(), 0u);
-    EXPECT_EQ(kernel.resolve<void (*)()>("NoSuchExport"), nullptr);
-
-    // A DLL beside the program is never found by a system load, though a plain
-    // load finds it (checked second: a loaded module is matched by name).
-    EXPECT_FALSE(loadSystemLibrary(L"planted_dbghelp.dll"));
-    const UniqueModule beside(LoadLibraryW(L"planted_dbghelp.dll"));
-    EXPECT_TRUE(beside) << "planted_dbghelp.dll should sit beside the test program";
 }
 
 TEST(GrowingText, ReadsValuesLongerThanTheFirstBuffer) {

@@ -26,18 +26,17 @@ struct JlpackRun { std::optional<int> exitCode; std::wstring output, error; };
 class PackFolder {
 public:
     PackFolder() { CopyFileW(builtProgram(L"jlauncher.exe").c_str(), path(L"jlauncher.exe").c_str(), FALSE); }
-    ~PackFolder() { removeFolderTree(folder_); }
-    [[nodiscard]] std::wstring path(const wchar_t* name) const { return folder_ + L"\\" + name; }
+    [[nodiscard]] std::wstring path(const wchar_t* name) const { return folder_.file(name); }
 
     JlpackRun run(const std::wstring& arguments) const {
         const StandardStreamFiles streams{path(L"jlpack-out.txt"), path(L"jlpack-err.txt")};
-        LaunchedProcess process = LaunchedProcess::start(builtProgram(L"jlpack.exe"), arguments, {}, folder_, streams);
+        LaunchedProcess process = LaunchedProcess::start(builtProgram(L"jlpack.exe"), arguments, {}, folder_.path(), streams);
         const std::optional<int> exitCode = process.waitForExit();
         return {exitCode, jl::fromUtf8(readBytesFile(streams.output)), jl::fromUtf8(readBytesFile(streams.error))};
     }
 
 private:
-    std::wstring folder_ = makeTemporaryFolder(L"jlpack");
+    TemporaryFolder folder_{L"jlpack"};
 };
 
 TEST(Jlpack, HelpPrintsUsageAndSucceeds) {

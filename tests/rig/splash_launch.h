@@ -18,41 +18,26 @@ class SplashLaunch : public ::testing::Test {
 protected:
     // INI for a launch on a probe home: [Display] lines, then any other sections.
     void writeIni(std::wstring_view display, std::wstring_view more = L"", std::wstring_view home = {}) {
-        app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + (home.empty() ? probeRuntimeHome() : std::wstring(home)) +
-                      L"\nMain Class=app.Main\n[Class Path]\nClass Path=C:\\app.jar\n[Display]\n" +
-                      std::wstring(display) + L"\n" + std::wstring(more));
-    }
-    std::map<std::wstring, std::wstring> environment(std::wstring_view scenario) const {
-        std::map<std::wstring, std::wstring> variables = launcherEnvironment(app_);
-        variables[L"JL_PROBE_RECORD"] = app_.path(L"probe.log");
-        variables[L"JL_PROBE_SCENARIO"] = std::wstring(scenario);
-        return variables;
+        app_.writeIni(probeIni(L"JRE Path=" + (home.empty() ? probeRuntimeHome() : std::wstring(home)) + L"\n",
+                               L"[Display]\n" + std::wstring(display) + L"\n" + std::wstring(more)));
     }
     // Runs to the end, answering messages with OK.
     LaunchOutcome run(std::wstring_view scenario, std::wstring_view arguments = L"") {
         DeleteFileW(app_.path(L"probe.log").c_str());
-        LaunchedProcess process = LaunchedProcess::start(app_.exePath(), std::wstring(arguments), environment(scenario));
-        return process.finish();
+        return LaunchedProcess::start(app_.exePath(), std::wstring(arguments), probeEnvironment(app_, scenario)).finish();
     }
     // Starts a launch whose main waits until release() (at most 30 s).
     LaunchedProcess start(std::map<std::wstring, std::wstring> extra = {}) {
         DeleteFileW(app_.path(L"probe.log").c_str());
-        std::map<std::wstring, std::wstring> variables = environment(L"wait=30000");
-        variables.insert(extra.begin(), extra.end());
-        LaunchedProcess process = LaunchedProcess::start(app_.exePath(), L"", variables);
+        extra.merge(probeEnvironment(app_, L"wait=30000"));
+        LaunchedProcess process = LaunchedProcess::start(app_.exePath(), L"", extra);
         release_.reset(CreateEventW(nullptr, TRUE, FALSE,
                                     (L"JlProbeRelease." + std::to_wstring(process.processId())).c_str()));
         return process;
     }
     void release() { SetEvent(release_.get()); }
 
-    std::vector<std::string> events(std::string_view name) const {
-        std::vector<std::string> found;
-        for (const std::string& line : probe::readRecord(app_.path(L"probe.log"))) {
-            if (name.empty() || probe::eventOf(line) == name) found.push_back(line);
-        }
-        return found;
-    }
+    std::vector<std::string> events(std::string_view name) const { return probeEvents(app_, name); }
     // The visible window classes the probe listed at a moment ("create-return", "main-end", "thread-end").
     std::string windowsAt(std::string_view moment) const {
         for (const std::string& line : events("windows")) {
