@@ -34,9 +34,10 @@ std::map<int, RECT> controlRects(HWND dialog) {
 
 class JavaExceptionDialog : public ::testing::Test {
 protected:
-    // Starts report.ThrowFromMain, whose main throws, on the bridge runtime.
+    // Starts report.ThrowFromMain, whose main throws, on the bridge runtime, with a splash picture.
     LaunchedProcess start(bool failureCheck, const std::wstring& arguments = {}) {
-        app_.writeIni(bridgeIni(app_, L"report.ThrowFromMain", L"Failure Check=" + std::wstring(failureCheck ? L"yes" : L"no")));
+        app_.writeIni(bridgeIni(app_, L"report.ThrowFromMain", L"Failure Check=" + std::wstring(failureCheck ? L"yes" : L"no")) +
+                      L"\n[Display]\nSplash Screen=" + buildFolder(L"demo\\splash.png") + L"\n");
         return LaunchedProcess::start(app_.exePath(), arguments, launcherEnvironment(app_));
     }
 
@@ -149,6 +150,16 @@ INSTANTIATE_TEST_SUITE_P(
         Answer{"CloseBox", L"", [](HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }, -1},
         Answer{"EnterAtOnce", L"", [](HWND dialog) { pressKey(dialog, VK_RETURN); }, 0}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(JavaExceptionDialog, TheSplashGoesBeforeTheDialogComes) {
+    LaunchedProcess process = start(true, L"pause:3000");
+    ASSERT_TRUE(waitForWindow(process.processId(), L"SplashScreenWindow", L"", 20000)) << "the splash never showed\n" << app_.readTrace();
+    const HWND dialog = waitForDialog(process);
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(waitForWindow(process.processId(), L"SplashScreenWindow", L"", 0), nullptr);
+    pressKey(dialog, VK_RETURN);
+    EXPECT_EQ(process.waitForExit(20000), 0);
+}
 
 TEST_F(JavaExceptionDialog, WithoutFailureCheckNothingIsShown) {
     const LaunchOutcome outcome = start(false).finish();

@@ -3,7 +3,8 @@ package report;
 /**
  * Lets an exception escape main, 60 frames deep, with a non-ASCII message and a
  * line far longer than the exception box is wide. With the argument "worker:MS"
- * it first leaves a non-daemon thread sleeping for MS milliseconds.
+ * it first leaves a non-daemon thread sleeping for MS milliseconds; with
+ * "pause:MS" it waits that long before throwing.
  */
 public final class ThrowFromMain {
     private static void descend(int frames) {
@@ -13,8 +14,9 @@ public final class ThrowFromMain {
         descend(frames - 1);
     }
 
-    public static void main(String[] args) {
+    public static void main(String[] args) throws InterruptedException {
         for (String arg : args) {
+            if (arg.startsWith("pause:")) Thread.sleep(Long.parseLong(arg.substring(6)));
             if (arg.startsWith("worker:")) {
                 new Thread(() -> {
                     try {
