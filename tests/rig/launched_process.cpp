@@ -1,5 +1,7 @@
 #include "rig/launched_process.h"
 
+#include "rig/dialog_driver.h"
+
 #include <gtest/gtest.h>
 
 #include <cwchar>
@@ -33,24 +35,6 @@ std::vector<wchar_t> environmentBlock(const std::map<std::wstring, std::wstring>
     }
     block.push_back(L'\0');
     return block;
-}
-
-struct DialogSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK findDialogOfProcess(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<DialogSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
-    wchar_t className[64];
-    if (GetClassNameW(window, className, 64) && std::wcscmp(className, L"#32770") == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 // An inheritable handle for a child's standard stream: the file, or the test's own
@@ -129,13 +113,11 @@ LaunchedProcess::~LaunchedProcess() {
 std::optional<DialogSnapshot> LaunchedProcess::waitForDialog(DWORD timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     while (process_) {
-        DialogSearch search{processId_, nullptr};
-        EnumWindows(findDialogOfProcess, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
+        if (const HWND found = waitForWindow(processId_, L"#32770", L"", 0)) {
             DialogSnapshot snapshot;
-            snapshot.window = search.found;
-            snapshot.caption = windowText(search.found);
-            snapshot.text = windowText(GetDlgItem(search.found, isJreNotFound(snapshot) ? kJreMessageId : 0xFFFF));
+            snapshot.window = found;
+            snapshot.caption = windowText(found);
+            snapshot.text = windowText(GetDlgItem(found, isJreNotFound(snapshot) ? kJreMessageId : 0xFFFF));
             return snapshot;
         }
         if (GetTickCount64() >= deadline || WaitForSingleObject(process_.get(), 20) == WAIT_OBJECT_0) break;

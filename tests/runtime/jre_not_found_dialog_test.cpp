@@ -178,13 +178,12 @@ void PrintTo(Gesture gesture, std::ostream* out) { *out << (gesture == Gesture::
 
 class JreNotFoundLink : public JreNotFound, public ::testing::WithParamInterface<Gesture> {};
 
-// The click's launch also finds a link colour in the browser settings; the other the default.
+// The browser settings give the click's launch a link colour, and the other's a
+// malformed one that leaves the default.
 TEST_P(JreNotFoundLink, TakesTheBrowserColourOpensTheDownloadPageAndTurnsVisited) {
-    std::optional<UserRegistryText> anchor;
-    if (GetParam() == Gesture::click) {
-        anchor.emplace(L"Software\\Microsoft\\Internet Explorer\\Settings", L"Anchor Color", L"0,128,0");
-        ASSERT_TRUE(anchor->set());
-    }
+    UserRegistryText anchor(L"Software\\Microsoft\\Internet Explorer\\Settings", L"Anchor Color",
+                            GetParam() == Gesture::click ? L"0,128,0" : L"0;128;0");
+    ASSERT_TRUE(anchor.set());
     UrlHandlerOverride urls;
     ASSERT_TRUE(urls.active());
     ASSERT_NO_FATAL_FAILURE(open(kServerIni, {{L"JL_URL_RECORD", urls.recordFile()}}));

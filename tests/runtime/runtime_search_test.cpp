@@ -151,6 +151,8 @@ INSTANTIATE_TEST_SUITE_P(Installers, VendorInstallLayout, ::testing::Values(
                      L"only_JRE", L"", L"21.0.1.12"},
     VendorLayoutCase{kMachine, L"AdoptOpenJDK\\JDK\\11.0.11.9\\openj9\\MSI", L"Path", L"j9\\", nullptr,
                      L"", L"ibm", L"11.0.11.9"},
+    VendorLayoutCase{kMachine, L"Microsoft\\JDK\\17.0.9.8\\hotspot\\MSI", L"Path", L"ms17", nullptr,
+                     L"", L"", L"17.0.9.8"},
     VendorLayoutCase{kMachine, L"Semeru\\JRE\\17.0.8.7\\openj9\\MSI", L"Path", L"semeru\\", nullptr,
                      L"only_JRE", L"ibm", L"17.0.8.7"},
     VendorLayoutCase{kMachine, L"Azul Systems\\Zulu\\zulu-17", L"InstallationPath", L"zulu17\\", kZuluRelease,
