@@ -132,10 +132,6 @@ bool assembleJvmOptions(SettingsSource& settings, const std::wstring& programPat
         trace(L"options: VM option ", i + 1, L" = ", Quoted{fromAnsiString(configuration.vmOptions[i])});
     }
 
-    for (std::wstring& argument : cmdArguments(settings)) {
-        trace(L"options: \"Cmd\" adds argument ", Quoted{argument});
-        configuration.extraArguments.push_back(std::move(argument));
-    }
     return true;
 }
 

@@ -16,7 +16,6 @@ struct JvmConfiguration {
     std::vector<std::string> vmOptions;  // in the thread's ANSI code page, in order
     uint64_t javaThreadStackSize = 0;    // 0: the JVM's default
     OutputRedirection output;
-    std::vector<std::wstring> extraArguments;  // from "Cmd", after the command line's
 };
 
 // Publishes the runtime variables, puts the library-path option at the head of
@@ -30,9 +29,8 @@ void prepareLibraryPath(const std::wstring& jvmLibraryPath, const std::wstring& 
 void readOutputRedirection(SettingsSource& settings, OutputRedirection& output);
 
 // Appends the class path and the VM parameters to the option list and reads the
-// stack size and the extra arguments, for the program at
-// programPath. False when the class path is empty (after message 209); start-up
-// goes on regardless.
+// stack size, for the program at programPath. False when the class path is empty
+// (after message 209); start-up goes on regardless.
 [[nodiscard]] bool assembleJvmOptions(SettingsSource& settings, const std::wstring& programPath,
                                       JvmConfiguration& configuration);
 

@@ -189,8 +189,9 @@ int Launcher::run() {
     const ApplicationSettings& application = settings_.application;
     prepareLibraryPath(runtime_.jvmLibraryPath, application.libraryPath, application.systemPath,
                        folderWithBackslash(programPath_), jvm_);
-    // The switch also counts when "Cmd" gives it, though those arguments are appended later.
-    if (!hasNoSplashSwitch(arguments_) && !hasNoSplashSwitch(cmdArguments(*settingsSource_)) &&
+    // "Cmd" adds its arguments after the command line's; its switches count too.
+    const std::vector<std::wstring> cmd = cmdArguments(*settingsSource_);
+    if (!hasNoSplashSwitch(arguments_) && !hasNoSplashSwitch(cmd) &&
         !startSplash(splash_, programPath_, runtime_.jvmLibraryPath)) {
         return 0;
     }
@@ -200,7 +201,8 @@ int Launcher::run() {
     streams_.prepare(jvm_.output);
     if (!loadJvmLibrary(runtime_.jvmLibraryPath, entryPoints_)) return -1;
     (void)assembleJvmOptions(*settingsSource_, programPath_, jvm_);
-    arguments_.insert(arguments_.end(), jvm_.extraArguments.begin(), jvm_.extraArguments.end());
+    for (const std::wstring& argument : cmd) trace(L"options: \"Cmd\" adds argument ", Quoted{argument});
+    arguments_.insert(arguments_.end(), cmd.begin(), cmd.end());
     if (startJava() == 0) return 0;
     startSettled_ = true;
     splash_.closer.invoke();

@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <map>
-#include <sstream>
 
 #include "rig/launcher_run.h"
 #include "support/unique_resource.h"
@@ -31,10 +30,7 @@ protected:
     LaunchOutcome start(std::wstring_view mainClass, std::wstring_view runtimeLines, std::wstring_view applicationLines,
                         std::wstring_view arguments = L"", std::wstring_view classPathExtra = L"",
                         const StandardStreamFiles& streams = {.output = {}, .error = {}, .withoutHandles = true}, const std::wstring& libjvm = {}) {
-        app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + buildFolder(L"runtimes\\bridge\\") + L"\nMain Class=" +
-                      std::wstring(mainClass) + L"\n" + std::wstring(runtimeLines) + L"[Class Path]\nClass Path=" +
-                      buildFolder(L"runtimes\\launch-report\\launch-report.jar") + std::wstring(classPathExtra) +
-                      L"\n[Application]\n" + std::wstring(applicationLines));
+        app_.writeIni(bridgeRuntimeIni(mainClass, runtimeLines, classPathExtra) + std::wstring(applicationLines));
         std::map<std::wstring, std::wstring> environment = launcherEnvironment(app_);
         environment[L"JL_BRIDGE_VALUE"] = L"from the environment";
         if (!libjvm.empty()) environment[L"JL_BRIDGE_LIBJVM"] = libjvm;
@@ -44,9 +40,7 @@ protected:
     // "key value" lines of the report.
     std::map<std::string, std::string> report(const std::wstring& file = L"out.txt") const {
         std::map<std::string, std::string> values;
-        std::istringstream lines(readBytesFile(app_.path(file)));
-        for (std::string line; std::getline(lines, line);) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
+        for (const std::string& line : fileLines(app_.path(file))) {
             const size_t space = line.find(' ');
             values[line.substr(0, space)] = space == std::string::npos ? "" : line.substr(space + 1);
         }
@@ -92,17 +86,6 @@ TEST_F(BridgeLaunch, ExitCodeFollowsHowTheJavaProgramEnds) {
     EXPECT_EQ(launch(L"worker:700").exitCode, 0);
     const std::string output = readBytesFile(app_.path(L"out.txt"));
     EXPECT_LT(output.find("main returns"), output.find("worker finished")) << output;
-}
-
-TEST_F(BridgeLaunch, MissingMainClassOrMainMethodIsReported) {
-    LaunchOutcome outcome = launch(L"", L"", L"", L"report.Missing");
-    ASSERT_EQ(outcome.messages.size(), 1u);
-    EXPECT_EQ(outcome.messages[0].text, L"Could not find the main class report/Missing.\n");
-    EXPECT_EQ(outcome.exitCode, -1);
-    outcome = launch(L"", L"", L"", L"report.LaunchReport$NoMain");
-    ASSERT_EQ(outcome.messages.size(), 1u);
-    EXPECT_EQ(outcome.messages[0].text, L"No main method found in specified class.\n");
-    EXPECT_EQ(outcome.exitCode, -1);
 }
 
 TEST_F(BridgeLaunch, OutputGoesToDateStampedFilesAppendedOrStartedAfresh) {
@@ -186,7 +169,9 @@ INSTANTIATE_TEST_SUITE_P(
         StartFailure{"NoArgumentMainOnJava17", L"report.NoArgumentMain", L"", L"", L"No main method found in specified class.\n",
                      L"", -1},
         StartFailure{"InstanceNoArgumentMainOnJava17", L"report.InstanceNoArgumentMain", L"", L"",
-                     L"No main method found in specified class.\n", L"", -1}),
+                     L"No main method found in specified class.\n", L"", -1},
+        StartFailure{"MissingClass", L"report.Missing", L"", L"", L"Could not find the main class report/Missing.\n",
+                     L"", -1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(BridgeLaunch, VmAndFileDescriptorOutputReachTheFilesOrTheGivenHandles) {

@@ -14,24 +14,6 @@
 namespace jltest {
 namespace {
 
-LRESULT sendTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
-    return static_cast<LRESULT>(result);
-}
-
-SIZE windowSize(HWND window) {
-    RECT r{};
-    GetWindowRect(window, &r);
-    return {r.right - r.left, r.bottom - r.top};
-}
-
-std::map<int, RECT> controlRects(HWND dialog) {
-    std::map<int, RECT> rects;
-    for (const ControlInfo& control : listControls(dialog)) rects[control.id] = control.rect;
-    return rects;
-}
-
 class JavaExceptionDialog : public ::testing::Test {
 protected:
     // Starts report.ThrowFromMain, whose main throws, on the bridge runtime, with a splash picture.

@@ -64,7 +64,8 @@ TEST_F(JvmOptions, ParametersKeepTheirOrderAndAreExpandedAndLastStackSizeCounts)
     EXPECT_FALSE(configuration_.output.outputAppend);
     EXPECT_EQ(configuration_.output.errorFile, L"err.log");
     EXPECT_TRUE(configuration_.output.errorAppend);
-    EXPECT_EQ(configuration_.extraArguments, (std::vector<std::wstring>{L"one", L"two words", L"expanded"}));
+    jl::IniFileSource settings(folder_ + L"\\Tool.ini");
+    EXPECT_EQ(jl::cmdArguments(settings), (std::vector<std::wstring>{L"one", L"two words", L"expanded"}));
 }
 
 TEST_F(JvmOptions, FolderNamedOutsideTheAnsiCodePageIsPassedByItsShortName) {

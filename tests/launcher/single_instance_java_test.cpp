@@ -39,12 +39,7 @@ protected:
     std::optional<int> runSecondary(std::wstring_view arguments) { return startSecondary(arguments).waitForExit(); }
 
     // The Java program's output lines.
-    std::vector<std::string> output() const {
-        std::vector<std::string> lines;
-        std::istringstream text(readBytesFile(app_.path(L"out.txt")));
-        for (std::string line; std::getline(text, line);) lines.push_back(line);
-        return lines;
-    }
+    std::vector<std::string> output() const { return fileLines(app_.path(L"out.txt")); }
 
     AppFolder app_;
 };

@@ -15,6 +15,7 @@
 #include "rig/app_folder.h"
 #include "rig/launched_process.h"
 #include "support/unique_resource.h"
+#include "support/win_text.h"
 
 namespace jltest {
 
@@ -601,53 +602,63 @@ namespace {
 
 const wchar_t* const kProtocols[] = {L"http", L"https"};
 
-bool keyExists(HKEY root, const std::wstring& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
-
-std::optional<std::wstring> readDefaultValue(HKEY root, const std::wstring& path, DWORD& type) {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return std::nullopt;
-    jl::UniqueKey key(opened);
-    DWORD bytes = 0;
-    if (RegQueryValueExW(key.get(), nullptr, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS) return std::nullopt;
-    std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
-    if (RegQueryValueExW(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &bytes) !=
-        ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    value.resize(wcsnlen(value.c_str(), bytes / sizeof(wchar_t)));
-    return value;
-}
-
-bool writeDefaultValue(HKEY root, const std::wstring& path, const std::wstring& value, DWORD type) {
-    HKEY created = nullptr;
-    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &created, nullptr) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
-    jl::UniqueKey key(created);
-    return RegSetValueExW(key.get(), nullptr, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-}
-
-std::string readWholeFile(const std::wstring& path) {
-    // Shared read: the recorder may be appending at that moment.
-    HANDLE opened = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (opened == INVALID_HANDLE_VALUE) return {};
-    jl::UniqueHandle file(opened);
-    std::string bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read) bytes.append(buffer, read);
-    return bytes;
-}
-
 } // namespace
+
+RegistryTextOverride::RegistryTextOverride(HKEY root, std::wstring key, const wchar_t* name, const std::wstring& text)
+    : root_(root), key_(std::move(key)), name_(name) {
+    jl::UniqueKey existing;
+    if (RegOpenKeyExW(root_, key_.c_str(), 0, KEY_READ, existing.put()) == ERROR_SUCCESS) {
+        previous_ = jl::readGrowingText([&](wchar_t* buffer, size_t capacity) -> size_t {
+            DWORD bytes = static_cast<DWORD>(capacity * sizeof(wchar_t));
+            const LSTATUS status = RegQueryValueExW(existing.get(), name_, nullptr, &previousType_,
+                                                    reinterpret_cast<BYTE*>(buffer), &bytes);
+            if (status == ERROR_MORE_DATA) return bytes / sizeof(wchar_t) + 1;
+            return status == ERROR_SUCCESS ? wcsnlen(buffer, bytes / sizeof(wchar_t)) : 0;
+        });
+    } else {
+        // The outermost missing key, so restoring leaves the tree as it was.
+        std::wstring missing = key_;
+        for (size_t slash = missing.rfind(L'\\'); slash != std::wstring::npos; slash = missing.rfind(L'\\')) {
+            jl::UniqueKey parent;
+            if (RegOpenKeyExW(root_, missing.substr(0, slash).c_str(), 0, KEY_READ, parent.put()) == ERROR_SUCCESS) break;
+            missing.resize(slash);
+        }
+        createdKey_ = missing;
+    }
+    set_ = RegSetKeyValueW(root_, key_.c_str(), name_, REG_SZ, text.c_str(),
+                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+RegistryTextOverride::~RegistryTextOverride() {
+    if (!set_) return;
+    if (!createdKey_.empty()) {
+        RegDeleteTreeW(root_, createdKey_.c_str());
+        RegDeleteKeyW(root_, createdKey_.c_str());
+    } else if (previous_) {
+        RegSetKeyValueW(root_, key_.c_str(), name_, previousType_, previous_->c_str(),
+                        static_cast<DWORD>((previous_->size() + 1) * sizeof(wchar_t)));
+    } else {
+        RegDeleteKeyValueW(root_, key_.c_str(), name_);
+    }
+}
+
+LRESULT sendTo(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+SIZE windowSize(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+std::map<int, RECT> controlRects(HWND dialog) {
+    std::map<int, RECT> rects;
+    for (const ControlInfo& control : listControls(dialog)) rects[control.id] = control.rect;
+    return rects;
+}
 
 UrlHandlerOverride::UrlHandlerOverride(const std::wstring& recorderProgram) {
     const std::wstring recorder = recorderProgram.empty() ? builtProgram(L"jl_url_recorder.exe") : recorderProgram;
@@ -662,44 +673,17 @@ UrlHandlerOverride::UrlHandlerOverride(const std::wstring& recorderProgram) {
     const std::wstring command = L"\"" + recorder + L"\" \"%1\"";
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
         for (const wchar_t* protocol : kProtocols) {
-            SavedCommand saved;
-            saved.root = root;
-            saved.protocol = protocol;
-            const std::wstring base = L"Software\\Classes\\" + saved.protocol;
-            const std::wstring commandKey = base + L"\\shell\\open\\command";
-            saved.previous = readDefaultValue(root, commandKey, saved.previousType);
-            for (const std::wstring& candidate : {base, base + L"\\shell", base + L"\\shell\\open", commandKey}) {
-                if (!keyExists(root, candidate)) {
-                    saved.createdKey = candidate;
-                    break;
-                }
-            }
-            saved.written = writeDefaultValue(root, commandKey, command, REG_SZ);
+            commands_.push_back(std::make_unique<RegistryTextOverride>(
+                root, std::wstring(L"Software\\Classes\\") + protocol + L"\\shell\\open\\command", nullptr, command));
             // HKLM may be closed to a normal user on Windows; HKCU is what counts there.
-            if (saved.written) active_ = true;
-            saved_.push_back(std::move(saved));
+            if (commands_.back()->set()) active_ = true;
         }
     }
     if (!active_) ADD_FAILURE() << "cannot register the URL recorder";
 }
 
 UrlHandlerOverride::~UrlHandlerOverride() {
-    for (const SavedCommand& saved : saved_) {
-        if (!saved.written) continue;
-        const std::wstring commandKey = L"Software\\Classes\\" + saved.protocol + L"\\shell\\open\\command";
-        if (!saved.createdKey.empty()) {
-            RegDeleteTreeW(saved.root, saved.createdKey.c_str());
-            RegDeleteKeyW(saved.root, saved.createdKey.c_str());
-        } else if (saved.previous) {
-            writeDefaultValue(saved.root, commandKey, *saved.previous, saved.previousType);
-        } else {
-            HKEY opened = nullptr;
-            if (RegOpenKeyExW(saved.root, commandKey.c_str(), 0, KEY_SET_VALUE, &opened) == ERROR_SUCCESS) {
-                jl::UniqueKey key(opened);
-                RegDeleteValueW(key.get(), nullptr);
-            }
-        }
-    }
+    commands_.clear();
     if (!recordFile_.empty()) DeleteFileW(recordFile_.c_str());
 }
 
@@ -707,7 +691,7 @@ void UrlHandlerOverride::exportToEnvironment() const { SetEnvironmentVariableW(L
 
 std::vector<std::wstring> UrlHandlerOverride::recordedUrls() const {
     std::vector<std::wstring> urls;
-    const std::string bytes = readWholeFile(recordFile_);
+    const std::string bytes = readBytesFile(recordFile_);
     size_t start = 0;
     while (start < bytes.size()) {
         size_t end = bytes.find('\n', start);
@@ -715,9 +699,7 @@ std::vector<std::wstring> UrlHandlerOverride::recordedUrls() const {
         std::string line = bytes.substr(start, end - start);
         start = end + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        const int length = MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0);
-        std::wstring commandLine(length, L'\0');
-        MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), commandLine.data(), length);
+        const std::wstring commandLine = jl::fromUtf8(line);
         int count = 0;
         LPWSTR* arguments = CommandLineToArgvW(commandLine.c_str(), &count);
         if (!arguments) continue;

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -87,6 +89,33 @@ int rigDpi();
 // The DPI the rig was created with (JL_RIG_DPI, set by wine-run.sh); 0 when unknown.
 int configuredRigDpi();
 
+// Sets one string value in the registry for a test (name null: the key's default
+// value) and puts the earlier state back when destroyed: the previous value, or
+// no value, and no key the override had to create.
+class RegistryTextOverride {
+public:
+    RegistryTextOverride(HKEY root, std::wstring key, const wchar_t* name, const std::wstring& text);
+    ~RegistryTextOverride();
+    RegistryTextOverride(const RegistryTextOverride&) = delete;
+    RegistryTextOverride& operator=(const RegistryTextOverride&) = delete;
+    [[nodiscard]] bool set() const { return set_; }
+
+private:
+    HKEY root_;
+    std::wstring key_;
+    const wchar_t* name_;
+    std::wstring createdKey_;  // the outermost key this override created
+    std::optional<std::wstring> previous_;
+    DWORD previousType_ = REG_SZ;
+    bool set_ = false;
+};
+
+// SendMessageTimeoutW's answer, 0 when the window does not answer in 5 s.
+LRESULT sendTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+SIZE windowSize(HWND window);
+// Each direct child's rectangle in the dialog's client coordinates, by id.
+std::map<int, RECT> controlRects(HWND dialog);
+
 // Registers the URL recorder (jl_url_recorder.exe) as the "open" command of the
 // http and https protocols and puts the previous registration back when destroyed.
 // Wine 8 reads protocol handlers from HKLM\Software\Classes only; Windows gives
@@ -111,15 +140,7 @@ public:
     [[nodiscard]] std::optional<std::wstring> waitForUrl(DWORD timeoutMs = 20000) const;
 
 private:
-    struct SavedCommand {
-        HKEY root = nullptr;
-        std::wstring protocol;
-        std::wstring createdKey;  // the first key this override created (deleted on restore)
-        std::optional<std::wstring> previous;  // the previous command, when there was one
-        DWORD previousType = REG_SZ;
-        bool written = false;
-    };
-    std::vector<SavedCommand> saved_;
+    std::vector<std::unique_ptr<RegistryTextOverride>> commands_;
     std::wstring recordFile_;
     bool active_ = false;
 };

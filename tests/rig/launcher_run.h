@@ -63,14 +63,36 @@ inline void expectEndedWithMessage(const LaunchOutcome& outcome, std::wstring_vi
     return buildFolder(L"runtimes\\" + std::wstring(variant) + L"\\");
 }
 
-// INI text for a launch of a class of the launch-report jar on the bridge runtime (real
-// HotSpot), writing to out.txt and err.txt in the folder; applicationLines go into [Application].
+// INI text for a launch of a class of the launch-report jar (and classPathExtra) on
+// the bridge runtime (real HotSpot); the [Application] section comes last, open.
+[[nodiscard]] inline std::wstring bridgeRuntimeIni(std::wstring_view mainClass, std::wstring_view runtimeLines = {},
+                                                   std::wstring_view classPathExtra = {}) {
+    return L"[Java Runtime Environment]\nJRE Path=" + buildFolder(L"runtimes\\bridge\\") + L"\nMain Class=" +
+           std::wstring(mainClass) + L"\n" + std::wstring(runtimeLines) + L"[Class Path]\nClass Path=" +
+           buildFolder(L"runtimes\\launch-report\\launch-report.jar") + std::wstring(classPathExtra) +
+           L"\n[Application]\n";
+}
+
+// The same, writing to out.txt and err.txt in the folder; applicationLines go into [Application].
 [[nodiscard]] inline std::wstring bridgeIni(const AppFolder& app, std::wstring_view mainClass,
                                             std::wstring_view applicationLines = {}) {
-    return L"[Java Runtime Environment]\nJRE Path=" + buildFolder(L"runtimes\\bridge\\") + L"\nMain Class=" +
-           std::wstring(mainClass) + L"\n[Class Path]\nClass Path=" +
-           buildFolder(L"runtimes\\launch-report\\launch-report.jar") + L"\n[Application]\nOutput File=" +
-           app.path(L"out.txt") + L"\nError File=" + app.path(L"err.txt") + L"\n" + std::wstring(applicationLines);
+    return bridgeRuntimeIni(mainClass) + L"Output File=" + app.path(L"out.txt") + L"\nError File=" +
+           app.path(L"err.txt") + L"\n" + std::wstring(applicationLines);
+}
+
+// A text file's lines, without their line ends.
+[[nodiscard]] inline std::vector<std::string> fileLines(const std::wstring& path) {
+    std::vector<std::string> lines;
+    const std::string text = readBytesFile(path);
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return lines;
 }
 
 // Copies the probe runtime to home, its VM as <home>\<vmFolder>\jvm.dll; no VM when vmFolder is empty.

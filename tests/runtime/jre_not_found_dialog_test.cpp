@@ -16,36 +16,6 @@ constexpr wchar_t kLinkAddress[] = L"https://www.java.com/download/";
 constexpr COLORREF kDefaultLink = RGB(0, 0, 255);
 constexpr COLORREF kDefaultVisited = RGB(128, 0, 128);
 
-// Sets a text value under HKCU for the test and puts the earlier one back after it.
-class UserRegistryText {
-public:
-    UserRegistryText(const wchar_t* key, const wchar_t* name, const std::wstring& text) : key_(key), name_(name) {
-        wchar_t previous[512];
-        DWORD size = sizeof previous;
-        if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, previous, &size) == ERROR_SUCCESS) {
-            previous_ = previous;
-        }
-        set_ = write(text);
-    }
-    ~UserRegistryText() {
-        if (previous_) {
-            write(*previous_);
-        } else {
-            RegDeleteKeyValueW(HKEY_CURRENT_USER, key_, name_);
-        }
-    }
-    [[nodiscard]] bool set() const { return set_; }
-
-private:
-    bool write(const std::wstring& text) const {
-        return RegSetKeyValueW(HKEY_CURRENT_USER, key_, name_, REG_SZ, text.c_str(),
-                               static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-    }
-    const wchar_t *key_, *name_;
-    std::optional<std::wstring> previous_;
-    bool set_ = false;
-};
-
 class JreNotFound : public ::testing::Test {
 protected:
     // Starts MyApp.exe without any runtime and waits for the dialog.
@@ -181,8 +151,8 @@ class JreNotFoundLink : public JreNotFound, public ::testing::WithParamInterface
 // The browser settings give the click's launch a link colour, and the other's a
 // malformed one that leaves the default.
 TEST_P(JreNotFoundLink, TakesTheBrowserColourOpensTheDownloadPageAndTurnsVisited) {
-    UserRegistryText anchor(L"Software\\Microsoft\\Internet Explorer\\Settings", L"Anchor Color",
-                            GetParam() == Gesture::click ? L"0,128,0" : L"0;128;0");
+    RegistryTextOverride anchor(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Settings", L"Anchor Color",
+                                GetParam() == Gesture::click ? L"0,128,0" : L"0;128;0");
     ASSERT_TRUE(anchor.set());
     UrlHandlerOverride urls;
     ASSERT_TRUE(urls.active());
