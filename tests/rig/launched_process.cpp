@@ -92,10 +92,19 @@ LaunchedProcess LaunchedProcess::start(const std::wstring& program, const std::w
         startup.hStdError = error.get();
     }
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, redirect, CREATE_UNICODE_ENVIRONMENT,
-                        block.data(), workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info)) {
-        ADD_FAILURE() << "cannot start the program, error " << GetLastError();
-        return launched;
+    // Under load Wine now and then loses a child before it has run any of its own code and reports
+    // ERROR_INTERNAL_ERROR; nothing of the program ran, so starting it again is safe.
+    for (int attempt = 1;; ++attempt) {
+        if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, redirect, CREATE_UNICODE_ENVIRONMENT,
+                           block.data(), workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info)) {
+            break;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_INTERNAL_ERROR || attempt == 3) {
+            ADD_FAILURE() << "cannot start the program, error " << error;
+            return launched;
+        }
+        Sleep(200);
     }
     jl::UniqueHandle thread(info.hThread);
     launched.process_.reset(info.hProcess);
