@@ -280,11 +280,11 @@ std::optional<std::string> describeLauncher(ByteView bytes, std::string_view upg
     std::string why;
     const std::optional<PeImage> image = parsePeImage(bytes, &why);
     if (!image) {
-        problem = "it is refused: " + why;
+        problem = "is refused: " + why;
         return std::nullopt;
     }
     if (!isKnownLauncher(*image)) {
-        problem = "it is not a JLauncher launcher (the launcher's own resources are missing)";
+        problem = "is refused: it is not a JLauncher launcher (the launcher's own resources are missing)";
         return std::nullopt;
     }
     const ResourceTable& resources = image->resources;
