@@ -54,6 +54,8 @@ TEST(PackIconFile, RefusesDamagedAndHugeIcons) {
     noImages[4] = 0;
     Bytes shortDirectory = sampleIconFile({16});
     shortDirectory.resize(12);
+    Bytes manyImages = sampleIconFile({16});
+    manyImages[4] = 65;
     Bytes bigBytes = sampleIconFile({16});
     bigBytes[8 + 6 + 3] = 0x10;  // declares 256 MiB and more
     const std::pair<Bytes, const char*> refusals[] = {
@@ -64,7 +66,8 @@ TEST(PackIconFile, RefusesDamagedAndHugeIcons) {
         {truncated, "runs past the end"},
         {sampleIconFile({0}, 1024), "1024x1024, larger than Windows shows icons"},
         {sampleIconFile({0}, 0), "has no size"},
-        {bigBytes, "more than icons need"}};
+        {bigBytes, "more than icons need"},
+        {manyImages, "65 images, more than an icon needs"}};
     for (const auto& [file, reason] : refusals) {
         std::string problem;
         EXPECT_FALSE(jlpack::parseIconFile(file, &problem)) << reason;

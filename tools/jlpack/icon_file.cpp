@@ -68,6 +68,10 @@ std::optional<std::vector<IconImage>> parseIconFile(ByteView bytes, std::string*
         fail(problem, "it holds no images");
         return std::nullopt;
     }
+    if (count > 64) {
+        fail(problem, "it holds " + std::to_string(count) + " images, more than an icon needs");
+        return std::nullopt;
+    }
     if (6 + count * 16 > bytes.size()) {
         fail(problem, "it is truncated (its directory runs past the end)");
         return std::nullopt;

@@ -13,6 +13,8 @@ constexpr size_t kResourceDirectory = 2, kSecurityDirectory = 4, kRelocationDire
 // Bounds that no launcher comes near; they stop a damaged tree from costing
 // unbounded time or memory.
 constexpr size_t kMaxResources = 20000;
+constexpr size_t kMaxDirectoryEntries = 100000;
+constexpr size_t kMaxResourceBytes = 64u << 20;
 constexpr size_t kMaxSections = 96;
 
 std::uint16_t read16(ByteView bytes, size_t at) { return static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8)); }
@@ -84,6 +86,8 @@ private:
         if (at + 16 > section_.size()) return fail(problem, "its resource directory runs past the resource section");
         const size_t count = static_cast<size_t>(read16(section_, at + 12)) + read16(section_, at + 14);
         if (at + 16 + count * 8 > section_.size()) return fail(problem, "its resource directory runs past the resource section");
+        entriesSeen_ += count;
+        if (entriesSeen_ > kMaxDirectoryEntries) return fail(problem, "its resource directory is damaged (too many entries)");
         for (size_t i = 0; i < count; ++i) {
             const size_t entry = at + 16 + i * 8;
             ResourceName name;
@@ -104,6 +108,8 @@ private:
             if (dataRva < rva_ || dataRva - rva_ + static_cast<std::uint64_t>(size) > section_.size()) {
                 return fail(problem, "a resource's data lies outside the resource section");
             }
+            bytesSeen_ += size;
+            if (bytesSeen_ > kMaxResourceBytes) return fail(problem, "its resources are damaged (too much data)");
             Resource resource = path;
             resource.language = name.id;
             resource.codePage = read32(section_, target + 8);
@@ -116,6 +122,7 @@ private:
 
     ByteView section_;
     std::uint32_t rva_;
+    size_t entriesSeen_ = 0, bytesSeen_ = 0;
 };
 
 } // namespace
