@@ -191,9 +191,8 @@ int Launcher::run() {
                        folderWithBackslash(programPath_), jvm_);
     // "Cmd" adds its arguments after the command line's; its switches count too.
     const std::vector<std::wstring> cmd = cmdArguments(*settingsSource_);
-    if (!hasNoSplashSwitch(arguments_) && !hasNoSplashSwitch(cmd) &&
-        !startSplash(splash_, programPath_, runtime_.jvmLibraryPath)) {
-        return 0;
+    if (!hasNoSplashSwitch(arguments_) && !hasNoSplashSwitch(cmd)) {
+        startSplash(splash_, settingsSource_->file(), runtime_.jvmLibraryPath);
     }
     // Before jvm.dll and its C library load, which take their copies of the
     // standard handles.

@@ -94,7 +94,8 @@ bool loadLauncherSettings(const std::wstring& programPath, LauncherSettings& set
     settings.product.productCode = readFileSetting(file, keys::kProductCode);
     settings.product.upgradeCode = readFileSetting(file, keys::kUpgradeCode);
     settings.product.productName = readFileSetting(file, keys::kProductName);
-    layered.emplace(iniPath, embeddedSettingsText(settings.product.upgradeCode));
+    const std::wstring embedded = embeddedSettingsText(settings.product.upgradeCode);
+    layered.emplace(std::move(file), embedded);
 
     settings.runtime = readRuntimeRequest(*layered);
     ApplicationSettings& application = settings.application;

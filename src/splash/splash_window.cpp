@@ -19,7 +19,6 @@ constexpr UINT_PTR kJavaWindowTimer = 2;
 constexpr UINT kJavaWindowPollMs = 100;
 constexpr DWORD kStopTimeoutMs = 10000;
 
-void deleteDc(HDC dc) { DeleteDC(dc); }
 
 DWORD WINAPI splashThreadMain(void* parameter) {
     SplashState& splash = *static_cast<SplashState*>(parameter);
@@ -102,7 +101,7 @@ bool SplashWindow::javaWindowShown() const {
 void SplashWindow::paint() {
     PAINTSTRUCT paint;
     const HDC target = BeginPaint(handle(), &paint);
-    const UniqueNullable<HDC, deleteDc> memory(CreateCompatibleDC(target));
+    const UniqueNullable<HDC, detail::deleteDc> memory(CreateCompatibleDC(target));
     BITMAP bitmap{};
     if (memory && bitmap_ && GetObjectW(bitmap_.get(), sizeof bitmap, &bitmap)) {
         const HGDIOBJ previous = SelectObject(memory.get(), bitmap_.get());
@@ -137,20 +136,16 @@ LRESULT SplashWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-bool startSplash(SplashState& splash, const std::wstring& programPath, const std::wstring& jvmLibraryPath) {
-    const std::wstring iniPath = iniPathForProgram(programPath);
-    if (iniPath.empty()) return false;
-    // The splash is configured by the file beside the program alone, never by embedded settings.
-    IniFileSource file(iniPath);
+void startSplash(SplashState& splash, SettingsSource& file, const std::wstring& jvmLibraryPath) {
     splash.image = readSetting(file, keys::kSplashScreen);
     splash.shadow = readSetting(file, keys::kSplashScreenShadow) == L"true";
     const bool preferJavaSplash = isYesInAnyCase(readSetting(file, keys::kPrefferNativeSplashScreen));
     splash.closeOnJavaWindow = isYesInAnyCase(readSetting(file, keys::kSplashCloseOnWindow));
     splash.timeoutSeconds = secondsFromText(readSetting(file, keys::kSplashTimeout));
-    if (splash.image.empty()) return true;
+    if (splash.image.empty()) return;
 
     const std::wstring library = findSplashLibrary(jvmLibraryPath, L"splashscreen.dll");
-    if (preferJavaSplash && !library.empty() && startJavaSplash(library, splash.image, splash.closer)) return true;
+    if (preferJavaSplash && !library.empty() && startJavaSplash(library, splash.image, splash.closer)) return;
 
     // The window is made on its own thread while this one goes on to load the JVM.
     splash.window = std::make_unique<SplashWindow>();
@@ -163,7 +158,6 @@ bool startSplash(SplashState& splash, const std::wstring& programPath, const std
     SetThreadPriority(splash.thread.get(), THREAD_PRIORITY_HIGHEST);
     if (!splash.thread) setMessageOwnerPending(nullptr);
     trace(L"splash: the splash thread ", splash.thread ? L"starts for " : L"could not start for ", Quoted{splash.image});
-    return true;
 }
 
 void closeSplashWindow(SplashState& splash) {
