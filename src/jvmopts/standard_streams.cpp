@@ -155,7 +155,7 @@ void StandardStreams::prepare(OutputRedirection& output) {
         if (!handle) return L"as the process was given it";
         return handle == captureWriter_.get() ? L"kept in memory" : L"to its file";
     };
-    trace(L"streams: standard output ", target(outputHandle), L", standard error ", target(errorHandle));
+    trace("streams: standard output ", target(outputHandle), ", standard error ", target(errorHandle));
 }
 
 void StandardStreams::stopCapture() {

@@ -29,11 +29,11 @@ DWORD WINAPI splashThreadMain(void* parameter) {
         UpdateWindow(window.handle());
         RECT bounds{};
         GetWindowRect(window.handle(), &bounds);
-        trace(L"splash: window shown, ", bounds.right - bounds.left, L" x ", bounds.bottom - bounds.top, L" at ",
-              bounds.left, L", ", bounds.top);
+        trace("splash: window shown, ", bounds.right - bounds.left, " x ", bounds.bottom - bounds.top, " at ",
+              bounds.left, ", ", bounds.top);
         window.startAutoClose(splash.closeOnJavaWindow, splash.timeoutSeconds);
     } else {
-        trace(L"splash: the splash window could not be created (error ", GetLastError(), L")");
+        trace("splash: the splash window could not be created (error ", GetLastError(), ")");
     }
     SetEvent(splash.windowReady.get());
     MSG message;
@@ -125,8 +125,8 @@ LRESULT SplashWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 SetTimer(handle(), wParam, kJavaWindowPollMs, nullptr);
                 return 0;
             }
-            trace(wParam == kTimeoutTimer ? L"splash: \"Splash Timeout\" reached, the window closes"
-                                          : L"splash: the Java program shows a window, the splash closes");
+            trace(wParam == kTimeoutTimer ? "splash: \"Splash Timeout\" reached, the window closes"
+                                          : "splash: the Java program shows a window, the splash closes");
             KillTimer(handle(), kTimeoutTimer);
             KillTimer(handle(), kJavaWindowTimer);
             PostQuitMessage(0);
@@ -157,7 +157,7 @@ void startSplash(SplashState& splash, SettingsSource& file, const std::wstring& 
     // The picture races the VM's own start-up threads for the processor.
     SetThreadPriority(splash.thread.get(), THREAD_PRIORITY_HIGHEST);
     if (!splash.thread) setMessageOwnerPending(nullptr);
-    trace(L"splash: the splash thread ", splash.thread ? L"starts for " : L"could not start for ", Quoted{splash.image});
+    trace("splash: the splash thread ", splash.thread ? "starts for " : "could not start for ", Quoted{splash.image});
 }
 
 void closeSplashWindow(SplashState& splash) {
@@ -167,7 +167,7 @@ void closeSplashWindow(SplashState& splash) {
     // has ended. A thread stuck in the system's DLL loading must not hang the
     // launcher's end: what it still uses is left to the end of the process.
     if (!stopMessageLoopThread(splash.thread.get(), splash.threadId, kStopTimeoutMs)) {
-        trace(L"splash: the splash thread did not end in time");
+        trace("splash: the splash thread did not end in time");
         (void)splash.window.release();
         (void)splash.windowReady.release();
     }

@@ -70,26 +70,31 @@ void operator delete[](void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
 
-// Guards of function-local statics on a Win32 lock, so the program needs no
-// POSIX thread layer. One lock serves every guard; it is held while a static
-// is being made, which no static here does twice over.
-namespace {
-SRWLOCK staticsLock = SRWLOCK_INIT;
-}
 
+// Guards of function-local statics, so the program needs no POSIX thread layer
+// behind the library's. The guard's first byte says "made", its second "being
+// made"; a thread that finds a static being made waits its turn.
 extern "C" int __cxa_guard_acquire(long long* guard) {
-    if (__atomic_load_n(reinterpret_cast<char*>(guard), __ATOMIC_ACQUIRE)) return 0;
-    AcquireSRWLockExclusive(&staticsLock);
-    if (*reinterpret_cast<char*>(guard)) {
-        ReleaseSRWLockExclusive(&staticsLock);
-        return 0;
+    char* made = reinterpret_cast<char*>(guard);
+    char* beingMade = made + 1;
+    for (;;) {
+        if (__atomic_load_n(made, __ATOMIC_ACQUIRE)) return 0;
+        char idle = 0;
+        if (__atomic_compare_exchange_n(beingMade, &idle, 1, false, __ATOMIC_ACQUIRE, __ATOMIC_RELAXED)) {
+            if (!__atomic_load_n(made, __ATOMIC_ACQUIRE)) return 1;
+            __atomic_store_n(beingMade, 0, __ATOMIC_RELEASE);
+            return 0;
+        }
+        SwitchToThread();
     }
-    return 1;
 }
 
 extern "C" void __cxa_guard_release(long long* guard) {
-    __atomic_store_n(reinterpret_cast<char*>(guard), 1, __ATOMIC_RELEASE);
-    ReleaseSRWLockExclusive(&staticsLock);
+    char* made = reinterpret_cast<char*>(guard);
+    __atomic_store_n(made, 1, __ATOMIC_RELEASE);
+    __atomic_store_n(made + 1, 0, __ATOMIC_RELEASE);
 }
 
-extern "C" void __cxa_guard_abort(long long*) { ReleaseSRWLockExclusive(&staticsLock); }
+extern "C" void __cxa_guard_abort(long long* guard) {
+    __atomic_store_n(reinterpret_cast<char*>(guard) + 1, 0, __ATOMIC_RELEASE);
+}

@@ -58,6 +58,14 @@ void writeTraceLine(std::wstring_view line) {
     SetLastError(lastError);
 }
 
+namespace {
+
+void appendAscii(std::wstring& line, const char* text) {
+    for (; *text; ++text) line += static_cast<wchar_t>(static_cast<unsigned char>(*text));
+}
+
+} // namespace
+
 void writeTrace(const char* kinds, const void* const* pieces) {
     std::wstring line;
     for (; *kinds; ++kinds, ++pieces) {
@@ -69,6 +77,8 @@ void writeTrace(const char* kinds, const void* const* pieces) {
             line += text ? text : L"(null)";
             break;
         }
+        case 'n': appendAscii(line, static_cast<const char*>(piece)); break;
+        case 'P': appendAscii(line, *static_cast<const char* const*>(piece)); break;
         case 's': line += *static_cast<const std::wstring*>(piece); break;
         case 'v': line += *static_cast<const std::wstring_view*>(piece); break;
         case 'q':

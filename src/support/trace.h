@@ -26,10 +26,15 @@ template <typename Piece>
 constexpr char traceKind() {
     using Plain = std::remove_cv_t<Piece>;
     if constexpr (std::is_array_v<Plain>) {
-        static_assert(std::is_same_v<std::remove_cv_t<std::remove_extent_t<Plain>>, wchar_t>);
-        return 'w';  // a wide literal: the address is the text
+        // A literal: the address is the text. Plain ASCII literals are narrow,
+        // which halves what the trace's texts weigh in the program.
+        using Character = std::remove_cv_t<std::remove_extent_t<Plain>>;
+        static_assert(std::is_same_v<Character, wchar_t> || std::is_same_v<Character, char>);
+        return std::is_same_v<Character, wchar_t> ? 'w' : 'n';
     } else if constexpr (std::is_same_v<Plain, const wchar_t*> || std::is_same_v<Plain, wchar_t*>) {
         return 'p';
+    } else if constexpr (std::is_same_v<Plain, const char*>) {
+        return 'P';  // an ASCII literal chosen at run time
     } else if constexpr (std::is_same_v<Plain, std::wstring>) {
         return 's';
     } else if constexpr (std::is_same_v<Plain, std::wstring_view>) {
