@@ -109,6 +109,7 @@ bool assembleJvmOptions(SettingsSource& settings, const std::wstring& programPat
         return false;
     }
 
+    configuration.classPath = classPath;
     std::vector<std::wstring> options = {L"-Djava.class.path=" + classPath};
     for (std::wstring parameter : splitVmParameters(readSetting(settings, keys::kVirtualMachineParameters))) {
         removeQuotes(parameter);

@@ -200,9 +200,13 @@ int Launcher::run() {
     streams_.prepare(jvm_.output);
     if (!loadJvmLibrary(runtime_.jvmLibraryPath, entryPoints_)) return -1;
     (void)assembleJvmOptions(*settingsSource_, programPath_, jvm_);
+    prepareClassDataArchive(*settingsSource_, programPath_, settings_.product, runtime_.jvmLibraryPath, jvm_,
+                            classData_);
     for (const std::wstring& argument : cmd) trace("options: \"Cmd\" adds argument ", Quoted{argument});
     arguments_.insert(arguments_.end(), cmd.begin(), cmd.end());
-    if (startJava() == 0) return 0;
+    const int javaResult = startJava();
+    settleClassDataArchive(classData_);  // the VM is gone
+    if (javaResult == 0) return 0;
     startSettled_ = true;
     splash_.closer.invoke();
     return -1;
@@ -244,6 +248,7 @@ int Launcher::startJava() {
 void Launcher::shutdown() {
     closeSplashWindow(splash_);
     destroyJvm(session_);
+    settleClassDataArchive(classData_);
     closeSingleInstance(singleInstance_);
     splash_.closer.invoke();
     arguments_.clear();
@@ -262,6 +267,8 @@ void JNICALL Launcher::vmExitHook(jint status) {
     if (!launcher) return;
     // System.exit(0) from a static initialiser is a program's own clean end.
     if (status != 0) launcher->explainEarlyEnd();
+    // The VM has written its class-data archive by now; the process ends right after this hook.
+    settleClassDataArchive(launcher->classData_);
     if (launcher->exitObserver_) launcher->exitObserver_->exit(status);
 }
 
