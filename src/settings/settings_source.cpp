@@ -16,11 +16,6 @@ DWORD IniFileSource::probe(unsigned char (&buffer)[4]) {
 
 namespace {
 
-// Names are compared as the profile functions compare them: lower-cased by the system.
-wchar_t lowerCase(wchar_t c) {
-    return static_cast<wchar_t>(reinterpret_cast<ULONG_PTR>(CharLowerW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(c)))));
-}
-
 enum class FileText { decoded, absent, unusual };
 
 // The file's text as the profile functions decode it: UTF-16 after its byte
@@ -69,7 +64,7 @@ void IniFileSource::readFile() {
 void IniFileSource::getString(const std::wstring& section, const std::wstring& key, std::wstring& value) {
     if (reading_ == Reading::notYet) readFile();
     if (reading_ == Reading::fromMemory) {
-        value = profile_.value(section, key, lowerCase).value_or(std::wstring());
+        value = profile_.value(section, key).value_or(std::wstring());
         return;
     }
     value = readGrowingText([&](wchar_t* buffer, size_t capacity) -> size_t {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "rig/launcher_run.h"
+#include "support/win_text.h"
 
 namespace jltest {
 namespace {

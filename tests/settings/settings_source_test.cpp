@@ -119,6 +119,8 @@ TEST_P(IniFileSourceAsProfile, GivesWhatTheProfileFunctionsGive) {
     EXPECT_EQ(names, expectedNames);
 }
 
+void PrintTo(const ProfileCase& profileCase, std::ostream* out) { *out << profileCase.name; }
+
 INSTANTIATE_TEST_SUITE_P(
     Encodings, IniFileSourceAsProfile,
     ::testing::Values(ProfileCase{"Utf16", utf16Bytes(kTrickyIni)},
