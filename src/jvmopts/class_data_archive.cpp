@@ -36,6 +36,12 @@ void appendFileStamp(std::wstring& key, const std::wstring& path) {
 // An option path must survive the ANSI code page the options travel in.
 bool survivesAnsi(const std::wstring& path) { return fromAnsiString(toAnsiString(path)) == path; }
 
+// The VM makes its archives read-only.
+bool removeArchiveFile(const std::wstring& path) {
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileW(path.c_str()) != FALSE;
+}
+
 bool optionsNameSharing(const JvmConfiguration& configuration) {
     for (const std::string& option : configuration.vmOptions) {
         if (option.starts_with("-Xshare") || option.find("SharedArchiveFile") != std::string::npos ||
@@ -101,7 +107,15 @@ void prepareClassDataArchive(SettingsSource& settings, const std::wstring& progr
     // Each launch writes its own file: two first launches at once never share one.
     archive.pendingPath = archive.archivePath + L"." + decimalText(static_cast<unsigned long long>(GetCurrentProcessId())) +
                           L".tmp";
-    DeleteFileW(archive.pendingPath.c_str());
+    // The VM ends the process when it cannot write the archive: make sure it can.
+    UniqueFile probe = UniqueFile(CreateFileW(archive.pendingPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!probe) {
+        trace("class data: no archive, ", Quoted{archive.pendingPath}, " cannot be written (error ", GetLastError(), ")");
+        archive.pendingPath.clear();
+        return;
+    }
+    probe.reset();
     trace("class data: no archive for this key yet, the VM writes ", Quoted{archive.pendingPath}, " at its end");
     configuration.vmOptions.push_back(toAnsiString(L"-XX:ArchiveClassesAtExit=" + archive.pendingPath));
 }
@@ -114,26 +128,32 @@ void settleClassDataArchive(ClassDataArchive& archive) {
     if (!GetFileAttributesExW(pending.c_str(), GetFileExInfoStandard, &data) ||
         (data.nFileSizeHigh == 0 && data.nFileSizeLow == 0)) {
         trace("class data: the VM wrote no archive");
-        DeleteFileW(pending.c_str());
+        removeArchiveFile(pending);
         return;
     }
     // Whichever of two simultaneous first launches ends last leaves its archive;
     // both are made for the same key.
+    SetFileAttributesW(archive.archivePath.c_str(), FILE_ATTRIBUTE_NORMAL);
     const bool moved = MoveFileExW(pending.c_str(), archive.archivePath.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
-    if (!moved) DeleteFileW(pending.c_str());
+    if (!moved) removeArchiveFile(pending);
     trace("class data: archive ", Quoted{archive.archivePath}, moved ? " in place" : " could not be put in place");
     if (!moved) return;
     // Archives made for earlier keys of this program are of no further use.
     const size_t slash = archive.archivePath.rfind(L'\\');
-    const size_t dash = archive.archivePath.rfind(L'-');
     const std::wstring folder = archive.archivePath.substr(0, slash + 1);
+    const std::wstring name = archive.archivePath.substr(slash + 1);
+    const std::wstring prefix = name.substr(0, name.size() - 20);  // "<base>-", without "<digest>.jsa"
     WIN32_FIND_DATAW found;
-    UniqueFind find = UniqueFind(
-        FindFirstFileW((archive.archivePath.substr(0, dash + 1) + L"????????????????.jsa").c_str(), &found));
-    if (!find) return;
+    UniqueFind find = UniqueFind(FindFirstFileW((folder + prefix + L"*.jsa").c_str(), &found));
+    if (!find) {
+        trace("class data: no earlier archives under ", Quoted{folder + prefix + L"*.jsa"});
+        return;
+    }
     do {
-        const std::wstring path = folder + found.cFileName;
-        if (path != archive.archivePath) DeleteFileW(path.c_str());
+        const std::wstring other = found.cFileName;
+        if (other.size() != name.size() || other == name) continue;
+        const bool removed = removeArchiveFile(folder + other);
+        trace("class data: the earlier archive ", Quoted{other}, removed ? " is removed" : " could not be removed");
     } while (FindNextFileW(find.get(), &found));
 }
 

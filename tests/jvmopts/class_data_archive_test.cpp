@@ -22,6 +22,7 @@ constexpr wchar_t kMaps[] = L"-XX:SharedArchiveFile=";
 class ClassDataArchive : public ::testing::Test {
 protected:
     void SetUp() override {
+        CreateDirectoryW(app_.path(L"Local").c_str(), nullptr);
         CopyFileW(buildFolder(L"runtimes\\launch-report\\report-base.jar").c_str(), app_.path(L"extra.jar").c_str(),
                   FALSE);
         writeIni(buildFolder(L"runtimes\\bridge\\"));
@@ -34,9 +35,10 @@ protected:
         app_.writeIni(L"[Product Information]\nProduct Name=Archive Test\nProduct Code={A}\n" + ini);
     }
 
-    LaunchedProcess startLaunch(const std::wstring& output, std::wstring_view arguments = L"") {
+    LaunchedProcess startLaunch(const std::wstring& output, std::wstring_view arguments = L"",
+                                const std::wstring& localAppData = L"Local") {
         std::map<std::wstring, std::wstring> environment = launcherEnvironment(app_);
-        environment[L"LOCALAPPDATA"] = app_.path(L"Local");
+        environment[L"LOCALAPPDATA"] = app_.path(localAppData);
         return LaunchedProcess::start(app_.exePath(), std::wstring(arguments), environment, {},
                                       {.output = app_.path(output), .error = app_.path(L"err.txt")});
     }
@@ -66,7 +68,7 @@ protected:
 };
 
 TEST_F(ClassDataArchive, FirstLaunchMakesItSecondMapsItAChangedJarMakesANewOne) {
-    EXPECT_EQ(startLaunch(L"out1.txt").finish(60000).exitCode, 0);
+    ASSERT_EQ(startLaunch(L"out1.txt").finish(60000).exitCode, 0) << app_.readTrace() << readBytesFile(app_.path(L"err.txt"));
     EXPECT_NE(inputsOf(L"out1.txt").find(kMakes), std::wstring::npos) << inputsOf(L"out1.txt");
     const std::vector<std::wstring> first = archiveFolderNames();
     ASSERT_EQ(first.size(), 1u);
@@ -115,6 +117,15 @@ TEST_F(ClassDataArchive, TwoFirstLaunchesAtOnceBothEndNormally) {
     EXPECT_TRUE(names[0].ends_with(L".jsa")) << names[0];
     EXPECT_EQ(startLaunch(L"out3.txt").finish(60000).exitCode, 0);
     EXPECT_NE(inputsOf(L"out3.txt").find(kMaps), std::wstring::npos) << inputsOf(L"out3.txt");
+}
+
+TEST_F(ClassDataArchive, NoPlaceToWriteItStartsAsWithoutTheSetting) {
+    const LaunchOutcome outcome = startLaunch(L"out1.txt", L"", L"Missing\\Folder").finish(60000);
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_TRUE(outcome.messages.empty());
+    EXPECT_NE(inputsOf(L"out1.txt"), L"(no report)");
+    EXPECT_EQ(inputsOf(L"out1.txt").find(L"Archive"), std::wstring::npos) << inputsOf(L"out1.txt");
+    EXPECT_EQ(fileLines(app_.path(L"err.txt")), std::vector<std::string>{"report on standard error"});
 }
 
 TEST_F(ClassDataArchive, RuntimeWhoseReleaseSaysElevenStartsAsWithoutTheSetting) {
