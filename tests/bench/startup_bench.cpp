@@ -1,8 +1,10 @@
-// Start-up figures of the launcher's own work: from entry to the end of the VM
-// option list, for a typical INI file and for a class path of 2,000 jars, and
-// from entry to the point where JNI_CreateJavaVM is called (with jvm.dll loaded),
-// and on real HotSpot the time to main, a second start's round trip, and when the
-// splash shows against when the VM is created.
+// Start-up figures: the launcher's size; its own work from entry to the end of
+// the VM option list (a typical INI file, a class path of 2,000 jars) and from
+// entry to the point where JNI_CreateJavaVM is called (with jvm.dll loaded), also
+// as a share of the time to main; on real HotSpot the time to main against a
+// minimal host, the time to the end of main of a program of 2,000 classes
+// without and with the class-data archive, a second start's round trip, and
+// when the splash shows against when the VM is created.
 //
 //   jl_startup_bench [runs]
 //
