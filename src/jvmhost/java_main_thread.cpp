@@ -76,7 +76,7 @@ void reportStartException(const JavaMainArgs& args, jthrowable exception) {
     }
     const std::wstring text = describeThrowable(env, exception);
     env->ExceptionClear();
-    trace(L"jvm: the main class could not be made ready");
+    trace("jvm: the main class could not be made ready");
     showErrorMessage(kMsgMainClassInitFailed, args.mainClass, text);
 }
 
@@ -116,7 +116,7 @@ ClassLookup mainClassByName(const JavaMainArgs& args, jclass& found) {
         env->Throw(exception);
         env->ExceptionDescribe();
     }
-    trace(L"jvm: the main class ", Quoted{decoded}, L" was not found");
+    trace("jvm: the main class ", Quoted{decoded}, " was not found");
     showErrorMessage(kMsgMainClassNotFound, decoded);
     return ClassLookup::reported;
 }
@@ -196,15 +196,15 @@ int runJavaMainThread(JavaMainArgs& args) {
     UniqueHandle thread(
         CreateThread(nullptr, static_cast<SIZE_T>(args.stackSize), javaMainThreadBody, &args, 0, &threadId));
     if (!thread) {
-        trace(L"jvm: the Java main thread could not be created (error ", GetLastError(),
-              L"); running Java on the first thread");
+        trace("jvm: the Java main thread could not be created (error ", GetLastError(),
+              "); running Java on the first thread");
         return static_cast<int>(javaMainThreadBody(&args));
     }
-    trace(L"jvm: Java main thread started with a stack of ", args.stackSize, L" bytes");
+    trace("jvm: Java main thread started with a stack of ", args.stackSize, " bytes");
     WaitForSingleObject(thread.get(), INFINITE);
     DWORD result = 1;
     GetExitCodeThread(thread.get(), &result);
-    trace(L"jvm: the Java main thread ended with ", static_cast<int>(result));
+    trace("jvm: the Java main thread ended with ", static_cast<int>(result));
     return static_cast<int>(result);
 }
 
@@ -233,7 +233,7 @@ bool invokeMainClass(JavaMainArgs& args) {
             return false;
         }
         if (!mayRun) {
-            trace(L"jvm: the main class has no main method");
+            trace("jvm: the main class has no main method");
             showErrorMessage(kMsgMainMethodMissing);
             return false;
         }
@@ -258,7 +258,7 @@ bool invokeMainClass(JavaMainArgs& args) {
     jmethodID constructor = main.isStatic ? nullptr : env->GetMethodID(mainClass, "<init>", "()V");
     if (!main.id || (!main.isStatic && !constructor)) {
         env->ExceptionClear();
-        trace(L"jvm: the main class has no main method this runtime runs");
+        trace("jvm: the main class has no main method this runtime runs");
         showErrorMessage(kMsgMainMethodMissing);
         return false;
     }
@@ -274,7 +274,7 @@ bool invokeMainClass(JavaMainArgs& args) {
     if (args.mainStartedEvent) SetEvent(args.mainStartedEvent);
     if (args.beforeMain) args.beforeMain();
 
-    trace(L"phase: main called with ", args.arguments.size(), L" argument(s)");
+    trace("phase: main called with ", args.arguments.size(), " argument(s)");
     if (main.isStatic && main.takesArguments) {
         env->CallStaticVoidMethod(mainClass, main.id, arguments);
     } else if (main.isStatic) {
@@ -287,16 +287,16 @@ bool invokeMainClass(JavaMainArgs& args) {
         }
     }  // a constructor that threw is reported like main throwing
     if (jthrowable exception = env->ExceptionOccurred()) {
-        trace(L"jvm: an exception escaped main");
+        trace("jvm: an exception escaped main");
         if (args.beforeExceptionDialog) args.beforeExceptionDialog();
         if (args.failureCheck && showJavaExceptionDialog(env, exception) == ExceptionChoice::stop) {
             (void)callSystemExit(env);
         }
     } else {
-        trace(L"jvm: main returned");
+        trace("jvm: main returned");
     }
     if (args.stayInVmAfterMain) {
-        trace(L"jvm: an IBM runtime may be in use, so the Java main thread stays in the VM until the program exits");
+        trace("jvm: an IBM runtime may be in use, so the Java main thread stays in the VM until the program exits");
         Sleep(INFINITE);
     }
     return args.session.javaVm->DetachCurrentThread() == JNI_OK;

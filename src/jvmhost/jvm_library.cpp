@@ -31,12 +31,12 @@ unsigned reasonFor(jint result) {
 } // namespace
 
 bool loadJvmLibrary(const std::wstring& path, JvmEntryPoints& entryPoints) {
-    trace(L"phase: loading ", Quoted{path});
+    trace("phase: loading ", Quoted{path});
     // Never freed: the VM lives until the process ends.
     HMODULE library = LoadLibraryW(path.c_str());
     if (!library) {
         const DWORD error = GetLastError();
-        trace(L"jvm: LoadLibrary failed with error ", error);
+        trace("jvm: LoadLibrary failed with error ", error);
         showErrorMessage(kMsgJvmLibraryLoadFailed, path, static_cast<int32_t>(error));
         return false;
     }
@@ -46,14 +46,14 @@ bool loadJvmLibrary(const std::wstring& path, JvmEntryPoints& entryPoints) {
     }
     if (!entryPoints.createJavaVm || !entryPoints.getDefaultInitArgs) {
         const DWORD error = GetLastError();
-        trace(L"jvm: ", !entryPoints.createJavaVm ? L"JNI_CreateJavaVM" : L"JNI_GetDefaultJavaVMInitArgs",
-              L" is missing from the library");
+        trace("jvm: ", !entryPoints.createJavaVm ? "JNI_CreateJavaVM" : "JNI_GetDefaultJavaVMInitArgs",
+              " is missing from the library");
         showErrorMessage(kMsgWindowsException, loadString(kMsgCreateJavaVmMissing), static_cast<int32_t>(error));
         return false;
     }
     entryPoints.findClassFromBootLoader =
         resolve<FindClassFromBootLoaderFunction>(library, "JVM_FindClassFromBootLoader");
-    trace(L"phase: jvm.dll loaded", entryPoints.findClassFromBootLoader ? L"" : L" (without JVM_FindClassFromBootLoader)");
+    trace("phase: jvm.dll loaded", entryPoints.findClassFromBootLoader ? "" : " (without JVM_FindClassFromBootLoader)");
     return true;
 }
 
@@ -71,10 +71,10 @@ bool createJvm(const JvmEntryPoints& entryPoints, std::vector<std::string>& vmOp
     arguments.options = options.data();
     arguments.ignoreUnrecognized = JNI_FALSE;
 
-    trace(L"phase: JNI_CreateJavaVM called with ", options.size(), L" options");
+    trace("phase: JNI_CreateJavaVM called with ", options.size(), " options");
     const jint result =
         entryPoints.createJavaVm(&session.javaVm, reinterpret_cast<void**>(&session.jniEnv), &arguments);
-    trace(L"phase: JNI_CreateJavaVM returned ", result);
+    trace("phase: JNI_CreateJavaVM returned ", result);
     if (result != JNI_OK) {
         session = JvmSession{};
         const unsigned reason = reasonFor(result);
@@ -88,7 +88,7 @@ bool createJvm(const JvmEntryPoints& entryPoints, std::vector<std::string>& vmOp
 
 void destroyJvm(JvmSession& session) {
     if (!session.javaVm) return;
-    trace(L"jvm: destroying the VM (waits for its non-daemon threads)");
+    trace("jvm: destroying the VM (waits for its non-daemon threads)");
     session.javaVm->DestroyJavaVM();
     session = JvmSession{};
 }

@@ -26,11 +26,11 @@ std::wstring pathForJvm(const std::wstring& path) {
                                        return GetShortPathNameW(path.c_str(), buffer, static_cast<DWORD>(capacity));
                                    }).value_or(std::wstring());
     if (shortPath.empty() || !fitsAnsiCodePage(shortPath)) {
-        trace(L"options: ", Quoted{path}, L" holds characters outside the ANSI code page and has no short name to use");
+        trace("options: ", Quoted{path}, " holds characters outside the ANSI code page and has no short name to use");
         return path;
     }
-    trace(L"options: ", Quoted{path}, L" holds characters outside the ANSI code page; its short name ",
-          Quoted{shortPath}, L" is passed instead");
+    trace("options: ", Quoted{path}, " holds characters outside the ANSI code page; its short name ",
+          Quoted{shortPath}, " is passed instead");
     return shortPath;
 }
 
@@ -84,15 +84,15 @@ std::wstring buildClassPath(SettingsSource& settings, const std::wstring& progra
         const ClassPathEntry kind = classifyClassPathEntry(entry, programFolder);
         if (!kind.searched) {
             classPath += pathForJvm(entry) + L";";
-            trace(L"options: class path entry ", Quoted{written}, L" is passed as ", Quoted{entry});
+            trace("options: class path entry ", Quoted{written}, " is passed as ", Quoted{entry});
             continue;
         }
         const size_t found = expandClassPathEntry(kind, classPath);
         if (found == 0) {
-            trace(L"options: class path entry ", Quoted{written}, L" matched nothing (", Quoted{kind.pattern}, L")");
+            trace("options: class path entry ", Quoted{written}, " matched nothing (", Quoted{kind.pattern}, ")");
         } else {
-            trace(L"options: class path entry ", Quoted{written}, L" gave ", found, L" entr", found == 1 ? L"y" : L"ies",
-                  L" from ", Quoted{kind.pattern});
+            trace("options: class path entry ", Quoted{written}, " gave ", found, " entr", found == 1 ? "y" : "ies",
+                  " from ", Quoted{kind.pattern});
         }
     }
     return classPath;
@@ -104,23 +104,24 @@ bool assembleJvmOptions(SettingsSource& settings, const std::wstring& programPat
     std::wstring classPath = buildClassPath(settings, programFolder);
     if (isYesInAnyCase(readSetting(settings, keys::kEmbeddedJar))) classPath = programPath + L";" + classPath;
     if (classPath.empty()) {
-        trace(L"options: the class path is empty");
+        trace("options: the class path is empty");
         showErrorMessage(kMsgClassPathMissing);
         return false;
     }
 
+    configuration.classPath = classPath;
     std::vector<std::wstring> options = {L"-Djava.class.path=" + classPath};
     for (std::wstring parameter : splitVmParameters(readSetting(settings, keys::kVirtualMachineParameters))) {
         removeQuotes(parameter);
         if (isRelativeMemoryOption(parameter)) {
             const std::wstring relative = parameter;
             parameter = resolveRelativeMemoryOption(parameter, machineMemory());
-            trace(L"options: ", Quoted{relative}, L" becomes ", Quoted{parameter});
+            trace("options: ", Quoted{relative}, " becomes ", Quoted{parameter});
         }
         if (parameter.starts_with(L"-Xss")) {
             configuration.javaThreadStackSize = parseStackSize(std::wstring_view(parameter).substr(4));
-            trace(L"options: Java main thread stack size ", configuration.javaThreadStackSize,
-                  configuration.javaThreadStackSize == 0 ? L" (the JVM's default)" : L" bytes");
+            trace("options: Java main thread stack size ", configuration.javaThreadStackSize,
+                  configuration.javaThreadStackSize == 0 ? " (the JVM's default)" : " bytes");
         }
         options.push_back(std::move(parameter));
     }
@@ -129,7 +130,7 @@ bool assembleJvmOptions(SettingsSource& settings, const std::wstring& programPat
         appendVmOption(configuration, option);
     }
     for (size_t i = 0; i < configuration.vmOptions.size(); ++i) {
-        trace(L"options: VM option ", i + 1, L" = ", Quoted{fromAnsiString(configuration.vmOptions[i])});
+        trace("options: VM option ", i + 1, " = ", Quoted{fromAnsiString(configuration.vmOptions[i])});
     }
 
     return true;
@@ -152,8 +153,8 @@ void readOutputRedirection(SettingsSource& settings, OutputRedirection& output) 
     output.errorFile = readSetting(settings, keys::kErrorFile);
     if (!output.errorFile.empty()) expandEnvironment(output.errorFile);
     output.errorAppend = readSetting(settings, keys::kErrorAppend) == L"yes";
-    trace(L"options: output file ", Quoted{output.outputFile}, output.outputAppend ? L" (append)" : L"",
-          L", error file ", Quoted{output.errorFile}, output.errorAppend ? L" (append)" : L"");
+    trace("options: output file ", Quoted{output.outputFile}, output.outputAppend ? " (append)" : "",
+          ", error file ", Quoted{output.errorFile}, output.errorAppend ? " (append)" : "");
 }
 
 void prepareLibraryPath(const std::wstring& jvmLibraryPath, const std::wstring& libraryPath,
@@ -170,7 +171,7 @@ void prepareLibraryPath(const std::wstring& jvmLibraryPath, const std::wstring& 
     std::wstring path = processPathTemplate(systemPath, javaBinFolder);
     expandEnvironment(path);
     SetEnvironmentVariableW(L"Path", path.c_str());
-    trace(L"options: Path set to ", Quoted{path});
+    trace("options: Path set to ", Quoted{path});
 }
 
 } // namespace jl

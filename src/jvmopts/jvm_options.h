@@ -15,6 +15,7 @@ class SettingsSource;
 struct JvmConfiguration {
     std::vector<std::string> vmOptions;  // in the thread's ANSI code page, in order
     uint64_t javaThreadStackSize = 0;    // 0: the JVM's default
+    std::wstring classPath;              // the class path option's entries, as given to the JVM
     OutputRedirection output;
 };
 

@@ -155,7 +155,7 @@ void StandardStreams::prepare(OutputRedirection& output) {
         if (!handle) return L"as the process was given it";
         return handle == captureWriter_.get() ? L"kept in memory" : L"to its file";
     };
-    trace(L"streams: standard output ", target(outputHandle), L", standard error ", target(errorHandle));
+    trace("streams: standard output ", target(outputHandle), ", standard error ", target(errorHandle));
 }
 
 void StandardStreams::stopCapture() {
@@ -209,19 +209,45 @@ std::wstring StandardStreams::runtimeWords() {
     return words;
 }
 
+namespace {
+
+// The system C library's printf spells the 64-bit size "I64" where C99 has
+// "ll", "z", "j" and "t", and knows no "hh" (a char argument arrives promoted,
+// so "h" prints it the same).
+std::string systemPrintfFormat(const char* format) {
+    std::string result;
+    for (const char* c = format; *c;) {
+        result += *c;
+        if (*c++ != '%') continue;
+        while (*c && std::string_view("-+ #0123456789.*").find(*c) != std::string_view::npos) result += *c++;
+        if (c[0] == 'h' && c[1] == 'h') {
+            result += 'h';
+            c += 2;
+        } else if (c[0] == 'l' && c[1] == 'l') {
+            result += "I64";
+            c += 2;
+        } else if (*c == 'z' || *c == 'j' || *c == 't') {
+            result += "I64";
+            ++c;
+        }
+        if (*c) result += *c++;
+    }
+    return result;
+}
+
+} // namespace
+
 jint JNICALL printVmMessage(FILE* stream, const char* format, va_list arguments) {
-    std::string text(512, '\0');
+    const std::string systemFormat = systemPrintfFormat(format);
     va_list copy;
     va_copy(copy, arguments);
-    int length = vsnprintf(text.data(), text.size(), format, copy);
+    const int length = _vscprintf(systemFormat.c_str(), copy);
     va_end(copy);
     if (length < 0) return length;
-    if (static_cast<size_t>(length) >= text.size()) {
-        text.resize(static_cast<size_t>(length) + 1);
-        va_copy(copy, arguments);
-        vsnprintf(text.data(), text.size(), format, copy);
-        va_end(copy);
-    }
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    va_copy(copy, arguments);
+    _vsnprintf(text.data(), text.size(), systemFormat.c_str(), copy);
+    va_end(copy);
     text.resize(static_cast<size_t>(length));
     // The stream belongs to the runtime's C library: only that library may look
     // inside it. Its standard streams stand for the standard handles, which it

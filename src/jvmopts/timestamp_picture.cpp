@@ -1,4 +1,5 @@
 #include "jvmopts/timestamp_picture.h"
+#include "support/number_text.h"
 
 namespace jl {
 
@@ -55,7 +56,7 @@ std::vector<PictureRun> splitPicture(std::wstring_view picture) {
 }
 
 std::wstring withMilliseconds(std::wstring_view picture, unsigned milliseconds) {
-    const std::wstring digits = std::to_wstring(milliseconds);
+    const std::wstring digits = decimalText(static_cast<unsigned long long>(milliseconds));
     std::wstring result;
     for (wchar_t c : picture) {
         if (c == L'L') {

@@ -1,4 +1,5 @@
 #include "jvmopts/vm_parameters.h"
+#include "support/number_text.h"
 
 #include <limits>
 
@@ -109,7 +110,7 @@ std::wstring resolveRelativeMemoryOption(std::wstring_view parameter, const Mach
     uint64_t size = kilobytes >= 18446744073709551616.0 ? kMaxSize : static_cast<uint64_t>(kilobytes);
     if (maximum != 0 && size > saturatingMultiply(maximum, 1024)) size = saturatingMultiply(maximum, 1024);
     if (size < saturatingMultiply(minimum, 1024)) size = saturatingMultiply(minimum, 1024);
-    return std::wstring(parameter.substr(0, fields.prefixLength)) + std::to_wstring(size) + L"K";
+    return std::wstring(parameter.substr(0, fields.prefixLength)) + decimalText(static_cast<unsigned long long>(size)) + L"K";
 }
 
 uint64_t parseStackSize(std::wstring_view text) {

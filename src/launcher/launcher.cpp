@@ -30,8 +30,8 @@ Launcher* Launcher::current() { return processLauncher; }
 
 bool Launcher::init() {
     arguments_ = argumentsFromCommandLine(GetCommandLineW());
-    trace(L"launch: ", arguments_.size(), L" argument(s) for the Java program");
-    for (size_t i = 0; i < arguments_.size(); ++i) trace(L"launch: argument ", i + 1, L" = ", Quoted{arguments_[i]});
+    trace("launch: ", arguments_.size(), " argument(s) for the Java program");
+    for (size_t i = 0; i < arguments_.size(); ++i) trace("launch: argument ", i + 1, " = ", Quoted{arguments_[i]});
 
     std::optional<std::wstring> program = modulePath();
     if (!program) {
@@ -54,7 +54,7 @@ bool Launcher::init() {
         return false;
     }
     if (singleInstance_.enabled && !singleInstance_.isPrimary) {
-        trace(L"launch: secondary instance, arguments forwarded to the running one");
+        trace("launch: secondary instance, arguments forwarded to the running one");
         return true;
     }
     if (settings_.application.overrideWorkingDir) applyWorkingDirectory();
@@ -66,43 +66,43 @@ bool Launcher::chooseRuntime() {
     const JvmType jvmType = request.jvmType;
     if (!request.jrePath.empty()) {
         const std::wstring home = withTrailingBackslash(request.jrePath);
-        trace(L"runtime: trying the configured \"JRE Path\" ", Quoted{home});
+        trace("runtime: trying the configured \"JRE Path\" ", Quoted{home});
         runtime_.jvmLibraryPath = findJvmLibrary(home, jvmType);
         if (!runtime_.jvmLibraryPath.empty()) {
-            trace(L"runtime: chose ", Quoted{runtime_.jvmLibraryPath}, L" from \"JRE Path\"");
+            trace("runtime: chose ", Quoted{runtime_.jvmLibraryPath}, " from \"JRE Path\"");
             checkPairedBitness();
             return true;
         }
-        trace(L"runtime: no jvm.dll for JVM type ", jvmType, L" under \"JRE Path\"");
+        trace("runtime: no jvm.dll for JVM type ", jvmType, " under \"JRE Path\"");
     }
 
     if (const std::optional<std::wstring> privateHome = findPrivateRuntime(folderWithBackslash(programPath_))) {
         runtime_.jvmLibraryPath = findJvmLibrary(*privateHome, jvmType);
         if (!runtime_.jvmLibraryPath.empty()) {
-            trace(L"runtime: chose the private runtime ", Quoted{runtime_.jvmLibraryPath});
+            trace("runtime: chose the private runtime ", Quoted{runtime_.jvmLibraryPath});
             return true;
         }
-        trace(L"runtime: no jvm.dll for JVM type ", jvmType, L" in the private runtime");
+        trace("runtime: no jvm.dll for JVM type ", jvmType, " in the private runtime");
     }
 
     std::optional<InstalledRuntime> installed = searchInstalledRuntimes(request, RegistryView::native);
     if (!installed && settings_.application.pairProduct.empty()) {
-        trace(L"registry: the 32-bit view is searched only with a \"Pair Product\"");
+        trace("registry: the 32-bit view is searched only with a \"Pair Product\"");
     } else if (!installed) {
         installed = searchInstalledRuntimes(request, RegistryView::wow32);
         if (installed) {
             runtime_.handOver = true;
-            trace(L"registry: a 32-bit runtime was found, so the launch is handed over to \"Pair Product\"");
+            trace("registry: a 32-bit runtime was found, so the launch is handed over to \"Pair Product\"");
         }
     }
     if (installed) {
         runtime_.version = installed->version;
         runtime_.jvmLibraryPath = findJvmLibrary(installed->homeFolder, jvmType);
         if (!runtime_.jvmLibraryPath.empty()) {
-            trace(L"runtime: chose the registered runtime ", Quoted{runtime_.jvmLibraryPath});
+            trace("runtime: chose the registered runtime ", Quoted{runtime_.jvmLibraryPath});
             return true;
         }
-        trace(L"runtime: no jvm.dll for JVM type ", jvmType, L" under the registered home ",
+        trace("runtime: no jvm.dll for JVM type ", jvmType, " under the registered home ",
               Quoted{installed->homeFolder});
     }
 
@@ -110,29 +110,29 @@ bool Launcher::chooseRuntime() {
         runtime_.handOver = false;  // the vendor search reads the 64-bit view only
         runtime_.version = vendor->version;
         runtime_.jvmLibraryPath = findJvmLibrary(vendor->homeFolder, jvmType);
-        trace(L"runtime: chose the vendor runtime ", Quoted{runtime_.jvmLibraryPath});
+        trace("runtime: chose the vendor runtime ", Quoted{runtime_.jvmLibraryPath});
         if (!runtime_.jvmLibraryPath.empty()) return true;
     }
 
     const unsigned messageId = jvmType == JvmType::server ? kMsgJreNotFoundServer : kMsgJreNotFound;
     const std::wstring message = formatMessage(
         loadString(messageId), {describeVersionRequirement(request.minimumVersion, request.maximumVersion)});
-    trace(L"runtime: no usable runtime found; asking the user");
+    trace("runtime: no usable runtime found; asking the user");
     JreNotFoundChoice choice;
     const INT_PTR answer = runJreNotFoundDialog(GetActiveWindow(), message, jvmType, choice);
     if (answer == -1) {
-        trace(L"runtime: the JRE Not Found dialog could not be created");
+        trace("runtime: the JRE Not Found dialog could not be created");
         SetLastError(ERROR_OUTOFMEMORY);
         return false;
     }
     if (answer != IDOK) {
-        trace(L"runtime: the user cancelled the JRE Not Found dialog; the launch ends here");
+        trace("runtime: the user cancelled the JRE Not Found dialog; the launch ends here");
         return false;
     }
     runtime_.jvmLibraryPath = choice.jvmLibraryPath;
     checkPairedBitness();
     rememberJrePath(choice.folder, programPath_, settings_);
-    trace(L"runtime: chose the browsed runtime ", Quoted{runtime_.jvmLibraryPath});
+    trace("runtime: chose the browsed runtime ", Quoted{runtime_.jvmLibraryPath});
     return true;
 }
 
@@ -141,7 +141,7 @@ void Launcher::applyWorkingDirectory() {
     if (folder.size() <= 1) return;
     folder.pop_back();
     const bool changed = SetCurrentDirectoryW(folder.c_str()) != FALSE;
-    trace(L"launch: working directory ", changed ? L"set to " : L"could not be set to ", Quoted{folder});
+    trace("launch: working directory ", changed ? "set to " : "could not be set to ", Quoted{folder});
 }
 
 void Launcher::checkPairedBitness() {
@@ -151,8 +151,8 @@ void Launcher::checkPairedBitness() {
     // The PE headers are read here rather than through Dbghelp.dll, which a
     // planted copy beside the program could replace.
     runtime_.handOver = isX86Image(runtime_.jvmLibraryPath);
-    trace(L"launch: ", Quoted{runtime_.jvmLibraryPath},
-          runtime_.handOver ? L" is a 32-bit image: handing over to " : L" is not a 32-bit image, so no hand-over to ",
+    trace("launch: ", Quoted{runtime_.jvmLibraryPath},
+          runtime_.handOver ? " is a 32-bit image: handing over to " : " is not a 32-bit image, so no hand-over to ",
           Quoted{pairProduct});
 }
 
@@ -166,11 +166,11 @@ int Launcher::startPairProduct() {
                         &startup, &process)) {
         // Ending silently with 0 would report a launch that never happened as a success.
         const DWORD error = GetLastError();
-        trace(L"launch: the paired program ", Quoted{pairProduct}, L" could not be started (error ", error, L")");
+        trace("launch: the paired program ", Quoted{pairProduct}, " could not be started (error ", error, ")");
         showErrorMessage(kMsgPairProductStartFailed, pairProduct, static_cast<int32_t>(error));
         return -1;
     }
-    trace(L"launch: handed over to ", Quoted{pairProduct}, L" with the command line ", Quoted{commandLine});
+    trace("launch: handed over to ", Quoted{pairProduct}, " with the command line ", Quoted{commandLine});
     const UniqueHandle processHandle(process.hProcess);
     const UniqueHandle threadHandle(process.hThread);
     if (!settings_.application.pairReturnCode) return 0;
@@ -178,7 +178,7 @@ int Launcher::startPairProduct() {
     if (WaitForSingleObject(processHandle.get(), INFINITE) == WAIT_OBJECT_0) {
         GetExitCodeProcess(processHandle.get(), &exitCode);
     }
-    trace(L"launch: the paired program ended with ", static_cast<int>(exitCode));
+    trace("launch: the paired program ended with ", static_cast<int>(exitCode));
     return static_cast<int>(exitCode);
 }
 
@@ -191,9 +191,8 @@ int Launcher::run() {
                        folderWithBackslash(programPath_), jvm_);
     // "Cmd" adds its arguments after the command line's; its switches count too.
     const std::vector<std::wstring> cmd = cmdArguments(*settingsSource_);
-    if (!hasNoSplashSwitch(arguments_) && !hasNoSplashSwitch(cmd) &&
-        !startSplash(splash_, programPath_, runtime_.jvmLibraryPath)) {
-        return 0;
+    if (!hasNoSplashSwitch(arguments_) && !hasNoSplashSwitch(cmd)) {
+        startSplash(splash_, settingsSource_->file(), runtime_.jvmLibraryPath);
     }
     // Before jvm.dll and its C library load, which take their copies of the
     // standard handles.
@@ -201,9 +200,13 @@ int Launcher::run() {
     streams_.prepare(jvm_.output);
     if (!loadJvmLibrary(runtime_.jvmLibraryPath, entryPoints_)) return -1;
     (void)assembleJvmOptions(*settingsSource_, programPath_, jvm_);
-    for (const std::wstring& argument : cmd) trace(L"options: \"Cmd\" adds argument ", Quoted{argument});
+    prepareClassDataArchive(*settingsSource_, programPath_, settings_.product, runtime_.jvmLibraryPath, jvm_,
+                            classData_);
+    for (const std::wstring& argument : cmd) trace("options: \"Cmd\" adds argument ", Quoted{argument});
     arguments_.insert(arguments_.end(), cmd.begin(), cmd.end());
-    if (startJava() == 0) return 0;
+    const int javaResult = startJava();
+    settleClassDataArchive(classData_);  // the VM is gone
+    if (javaResult == 0) return 0;
     startSettled_ = true;
     splash_.closer.invoke();
     return -1;
@@ -245,6 +248,7 @@ int Launcher::startJava() {
 void Launcher::shutdown() {
     closeSplashWindow(splash_);
     destroyJvm(session_);
+    settleClassDataArchive(classData_);
     closeSingleInstance(singleInstance_);
     splash_.closer.invoke();
     arguments_.clear();
@@ -253,21 +257,23 @@ void Launcher::shutdown() {
 
 void Launcher::explainEarlyEnd() {
     if (startSettled_.exchange(true)) return;
-    trace(L"jvm: the VM ends before main was called");
+    trace("jvm: the VM ends before main was called");
     showErrorText(withRuntimeWords(loadString(kMsgEndedBeforeMain), streams_.runtimeWords()));
 }
 
 void JNICALL Launcher::vmExitHook(jint status) {
-    trace(L"jvm: the VM exits with status ", static_cast<int>(status));
+    trace("jvm: the VM exits with status ", static_cast<int>(status));
     Launcher* launcher = current();
     if (!launcher) return;
     // System.exit(0) from a static initialiser is a program's own clean end.
     if (status != 0) launcher->explainEarlyEnd();
+    // The VM has written its class-data archive by now; the process ends right after this hook.
+    settleClassDataArchive(launcher->classData_);
     if (launcher->exitObserver_) launcher->exitObserver_->exit(status);
 }
 
 void JNICALL Launcher::vmAbortHook() {
-    trace(L"jvm: the VM aborts");
+    trace("jvm: the VM aborts");
     Launcher* launcher = current();
     if (!launcher) return;
     launcher->explainEarlyEnd();

@@ -17,6 +17,7 @@
 #include "launcher/single_instance.h"
 #include "runtime/version.h"
 #include "settings/launcher_settings.h"
+#include "jvmopts/class_data_archive.h"
 #include "settings/settings_source.h"
 #include "splash/splash_window.h"
 
@@ -76,6 +77,7 @@ private:
     ChosenRuntime runtime_;
     JvmEntryPoints entryPoints_;
     JvmConfiguration jvm_;
+    ClassDataArchive classData_;
     StandardStreams streams_;
     // Set once main is called or a failure has been shown: a later end of the VM
     // needs no word from the launcher.

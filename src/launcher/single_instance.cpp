@@ -79,7 +79,7 @@ bool callSecondaryMain(JNIEnv* env, const ForwardRequest& request) {
         method = env->GetStaticMethodID(mainClass, "secondaryMain", "([Ljava/lang/String;)I");
     }
     if (!method) {
-        trace(L"single instance: the main class has no secondaryMain; the secondary waits for the program to end");
+        trace("single instance: the main class has no secondaryMain; the secondary waits for the program to end");
         return describeFailure();
     }
     jobjectArray arguments = newJavaStringArray(request.arguments, env);
@@ -119,8 +119,8 @@ DWORD WINAPI forwardListener(void* parameter) {
         auto request = std::make_unique<ForwardRequest>(static_cast<DWORD>(message.wParam),
                                                         decodeForwardedArguments(block.argumentArea), &state.target);
         PostThreadMessageW(request->sender, kArgumentsTakenMessage, 0, 0);
-        trace(L"single instance: request of thread ", request->sender, L" with ", request->arguments.size(),
-              L" argument(s)");
+        trace("single instance: request of thread ", request->sender, " with ", request->arguments.size(),
+              " argument(s)");
         const UniqueHandle worker(CreateThread(nullptr, 0, forwardWorker, request.get(), 0, nullptr));
         if (worker) (void)request.release();
     }
@@ -159,7 +159,7 @@ bool startPrimary(SingleInstanceState& state, const std::wstring& name, const Si
         state.listenerThread.reset(CreateThread(nullptr, 0, forwardListener, &state, 0, &state.listenerThreadId));
     }
     if (!state.listenerThread) {
-        trace(L"single instance: no listener (error ", GetLastError(), L"); this start runs on its own");
+        trace("single instance: no listener (error ", GetLastError(), "); this start runs on its own");
         // Without the block, later starts run on their own too rather than wait for a listener.
         state.enabled = state.isPrimary = false;
         state.sharedBlock.reset();
@@ -171,8 +171,8 @@ bool startPrimary(SingleInstanceState& state, const std::wstring& name, const Si
 bool forwardToPrimary(SingleInstanceState& state, const std::wstring& name, const SingleInstanceSetup& setup) {
     const size_t bytes = forwardedArgumentBytes(setup.arguments);
     if (bytes > kMaxForwardedArgumentBytes) {
-        trace(L"single instance: the arguments take ", bytes, L" bytes, more than the ", kMaxForwardedArgumentBytes,
-              L" the running program can take; nothing is forwarded");
+        trace("single instance: the arguments take ", bytes, " bytes, more than the ", kMaxForwardedArgumentBytes,
+              " the running program can take; nothing is forwarded");
         const std::wstring programName = setup.programPath.substr(folderWithBackslash(setup.programPath).size());
         showErrorMessage(kMsgForwardedArgumentsTooLong, programName, static_cast<int32_t>(bytes));
         return false;
@@ -182,7 +182,7 @@ bool forwardToPrimary(SingleInstanceState& state, const std::wstring& name, cons
     DWORD listener = 0;
     while ((listener = listenerIdOf(block).load(std::memory_order_acquire)) == 0) {
         if (GetTickCount64() >= deadline) {
-            trace(L"single instance: the running program never took requests");
+            trace("single instance: the running program never took requests");
             return false;
         }
         Sleep(10);
@@ -191,7 +191,7 @@ bool forwardToPrimary(SingleInstanceState& state, const std::wstring& name, cons
     state.primaryProcess.reset(
         OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, block.primaryProcessId));
     if (!state.primaryProcess) {
-        trace(L"single instance: the running program's process cannot be opened (error ", GetLastError(), L")");
+        trace("single instance: the running program's process cannot be opened (error ", GetLastError(), ")");
         return true;
     }
     makeMessageQueue();
@@ -203,7 +203,7 @@ bool forwardToPrimary(SingleInstanceState& state, const std::wstring& name, cons
     const ScopeExit unlock([&] { ReleaseMutex(lock.get()); });
     (void)encodeForwardedArguments(setup.arguments, block.argumentArea);
     if (!PostThreadMessageW(listener, state.target.message, GetCurrentThreadId(), 0)) {
-        trace(L"single instance: the request could not be posted (error ", GetLastError(), L")");
+        trace("single instance: the request could not be posted (error ", GetLastError(), ")");
         return false;
     }
     WPARAM unused = 0;
@@ -216,7 +216,7 @@ bool forwardToPrimary(SingleInstanceState& state, const std::wstring& name, cons
 bool setupSingleInstance(SingleInstanceState& state, const SingleInstanceSetup& setup) {
     if (setup.singleInstanceSetting != L"yes") return true;
     if (setup.isService) {
-        trace(L"single instance: never for a service");
+        trace("single instance: never for a service");
         return true;
     }
     const std::wstring name = forwardInstanceName(setup.programPath);
@@ -226,14 +226,14 @@ bool setupSingleInstance(SingleInstanceState& state, const SingleInstanceSetup& 
     state.sharedMapping.reset(mapping);
     if (mapping) state.sharedBlock.reset(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(ForwardBlock)));
     if (!state.sharedBlock) {
-        trace(L"single instance: no shared block ", Quoted{name}, L" (error ", GetLastError(),
-              L"); this start runs on its own");
+        trace("single instance: no shared block ", Quoted{name}, " (error ", GetLastError(),
+              "); this start runs on its own");
         state.sharedMapping.reset();
         return true;
     }
     state.enabled = true;
     state.isPrimary = !existed;
-    trace(L"single instance: ", existed ? L"a secondary of " : L"the primary of ", Quoted{name});
+    trace("single instance: ", existed ? "a secondary of " : "the primary of ", Quoted{name});
     return existed ? forwardToPrimary(state, name, setup) : startPrimary(state, name, setup);
 }
 
@@ -242,19 +242,19 @@ int waitForPrimary(SingleInstanceState& state) {
     WPARAM reply = 0;
     if (waitForMessage(state.primaryProcess.get(), state.target.message, reply)) {
         const int exitCode = static_cast<int>(static_cast<LONG_PTR>(reply));
-        trace(L"single instance: the running program replied ", exitCode);
+        trace("single instance: the running program replied ", exitCode);
         return exitCode;
     }
     DWORD exitCode = 0;
     if (!GetExitCodeProcess(state.primaryProcess.get(), &exitCode)) exitCode = 0;
-    trace(L"single instance: the running program ended with ", static_cast<int>(exitCode), L" before it replied");
+    trace("single instance: the running program ended with ", static_cast<int>(exitCode), " before it replied");
     return static_cast<int>(exitCode);
 }
 
 void closeSingleInstance(SingleInstanceState& state) {
     if (state.listenerThread && !stopMessageLoopThread(state.listenerThread.get(), state.listenerThreadId, 5000)) {
         // It may still read the block, which then stays mapped until the process ends.
-        trace(L"single instance: the listener thread did not end in time");
+        trace("single instance: the listener thread did not end in time");
         (void)state.sharedBlock.release();
     }
     state.listenerThread.reset();

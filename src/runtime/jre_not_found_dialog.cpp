@@ -27,7 +27,7 @@ public:
 
 protected:
     bool onInit() override {
-        if (!link_.attach(item(IDC_JRE_LINK))) trace(L"runtime: the download link could not be made live");
+        if (!link_.attach(item(IDC_JRE_LINK))) trace("runtime: the download link could not be made live");
         SetDlgItemTextW(handle(), IDC_JRE_MESSAGE, message_.c_str());
         EnableWindow(item(IDOK), FALSE);
         centreInWorkArea(handle(), GetWindow(handle(), GW_OWNER));
@@ -63,8 +63,8 @@ private:
         choice.folder = path;
         if (!choice.folder.empty() && choice.folder.back() != L'\\') choice.folder += L'\\';
         choice.jvmLibraryPath = choice.folder.empty() ? std::wstring() : findJvmLibrary(choice.folder, jvmType_);
-        trace(L"runtime: browsed to ", Quoted{choice.folder},
-              choice.jvmLibraryPath.empty() ? L", which holds no usable jvm.dll" : L", which holds ",
+        trace("runtime: browsed to ", Quoted{choice.folder},
+              choice.jvmLibraryPath.empty() ? ", which holds no usable jvm.dll" : ", which holds ",
               Quoted{choice.jvmLibraryPath});
         EnableWindow(item(IDOK), !choice.jvmLibraryPath.empty());
     }

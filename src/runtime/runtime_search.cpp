@@ -54,17 +54,17 @@ void collectCandidates(const RuntimeRequest& request, const RegistryRoot& root, 
                        std::vector<RuntimeCandidate>& candidates) {
     const RuntimeFilter& filter = request.filter;
     if (!rootIsSearched(root, filter)) {
-        trace(L"registry: root ", Quoted{root.keyPath}, L" skipped: ", whyRootIsSkipped(root, filter));
+        trace("registry: root ", Quoted{root.keyPath}, " skipped: ", whyRootIsSkipped(root, filter));
         return;
     }
     UniqueKey rootKey;
     const LSTATUS opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, root.keyPath, 0, access, rootKey.put());
     if (opened != ERROR_SUCCESS) {
-        trace(L"registry: root ", Quoted{root.keyPath}, L" not found (error ", opened, L")");
+        trace("registry: root ", Quoted{root.keyPath}, " not found (error ", opened, ")");
         return;
     }
     const std::vector<std::wstring> names = subKeyNames(rootKey.get());
-    trace(L"registry: root ", Quoted{root.keyPath}, L" has ", names.size(), L" sub-key(s)");
+    trace("registry: root ", Quoted{root.keyPath}, " has ", names.size(), " sub-key(s)");
 
     const bool favoured = rootCandidatesAreFavoured(root, filter);
     for (const std::wstring& name : names) {
@@ -72,19 +72,19 @@ void collectCandidates(const RuntimeRequest& request, const RegistryRoot& root, 
         (void)parseVersion(name, 0, version);
         const std::wstring label = L"registry:   " + std::wstring(root.keyPath) + name + L" (" + fullVersionText(version) + L")";
         if (!versionInRange(version, request.minimumVersion, request.maximumVersion)) {
-            trace(label, L" dropped: outside the version bounds ", fullVersionText(request.minimumVersion), L" to ",
+            trace(label, " dropped: outside the version bounds ", fullVersionText(request.minimumVersion), " to ",
                   fullVersionText(request.maximumVersion));
             continue;
         }
         UniqueKey key;
         if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(root.keyPath) + name).c_str(), 0, access, key.put()) !=
             ERROR_SUCCESS) {
-            trace(label, L" dropped: the key cannot be opened");
+            trace(label, " dropped: the key cannot be opened");
             continue;
         }
         std::wstring home = stringValue(key.get(), L"JavaHome");
         if (home.empty()) {
-            trace(label, L" dropped: no \"JavaHome\" value");
+            trace(label, " dropped: no \"JavaHome\" value");
             continue;
         }
         home = withTrailingBackslash(std::move(home));
@@ -93,10 +93,10 @@ void collectCandidates(const RuntimeRequest& request, const RegistryRoot& root, 
             (root.favorServerProbedAsDefault && request.jvmType == JvmType::favorServer) ? JvmType::defaultVm : request.jvmType;
         bool serverVm = false;
         if (findJvmLibrary(home, probeType, &serverVm).empty()) {
-            trace(label, L" dropped: no jvm.dll for JVM type ", probeType, L" under ", Quoted{home});
+            trace(label, " dropped: no jvm.dll for JVM type ", probeType, " under ", Quoted{home});
             continue;
         }
-        trace(label, L" is a candidate: home ", Quoted{home}, L", server VM ", serverVm, L", favoured ", favoured);
+        trace(label, " is a candidate: home ", Quoted{home}, ", server VM ", serverVm, ", favoured ", favoured);
         candidates.push_back(RuntimeCandidate{version, home, serverVm, favoured});
     }
 }
@@ -114,21 +114,21 @@ void considerVendorHome(const RuntimeRequest& request, const std::wstring& label
     const std::wstring tried =
         label + L" -> " + home + L" (" + (version ? fullVersionText(*version) : L"version unknown") + L")";
     if (!versionSatisfiesBounds(version, request.minimumVersion, request.maximumVersion)) {
-        trace(tried, version ? L" dropped: outside the version bounds" : L" dropped: version bounds are set");
+        trace(tried, version ? " dropped: outside the version bounds" : " dropped: version bounds are set");
         return;
     }
     const RuntimeKind kind = (jdkKey || pathExists(home + L"bin\\javac.exe")) ? RuntimeKind::jdk : RuntimeKind::jre;
     if (!runtimeIsSearched(kind, provider, request.filter)) {
-        trace(tried, L" dropped: ", whyRootIsSkipped(RegistryRoot{L"", kind, provider, false, false}, request.filter));
+        trace(tried, " dropped: ", whyRootIsSkipped(RegistryRoot{L"", kind, provider, false, false}, request.filter));
         return;
     }
     bool serverVm = false;
     if (findJvmLibrary(home, request.jvmType, &serverVm).empty()) {
-        trace(tried, L" dropped: no jvm.dll for JVM type ", request.jvmType);
+        trace(tried, " dropped: no jvm.dll for JVM type ", request.jvmType);
         return;
     }
     const bool favoured = runtimeIsFavoured(kind, provider, request.filter);
-    trace(tried, L" is a candidate: server VM ", serverVm, L", favoured ", favoured);
+    trace(tried, " is a candidate: server VM ", serverVm, ", favoured ", favoured);
     candidates.push_back(RuntimeCandidate{version.value_or(Version{}), home, serverVm, favoured, version.has_value()});
 }
 
@@ -138,7 +138,7 @@ void collectVendorCandidates(const RuntimeRequest& request, HKEY hive, const wch
         UniqueKey rootKey;
         if (RegOpenKeyExW(hive, root.keyPath, 0, KEY_READ, rootKey.put()) != ERROR_SUCCESS) continue;
         const std::vector<std::wstring> names = subKeyNames(rootKey.get());
-        trace(L"vendor: ", hiveName, root.keyPath, L" has ", names.size(), L" sub-key(s)");
+        trace("vendor: ", hiveName, root.keyPath, " has ", names.size(), " sub-key(s)");
         for (const std::wstring& name : names) {
             std::optional<Version> version;
             Version parsed;
@@ -151,7 +151,7 @@ void collectVendorCandidates(const RuntimeRequest& request, HKEY hive, const wch
                 }
                 const std::wstring home = stringValue(key.get(), root.homeValue);
                 if (home.empty()) {
-                    trace(label, L" dropped: no ", Quoted{root.homeValue}, L" text value");
+                    trace(label, " dropped: no ", Quoted{root.homeValue}, " text value");
                     continue;
                 }
                 considerVendorHome(request, label, home, version, vendorKeyIsJdk(root, name), homeKey.provider,
@@ -166,20 +166,20 @@ InstalledRuntime chooseRuntime(const std::vector<RuntimeCandidate>& candidates, 
                                const wchar_t* source) {
     const CandidateChoice choice = chooseCandidate(candidates, request.preferredVersions);
     if (choice.byPreference) {
-        trace(source, L": preferred version ", Quoted{choice.matchedPreference}, L" chose candidate ",
+        trace(source, ": preferred version ", Quoted{choice.matchedPreference}, " chose candidate ",
               choice.index + 1);
     } else {
-        trace(source, L": no preferred version matched; candidate 1 is chosen");
+        trace(source, ": no preferred version matched; candidate 1 is chosen");
     }
     return InstalledRuntime{candidates[choice.index].homeFolder, candidates[choice.index].version};
 }
 
 void traceCandidates(const std::vector<RuntimeCandidate>& candidates, const wchar_t* source) {
     for (size_t i = 0; i < candidates.size(); ++i) {
-        trace(source, L": candidate ", i + 1, L": ",
-              candidates[i].versionKnown ? fullVersionText(candidates[i].version) : L"(version unknown)", L" ",
-              Quoted{candidates[i].homeFolder}, candidates[i].favoured ? L" favoured" : L"",
-              candidates[i].serverVm ? L" server VM" : L"");
+        trace(source, ": candidate ", i + 1, ": ",
+              candidates[i].versionKnown ? fullVersionText(candidates[i].version) : L"(version unknown)", " ",
+              Quoted{candidates[i].homeFolder}, candidates[i].favoured ? " favoured" : "",
+              candidates[i].serverVm ? " server VM" : "");
     }
 }
 
@@ -197,7 +197,7 @@ std::wstring findJvmLibrary(const std::wstring& homeFolder, JvmType jvmType, boo
 }
 
 std::vector<RuntimeCandidate> findRuntimeCandidates(const RuntimeRequest& request, RegistryView view) {
-    trace(L"registry: searching the ", viewName(view), L" view");
+    trace("registry: searching the ", viewName(view), " view");
     const REGSAM access = KEY_READ | (view == RegistryView::wow32 ? KEY_WOW64_32KEY : 0);
     std::vector<RuntimeCandidate> candidates;
     for (const RegistryRoot& root : kRegistryRoots) collectCandidates(request, root, access, candidates);
@@ -209,7 +209,7 @@ std::vector<RuntimeCandidate> findRuntimeCandidates(const RuntimeRequest& reques
 std::optional<InstalledRuntime> searchInstalledRuntimes(const RuntimeRequest& request, RegistryView view) {
     const std::vector<RuntimeCandidate> candidates = findRuntimeCandidates(request, view);
     if (candidates.empty()) {
-        trace(L"registry: no candidate in the ", viewName(view), L" view");
+        trace("registry: no candidate in the ", viewName(view), " view");
         return std::nullopt;
     }
     return chooseRuntime(candidates, request, L"registry");
@@ -220,7 +220,7 @@ std::vector<RuntimeCandidate> findVendorRuntimeCandidates(const RuntimeRequest& 
     collectVendorCandidates(request, HKEY_LOCAL_MACHINE, L"HKLM\\", candidates);
     collectVendorCandidates(request, HKEY_CURRENT_USER, L"HKCU\\", candidates);
     if (javaHome.empty()) {
-        trace(L"vendor: JAVA_HOME is not set");
+        trace("vendor: JAVA_HOME is not set");
     } else {
         considerVendorHome(request, L"vendor: JAVA_HOME " + javaHome, javaHome, std::nullopt, false,
                            RuntimeProvider::sun, candidates);
@@ -232,13 +232,13 @@ std::vector<RuntimeCandidate> findVendorRuntimeCandidates(const RuntimeRequest& 
 
 std::optional<InstalledRuntime> searchVendorRuntimes(const RuntimeRequest& request) {
     if (!request.searchVendorRuntimes) {
-        trace(L"vendor: not searched (\"Search Vendor Runtimes\" is no)");
+        trace("vendor: not searched (\"Search Vendor Runtimes\" is no)");
         return std::nullopt;
     }
     const std::vector<RuntimeCandidate> candidates =
         findVendorRuntimeCandidates(request, environmentVariable(L"JAVA_HOME"));
     if (candidates.empty()) {
-        trace(L"vendor: no candidate in the vendor keys or JAVA_HOME");
+        trace("vendor: no candidate in the vendor keys or JAVA_HOME");
         return std::nullopt;
     }
     return chooseRuntime(candidates, request, L"vendor");
@@ -247,11 +247,11 @@ std::optional<InstalledRuntime> searchVendorRuntimes(const RuntimeRequest& reque
 std::optional<std::wstring> findPrivateRuntime(const std::wstring& programFolder) {
     for (const std::wstring& home : {programFolder, programFolder + L"jre64\\"}) {
         if (pathExists(home + L"bin\\java.dll")) {
-            trace(L"runtime: private runtime at ", Quoted{home});
+            trace("runtime: private runtime at ", Quoted{home});
             return home;
         }
     }
-    trace(L"runtime: no private runtime (no bin\\java.dll in ", Quoted{programFolder}, L" or its jre64\\ folder)");
+    trace("runtime: no private runtime (no bin\\java.dll in ", Quoted{programFolder}, " or its jre64\\ folder)");
     return std::nullopt;
 }
 
@@ -259,7 +259,7 @@ void publishRuntimeVariables(const std::wstring& jvmLibraryPath) {
     const std::wstring home = stripPathComponents(jvmLibraryPath, 3);
     SetEnvironmentVariableW(L"VQ_JVM_PATH", jvmLibraryPath.c_str());
     SetEnvironmentVariableW(L"VQ_JVM_HOME", home.c_str());
-    trace(L"runtime: VQ_JVM_PATH=", Quoted{jvmLibraryPath}, L", VQ_JVM_HOME=", Quoted{home});
+    trace("runtime: VQ_JVM_PATH=", Quoted{jvmLibraryPath}, ", VQ_JVM_HOME=", Quoted{home});
 }
 
 bool isX86Image(const std::wstring& path) {

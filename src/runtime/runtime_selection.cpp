@@ -66,12 +66,21 @@ std::vector<JvmProbe> jvmProbeOrder(JvmType jvmType) {
 }
 
 void orderCandidates(std::vector<RuntimeCandidate>& candidates, bool favouring, JvmType jvmType) {
-    std::stable_sort(candidates.begin(), candidates.end(), [&](const RuntimeCandidate& a, const RuntimeCandidate& b) {
+    const auto before = [&](const RuntimeCandidate& a, const RuntimeCandidate& b) {
         if (a.versionKnown != b.versionKnown) return a.versionKnown;
         if (favouring && a.favoured != b.favoured) return a.favoured;
         if (jvmType == JvmType::favorServer && a.serverVm != b.serverVm) return a.serverVm;
         return compareVersions(a.version, b.version) > 0;
-    });
+    };
+    // A stable insertion sort: a machine registers a handful of runtimes, and
+    // the library's merge sort would weigh more in the program than all of this.
+    for (size_t i = 1; i < candidates.size(); ++i) {
+        size_t j = i;
+        while (j > 0 && before(candidates[i], candidates[j - 1])) --j;
+        if (j != i) std::rotate(candidates.begin() + static_cast<std::ptrdiff_t>(j),
+                                candidates.begin() + static_cast<std::ptrdiff_t>(i),
+                                candidates.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+    }
 }
 
 CandidateChoice chooseCandidate(const std::vector<RuntimeCandidate>& ordered,

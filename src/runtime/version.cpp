@@ -1,4 +1,5 @@
 #include "runtime/version.h"
+#include "support/number_text.h"
 
 #include "support/message_ids.h"
 
@@ -6,7 +7,7 @@ namespace jl {
 
 namespace {
 
-bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+bool isVersionDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
 } // namespace
 
@@ -16,10 +17,10 @@ bool parseVersion(std::wstring_view text, int32_t fill, Version& version) {
     size_t position = 0;
     int partsRead = 0;
     while (partsRead < 4) {
-        while (position < text.size() && !isDigit(text[position])) ++position;
+        while (position < text.size() && !isVersionDigit(text[position])) ++position;
         if (position == text.size()) break;
         int64_t value = 0;
-        for (; position < text.size() && isDigit(text[position]); ++position) {
+        for (; position < text.size() && isVersionDigit(text[position]); ++position) {
             value = value * 10 + (text[position] - L'0');
             if (value > INT32_MAX) return false;
         }
@@ -61,7 +62,7 @@ std::wstring fullVersionText(const Version& version) {
     std::wstring text;
     for (size_t i = 0; i < 4; ++i) {
         if (i > 0) text += L'.';
-        text += std::to_wstring(version.parts[i]);
+        appendDecimal(text, static_cast<long long>(version.parts[i]));
     }
     return text;
 }
@@ -79,7 +80,7 @@ std::wstring formatVersion(const Version& version) {
     std::wstring text;
     for (int i = 0; i <= highest; ++i) {
         if (i > 0) text += L'.';
-        text += std::to_wstring(version.parts[i]);
+        appendDecimal(text, static_cast<long long>(version.parts[i]));
     }
     return text;
 }

@@ -74,21 +74,21 @@ std::wstring embeddedSettingsText(const std::wstring& upgradeCode) {
     std::vector<unsigned char> keyBytes = loadRcdataResource(program, kEmbeddedKeyResource);
     std::vector<unsigned char> settingsBytes = loadRcdataResource(program, kEmbeddedSettingsResource);
     if (settingsBytes.empty()) {
-        trace(L"embedded settings: none in this program");
+        trace("embedded settings: none in this program");
         return {};
     }
     if (!applyEmbeddedCipher(toAnsiString(upgradeCode), keyBytes)) {
-        trace(L"embedded settings: the key resource could not be deciphered (CryptoAPI error ", GetLastError(), L")");
+        trace("embedded settings: the key resource could not be deciphered (CryptoAPI error ", GetLastError(), ")");
         return {};
     }
     const std::wstring secondKey = wideTextFromBytes(keyBytes);
     if (!applyEmbeddedCipher(toAnsiString(secondKey), settingsBytes)) {
-        trace(L"embedded settings: the settings resource could not be deciphered (CryptoAPI error ", GetLastError(),
-              L")");
+        trace("embedded settings: the settings resource could not be deciphered (CryptoAPI error ", GetLastError(),
+              ")");
         return {};
     }
     std::wstring text = wideTextFromBytes(settingsBytes);
-    trace(L"embedded settings: ", text.size(), L" characters deciphered with the \"Upgrade Code\" of the INI file");
+    trace("embedded settings: ", text.size(), " characters deciphered with the \"Upgrade Code\" of the INI file");
     return text;
 }
 

@@ -22,7 +22,7 @@ std::wstring perUserPathFrom(const std::wstring& sourcePath, const ProductIdenti
 
 // origin is null when the value came from nowhere.
 void traceSetting(SettingKey key, const std::wstring& value, const wchar_t* origin) {
-    trace(L"setting [", key.section, L"] ", Quoted{key.key}, L" = ", Quoted{value}, L" from ",
+    trace("setting [", key.section, "] ", Quoted{key.key}, " = ", Quoted{value}, " from ",
           origin ? origin : L"nowhere (default)");
 }
 
@@ -47,18 +47,18 @@ std::wstring readJrePath(const std::wstring& programPath, const LauncherSettings
         // The per-user copy, once it exists, alone decides "JRE Path" for an application.
         IniFileSource perUser(perUserPath);
         const std::wstring value = readSetting(perUser, keys::kJrePath);
-        trace(L"setting [", keys::kJrePath.section, L"] \"JRE Path\" = ", Quoted{value}, L" from the per-user copy ",
+        trace("setting [", keys::kJrePath.section, "] \"JRE Path\" = ", Quoted{value}, " from the per-user copy ",
               Quoted{perUserPath});
         return value;
     }
-    trace(L"settings: no per-user copy at ", Quoted{perUserPath});
+    trace("settings: no per-user copy at ", Quoted{perUserPath});
     return readLayeredSetting(layered, keys::kJrePath);
 }
 
 void traceVersionBound(const wchar_t* name, const std::wstring& text, const Version& bound) {
-    trace(L"settings: ", name, L" is ", fullVersionText(bound), isOpenBound(bound) ? L" (no bound)" : L"");
+    trace("settings: ", name, " is ", fullVersionText(bound), isOpenBound(bound) ? " (no bound)" : "");
     if (!text.empty() && text != L"any" && bound == kNoMinimum) {
-        trace(L"settings: warning: the ", name, L" ", Quoted{text}, L" holds no version number and reads as 0.0.0.0");
+        trace("settings: warning: the ", name, " ", Quoted{text}, " holds no version number and reads as 0.0.0.0");
     }
 }
 
@@ -85,28 +85,29 @@ bool loadLauncherSettings(const std::wstring& programPath, LauncherSettings& set
                           std::optional<LayeredSettingsSource>& layered) {
     const std::wstring iniPath = iniPathForProgram(programPath);
     if (iniPath.empty()) {
-        trace(L"settings: the INI path beside the program cannot be formed");
+        trace("settings: the INI path beside the program cannot be formed");
         return false;
     }
-    trace(L"settings: reading ", Quoted{iniPath}, pathExists(iniPath) ? L"" : L" (the file does not exist)");
+    trace("settings: reading ", Quoted{iniPath}, pathExists(iniPath) ? "" : " (the file does not exist)");
 
     IniFileSource file(iniPath);
     settings.product.productCode = readFileSetting(file, keys::kProductCode);
     settings.product.upgradeCode = readFileSetting(file, keys::kUpgradeCode);
     settings.product.productName = readFileSetting(file, keys::kProductName);
-    layered.emplace(iniPath, embeddedSettingsText(settings.product.upgradeCode));
+    const std::wstring embedded = embeddedSettingsText(settings.product.upgradeCode);
+    layered.emplace(std::move(file), embedded);
 
     settings.runtime = readRuntimeRequest(*layered);
     ApplicationSettings& application = settings.application;
     application.isService = readLayeredSetting(*layered, keys::kApplicationType) == L"service";
     settings.runtime.jrePath = readJrePath(programPath, settings, *layered);
-    trace(L"settings: application type ", application.isService ? L"service" : L"application", L", JVM type ",
-          settings.runtime.jvmType, L", JDK allowed ", settings.runtime.filter.source.jdkAllowed, L", JRE allowed ",
-          settings.runtime.filter.source.jreAllowed, L", favouring ", settings.runtime.filter.source.favouring);
+    trace("settings: application type ", application.isService ? "service" : "application", ", JVM type ",
+          settings.runtime.jvmType, ", JDK allowed ", settings.runtime.filter.source.jdkAllowed, ", JRE allowed ",
+          settings.runtime.filter.source.jreAllowed, ", favouring ", settings.runtime.filter.source.favouring);
 
     application.mainClass = readLayeredSetting(*layered, keys::kMainClass);
     if (application.mainClass.empty()) {
-        trace(L"settings: no \"Main Class\": the launch ends here");
+        trace("settings: no \"Main Class\": the launch ends here");
         showErrorMessage(kMsgMainClassMissing);
         return false;
     }
@@ -117,7 +118,7 @@ bool loadLauncherSettings(const std::wstring& programPath, LauncherSettings& set
     application.libraryPath = readLayeredSetting(*layered, keys::kLibraryPath);
     application.pairProduct = readLayeredSetting(*layered, keys::kPairProduct);
     application.pairReturnCode = isYesInAnyCase(readLayeredSetting(*layered, keys::kPairReturnCode));
-    trace(L"settings: usable; main class ", Quoted{application.mainClass});
+    trace("settings: usable; main class ", Quoted{application.mainClass});
     return true;
 }
 
@@ -130,7 +131,7 @@ void rememberJrePath(const std::wstring& folder, const std::wstring& programPath
         if (path.empty()) return;
         IniFileSource target(path);
         const bool written = target.writeString(keys::kJrePath.section, keys::kJrePath.key, folder);
-        trace(L"runtime: remembering \"JRE Path\" in ", Quoted{path}, written ? L"" : L" failed");
+        trace("runtime: remembering \"JRE Path\" in ", Quoted{path}, written ? "" : " failed");
     };
     const std::wstring& pairProduct = settings.application.pairProduct;
     if (settings.application.isService) {

@@ -26,6 +26,7 @@ inline constexpr SettingKey kMainClass{L"Java Runtime Environment", L"Main Class
 inline constexpr SettingKey kSystemPath{L"Java Runtime Environment", L"System Path"};
 inline constexpr SettingKey kLibraryPath{L"Java Runtime Environment", L"Library Path"};
 inline constexpr SettingKey kVirtualMachineParameters{L"Java Runtime Environment", L"Virtual Machine Parameters"};
+inline constexpr SettingKey kClassDataSharing{L"Java Runtime Environment", L"Class Data Sharing"};
 
 inline constexpr SettingKey kApplicationType{L"Application", L"Application Type"};
 inline constexpr SettingKey kFailureCheck{L"Application", L"Failure Check"};

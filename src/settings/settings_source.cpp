@@ -14,7 +14,59 @@ DWORD IniFileSource::probe(unsigned char (&buffer)[4]) {
     return ERROR_SUCCESS;
 }
 
+namespace {
+
+enum class FileText { decoded, absent, unusual };
+
+// The file's text as the profile functions decode it: UTF-16 after its byte
+// order mark, anything else in the ANSI code page. Files in other forms, and
+// files that cannot be read for another reason than their absence, are left to
+// the functions themselves.
+FileText readProfileFile(const std::wstring& path, std::wstring& text) {
+    UniqueFile file = UniqueFile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileText::absent : FileText::unusual;
+    }
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 64 * 1024 * 1024) return FileText::unusual;
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() && (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+                           read != bytes.size())) {
+        return FileText::unusual;
+    }
+    const auto startsWith = [&](std::string_view mark) { return std::string_view(bytes).substr(0, mark.size()) == mark; };
+    if (startsWith("\xFF\xFE")) {
+        if (bytes.size() % 2 != 0) return FileText::unusual;
+        text.assign(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+        return FileText::decoded;
+    }
+    if (startsWith("\xEF\xBB\xBF") || startsWith("\xFE\xFF")) return FileText::unusual;
+    if (bytes.empty()) return FileText::decoded;
+    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    if (length <= 0) return FileText::unusual;
+    text.resize(static_cast<size_t>(length));
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
+    return FileText::decoded;
+}
+
+} // namespace
+
+void IniFileSource::readFile() {
+    std::wstring text;
+    const FileText result = readProfileFile(path_, text);
+    reading_ = result == FileText::unusual ? Reading::perKey : Reading::fromMemory;
+    profile_ = ProfileText::parse(text);
+}
+
 void IniFileSource::getString(const std::wstring& section, const std::wstring& key, std::wstring& value) {
+    if (reading_ == Reading::notYet) readFile();
+    if (reading_ == Reading::fromMemory) {
+        value = profile_.value(section, key).value_or(std::wstring());
+        return;
+    }
     value = readGrowingText([&](wchar_t* buffer, size_t capacity) -> size_t {
                 const DWORD length = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buffer,
                                                               static_cast<DWORD>(capacity), path_.c_str());
@@ -25,6 +77,11 @@ void IniFileSource::getString(const std::wstring& section, const std::wstring& k
 }
 
 void IniFileSource::getSectionNames(std::vector<std::wstring>& names) {
+    if (reading_ == Reading::notYet) readFile();
+    if (reading_ == Reading::fromMemory) {
+        names = profile_.sectionNames();
+        return;
+    }
     // The names come NUL-separated; a result of size - 2 means the list was cut.
     const std::wstring list = readGrowingText([&](wchar_t* buffer, size_t capacity) -> size_t {
                                   const DWORD length = GetPrivateProfileSectionNamesW(
@@ -42,10 +99,14 @@ void IniFileSource::getSectionNames(std::vector<std::wstring>& names) {
 }
 
 bool IniFileSource::writeString(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
+    reading_ = Reading::notYet;  // the next read sees the file as written
     return WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), path_.c_str()) != FALSE;
 }
 
-bool IniFileSource::deleteFile() { return DeleteFileW(path_.c_str()) != FALSE; }
+bool IniFileSource::deleteFile() {
+    reading_ = Reading::notYet;
+    return DeleteFileW(path_.c_str()) != FALSE;
+}
 
 DWORD IniDocumentSource::probe(unsigned char (&buffer)[4]) {
     buffer[0] = buffer[1] = buffer[2] = buffer[3] = 0;
@@ -77,7 +138,10 @@ const wchar_t* describeOrigin(SettingOrigin origin) {
 }
 
 LayeredSettingsSource::LayeredSettingsSource(std::wstring path, std::wstring_view embeddedText)
-    : file_(std::move(path)) {
+    : LayeredSettingsSource(IniFileSource(std::move(path)), embeddedText) {}
+
+LayeredSettingsSource::LayeredSettingsSource(IniFileSource file, std::wstring_view embeddedText)
+    : file_(std::move(file)) {
     parseIniText(document_, embeddedText);
 }
 

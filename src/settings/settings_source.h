@@ -1,14 +1,17 @@
 #pragma once
 // Where settings are read from and written to: the INI file beside the program
-// (private-profile functions), an in-memory document, or both layered.
+// (read once, answered as the private-profile functions would), an in-memory
+// document, or both layered.
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "settings/ini_document.h"
+#include "settings/profile_text.h"
 #include "settings/setting_keys.h"
 
 namespace jl {
@@ -46,7 +49,12 @@ public:
     [[nodiscard]] const std::wstring& path() const { return path_; }
 
 private:
+    enum class Reading { notYet, fromMemory, perKey };
+    void readFile();
+
     std::wstring path_;
+    Reading reading_ = Reading::notYet;
+    ProfileText profile_;
 };
 
 class IniDocumentSource : public SettingsSource {
@@ -80,6 +88,8 @@ enum class SettingOrigin {
 class LayeredSettingsSource : public SettingsSource {
 public:
     LayeredSettingsSource(std::wstring path, std::wstring_view embeddedText);
+    // Takes over a source that may already have read the file.
+    LayeredSettingsSource(IniFileSource file, std::wstring_view embeddedText);
     [[nodiscard]] DWORD probe(unsigned char (&buffer)[4]) override { return file_.probe(buffer); }
     void getString(const std::wstring& section, const std::wstring& key, std::wstring& value) override;
     void getSectionNames(std::vector<std::wstring>& names) override { file_.getSectionNames(names); }
@@ -89,6 +99,8 @@ public:
     }
     [[nodiscard]] bool deleteFile() override { return file_.deleteFile(); }
     [[nodiscard]] SettingOrigin lastOrigin() const { return lastOrigin_; }
+    // The file alone, without the embedded settings.
+    [[nodiscard]] IniFileSource& file() { return file_; }
 
 private:
     IniFileSource file_;

@@ -25,14 +25,14 @@ bool startJavaSplash(const std::wstring& libraryPath, const std::wstring& pictur
     // Its close entry may be called as late as shutdown, so the library is never freed.
     library.release();
     if (!init || !loadFile || !setFileJarName) {
-        trace(L"splash: ", Quoted{libraryPath}, L" lacks an entry point; the launcher's own window is used");
+        trace("splash: ", Quoted{libraryPath}, " lacks an entry point; the launcher's own window is used");
         return false;
     }
     const std::string picture = toAnsiString(picturePath);
     init();
     loadFile(picture.c_str());
     setFileJarName(picture.c_str(), "");
-    trace(L"splash: the runtime's splash library ", Quoted{libraryPath}, L" shows the picture");
+    trace("splash: the runtime's splash library ", Quoted{libraryPath}, " shows the picture");
     return true;
 }
 

@@ -79,7 +79,6 @@ const GdiPlus& gdiPlus() {
 }
 
 void releaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }
-void deleteDc(HDC dc) { DeleteDC(dc); }
 
 void drawImage(const GdiPlus& gdi, void* image, HDC target, int width, int height) {
     void* graphics = nullptr;
@@ -113,7 +112,7 @@ UniqueGdiObject renderSplashPicture(const std::wstring& path, SIZE& size) {
     const UniqueNullable<HDC, releaseScreenDc> screen(GetDC(nullptr));
     UniqueGdiObject bitmap(CreateCompatibleBitmap(screen.get(), size.cx, size.cy));
     if (!image || !bitmap) return bitmap;
-    const UniqueNullable<HDC, deleteDc> memory(CreateCompatibleDC(screen.get()));
+    const UniqueNullable<HDC, detail::deleteDc> memory(CreateCompatibleDC(screen.get()));
     if (!memory) return bitmap;
     const HGDIOBJ previous = SelectObject(memory.get(), bitmap.get());
     drawImage(gdi, image, memory.get(), size.cx, size.cy);

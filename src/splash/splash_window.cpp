@@ -19,7 +19,6 @@ constexpr UINT_PTR kJavaWindowTimer = 2;
 constexpr UINT kJavaWindowPollMs = 100;
 constexpr DWORD kStopTimeoutMs = 10000;
 
-void deleteDc(HDC dc) { DeleteDC(dc); }
 
 DWORD WINAPI splashThreadMain(void* parameter) {
     SplashState& splash = *static_cast<SplashState*>(parameter);
@@ -30,11 +29,11 @@ DWORD WINAPI splashThreadMain(void* parameter) {
         UpdateWindow(window.handle());
         RECT bounds{};
         GetWindowRect(window.handle(), &bounds);
-        trace(L"splash: window shown, ", bounds.right - bounds.left, L" x ", bounds.bottom - bounds.top, L" at ",
-              bounds.left, L", ", bounds.top);
+        trace("splash: window shown, ", bounds.right - bounds.left, " x ", bounds.bottom - bounds.top, " at ",
+              bounds.left, ", ", bounds.top);
         window.startAutoClose(splash.closeOnJavaWindow, splash.timeoutSeconds);
     } else {
-        trace(L"splash: the splash window could not be created (error ", GetLastError(), L")");
+        trace("splash: the splash window could not be created (error ", GetLastError(), ")");
     }
     SetEvent(splash.windowReady.get());
     MSG message;
@@ -102,7 +101,7 @@ bool SplashWindow::javaWindowShown() const {
 void SplashWindow::paint() {
     PAINTSTRUCT paint;
     const HDC target = BeginPaint(handle(), &paint);
-    const UniqueNullable<HDC, deleteDc> memory(CreateCompatibleDC(target));
+    const UniqueNullable<HDC, detail::deleteDc> memory(CreateCompatibleDC(target));
     BITMAP bitmap{};
     if (memory && bitmap_ && GetObjectW(bitmap_.get(), sizeof bitmap, &bitmap)) {
         const HGDIOBJ previous = SelectObject(memory.get(), bitmap_.get());
@@ -126,8 +125,8 @@ LRESULT SplashWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 SetTimer(handle(), wParam, kJavaWindowPollMs, nullptr);
                 return 0;
             }
-            trace(wParam == kTimeoutTimer ? L"splash: \"Splash Timeout\" reached, the window closes"
-                                          : L"splash: the Java program shows a window, the splash closes");
+            trace(wParam == kTimeoutTimer ? "splash: \"Splash Timeout\" reached, the window closes"
+                                          : "splash: the Java program shows a window, the splash closes");
             KillTimer(handle(), kTimeoutTimer);
             KillTimer(handle(), kJavaWindowTimer);
             PostQuitMessage(0);
@@ -137,20 +136,16 @@ LRESULT SplashWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-bool startSplash(SplashState& splash, const std::wstring& programPath, const std::wstring& jvmLibraryPath) {
-    const std::wstring iniPath = iniPathForProgram(programPath);
-    if (iniPath.empty()) return false;
-    // The splash is configured by the file beside the program alone, never by embedded settings.
-    IniFileSource file(iniPath);
+void startSplash(SplashState& splash, SettingsSource& file, const std::wstring& jvmLibraryPath) {
     splash.image = readSetting(file, keys::kSplashScreen);
     splash.shadow = readSetting(file, keys::kSplashScreenShadow) == L"true";
     const bool preferJavaSplash = isYesInAnyCase(readSetting(file, keys::kPrefferNativeSplashScreen));
     splash.closeOnJavaWindow = isYesInAnyCase(readSetting(file, keys::kSplashCloseOnWindow));
     splash.timeoutSeconds = secondsFromText(readSetting(file, keys::kSplashTimeout));
-    if (splash.image.empty()) return true;
+    if (splash.image.empty()) return;
 
     const std::wstring library = findSplashLibrary(jvmLibraryPath, L"splashscreen.dll");
-    if (preferJavaSplash && !library.empty() && startJavaSplash(library, splash.image, splash.closer)) return true;
+    if (preferJavaSplash && !library.empty() && startJavaSplash(library, splash.image, splash.closer)) return;
 
     // The window is made on its own thread while this one goes on to load the JVM.
     splash.window = std::make_unique<SplashWindow>();
@@ -162,8 +157,7 @@ bool startSplash(SplashState& splash, const std::wstring& programPath, const std
     // The picture races the VM's own start-up threads for the processor.
     SetThreadPriority(splash.thread.get(), THREAD_PRIORITY_HIGHEST);
     if (!splash.thread) setMessageOwnerPending(nullptr);
-    trace(L"splash: the splash thread ", splash.thread ? L"starts for " : L"could not start for ", Quoted{splash.image});
-    return true;
+    trace("splash: the splash thread ", splash.thread ? "starts for " : "could not start for ", Quoted{splash.image});
 }
 
 void closeSplashWindow(SplashState& splash) {
@@ -173,7 +167,7 @@ void closeSplashWindow(SplashState& splash) {
     // has ended. A thread stuck in the system's DLL loading must not hang the
     // launcher's end: what it still uses is left to the end of the process.
     if (!stopMessageLoopThread(splash.thread.get(), splash.threadId, kStopTimeoutMs)) {
-        trace(L"splash: the splash thread did not end in time");
+        trace("splash: the splash thread did not end in time");
         (void)splash.window.release();
         (void)splash.windowReady.release();
     }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "settings/settings_source.h"
 #include "splash/splash_closer.h"
 #include "support/unique_resource.h"
 #include "support/window.h"
@@ -44,12 +45,11 @@ struct SplashState {
     SplashCloser closer;  // the runtime splash library's "SplashClose"
 };
 
-// Reads the splash settings from the INI file beside the program and shows the
-// picture through the runtime's splash library beside jvmLibraryPath or in the
-// launcher's own window, whose thread is started here without waiting for it.
-// False only when the INI path beside the program cannot be formed.
-[[nodiscard]] bool startSplash(SplashState& splash, const std::wstring& programPath,
-                               const std::wstring& jvmLibraryPath);
+// Reads the splash settings from the INI file beside the program (file, never
+// the embedded settings) and shows the picture through the runtime's splash
+// library beside jvmLibraryPath or in the launcher's own window, whose thread is
+// started here without waiting for it.
+void startSplash(SplashState& splash, SettingsSource& file, const std::wstring& jvmLibraryPath);
 // Stops the splash thread, waiting for it to end, and frees the window object.
 void closeSplashWindow(SplashState& splash);
 

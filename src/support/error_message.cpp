@@ -40,7 +40,7 @@ std::wstring loadString(unsigned id) {
 }
 
 void showErrorText(const std::wstring& text) {
-    trace(L"error message shown: ", Quoted{text});
+    trace("error message shown: ", Quoted{text});
     if (const HANDLE ready = pendingOwnerReady().load()) WaitForSingleObject(ready, kPendingOwnerWaitMs);
     MessageBoxW(messageOwner(), text.c_str(), nullptr, MB_ICONERROR | MB_OK);
 }

@@ -1,4 +1,5 @@
 #include "support/message_format.h"
+#include "support/number_text.h"
 
 namespace jl {
 
@@ -24,7 +25,7 @@ std::wstring formatMessage(std::wstring_view format, std::initializer_list<Messa
             continue;
         }
         if (directive == L'd' && next != arguments.end() && std::holds_alternative<int32_t>(*next)) {
-            result += std::to_wstring(std::get<int32_t>(*next++));
+            appendDecimal(result, static_cast<long long>(std::get<int32_t>(*next++)));
             ++i;
             continue;
         }

@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-#include <cstdio>
-
+#include "support/number_text.h"
 #include "support/unique_resource.h"
 #include "support/win_text.h"
 
@@ -37,15 +36,68 @@ void writeTraceLine(std::wstring_view line) {
         UniqueFile file = UniqueFile(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                                 nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file) {
-            char prefix[64];
-            std::snprintf(prefix, sizeof prefix, "[%lu +%.3f ms] ", GetCurrentProcessId(),
-                          millisecondsSinceProcessStart());
-            std::string text = prefix + toUtf8(line) + "\r\n";
+            // "[pid +milliseconds.xxx ms] ", written out by hand: the C library's
+            // formatting of a double would be the largest part of a small program.
+            const double milliseconds = millisecondsSinceProcessStart();
+            const unsigned long long thousandths = static_cast<unsigned long long>(milliseconds * 1000.0 + 0.5);
+            std::wstring prefix = L"[";
+            appendDecimal(prefix, static_cast<unsigned long long>(GetCurrentProcessId()));
+            prefix += L" +";
+            appendDecimal(prefix, thousandths / 1000);
+            prefix += L'.';
+            const unsigned fraction = static_cast<unsigned>(thousandths % 1000);
+            prefix += static_cast<wchar_t>(L'0' + fraction / 100);
+            prefix += static_cast<wchar_t>(L'0' + fraction / 10 % 10);
+            prefix += static_cast<wchar_t>(L'0' + fraction % 10);
+            prefix += L" ms] ";
+            std::string text = toUtf8(prefix) + toUtf8(line) + "\r\n";
             DWORD written = 0;
             WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
         }
     }
     SetLastError(lastError);
+}
+
+namespace {
+
+void appendAscii(std::wstring& line, const char* text) {
+    for (; *text; ++text) line += static_cast<wchar_t>(static_cast<unsigned char>(*text));
+}
+
+} // namespace
+
+void writeTrace(const char* kinds, const void* const* pieces) {
+    std::wstring line;
+    for (; *kinds; ++kinds, ++pieces) {
+        const void* piece = *pieces;
+        switch (*kinds) {
+        case 'w': line += static_cast<const wchar_t*>(piece); break;
+        case 'p': {
+            const wchar_t* text = *static_cast<const wchar_t* const*>(piece);
+            line += text ? text : L"(null)";
+            break;
+        }
+        case 'n': appendAscii(line, static_cast<const char*>(piece)); break;
+        case 'P': appendAscii(line, *static_cast<const char* const*>(piece)); break;
+        case 's': line += *static_cast<const std::wstring*>(piece); break;
+        case 'v': line += *static_cast<const std::wstring_view*>(piece); break;
+        case 'q':
+            line += L'"';
+            line += static_cast<const Quoted*>(piece)->text;
+            line += L'"';
+            break;
+        case 'B': line += *static_cast<const bool*>(piece) ? L"yes" : L"no"; break;
+        case 'c': appendDecimal(line, static_cast<long long>(*static_cast<const signed char*>(piece))); break;
+        case 'h': appendDecimal(line, static_cast<long long>(*static_cast<const short*>(piece))); break;
+        case 'x': appendDecimal(line, static_cast<long long>(*static_cast<const int*>(piece))); break;
+        case 'l': appendDecimal(line, *static_cast<const long long*>(piece)); break;
+        case 'C': appendDecimal(line, static_cast<unsigned long long>(*static_cast<const unsigned char*>(piece))); break;
+        case 'H': appendDecimal(line, static_cast<unsigned long long>(*static_cast<const unsigned short*>(piece))); break;
+        case 'X': appendDecimal(line, static_cast<unsigned long long>(*static_cast<const unsigned*>(piece))); break;
+        case 'L': appendDecimal(line, *static_cast<const unsigned long long*>(piece)); break;
+        }
+    }
+    writeTraceLine(line);
 }
 
 } // namespace jl

@@ -3,7 +3,6 @@
 // launch decision is appended to it. Writing never fails a launch and never
 // changes what the launcher does.
 
-#include <concepts>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,35 +19,50 @@ struct Quoted {
 };
 
 namespace detail {
-inline void appendTracePiece(std::wstring& line, std::wstring_view piece) { line += piece; }
-inline void appendTracePiece(std::wstring& line, const wchar_t* piece) { line += piece ? piece : L"(null)"; }
-inline void appendTracePiece(std::wstring& line, Quoted quoted) {
-    line += L'"';
-    line += quoted.text;
-    line += L'"';
-}
-template <std::integral Number>
-void appendTracePiece(std::wstring& line, Number number) {
-    if constexpr (std::same_as<Number, bool>) {
-        line += number ? L"yes" : L"no";
+// How writeTrace reads each argument of trace(): the call passes only the
+// arguments' addresses and one shared string of these codes per combination of
+// types, which keeps the many trace lines small in the program.
+template <typename Piece>
+constexpr char traceKind() {
+    using Plain = std::remove_cv_t<Piece>;
+    if constexpr (std::is_array_v<Plain>) {
+        // A literal: the address is the text. Plain ASCII literals are narrow,
+        // which halves what the trace's texts weigh in the program.
+        using Character = std::remove_cv_t<std::remove_extent_t<Plain>>;
+        static_assert(std::is_same_v<Character, wchar_t> || std::is_same_v<Character, char>);
+        return std::is_same_v<Character, wchar_t> ? 'w' : 'n';
+    } else if constexpr (std::is_same_v<Plain, const wchar_t*> || std::is_same_v<Plain, wchar_t*>) {
+        return 'p';
+    } else if constexpr (std::is_same_v<Plain, const char*>) {
+        return 'P';  // an ASCII literal chosen at run time
+    } else if constexpr (std::is_same_v<Plain, std::wstring>) {
+        return 's';
+    } else if constexpr (std::is_same_v<Plain, std::wstring_view>) {
+        return 'v';
+    } else if constexpr (std::is_same_v<Plain, Quoted>) {
+        return 'q';
+    } else if constexpr (std::is_same_v<Plain, bool>) {
+        return 'B';
+    } else if constexpr (std::is_enum_v<Plain>) {
+        return traceKind<std::underlying_type_t<Plain>>();
     } else {
-        line += std::to_wstring(number);
+        static_assert(std::is_integral_v<Plain> && !std::is_same_v<Plain, wchar_t>, "no trace form for this type");
+        constexpr const char* kinds = std::is_signed_v<Plain> ? "chxl" : "CHXL";
+        return kinds[sizeof(Plain) == 1 ? 0 : sizeof(Plain) == 2 ? 1 : sizeof(Plain) == 4 ? 2 : 3];
     }
 }
-// Enumerations show their number.
-template <typename Enumeration>
-    requires std::is_enum_v<Enumeration>
-void appendTracePiece(std::wstring& line, Enumeration value) {
-    line += std::to_wstring(static_cast<std::underlying_type_t<Enumeration>>(value));
-}
+template <typename... Pieces>
+inline constexpr char kTraceKinds[] = {traceKind<Pieces>()..., '\0'};
 } // namespace detail
+
+// Joins the pieces that kinds describes and writes the line.
+void writeTrace(const char* kinds, const void* const* pieces);
 
 template <typename... Pieces>
 void trace(const Pieces&... pieces) {
     if (!traceEnabled()) return;
-    std::wstring line;
-    (detail::appendTracePiece(line, pieces), ...);
-    writeTraceLine(line);
+    const void* const addresses[] = {static_cast<const void*>(&pieces)...};
+    writeTrace(detail::kTraceKinds<Pieces...>, addresses);
 }
 
 } // namespace jl

@@ -65,6 +65,7 @@ inline void unmapView(const void* view) { UnmapViewOfFile(view); }
 inline void freeModule(HMODULE module) { FreeLibrary(module); }
 inline void deleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
 inline void destroyWindow(HWND window) { DestroyWindow(window); }
+inline void deleteDc(HDC dc) { DeleteDC(dc); }
 
 template <auto Close>
 struct InvalidHandleValueIsInvalid {

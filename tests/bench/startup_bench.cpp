@@ -1,8 +1,10 @@
-// Start-up figures of the launcher's own work: from entry to the end of the VM
-// option list, for a typical INI file and for a class path of 2,000 jars, and
-// from entry to the point where JNI_CreateJavaVM is called (with jvm.dll loaded),
-// and on real HotSpot the time to main, a second start's round trip, and when the
-// splash shows against when the VM is created.
+// Start-up figures: the launcher's size; its own work from entry to the end of
+// the VM option list (a typical INI file, a class path of 2,000 jars) and from
+// entry to the point where JNI_CreateJavaVM is called (with jvm.dll loaded), also
+// as a share of the time to main; on real HotSpot the time to main against a
+// minimal host, the time to the end of main of a program of 2,000 classes
+// without and with the class-data archive, a second start's round trip, and
+// when the splash shows against when the VM is created.
 //
 //   jl_startup_bench [runs]
 //
@@ -13,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -64,9 +67,11 @@ struct Scenario {
     const wchar_t* classPath;
     int jars;
     bool loadsRuntime = false;
+    bool bridgeRuntime = false;  // HotSpot's jvm.dll rather than the probe's
 };
 
-void runScenario(const Scenario& scenario, int runs) {
+// The median in milliseconds; negative when no run succeeded.
+double runScenario(const Scenario& scenario, int runs) {
     const std::wstring folder = jltest::makeTemporaryFolder(L"jlbench");
     CopyFileW(jltest::builtProgram(L"jl_startup_bench.exe").c_str(), (folder + L"\\BenchApp.exe").c_str(), FALSE);
     CreateDirectoryW((folder + L"\\lib").c_str(), nullptr);
@@ -78,7 +83,8 @@ void runScenario(const Scenario& scenario, int runs) {
         CreateDirectoryW((folder + L"\\jre64\\bin").c_str(), nullptr);
         CreateDirectoryW((folder + L"\\jre64\\bin\\server").c_str(), nullptr);
         // The probe runtime's jvm.dll stands in for a real one where it is loaded.
-        const std::wstring probe = jltest::testProgramFolder() + L"\\..\\runtimes\\probe\\bin\\";
+        const std::wstring probe = jltest::testProgramFolder() +
+                                   (scenario.bridgeRuntime ? L"\\..\\runtimes\\bridge\\bin\\" : L"\\..\\runtimes\\probe\\bin\\");
         CopyFileW((probe + L"java.dll").c_str(), (folder + L"\\jre64\\bin\\java.dll").c_str(), FALSE);
         CopyFileW((probe + L"server\\jvm.dll").c_str(), (folder + L"\\jre64\\bin\\server\\jvm.dll").c_str(), FALSE);
     }
@@ -104,10 +110,11 @@ void runScenario(const Scenario& scenario, int runs) {
         milliseconds.push_back(std::stod(elapsed));
     }
     jltest::removeFolderTree(folder);
-    if (milliseconds.empty()) return;
+    if (milliseconds.empty()) return -1.0;
     std::sort(milliseconds.begin(), milliseconds.end());
     std::printf("%-34s median %7.3f ms   min %7.3f ms   max %7.3f ms   (%zu runs)\n", scenario.name,
                 milliseconds[milliseconds.size() / 2], milliseconds.front(), milliseconds.back(), milliseconds.size());
+    return milliseconds[milliseconds.size() / 2];
 }
 
 // Microseconds since 1970 on the system clock, which Java's Instant also reads.
@@ -124,14 +131,17 @@ std::wstring fullPath(const std::wstring& path) {
     return full;
 }
 
-// From starting a process to the Java program's main, through a launcher copy and
-// through a minimal host that only loads the same runtime and calls main.
-void timeToMain(int runs) {
+// From starting a process to the Java program's main, through a launcher copy,
+// through a minimal host that does what the runtime's own launcher does before
+// main (creates the VM, asks LauncherHelper for the main class, calls main), and
+// through a bare host that finds the class itself. The launcher's median, or
+// negative when nothing was measured.
+double timeToMain(int runs) {
     const std::wstring bridgeHome = fullPath(jltest::testProgramFolder() + L"\\..\\runtimes\\bridge\\");
     const std::wstring jar = fullPath(jltest::testProgramFolder() + L"\\..\\runtimes\\launch-report\\launch-report.jar");
     if (!jltest::fileExists(bridgeHome + L"bin\\server\\jvm.dll") || !jltest::fileExists(jar)) {
         std::printf("time to main: the bridge runtime is not built here, nothing measured\n");
-        return;
+        return -1.0;
     }
     const std::wstring folder = jltest::makeTemporaryFolder(L"jlmain");
     const std::wstring stampFile = folder + L"\\stamp.txt";
@@ -146,37 +156,101 @@ void timeToMain(int runs) {
                                    (std::wstring(app) == L"DemoApp" ? L"Output File=" + stampFile + L"\n" : L""));
     }
     const std::wstring hostArguments = L"--jvm=\"" + bridgeHome + L"bin\\server\\jvm.dll\" \"--option=-Djava.class.path=" +
-                                       jar + L"\" --out=\"" + stampFile + L"\" report.StartStamp";
-    std::vector<double> launcherMs, plainMs, hostMs;
-    for (int run = 0; run < runs * 3; ++run) {
+                                       jar + L"\" --out=\"" + stampFile + L"\" ";
+    constexpr int kVariants = 4;
+    std::vector<double> times[kVariants];
+    for (int run = 0; run < runs * kVariants; ++run) {
         DeleteFileW(stampFile.c_str());
+        const int variant = run % kVariants;
         const long long start = epochMicroseconds();
         jltest::LaunchedProcess process =
-            run % 3 == 0   ? jltest::LaunchedProcess::start(folder + L"\\DemoApp.exe", L"", {{L"JLAUNCHER_LOG", L""}})
-            : run % 3 == 1 ? jltest::LaunchedProcess::start(folder + L"\\PlainApp.exe", L"", {{L"JLAUNCHER_LOG", L""}}, {},
+            variant == 0   ? jltest::LaunchedProcess::start(folder + L"\\DemoApp.exe", L"", {{L"JLAUNCHER_LOG", L""}})
+            : variant == 1 ? jltest::LaunchedProcess::start(folder + L"\\PlainApp.exe", L"", {{L"JLAUNCHER_LOG", L""}}, {},
                                                             {.output = stampFile, .error = {}})
-                           : jltest::LaunchedProcess::start(jltest::builtProgram(L"jl_bridge_host.exe"), hostArguments);
+            : variant == 2 ? jltest::LaunchedProcess::start(jltest::builtProgram(L"jl_bridge_host.exe"),
+                                                            hostArguments + L"--helper report.StartStamp")
+                           : jltest::LaunchedProcess::start(jltest::builtProgram(L"jl_bridge_host.exe"),
+                                                            hostArguments + L"report.StartStamp");
         const std::optional<int> code = process.waitForExit(60000);
         const std::string stamp = jltest::readBytesFile(stampFile);
         Sleep(300);
         if (code != 0 || stamp.empty()) {
-            std::printf("time to main: run %d of variant %d failed\n", run / 3, run % 3);
+            std::printf("time to main: run %d of variant %d failed\n", run / kVariants, variant);
             continue;
         }
-        (run % 3 == 0 ? launcherMs : run % 3 == 1 ? plainMs : hostMs)
-            .push_back(static_cast<double>(std::stoll(stamp) - start) / 1000.0);
+        times[variant].push_back(static_cast<double>(std::stoll(stamp) - start) / 1000.0);
     }
     jltest::removeFolderTree(folder);
-    if (launcherMs.empty() || plainMs.empty() || hostMs.empty()) return;
-    for (std::vector<double>* times : {&launcherMs, &plainMs, &hostMs}) std::sort(times->begin(), times->end());
-    const double launcher = launcherMs[launcherMs.size() / 2], host = hostMs[hostMs.size() / 2];
-    std::printf("%-34s median %7.1f ms   min %7.1f ms   (%zu runs)\n", "DemoApp.exe (\"Output File\")", launcher,
-                launcherMs.front(), launcherMs.size());
-    std::printf("%-34s median %7.1f ms   min %7.1f ms   (%zu runs)\n", "PlainApp.exe (standard output)",
-                plainMs[plainMs.size() / 2], plainMs.front(), plainMs.size());
-    std::printf("%-34s median %7.1f ms   min %7.1f ms   (%zu runs)\n", "minimal host (same runtime)", host,
-                hostMs.front(), hostMs.size());
-    std::printf("%-34s %.3f (goal: at most 1.05)\n", "ratio launcher / host", launcher / host);
+    for (std::vector<double>& list : times) {
+        if (list.empty()) return -1.0;
+        std::sort(list.begin(), list.end());
+    }
+    const auto median = [](const std::vector<double>& list) { return list[list.size() / 2]; };
+    const char* names[kVariants] = {"DemoApp.exe (\"Output File\")", "PlainApp.exe (standard output)",
+                                    "host like the runtime's launcher", "bare host (finds the class itself)"};
+    for (int i = 0; i < kVariants; ++i) {
+        std::printf("%-34s median %7.1f ms   min %7.1f ms   (%zu runs)\n", names[i], median(times[i]),
+                    times[i].front(), times[i].size());
+    }
+    std::printf("%-34s %.3f (goal: at most 1.03)\n", "ratio launcher / host", median(times[0]) / median(times[2]));
+    std::printf("%-34s %.3f\n", "ratio launcher / bare host", median(times[0]) / median(times[3]));
+    return median(times[0]);
+}
+
+// Time to the end of main for a program that loads 2,000 classes of its own,
+// without the class-data archive and with it (its second and later launches),
+// alternating in one run.
+void timeClassDataArchive(int runs) {
+    const std::wstring bridgeHome = fullPath(jltest::testProgramFolder() + L"\\..\\runtimes\\bridge\\");
+    const std::wstring jar = fullPath(jltest::testProgramFolder() + L"\\..\\bench-classes\\many-classes.jar");
+    if (!jltest::fileExists(bridgeHome + L"bin\\server\\jvm.dll") || !jltest::fileExists(jar)) {
+        std::printf("class-data archive: the bridge runtime or the program is not built here, nothing measured\n");
+        return;
+    }
+    const std::wstring folder = jltest::makeTemporaryFolder(L"jlarchive");
+    const std::wstring stampFile = folder + L"\\stamp.txt";
+    for (const wchar_t* app : {L"Plain", L"Archived"}) {
+        CopyFileW(jltest::builtProgram(L"jlauncher.exe").c_str(), (folder + L"\\" + app + L".exe").c_str(), FALSE);
+        jltest::writeUtf16File(folder + L"\\" + app + L".ini",
+                               L"[Java Runtime Environment]\nMain Class=bench.ManyClasses\nJRE Path=" + bridgeHome +
+                                   (std::wstring(app) == L"Archived" ? L"\nClass Data Sharing=auto" : L"") +
+                                   L"\n[Class Path]\nClass Path=" + jar + L"\n[Application]\nOutput File=" + stampFile + L"\n");
+    }
+    const std::map<std::wstring, std::wstring> environment = {{L"JLAUNCHER_LOG", L""},
+                                                              {L"LOCALAPPDATA", folder + L"\\Local"}};
+    const auto timeOnce = [&](const wchar_t* app) -> double {
+        DeleteFileW(stampFile.c_str());
+        const long long start = epochMicroseconds();
+        jltest::LaunchedProcess process =
+            jltest::LaunchedProcess::start(folder + L"\\" + app + L".exe", L"", environment);
+        const std::optional<int> code = process.waitForExit(120000);
+        const std::string stamp = jltest::readBytesFile(stampFile);
+        Sleep(300);
+        return code == 0 && !stamp.empty() ? static_cast<double>(std::stoll(stamp) - start) / 1000.0 : -1.0;
+    };
+    const double first = timeOnce(L"Archived");
+    std::vector<double> without, with;
+    for (int run = 0; run < runs; ++run) {
+        for (const bool archived : {false, true}) {
+            const double ms = timeOnce(archived ? L"Archived" : L"Plain");
+            if (ms < 0) {
+                std::printf("class-data archive: run %d %s the archive failed\n", run, archived ? "with" : "without");
+                continue;
+            }
+            (archived ? with : without).push_back(ms);
+        }
+    }
+    jltest::removeFolderTree(folder);
+    if (without.empty() || with.empty()) return;
+    std::sort(without.begin(), without.end());
+    std::sort(with.begin(), with.end());
+    const double plain = without[without.size() / 2], archived = with[with.size() / 2];
+    std::printf("%-34s %7.1f ms\n", "first launch (writes the archive)", first);
+    std::printf("%-34s median %7.1f ms   min %7.1f ms   (%zu runs)\n", "without the archive", plain, without.front(),
+                without.size());
+    std::printf("%-34s median %7.1f ms   min %7.1f ms   (%zu runs)\n", "with the archive", archived, with.front(),
+                with.size());
+    std::printf("%-34s %.0f%% (goal: at least 40%%)\n", "time saved", (1.0 - archived / plain) * 100.0);
 }
 
 // From starting a second DemoApp.exe to its exit with the int form of
@@ -278,13 +352,24 @@ int wmain(int argc, wchar_t** argv) {
     if (argc > 1 && std::wstring(argv[1]) == L"--measure") return measureOnce(false);
     if (argc > 1 && std::wstring(argv[1]) == L"--measure-create") return measureOnce(true);
     const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 15;
+    WIN32_FILE_ATTRIBUTE_DATA exe;
+    if (GetFileAttributesExW(jltest::builtProgram(L"jlauncher.exe").c_str(), GetFileExInfoStandard, &exe)) {
+        std::printf("%-34s %lu bytes (goal: at most 153,600)\n", "jlauncher.exe", exe.nFileSizeLow);
+    }
     std::printf("Launcher start-up, entry to the end of the VM option list (under this system):\n");
     runScenario({"typical INI (3 class path entries)", L"\\lib\\*.jar;%SystemDrive%\\ext\\x.jar;\\classes", 2}, runs);
     runScenario({"\\lib\\*.jar over 2,000 jars", L"\\lib\\*.jar", 2000}, runs);
-    std::printf("Entry to the JNI_CreateJavaVM call, jvm.dll loaded (probe runtime):\n");
-    runScenario({"typical INI", L"\\lib\\*.jar;%SystemDrive%\\ext\\x.jar;\\classes", 2, true}, runs);
+    std::printf("Entry to the JNI_CreateJavaVM call, jvm.dll loaded:\n");
+    runScenario({"typical INI, probe runtime", L"\\lib\\*.jar;%SystemDrive%\\ext\\x.jar;\\classes", 2, true}, runs);
+    const double beforeVm =
+        runScenario({"typical INI, bridge runtime", L"\\lib\\*.jar;%SystemDrive%\\ext\\x.jar;\\classes", 2, true, true}, runs);
     std::printf("Time from process start to main, real HotSpot on the bridge runtime:\n");
-    timeToMain(runs);
+    const double toMain = timeToMain(runs);
+    if (beforeVm > 0 && toMain > 0) {
+        std::printf("%-34s %.1f%% (goal: at most 2%%)\n", "entry to JNI_CreateJavaVM / to main", beforeVm / toMain * 100.0);
+    }
+    std::printf("Class-data archive, a program of 2,000 classes, process start to the end of main (bridge runtime):\n");
+    timeClassDataArchive(runs);
     std::printf("Single instance: a second start handed to the running program, int secondaryMain's reply:\n");
     timeSecondaryReply(runs);
     std::printf("Time from process start to the splash window shown and to the VM created, same launch (bridge runtime):\n");

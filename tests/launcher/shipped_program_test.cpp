@@ -57,6 +57,19 @@ TEST_F(ShippedProgram, ManifestAsksForInvokerLevelDpiAwarenessAndCommonControls6
 
 TEST_F(ShippedProgram, CarriesAnIconAndVersionInformation) {
     EXPECT_FALSE(resourceBytes(RT_GROUP_ICON, MAKEINTRESOURCEW(1)).empty());
+    // The pictures are stored compressed; each size must still make an icon.
+    for (const int size : {16, 24, 32, 48}) {
+        HICON icon = static_cast<HICON>(LoadImageW(image_, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0));
+        ASSERT_NE(icon, nullptr) << size;
+        ICONINFO info{};
+        ASSERT_TRUE(GetIconInfo(icon, &info)) << size;
+        BITMAP picture{};
+        GetObjectW(info.hbmColor, sizeof picture, &picture);
+        EXPECT_EQ(picture.bmWidth, size);
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        if (info.hbmMask) DeleteObject(info.hbmMask);
+        DestroyIcon(icon);
+    }
     const std::string version = resourceBytes(RT_VERSION, MAKEINTRESOURCEW(1));
     ASSERT_GE(version.size(), 40u + sizeof(VS_FIXEDFILEINFO));
     const auto* fixed = reinterpret_cast<const VS_FIXEDFILEINFO*>(version.data() + 40);

@@ -1,7 +1,9 @@
-// The three settings sources: the INI file through the private-profile functions,
+// The three settings sources: the INI file read as the private-profile functions read it,
 // an in-memory document, and the two layered.
 
 #include <gtest/gtest.h>
+
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -43,6 +45,94 @@ TEST(SettingsSource, FileIgnoresCaseAndReadsMissingAsEmptyDocumentIsExactAndLeav
         EXPECT_EQ(lookUp(memory, c.section, c.key), c.fromDocument) << c.section << " / " << c.key;
     }
 }
+
+// The file is read once, yet every answer is the private-profile functions'
+// own, for ANSI and UTF-16 files alike.
+struct ProfileCase {
+    const char* name;
+    std::string bytes;  // the file as stored
+    bool readOnce = true;
+};
+
+std::string utf16Bytes(std::wstring_view text) {
+    std::string bytes = "\xFF\xFE";
+    for (wchar_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+}
+
+constexpr wchar_t kTrickyIni[] =
+    L"orphan = before any section\r\n"
+    L"  [Java Runtime Environment]  trailing words\r\n"
+    L"Main Class = \"com.example.Main\" \r\n"
+    L"; Main Class=commented\r\n"
+    L"main class=second of a repeated key\r\n"
+    L"Quoted='single'\r\nHalf=\"open\r\nLone=\"\r\nMixed=\"a'\r\nEmptyQuotes=\"\"\r\n"
+    L"NoEquals\r\n=nameless\r\n=second nameless\r\n"
+    L"Spaced   Key\t=\tvalue with = inside\t\r\n"
+    L"\x00A0Nbsp\x00A0=\x00A0kept?\x00A0\r\n"
+    L"Caf\x00C9=upper accent\r\n"
+    L"\n\r\n[Application]\rCmd=--cr-only\n\n[ Padded ]\r\nKey=padded section\r\n"
+    L"[Java Runtime Environment]\r\nLate=second section of the same name\r\n"
+    L"[Open\r\nKey=after an unclosed bracket\r\n[]\r\nKey=nameless section\r\n"
+    L"[Brackets]]x]\r\nKey=last bracket wins\r\n\x001A\r\n";
+
+class IniFileSourceAsProfile : public ::testing::TestWithParam<ProfileCase> {};
+
+TEST_P(IniFileSourceAsProfile, GivesWhatTheProfileFunctionsGive) {
+    TemporaryFolder folder;
+    const std::wstring path = folder.file(L"App.ini");
+    jltest::writeBytesFile(path, GetParam().bytes);
+    const wchar_t* sections[] = {L"Java Runtime Environment", L"JAVA runtime environment ", L"Application",
+                                 L"Padded", L" Padded ", L"Open", L"", L"Brackets]", L"Brackets]]x", L"Missing"};
+    const wchar_t* keys[] = {L"Main Class", L"main CLASS", L"Quoted", L"Half", L"Lone", L"Mixed", L"EmptyQuotes",
+                             L"NoEquals", L"", L"Spaced   Key", L"Spaced Key", L"Nbsp", L"\x00A0Nbsp", L"caf\x00E9",
+                             L"Cmd", L"Key", L"Late", L"orphan", L"; Main Class", L"[Open"};
+    IniFileSource source(path);
+    std::vector<std::wstring> names;
+    source.getSectionNames(names);
+    std::vector<std::pair<std::wstring, std::wstring>> expected;
+    for (const wchar_t* section : sections) {
+        for (const wchar_t* key : keys) {
+            wchar_t buffer[512];
+            const DWORD length = GetPrivateProfileStringW(section, key, L"", buffer, 512, path.c_str());
+            expected.emplace_back(std::wstring(section) + L" / " + key, std::wstring(buffer, length));
+        }
+    }
+    wchar_t list[2048];
+    const DWORD listLength = GetPrivateProfileSectionNamesW(list, 2048, path.c_str());
+    Names expectedNames;
+    for (const wchar_t* name = list; name < list + listLength && *name; name += wcslen(name) + 1) {
+        expectedNames.push_back(name);
+    }
+    // Read once: the answers stay what the file held when it was first asked.
+    if (GetParam().readOnce) DeleteFileW(path.c_str());
+    size_t i = 0;
+    for (const wchar_t* section : sections) {
+        for (const wchar_t* key : keys) {
+            EXPECT_EQ(lookUp(source, section, key), expected[i].second) << expected[i].first;
+            ++i;
+        }
+    }
+    EXPECT_EQ(names, expectedNames);
+}
+
+void PrintTo(const ProfileCase& profileCase, std::ostream* out) { *out << profileCase.name; }
+
+INSTANTIATE_TEST_SUITE_P(
+    Encodings, IniFileSourceAsProfile,
+    ::testing::Values(ProfileCase{"Utf16", utf16Bytes(kTrickyIni)},
+                      // Windows-1252 bytes, with an upper-case accented key the look-up lower-cases.
+                      ProfileCase{"Ansi", "[Java Runtime Environment]\r\nMain Class=\"x\"\r\nCaf\xC9=accent\r\n"
+                                          "\xA0Nbsp=\xA0value\r\n[Application]\nCmd= 'quoted' \n;Cmd=no\n"},
+                      ProfileCase{"AnsiWithoutLineEnd", "[Application]\r\nCmd=last line"},
+                      ProfileCase{"Empty", ""},
+                      // Forms the functions decode differently: answered by the functions themselves.
+                      ProfileCase{"Utf8WithMark", "\xEF\xBB\xBF[Application]\r\nCmd=caf\xC3\xA9\r\n", false},
+                      ProfileCase{"Utf16BigEndian", std::string("\xFE\xFF\0[\0A\0]\0\r\0\n\0K\0=\0v", 20), false}),
+    [](const ::testing::TestParamInfo<ProfileCase>& info) { return std::string(info.param.name); });
 
 TEST(IniFileSource, LongValuesAreReadWhole) {
     TemporaryFolder folder;

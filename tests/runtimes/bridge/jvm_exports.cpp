@@ -119,8 +119,10 @@ std::string unixOption(const char* option) {
          {u"-Djava.class.path=", u"-Djava.library.path=", u"-Xbootclasspath/a:", u"--module-path="}) {
         if (view.starts_with(prefix)) return toUtf8(prefix) + unixPathList(view.substr(prefix.size()));
     }
-    constexpr std::u16string_view kErrorFile = u"-XX:ErrorFile=";
-    if (view.starts_with(kErrorFile)) return toUtf8(kErrorFile) + unixPath(view.substr(kErrorFile.size()));
+    for (const std::u16string_view prefix :
+         {u"-XX:ErrorFile=", u"-XX:SharedArchiveFile=", u"-XX:ArchiveClassesAtExit="}) {
+        if (view.starts_with(prefix)) return toUtf8(prefix) + unixPath(view.substr(prefix.size()));
+    }
     return toUtf8(text);
 }
 

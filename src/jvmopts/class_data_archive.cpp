@@ -1,0 +1,160 @@
+#include "jvmopts/class_data_archive.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "jvmopts/class_data_key.h"
+#include "runtime/runtime_selection.h"
+#include "settings/ini_document.h"
+#include "settings/settings_source.h"
+#include "settings/settings_values.h"
+#include "support/number_text.h"
+#include "support/trace.h"
+#include "support/unique_resource.h"
+#include "support/win_text.h"
+
+namespace jl {
+
+namespace {
+
+// The file's size and last write time, or "missing": a changed jar gives a new key.
+void appendFileStamp(std::wstring& key, const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        key += L"\tmissing\n";
+        return;
+    }
+    key += L'\t';
+    appendDecimal(key, (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+    key += L'\t';
+    appendDecimal(key, (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                           data.ftLastWriteTime.dwLowDateTime);
+    key += L'\n';
+}
+
+// An option path must survive the ANSI code page the options travel in.
+bool survivesAnsi(const std::wstring& path) { return fromAnsiString(toAnsiString(path)) == path; }
+
+// The VM makes its archives read-only.
+bool removeArchiveFile(const std::wstring& path) {
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileW(path.c_str()) != FALSE;
+}
+
+bool optionsNameSharing(const JvmConfiguration& configuration) {
+    for (const std::string& option : configuration.vmOptions) {
+        if (option.starts_with("-Xshare") || option.find("SharedArchiveFile") != std::string::npos ||
+            option.find("ArchiveClassesAtExit") != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+void prepareClassDataArchive(SettingsSource& settings, const std::wstring& programPath,
+                             const ProductIdentity& product, const std::wstring& jvmLibraryPath,
+                             JvmConfiguration& configuration, ClassDataArchive& archive) {
+    if (readSetting(settings, keys::kClassDataSharing) != L"auto") return;
+    const std::wstring home = stripPathComponents(jvmLibraryPath, 3) + L"\\";
+    const std::optional<std::string> release = readFileBytes(home + L"release");
+    if (!release) {
+        trace("class data: no archive, the runtime ", Quoted{home}, " has no \"release\" file");
+        return;
+    }
+    if (const char* refusal = dynamicArchiveRefusal(*release)) {
+        trace("class data: no archive for ", Quoted{home}, ", ", refusal);
+        return;
+    }
+    if (optionsNameSharing(configuration)) {
+        trace("class data: no archive, the VM parameters set class sharing themselves");
+        return;
+    }
+    const std::wstring localData = environmentVariable(L"LOCALAPPDATA");
+    if (localData.empty()) {
+        trace("class data: no archive, LOCALAPPDATA is not set");
+        return;
+    }
+    const PerUserIniLocation location =
+        perUserIniLocation(localData, product.productName, product.productCode, programPath);
+    CreateDirectoryW(location.productFolder.c_str(), nullptr);
+    CreateDirectoryW(location.codeFolder.c_str(), nullptr);
+
+    std::wstring key = L"runtime\t" + home + L"\n" + fromAnsiString(*release) + L"\n";
+    std::vector<std::wstring> entries;
+    splitString(configuration.classPath, L";", entries);
+    for (const std::wstring& entry : entries) {
+        key += entry;
+        appendFileStamp(key, entry);
+    }
+    const size_t slash = programPath.rfind(L'\\'), dot = programPath.rfind(L'.');
+    const std::wstring base = programPath.substr(slash + 1, dot != std::wstring::npos && dot > slash + 1
+                                                                ? dot - slash - 1
+                                                                : std::wstring::npos);
+    archive.archivePath = location.codeFolder + L"\\" + archiveFileName(base, archiveKeyDigest(key));
+    if (!survivesAnsi(archive.archivePath)) {
+        trace("class data: no archive, its path ", Quoted{archive.archivePath}, " does not survive the ANSI code page");
+        archive.archivePath.clear();
+        return;
+    }
+    if (GetFileAttributesW(archive.archivePath.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        trace("class data: using the archive ", Quoted{archive.archivePath});
+        configuration.vmOptions.push_back(toAnsiString(L"-XX:SharedArchiveFile=" + archive.archivePath));
+        return;
+    }
+    // Each launch writes its own file: two first launches at once never share one.
+    archive.pendingPath = archive.archivePath + L"." + decimalText(static_cast<unsigned long long>(GetCurrentProcessId())) +
+                          L".tmp";
+    // The VM ends the process when it cannot write the archive: make sure it can.
+    UniqueFile probe = UniqueFile(CreateFileW(archive.pendingPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!probe) {
+        trace("class data: no archive, ", Quoted{archive.pendingPath}, " cannot be written (error ", GetLastError(), ")");
+        archive.pendingPath.clear();
+        return;
+    }
+    probe.reset();
+    trace("class data: no archive for this key yet, the VM writes ", Quoted{archive.pendingPath}, " at its end");
+    configuration.vmOptions.push_back(toAnsiString(L"-XX:ArchiveClassesAtExit=" + archive.pendingPath));
+}
+
+void settleClassDataArchive(ClassDataArchive& archive) {
+    if (archive.pendingPath.empty()) return;
+    const std::wstring pending = std::move(archive.pendingPath);
+    archive.pendingPath.clear();
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(pending.c_str(), GetFileExInfoStandard, &data) ||
+        (data.nFileSizeHigh == 0 && data.nFileSizeLow == 0)) {
+        trace("class data: the VM wrote no archive");
+        removeArchiveFile(pending);
+        return;
+    }
+    // Whichever of two simultaneous first launches ends last leaves its archive;
+    // both are made for the same key.
+    SetFileAttributesW(archive.archivePath.c_str(), FILE_ATTRIBUTE_NORMAL);
+    const bool moved = MoveFileExW(pending.c_str(), archive.archivePath.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    if (!moved) removeArchiveFile(pending);
+    trace("class data: archive ", Quoted{archive.archivePath}, moved ? " in place" : " could not be put in place");
+    if (!moved) return;
+    // Archives made for earlier keys of this program are of no further use.
+    const size_t slash = archive.archivePath.rfind(L'\\');
+    const std::wstring folder = archive.archivePath.substr(0, slash + 1);
+    const std::wstring name = archive.archivePath.substr(slash + 1);
+    const std::wstring prefix = name.substr(0, name.size() - 20);  // "<base>-", without "<digest>.jsa"
+    WIN32_FIND_DATAW found;
+    UniqueFind find = UniqueFind(FindFirstFileW((folder + prefix + L"*.jsa").c_str(), &found));
+    if (!find) {
+        trace("class data: no earlier archives under ", Quoted{folder + prefix + L"*.jsa"});
+        return;
+    }
+    do {
+        const std::wstring other = found.cFileName;
+        if (other.size() != name.size() || other == name) continue;
+        const bool removed = removeArchiveFile(folder + other);
+        trace("class data: the earlier archive ", Quoted{other}, removed ? " is removed" : " could not be removed");
+    } while (FindNextFileW(find.get(), &found));
+}
+
+} // namespace jl

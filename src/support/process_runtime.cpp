@@ -1,0 +1,100 @@
+// The C++ runtime's last resorts, for the shipped program only (the test
+// programs keep the library's own). The library's versions print through a
+// name demangler and throw exception objects whose classes bring most of the
+// library's string and locale code with them; the launcher catches no
+// exception, so each of these ends the process as an uncaught one did: a line
+// on standard error and abort().
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <exception>
+#include <new>
+
+namespace {
+
+[[noreturn]] void endProcess(const char* what) {
+    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    if (error && error != INVALID_HANDLE_VALUE) {
+        const char prefix[] = "terminate called: ";
+        DWORD written = 0;
+        WriteFile(error, prefix, sizeof prefix - 1, &written, nullptr);
+        WriteFile(error, what, static_cast<DWORD>(lstrlenA(what)), &written, nullptr);
+        WriteFile(error, "\n", 1, &written, nullptr);
+    }
+    std::abort();
+}
+
+[[noreturn]] void terminateQuietly() { endProcess("unhandled exception"); }
+
+} // namespace
+
+// The library's start-up value of the terminate handler; defining it here keeps
+// the demangling handler out of the program.
+namespace __cxxabiv1 {
+std::terminate_handler __terminate_handler = terminateQuietly;
+} // namespace __cxxabiv1
+
+namespace std {
+void __throw_bad_cast() { endProcess("bad cast"); }
+void __throw_bad_alloc() { endProcess("out of memory"); }
+void __throw_bad_typeid() { endProcess("bad typeid"); }
+void __throw_bad_exception() { endProcess("bad exception"); }
+void __throw_bad_array_new_length() { endProcess("bad array new length"); }
+void __throw_logic_error(const char* what) { endProcess(what); }
+void __throw_range_error(const char* what) { endProcess(what); }
+void __throw_domain_error(const char* what) { endProcess(what); }
+void __throw_length_error(const char* what) { endProcess(what); }
+void __throw_out_of_range(const char* what) { endProcess(what); }
+void __throw_runtime_error(const char* what) { endProcess(what); }
+void __throw_overflow_error(const char* what) { endProcess(what); }
+void __throw_underflow_error(const char* what) { endProcess(what); }
+void __throw_invalid_argument(const char* what) { endProcess(what); }
+void __throw_out_of_range_fmt(const char* what, ...) { endProcess(what); }
+void __throw_bad_function_call() { endProcess("bad function call"); }
+} // namespace std
+
+// Out of memory ends the process rather than throwing.
+void* operator new(std::size_t size) {
+    if (void* memory = std::malloc(size ? size : 1)) return memory;
+    endProcess("out of memory");
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+// Sorting asks for a scratch buffer this way and copes without one.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return std::malloc(size ? size : 1); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return std::malloc(size ? size : 1); }
+void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
+void operator delete[](void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete[](void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
+
+
+// Guards of function-local statics, so the program needs no POSIX thread layer
+// behind the library's. The guard's first byte says "made", its second "being
+// made"; a thread that finds a static being made waits its turn.
+extern "C" int __cxa_guard_acquire(long long* guard) {
+    char* made = reinterpret_cast<char*>(guard);
+    char* beingMade = made + 1;
+    for (;;) {
+        if (__atomic_load_n(made, __ATOMIC_ACQUIRE)) return 0;
+        char idle = 0;
+        if (__atomic_compare_exchange_n(beingMade, &idle, 1, false, __ATOMIC_ACQUIRE, __ATOMIC_RELAXED)) {
+            if (!__atomic_load_n(made, __ATOMIC_ACQUIRE)) return 1;
+            __atomic_store_n(beingMade, 0, __ATOMIC_RELEASE);
+            return 0;
+        }
+        SwitchToThread();
+    }
+}
+
+extern "C" void __cxa_guard_release(long long* guard) {
+    char* made = reinterpret_cast<char*>(guard);
+    __atomic_store_n(made, 1, __ATOMIC_RELEASE);
+    __atomic_store_n(made + 1, 0, __ATOMIC_RELEASE);
+}
+
+extern "C" void __cxa_guard_abort(long long* guard) {
+    __atomic_store_n(reinterpret_cast<char*>(guard) + 1, 0, __ATOMIC_RELEASE);
+}
