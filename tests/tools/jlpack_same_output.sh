@@ -22,7 +22,7 @@ status=0
 cmp linux/App.exe windows/App.exe && echo "the Linux and Windows builds wrote the same $(stat -c %s linux/App.exe) bytes" || status=1
 cmp linux/App.exe again/App.exe && echo "packing the packed copy again changed nothing" || status=1
 
-head -c 300000 jlauncher.exe >Truncated.exe
+head -c "$(( $(stat -c %s jlauncher.exe) / 2 ))" jlauncher.exe >Truncated.exe
 printf '\0\0\2\0\1\0' >Bad.ico
 for refused in "--launcher Truncated.exe --ini App.ini --output Out.exe|is truncated" \
                "--launcher jlauncher.exe --ini App.ini --icon Bad.ico --output Out.exe|not an icon file" \

@@ -235,7 +235,7 @@ TEST(Jlpack, PrintShowsWhatACopyCarries) {
     // The INI file beside the copy gives the upgrade code; without it the settings stay enciphered.
     const JlpackRun beside = folder.run(L"--print App.exe");
     EXPECT_EQ(beside.exitCode, 0) << beside.error;
-    for (const wchar_t* part : {L"Execution level: asInvoker\n", L"Icon: 16x16 32-bit", L"  ProductName: Shown\n",
+    for (const wchar_t* part : {L"Execution level: asInvoker\n", L"Icon: 16x16 ", L"  ProductName: Shown\n",
                                 L"  [Application]\n  Cmd=shown\n"}) {
         EXPECT_TRUE(contains(beside.output, part)) << part << L" in\n" << beside.output;
     }
