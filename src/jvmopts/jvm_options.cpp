@@ -102,7 +102,7 @@ bool assembleJvmOptions(SettingsSource& settings, const std::wstring& programPat
     const size_t slash = programPath.rfind(L'\\');
     const std::wstring programFolder = slash == std::wstring::npos ? std::wstring() : programPath.substr(0, slash);
     std::wstring classPath = buildClassPath(settings, programFolder);
-    if (isYesInAnyCase(readSetting(settings, keys::kEmbeddedJar))) classPath = programPath + L";" + classPath;
+    if (isYesInAnyCase(readSetting(settings, keys::kEmbeddedJar))) classPath = pathForJvm(programPath) + L";" + classPath;
     if (classPath.empty()) {
         trace(L"options: the class path is empty");
         showErrorMessage(kMsgClassPathMissing);
