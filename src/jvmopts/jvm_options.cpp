@@ -18,18 +18,19 @@ namespace jl {
 namespace {
 
 // The JVM reads its options in the ANSI code page, which cannot carry every
-// folder name; an existing file or folder still reaches it intact by its short
-// name when the volume keeps one.
+// folder name, and splits path lists at ";", which a file name may hold; an
+// existing file or folder still reaches it intact by its short name when the
+// volume keeps one.
 std::wstring pathForJvm(const std::wstring& path) {
-    if (fitsAnsiCodePage(path)) return path;
+    if (fitsAnsiCodePage(path) && path.find(L';') == std::wstring::npos) return path;
     const std::wstring shortPath = readGrowingText([&](wchar_t* buffer, size_t capacity) -> size_t {
                                        return GetShortPathNameW(path.c_str(), buffer, static_cast<DWORD>(capacity));
                                    }).value_or(std::wstring());
-    if (shortPath.empty() || !fitsAnsiCodePage(shortPath)) {
-        trace(L"options: ", Quoted{path}, L" holds characters outside the ANSI code page and has no short name to use");
+    if (shortPath.empty() || !fitsAnsiCodePage(shortPath) || shortPath.find(L';') != std::wstring::npos) {
+        trace(L"options: ", Quoted{path}, L" holds \";\" or characters outside the ANSI code page and has no short name to use");
         return path;
     }
-    trace(L"options: ", Quoted{path}, L" holds characters outside the ANSI code page; its short name ",
+    trace(L"options: ", Quoted{path}, L" holds \";\" or characters outside the ANSI code page; its short name ",
           Quoted{shortPath}, L" is passed instead");
     return shortPath;
 }
@@ -109,7 +110,10 @@ bool assembleJvmOptions(SettingsSource& settings, const std::wstring& programPat
         return false;
     }
 
-    std::vector<std::wstring> options = {L"-Djava.class.path=" + classPath};
+    // The class path's entries were expanded one by one already; a name a
+    // wildcard found is taken as it is, "%" and all.
+    appendVmOption(configuration, L"-Djava.class.path=" + classPath);
+    std::vector<std::wstring> options;
     for (std::wstring parameter : splitVmParameters(readSetting(settings, keys::kVirtualMachineParameters))) {
         removeQuotes(parameter);
         if (isRelativeMemoryOption(parameter)) {
