@@ -12,8 +12,10 @@
 #include <algorithm>
 #include <functional>
 #include <iostream>
+#include <optional>
 
 #include "launcher/forward_block.h"
+#include "settings/embedded_settings.h"
 #include "rig/launcher_run.h"
 #include "rig/runtime_registry.h"
 #include "settings/ini_document.h"
@@ -86,6 +88,28 @@ public:
                                 KEY_SET_VALUE, key.put()),
                   ERROR_SUCCESS);
         ASSERT_EQ(RegSetValueExW(key.get(), L"JavaHome", 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+    }
+    // Settings embedded in the program as jlpack would, the key text enciphered with
+    // keyCode; the settings resource cut to settingsBytes bytes when given.
+    void embed(std::wstring_view settings, const std::string& keyCode, std::optional<size_t> settingsBytes = {}) {
+        const std::wstring secondKey = L"second key text";
+        std::vector<unsigned char> key(reinterpret_cast<const unsigned char*>(secondKey.data()),
+                                       reinterpret_cast<const unsigned char*>(secondKey.data() + secondKey.size()));
+        std::wstring text(settings);
+        for (size_t at = 0; (at = text.find(L'\n', at)) != std::wstring::npos; at += 2) text.insert(at, 1, L'\r');
+        std::vector<unsigned char> data(reinterpret_cast<const unsigned char*>(text.data()),
+                                        reinterpret_cast<const unsigned char*>(text.data() + text.size()));
+        ASSERT_TRUE(jl::applyEmbeddedCipher(keyCode, key) && jl::applyEmbeddedCipher(jl::toAnsiString(secondKey), data));
+        data.resize(std::min(data.size(), settingsBytes.value_or(data.size())));
+        const HANDLE update = BeginUpdateResourceW(app_.exePath().c_str(), FALSE);
+        ASSERT_NE(update, nullptr);
+        const WORD neutral = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
+        const bool written =
+            UpdateResourceW(update, RT_RCDATA, MAKEINTRESOURCEW(jl::kEmbeddedKeyResource), neutral, key.data(),
+                            static_cast<DWORD>(key.size())) &&
+            UpdateResourceW(update, RT_RCDATA, MAKEINTRESOURCEW(jl::kEmbeddedSettingsResource), neutral,
+                            data.data(), static_cast<DWORD>(data.size()));
+        ASSERT_TRUE(EndUpdateResourceW(update, !written) && written);
     }
     [[nodiscard]] std::vector<std::wstring> mainArguments() const {
         std::vector<std::wstring> arguments;
@@ -222,6 +246,33 @@ const BadInput kBadInputs[] = {
          r.ini_ = L"[Product Information]\nProduct Name=Tool\nProduct Code=code\n" + r.runtimeIni(L"");
      },
      -1, kJreNotFound},
+
+    // Settings embedded in the program; the INI file names only the upgrade code.
+    {"EmbeddedSettingsWithAWrongKey",
+     [](BadInputRun& r) {
+         r.embed(r.probeLaunchIni(), "{SOMETHING-ELSE}");
+         r.ini_ = L"[Product Information]\nUpgrade Code={UPGRADE-1}\n";
+     },
+     -1, kNoMainClass},
+    {"EmbeddedSettingsTruncated",
+     [](BadInputRun& r) {
+         r.embed(r.probeLaunchIni(), "{UPGRADE-1}", 61);
+         r.ini_ = L"[Product Information]\nUpgrade Code={UPGRADE-1}\n";
+     },
+     -1, kNoMainClass},
+    {"EmbeddedSettingsOfOneByte",
+     [](BadInputRun& r) {
+         // The resource API refuses an empty resource; one byte holds no code unit either.
+         r.embed(r.probeLaunchIni(), "{UPGRADE-1}", 1);
+         r.ini_ = L"[Product Information]\nUpgrade Code={UPGRADE-1}\n" + r.probeLaunchIni();
+     },
+     0, nullptr},
+    {"EmbeddedSettingsWithAnotherUpgradeCode",
+     [](BadInputRun& r) {
+         r.embed(r.probeLaunchIni(), "{UPGRADE-1}");
+         r.ini_ = L"[Product Information]\nUpgrade Code={UPGRADE-2}\n";
+     },
+     -1, kNoMainClass},
 
     // Registered runtimes.
     {"RegistryJavaHomeAsNumber",
