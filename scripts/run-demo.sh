@@ -9,8 +9,15 @@ app="$build/demo-app"
 
 rm -rf "$app"
 mkdir -p "$app/lib"
-cp "$build/bin/jlauncher.exe" "$app/DemoApp.exe"
-cp "$root/demo/DemoApp.ini" "$app/DemoApp.ini"
+# DemoApp.exe is a copy of the launcher packed by the build machine's jlpack: the
+# demo's settings embedded, its own icon and version information. Beside it only
+# the product information, which also keys the embedded settings.
+"$build/bin/host/jlpack" --launcher "$build/bin/jlauncher.exe" --ini "$root/demo/DemoApp.ini" \
+    --icon "$root/demo/DemoApp.ico" --product-version 1.0.0 --company "JLauncher" \
+    --description "JLauncher demo application" --copyright "Copyright (c) 2026 JLauncher" \
+    --output "$app/DemoApp.exe" || exit 1
+sed -n '/^\[Product Information\]/,/^$/p' "$root/demo/DemoApp.ini" >"$app/DemoApp.ini"
+"$build/bin/host/jlpack" --print "$app/DemoApp.exe"
 cp "$root/demo/splash.png" "$app/splash.png"
 cp "$build/demo/lib/"*.jar "$app/lib/"
 # The demo's private runtime: the bridge runtime, which runs the build machine's

@@ -1,5 +1,9 @@
 // jlpack run the way a build script runs it: options in, messages on its standard
-// streams, and a copy of the launcher whose resources carry the enciphered INI text.
+// streams, and a copy of the launcher that Windows reads back: the enciphered INI
+// text, the icon and the version information.
+
+#include <windows.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -8,6 +12,7 @@
 
 #include "rig/app_folder.h"
 #include "rig/launched_process.h"
+#include "rig/pe_samples.h"
 #include "settings/embedded_settings.h"
 #include "support/unique_resource.h"
 #include "support/win_text.h"
@@ -15,10 +20,13 @@
 namespace jltest {
 namespace {
 
+constexpr wchar_t kUpgradeCode[] = L"{8F5A2C1E-1234-4ABC-9DEF-0123456789AB}";
 constexpr wchar_t kFullArguments[] =
     L"--launcher jlauncher.exe --ini App.ini --upgrade-code {8F5A2C1E-1234-4ABC-9DEF-0123456789AB} --output App.exe";
 
 bool contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
+
+std::string text(const jlpack::Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 struct JlpackRun { std::optional<int> exitCode; std::wstring output, error; };
 
@@ -29,10 +37,26 @@ public:
     [[nodiscard]] std::wstring path(const wchar_t* name) const { return folder_.file(name); }
 
     JlpackRun run(const std::wstring& arguments) const {
-        const StandardStreamFiles streams{path(L"jlpack-out.txt"), path(L"jlpack-err.txt")};
+        const StandardStreamFiles streams{folder_.path() + L"-out.txt", folder_.path() + L"-err.txt"};
         LaunchedProcess process = LaunchedProcess::start(builtProgram(L"jlpack.exe"), arguments, {}, folder_.path(), streams);
         const std::optional<int> exitCode = process.waitForExit();
-        return {exitCode, jl::fromUtf8(readBytesFile(streams.output)), jl::fromUtf8(readBytesFile(streams.error))};
+        JlpackRun run{exitCode, jl::fromUtf8(readBytesFile(streams.output)), jl::fromUtf8(readBytesFile(streams.error))};
+        DeleteFileW(streams.output.c_str());
+        DeleteFileW(streams.error.c_str());
+        return run;
+    }
+
+    // The names in the folder besides the launcher and the inputs the test wrote.
+    [[nodiscard]] std::vector<std::wstring> fileNames() const {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((folder_.path() + L"\\*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do {
+            if (found.cFileName[0] != L'.') names.push_back(found.cFileName);
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+        return names;
     }
 
 private:
@@ -45,40 +69,63 @@ TEST(Jlpack, HelpPrintsUsageAndSucceeds) {
         const JlpackRun run = folder.run(option);
         EXPECT_EQ(run.exitCode, 0) << option;
         EXPECT_TRUE(contains(run.output, L"Usage: jlpack")) << run.output;
-        for (const wchar_t* named : {L"--launcher", L"--ini", L"--upgrade-code", L"--output"})
+        for (const wchar_t* named : {L"--launcher", L"--ini", L"--upgrade-code", L"--output", L"--icon", L"--file-version",
+                                     L"--product-version", L"--company", L"--copyright", L"--execution-level",
+                                     L"--key-text", L"--print"})
             EXPECT_TRUE(contains(run.output, named)) << named;
         EXPECT_EQ(run.error, L"");
     }
 }
 
 TEST(Jlpack, RefusalExplainsOnTheErrorStreamAndWritesNothing) {
-    constexpr char kGoodIni[] = "[Java Runtime Environment]\nMain Class=Main\n";
-    // A null INI text: no App.ini.
-    const struct { const char* iniText; const wchar_t *arguments, *message; } refusals[] = {
-        {nullptr, kFullArguments, L"cannot read the INI file \"App.ini\": error 2"},
-        {"Main Class=Main\nClass Path=app.jar\n", kFullArguments, L"the INI file \"App.ini\" holds no [section]"},
-        {kGoodIni, L"--launcher Absent.exe --ini App.ini --upgrade-code X --output App.exe",
-         L"cannot find the launcher \"Absent.exe\": error 2"},
-        {kGoodIni, L"--launcher App.ini --ini App.ini --upgrade-code X --output App.exe",
-         L"\"App.ini\" is not an executable whose resources can be updated"},
-        {kGoodIni, L"--launcher jlauncher.exe --ini App.ini --upgrade-code X --output jlauncher.exe",
+    constexpr char kGoodIni[] = "[Product Information]\nUpgrade Code=X\n[Java Runtime Environment]\nMain Class=Main\n";
+    const std::string launcher = readBytesFile(builtProgram(L"jlauncher.exe"));
+    const std::string truncated = launcher.substr(0, launcher.size() / 2);
+    std::string badIcon = text(sampleIconFile({16}));
+    badIcon[2] = 2;
+    // A null INI text: no App.ini. Extra files go in as Extra.exe or Extra.ico.
+    const struct { const char* iniText; std::string extra; const wchar_t *arguments, *message; } refusals[] = {
+        {nullptr, {}, kFullArguments, L"cannot read the INI file \"App.ini\": error 2"},
+        {"Main Class=Main\nClass Path=app.jar\n", {}, kFullArguments, L"the INI file \"App.ini\" holds no [section]"},
+        {"[Java Runtime Environment]\nMain Class=Main\n", {}, L"--launcher jlauncher.exe --ini App.ini --output App.exe",
+         L"no upgrade code"},
+        {kGoodIni, {}, L"--launcher Absent.exe --ini App.ini --output App.exe", L"cannot find the launcher \"Absent.exe\""},
+        {kGoodIni, {}, L"--launcher App.ini --ini App.ini --output App.exe",
+         L"the launcher \"App.ini\" is refused: it is not a Windows executable"},
+        {kGoodIni, truncated, L"--launcher Extra.exe --ini App.ini --output App.exe",
+         L"the launcher \"Extra.exe\" is refused: it is truncated"},
+        {kGoodIni, {}, L"--launcher jl_url_recorder.exe --ini App.ini --output App.exe",
+         L"the launcher \"jl_url_recorder.exe\" is refused: it has no resource section"},
+        {kGoodIni, badIcon, L"--launcher jlauncher.exe --ini App.ini --icon Extra.ico --output App.exe",
+         L"the icon file \"Extra.ico\" is refused: it is not an icon file (bad header)"},
+        {kGoodIni, text(sampleIconFile({16, 0}, 4096)), L"--launcher jlauncher.exe --ini App.ini --icon Extra.ico --output App.exe",
+         L"the icon file \"Extra.ico\" is refused: an image is 4096x4096, larger than Windows shows icons"},
+        {kGoodIni, {}, L"--launcher jlauncher.exe --ini App.ini --icon Absent.ico --output App.exe",
+         L"cannot read the icon file \"Absent.ico\": error 2"},
+        {kGoodIni, {}, L"--launcher jlauncher.exe --ini App.ini --execution-level root --output App.exe",
+         L"the execution level must be asInvoker, requireAdministrator or highestAvailable"},
+        {kGoodIni, {}, L"--launcher jlauncher.exe --ini App.ini --output jlauncher.exe",
          L"the output \"jlauncher.exe\" may not be the launcher itself"},
-        {kGoodIni, L"--launcher jlauncher.exe --ini App.ini --upgrade-code X",
-         L"--launcher, --ini, --upgrade-code and --output are all required"},
-        {kGoodIni, L"--launcher jlauncher.exe --ini App.ini --upgrade-code \"\" --output App.exe",
+        {kGoodIni, {}, L"--launcher jlauncher.exe --ini App.ini", L"--launcher, --ini and --output are all required"},
+        {kGoodIni, {}, L"--launcher jlauncher.exe --ini App.ini --upgrade-code \"\" --output App.exe",
          L"the upgrade code must not be empty"},
-        {kGoodIni, L"--launcher jlauncher.exe --ini", L"option --ini needs a value"},
-        {kGoodIni, L"--launcher jlauncher.exe --icon app.ico", L"unknown option --icon"}};
+        {kGoodIni, {}, L"--launcher jlauncher.exe --ini", L"option --ini needs a value"},
+        {kGoodIni, {}, L"--launcher jlauncher.exe --ini=a --ini=b", L"option --ini is given twice"},
+        {kGoodIni, {}, L"--launcher jlauncher.exe --colour red", L"unknown option --colour"}};
     for (const auto& refusal : refusals) {
         PackFolder folder;
+        CopyFileW(builtProgram(L"jl_url_recorder.exe").c_str(), folder.path(L"jl_url_recorder.exe").c_str(), FALSE);
         if (refusal.iniText) writeBytesFile(folder.path(L"App.ini"), refusal.iniText);
+        if (!refusal.extra.empty()) {
+            writeBytesFile(folder.path(contains(refusal.arguments, L"Extra.ico") ? L"Extra.ico" : L"Extra.exe"), refusal.extra);
+        }
+        const std::vector<std::wstring> before = folder.fileNames();
         const std::string launcherBefore = readBytesFile(folder.path(L"jlauncher.exe"));
-        ASSERT_FALSE(launcherBefore.empty());
         const JlpackRun run = folder.run(refusal.arguments);
         EXPECT_EQ(run.exitCode, 1) << refusal.arguments;
         EXPECT_TRUE(contains(run.error, std::wstring(L"jlpack: ") + refusal.message)) << run.error;
         EXPECT_EQ(run.output, L"");
-        EXPECT_FALSE(fileExists(folder.path(L"App.exe")));
+        EXPECT_EQ(folder.fileNames(), before) << "jlpack left a file behind: " << refusal.arguments;
         EXPECT_TRUE(readBytesFile(folder.path(L"jlauncher.exe")) == launcherBefore) << "the launcher was changed";
     }
 }
@@ -97,21 +144,108 @@ TEST(Jlpack, ResourcesDecipherWithTheUpgradeCodeToTheIniTextWithCrLfLineEnds) {
           std::string(reinterpret_cast<const char*>(utf16.data()), utf16.size() * sizeof(wchar_t))}) {
         PackFolder folder;
         writeBytesFile(folder.path(L"App.ini"), iniBytes);
-        const JlpackRun run = folder.run(kFullArguments);
+        // The upgrade code comes from the INI file when the command line gives none.
+        const JlpackRun run = folder.run(L"--launcher jlauncher.exe --ini App.ini --output App.exe");
         ASSERT_EQ(run.exitCode, 0) << run.error;
         EXPECT_TRUE(contains(run.output, L"wrote \"App.exe\"")) << run.output;
         EXPECT_EQ(run.error, L"");
-        const jl::UniqueModule packed(
-            LoadLibraryExW(folder.path(L"App.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+        const jl::UniqueModule packed(LoadLibraryExW(folder.path(L"App.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
         ASSERT_TRUE(packed.valid()) << "error " << GetLastError();
-        EXPECT_NE(FindResourceW(packed.get(), MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION), nullptr)
-            << "the launcher's own resources are gone";
         auto key = jl::loadRcdataResource(packed.get(), jl::kEmbeddedKeyResource);
         auto settings = jl::loadRcdataResource(packed.get(), jl::kEmbeddedSettingsResource);
-        ASSERT_TRUE(jl::applyEmbeddedCipher("{8F5A2C1E-1234-4ABC-9DEF-0123456789AB}", key));
+        ASSERT_TRUE(jl::applyEmbeddedCipher(jl::toAnsiString(kUpgradeCode), key));
         ASSERT_TRUE(jl::applyEmbeddedCipher(jl::toAnsiString(jl::wideTextFromBytes(key)), settings));
         EXPECT_EQ(jl::wideTextFromBytes(settings), kSettings);
     }
+}
+
+std::wstring versionString(const std::vector<BYTE>& block, const wchar_t* name) {
+    wchar_t* value = nullptr;
+    UINT length = 0;
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+    if (!VerQueryValueW(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &length) || !value) return L"<none>";
+    return std::wstring(value, length ? length - 1 : 0);
+}
+
+TEST(Jlpack, WindowsReadsTheIconAndVersionInformationBackAndRepackingReplacesThem) {
+    PackFolder folder;
+    writeBytesFile(folder.path(L"App.ini"), "[Product Information]\nProduct Name=Gr\xC3\xBC\xC3\x9F" "e App\nUpgrade Code=X\n");
+    writeBytesFile(folder.path(L"App.ico"), text(sampleIconFile({16, 32, 48})));
+    const wchar_t kArguments[] =
+        L"--ini App.ini --icon App.ico --product-version 3.4.5 --file-version 3.4.5.678 --company \"Example Ltd\" "
+        L"--copyright \"(c) 2026 Example\" --execution-level requireAdministrator --launcher ";
+    ASSERT_EQ(folder.run(std::wstring(kArguments) + L"jlauncher.exe --output App.exe").exitCode, 0);
+    // Packing the packed copy again gives the same program, not a second set.
+    ASSERT_EQ(folder.run(std::wstring(kArguments) + L"App.exe --key-text FIXED --output Again.exe").exitCode, 0);
+    ASSERT_EQ(folder.run(std::wstring(kArguments) + L"jlauncher.exe --key-text FIXED --output Once.exe").exitCode, 0);
+    EXPECT_EQ(readBytesFile(folder.path(L"Again.exe")).size(), readBytesFile(folder.path(L"Once.exe")).size());
+    EXPECT_TRUE(readBytesFile(folder.path(L"Again.exe")) != readBytesFile(folder.path(L"App.exe")));
+
+    for (const wchar_t* program : {L"App.exe", L"Again.exe"}) {
+        const std::wstring path = folder.path(program);
+        EXPECT_EQ(ExtractIconExW(path.c_str(), -1, nullptr, nullptr, 0), 1u) << "one icon group";
+        const jl::UniqueModule packed(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+        ASSERT_TRUE(packed.valid());
+        for (int side : {16, 32, 48}) {
+            HICON icon = static_cast<HICON>(LoadImageW(packed.get(), MAKEINTRESOURCEW(1), IMAGE_ICON, side, side, 0));
+            ASSERT_NE(icon, nullptr) << side;
+            ICONINFO info{};
+            BITMAP colour{};
+            ASSERT_TRUE(GetIconInfo(icon, &info));
+            GetObjectW(info.hbmColor, sizeof colour, &colour);
+            EXPECT_EQ(colour.bmWidth, side);
+            DeleteObject(info.hbmColor);
+            DeleteObject(info.hbmMask);
+            DestroyIcon(icon);
+        }
+        HICON extracted = ExtractIconW(GetModuleHandleW(nullptr), path.c_str(), 0);
+        EXPECT_NE(extracted, nullptr);
+        if (extracted) DestroyIcon(extracted);
+
+        DWORD ignored = 0;
+        std::vector<BYTE> block(GetFileVersionInfoSizeW(path.c_str(), &ignored));
+        ASSERT_FALSE(block.empty());
+        ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+        EXPECT_EQ(fixed->dwFileVersionMS, 0x00030004u);
+        EXPECT_EQ(fixed->dwFileVersionLS, (5u << 16) | 678u);
+        EXPECT_EQ(fixed->dwProductVersionLS, 5u << 16);
+        EXPECT_EQ(versionString(block, L"ProductName"), L"Gr\u00FC\u00DFe App");
+        EXPECT_EQ(versionString(block, L"FileDescription"), L"Gr\u00FC\u00DFe App");
+        EXPECT_EQ(versionString(block, L"CompanyName"), L"Example Ltd");
+        EXPECT_EQ(versionString(block, L"LegalCopyright"), L"(c) 2026 Example");
+        EXPECT_EQ(versionString(block, L"FileVersion"), L"3.4.5.678");
+        EXPECT_EQ(versionString(block, L"ProductVersion"), L"3.4.5");
+        EXPECT_EQ(versionString(block, L"OriginalFilename"), program);
+
+        HRSRC manifest = FindResourceW(packed.get(), MAKEINTRESOURCEW(1), RT_MANIFEST);
+        ASSERT_NE(manifest, nullptr);
+        const std::string text(static_cast<const char*>(LockResource(LoadResource(packed.get(), manifest))),
+                               SizeofResource(packed.get(), manifest));
+        EXPECT_NE(text.find("<requestedExecutionLevel level=\"requireAdministrator\" uiAccess=\"false\"/>"), std::string::npos);
+    }
+}
+
+TEST(Jlpack, PrintShowsWhatACopyCarries) {
+    PackFolder folder;
+    writeBytesFile(folder.path(L"App.ini"), "[Product Information]\nUpgrade Code=X\n[Application]\nCmd=shown\n");
+    ASSERT_EQ(folder.run(L"--launcher jlauncher.exe --ini App.ini --output App.exe --product-name Shown").exitCode, 0);
+    // The INI file beside the copy gives the upgrade code; without it the settings stay enciphered.
+    const JlpackRun beside = folder.run(L"--print App.exe");
+    EXPECT_EQ(beside.exitCode, 0) << beside.error;
+    for (const wchar_t* part : {L"Execution level: asInvoker\n", L"Icon: 16x16 32-bit", L"  ProductName: Shown\n",
+                                L"  [Application]\n  Cmd=shown\n"}) {
+        EXPECT_TRUE(contains(beside.output, part)) << part << L" in\n" << beside.output;
+    }
+    const JlpackRun wrongCode = folder.run(L"--print App.exe --upgrade-code Y");
+    EXPECT_EQ(wrongCode.exitCode, 0);
+    EXPECT_FALSE(contains(wrongCode.output, L"Cmd=shown")) << wrongCode.output;
+    const JlpackRun notLauncher = folder.run(L"--print App.ini");
+    EXPECT_EQ(notLauncher.exitCode, 1);
+    EXPECT_TRUE(contains(notLauncher.error, L"jlpack: \"App.ini\" is refused: it is not a Windows executable"))
+        << notLauncher.error;
 }
 
 } // namespace

@@ -1,210 +1,213 @@
-// jlpack: stamps embedded settings into a copy of the launcher.
-//
-//   jlpack --launcher jlauncher.exe --ini MyApp.ini --upgrade-code CODE --output MyApp.exe
-//
-// The copy's RT_RCDATA 9000 holds a freshly generated key text enciphered with
-// the upgrade code, and 8000 the INI text (UTF-16) enciphered with that key text:
-// what the launcher deciphers at start-up with the "Upgrade Code" of the INI file
-// beside it.
+// jlpack: makes a program copy of the launcher for one application: its settings
+// embedded (enciphered), its icon, its version information and the execution level
+// its manifest requests. Builds and runs the same on Linux and on Windows.
 
-#include <windows.h>
-#include <wincrypt.h>
-
-#include <cstdio>
-#include <optional>
+#include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
-#include "settings/embedded_settings.h"
-#include "support/unique_resource.h"
-#include "support/win_text.h"
+#include "jlpack_platform.h"
+#include "packer.h"
 
 namespace {
 
-constexpr wchar_t kUsage[] =
-    L"Usage: jlpack --launcher LAUNCHER.exe --ini SETTINGS.ini --upgrade-code CODE --output APP.exe\n"
-    L"\n"
-    L"Writes a copy of LAUNCHER.exe to APP.exe with the settings of SETTINGS.ini embedded\n"
-    L"(enciphered) in its resources. The installed program reads them as defaults that the\n"
-    L"INI file beside it can override (same key) or extend (a \"[Section+]\" entry).\n"
-    L"CODE must equal the \"Upgrade Code\" in the [Product Information] section of the INI\n"
-    L"file that is installed beside APP.exe, or the embedded settings cannot be read.\n"
-    L"\n"
-    L"  --launcher FILE      the launcher executable to copy\n"
-    L"  --ini FILE           the settings to embed (UTF-8, UTF-16 with byte-order mark, or ANSI)\n"
-    L"  --upgrade-code CODE  the product's upgrade code (the key for the embedded settings)\n"
-    L"  --output FILE        the executable to write; it may not be the launcher itself\n"
-    L"  --help               show this text\n";
+using namespace jlpack;
 
-void writeText(DWORD stream, const std::wstring& text) {
-    HANDLE handle = GetStdHandle(stream);
-    DWORD written = 0;
-    DWORD mode = 0;
-    if (GetConsoleMode(handle, &mode)) {
-        WriteConsoleW(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    } else {
-        const std::string bytes = jl::toUtf8(text);
-        WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    }
-}
+constexpr char kUsage[] =
+    "Usage: jlpack --launcher LAUNCHER.exe --ini SETTINGS.ini --output APP.exe [options]\n"
+    "       jlpack --print APP.exe [--upgrade-code CODE]\n"
+    "\n"
+    "Writes a copy of LAUNCHER.exe to APP.exe with the settings of SETTINGS.ini embedded\n"
+    "(enciphered) in its resources, and with the application's own icon, version information\n"
+    "and execution level. The installed program reads the embedded settings as defaults that\n"
+    "the INI file beside it can override (same key) or extend (a \"[Section+]\" entry).\n"
+    "The embedded settings are keyed with the \"Upgrade Code\" of [Product Information]: the\n"
+    "INI file installed beside APP.exe must carry the same one.\n"
+    "APP.exe is written to a temporary file first and moved into place, so a failed run leaves\n"
+    "no half-written program. Packing an already packed copy replaces what it carried.\n"
+    "Sign APP.exe after packing: packing changes the image, and a signed launcher is refused.\n"
+    "\n"
+    "  --launcher FILE          the launcher executable to copy (jlauncher.exe or a packed copy)\n"
+    "  --ini FILE               the settings to embed (UTF-8, UTF-16 with byte-order mark, or\n"
+    "                           Windows-1252)\n"
+    "  --output FILE            the executable to write; it may not be the launcher itself\n"
+    "  --upgrade-code CODE      the key for the embedded settings (ASCII); default: the\n"
+    "                           \"Upgrade Code\" in [Product Information] of the INI file\n"
+    "  --icon FILE.ico          the program's icon, with all the images of the file (each at\n"
+    "                           most 256x256); default: the launcher's icon\n"
+    "  --file-version X.Y.Z.W   version information; the two versions default to each other,\n"
+    "  --product-version X.Y.Z.W  else to 1.0.0.0\n"
+    "  --product-name TEXT      default: \"Product Name\" in [Product Information], else the\n"
+    "                           output's base name\n"
+    "  --description TEXT       the file description; default: the product name\n"
+    "  --company TEXT           the company name; default: none\n"
+    "  --copyright TEXT         the legal copyright; default: none\n"
+    "  --original-filename NAME default: the output's file name\n"
+    "  --execution-level LEVEL  asInvoker (default), requireAdministrator or highestAvailable\n"
+    "  --key-text TEXT          use TEXT (ASCII) as the inner key instead of a fresh random one,\n"
+    "                           so that the same inputs give the same bytes (reproducible builds,\n"
+    "                           tests); anyone who has the INI file can read the settings anyway\n"
+    "  --print FILE             show what a launcher copy carries: execution level, icon sizes,\n"
+    "                           version information and, deciphered with --upgrade-code or the\n"
+    "                           \"Upgrade Code\" of the INI file beside it, the embedded settings\n"
+    "  --help                   show this text\n"
+    "\n"
+    "Exit code 0 on success, 1 on any failure (the reason goes to the standard error stream).\n";
 
-int fail(const std::wstring& message) {
-    writeText(STD_ERROR_HANDLE, L"jlpack: " + message + L"\n");
+int fail(const std::string& message) {
+    writeError("jlpack: " + message + "\n");
     return 1;
 }
 
-std::wstring systemErrorText(DWORD error) {
-    wchar_t* text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring result = text ? text : L"";
-    if (text) LocalFree(text);
-    while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' ')) {
-        result.pop_back();
-    }
-    return L"error " + std::to_wstring(error) + (result.empty() ? L"" : L": " + result);
+std::string fileName(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::wstring fullPath(const std::wstring& path) {
-    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return path;
-    std::wstring full(needed, L'\0');
-    full.resize(GetFullPathNameW(path.c_str(), needed, full.data(), nullptr));
-    return full;
+std::string iniBeside(const std::string& program) {
+    const size_t dot = program.rfind('.');
+    const size_t slash = program.find_last_of("/\\");
+    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    return (hasExtension ? program.substr(0, dot) : program) + ".ini";
 }
 
-// The INI text as UTF-16 with "\r\n" line ends, which is all the launcher's parser
-// accepts as a line end.
-std::wstring iniTextFromBytes(const std::string& bytes) {
-    std::wstring text;
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        text.assign(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
-    } else if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        text = jl::fromUtf8(std::string_view(bytes).substr(3));
-    } else if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
-                                   nullptr, 0) > 0) {
-        text = jl::fromUtf8(bytes);
-    } else {
-        text = jl::fromAnsiString(bytes);
-    }
-    std::wstring normalised;
-    normalised.reserve(text.size() + text.size() / 16);
-    for (size_t i = 0; i < text.size(); ++i) {
-        const wchar_t c = text[i];
-        if (c == L'\r') {
-            normalised += L"\r\n";
-            if (i + 1 < text.size() && text[i + 1] == L'\n') ++i;
-        } else if (c == L'\n') {
-            normalised += L"\r\n";
-        } else {
-            normalised += c;
-        }
-    }
-    return normalised;
-}
-
-std::optional<std::wstring> generateKeyText() {
-    HCRYPTPROV provider = 0;
-    if (!CryptAcquireContextW(&provider, nullptr, MS_DEF_PROV_W, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) return std::nullopt;
-    BYTE random[16];
-    const bool generated = CryptGenRandom(provider, sizeof random, random) != FALSE;
-    CryptReleaseContext(provider, 0);
-    if (!generated) return std::nullopt;
-    static constexpr wchar_t kHex[] = L"0123456789ABCDEF";
-    std::wstring key;
-    for (BYTE b : random) {
+std::string freshKeyText() {
+    std::uint8_t random[16];
+    if (!randomBytes(random)) return {};
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string key;
+    for (std::uint8_t b : random) {
         key += kHex[b >> 4];
         key += kHex[b & 15];
     }
     return key;
 }
 
-std::vector<unsigned char> bytesOf(const std::wstring& text) {
-    const auto* first = reinterpret_cast<const unsigned char*>(text.data());
-    return std::vector<unsigned char>(first, first + text.size() * sizeof(wchar_t));
+int print(const std::string& program, std::string upgradeCode) {
+    std::string error;
+    const std::optional<Bytes> image = readWholeFile(program, error);
+    if (!image) return fail("cannot read \"" + program + "\": " + error);
+    std::string source = "--upgrade-code";
+    if (upgradeCode.empty()) {
+        source = iniBeside(program);
+        if (const std::optional<Bytes> ini = readWholeFile(source, error)) upgradeCode = upgradeCodeOfIni(*ini);
+    }
+    std::string problem;
+    const std::optional<std::string> description = describeLauncher(*image, upgradeCode, problem);
+    if (!description) return fail("\"" + program + "\" " + problem);
+    writeOutput(program + "\n" + *description);
+    return 0;
 }
 
-bool writeResource(HANDLE update, WORD id, std::vector<unsigned char>& data) {
-    return UpdateResourceW(update, MAKEINTRESOURCEW(10) /* RT_RCDATA */, MAKEINTRESOURCEW(id),
-                           MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), data.data(), static_cast<DWORD>(data.size())) !=
-           FALSE;
+int pack(std::map<std::string, std::string> options) {
+    const std::string launcher = options["--launcher"], ini = options["--ini"], output = options["--output"];
+    if (launcher.empty() || ini.empty() || output.empty()) {
+        writeError(kUsage);
+        return fail("--launcher, --ini and --output are all required");
+    }
+    if (options.count("--upgrade-code") && options["--upgrade-code"].empty()) return fail("the upgrade code must not be empty");
+    if (options.count("--key-text") && options["--key-text"].empty()) return fail("the key text must not be empty");
+
+    PackRequest request;
+    std::string error;
+    std::optional<Bytes> bytes = readWholeFile(ini, error);
+    if (!bytes) return fail("cannot read the INI file \"" + ini + "\": " + error);
+    request.ini = std::move(*bytes);
+    if (!fileExists(launcher)) return fail("cannot find the launcher \"" + launcher + "\"");
+    if (samePath(launcher, output)) return fail("the output \"" + output + "\" may not be the launcher itself");
+    bytes = readWholeFile(launcher, error);
+    if (!bytes) return fail("cannot read the launcher \"" + launcher + "\": " + error);
+    request.launcher = std::move(*bytes);
+    if (options.count("--icon")) {
+        bytes = readWholeFile(options["--icon"], error);
+        if (!bytes) return fail("cannot read the icon file \"" + options["--icon"] + "\": " + error);
+        request.icon = std::move(*bytes);
+    }
+    request.upgradeCode = options["--upgrade-code"];
+    request.keyText = options.count("--key-text") ? options["--key-text"] : freshKeyText();
+    if (request.keyText.empty()) return fail("cannot generate a key: the system gave no random bytes");
+    request.fileVersion = options["--file-version"];
+    request.productVersion = options["--product-version"];
+    request.productName = options["--product-name"];
+    request.description = options["--description"];
+    request.company = options["--company"];
+    request.copyright = options["--copyright"];
+    request.originalFileName = options.count("--original-filename") ? options["--original-filename"] : fileName(output);
+    request.executionLevel = options["--execution-level"];
+
+    std::string problem;
+    const std::optional<PackOutcome> packed = packLauncher(request, problem);
+    if (!packed) {
+        // Name the file at fault.
+        for (const auto& [prefix, path] : {std::pair<std::string, std::string>{"the launcher", launcher},
+                                           {"the INI file", ini}, {"the icon file", options["--icon"]}}) {
+            if (problem.compare(0, prefix.size(), prefix) == 0) {
+                problem.insert(prefix.size(), " \"" + path + "\"");
+                break;
+            }
+        }
+        return fail(problem);
+    }
+    if (!replaceFile(output, packed->image, error)) return fail("cannot write \"" + output + "\": " + error);
+    writeOutput("jlpack: wrote \"" + output + "\" with " + std::to_string(packed->settingsCharacters) +
+                " characters of embedded settings\n");
+    return 0;
+}
+
+int jlpackMain(const std::vector<std::string>& arguments) {
+    static const char* const kValued[] = {"--launcher", "--ini", "--output", "--upgrade-code", "--icon", "--file-version",
+                                          "--product-version", "--product-name", "--description", "--company",
+                                          "--copyright", "--original-filename", "--execution-level", "--key-text",
+                                          "--print"};
+    std::map<std::string, std::string> options;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        std::string option = arguments[i], value;
+        if (option == "--help" || option == "-h" || option == "/?") {
+            writeOutput(kUsage);
+            return 0;
+        }
+        const size_t equals = option.find('=');
+        const bool inlineValue = option.compare(0, 2, "--") == 0 && equals != std::string::npos;
+        if (inlineValue) {
+            value = option.substr(equals + 1);
+            option.resize(equals);
+        }
+        if (std::find(std::begin(kValued), std::end(kValued), option) == std::end(kValued)) {
+            return fail("unknown option " + option + " (see --help)");
+        }
+        if (!inlineValue) {
+            if (i + 1 >= arguments.size()) return fail("option " + option + " needs a value (see --help)");
+            value = arguments[++i];
+        }
+        if (options.count(option)) return fail("option " + option + " is given twice");
+        options[option] = value;
+    }
+    if (options.empty()) {
+        writeError(kUsage);
+        return fail("nothing to do (see --help)");
+    }
+    if (options.count("--print")) {
+        if (options.size() > (options.count("--upgrade-code") ? 2u : 1u)) {
+            return fail("--print takes only --upgrade-code beside it");
+        }
+        return print(options["--print"], options["--upgrade-code"]);
+    }
+    return pack(options);
 }
 
 } // namespace
 
+#ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
-    std::wstring launcher, ini, upgradeCode, output;
-    bool upgradeCodeGiven = false;
+    std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) {
-        const std::wstring option = argv[i];
-        if (option == L"--help" || option == L"-h" || option == L"/?") {
-            writeText(STD_OUTPUT_HANDLE, kUsage);
-            return 0;
-        }
-        if (i + 1 >= argc) return fail(L"option " + option + L" needs a value (see --help)");
-        const std::wstring value = argv[++i];
-        if (option == L"--launcher") {
-            launcher = value;
-        } else if (option == L"--ini") {
-            ini = value;
-        } else if (option == L"--upgrade-code") {
-            upgradeCode = value;
-            upgradeCodeGiven = true;
-        } else if (option == L"--output") {
-            output = value;
-        } else {
-            return fail(L"unknown option " + option + L" (see --help)");
-        }
+        std::u16string text;
+        for (const wchar_t* c = argv[i]; *c; ++c) text += static_cast<char16_t>(*c);
+        arguments.push_back(utf8FromUtf16(text));
     }
-    if (launcher.empty() || ini.empty() || !upgradeCodeGiven || output.empty()) {
-        writeText(STD_ERROR_HANDLE, kUsage);
-        return fail(L"--launcher, --ini, --upgrade-code and --output are all required");
-    }
-    if (upgradeCode.empty()) return fail(L"the upgrade code must not be empty");
-
-    const std::optional<std::string> iniBytes = jl::readFileBytes(ini);
-    if (!iniBytes) return fail(L"cannot read the INI file \"" + ini + L"\": " + systemErrorText(GetLastError()));
-    const std::wstring iniText = iniTextFromBytes(*iniBytes);
-    if (iniText.find(L'[') == std::wstring::npos) {
-        return fail(L"the INI file \"" + ini + L"\" holds no [section]: nothing to embed");
-    }
-
-    if (_wcsicmp(fullPath(launcher).c_str(), fullPath(output).c_str()) == 0) {
-        return fail(L"the output \"" + output + L"\" may not be the launcher itself");
-    }
-    if (GetFileAttributesW(launcher.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        return fail(L"cannot find the launcher \"" + launcher + L"\": " + systemErrorText(GetLastError()));
-    }
-    if (!CopyFileW(launcher.c_str(), output.c_str(), FALSE)) {
-        return fail(L"cannot write \"" + output + L"\": " + systemErrorText(GetLastError()));
-    }
-
-    const std::optional<std::wstring> keyText = generateKeyText();
-    if (!keyText) return fail(L"cannot generate a key: " + systemErrorText(GetLastError()));
-    std::vector<unsigned char> keyResource = bytesOf(*keyText);
-    std::vector<unsigned char> settingsResource = bytesOf(iniText);
-    if (!jl::applyEmbeddedCipher(jl::toAnsiString(upgradeCode), keyResource) ||
-        !jl::applyEmbeddedCipher(jl::toAnsiString(*keyText), settingsResource)) {
-        DeleteFileW(output.c_str());
-        return fail(L"cannot encipher the settings: " + systemErrorText(GetLastError()));
-    }
-
-    HANDLE update = BeginUpdateResourceW(output.c_str(), FALSE);
-    if (!update) {
-        const DWORD error = GetLastError();
-        DeleteFileW(output.c_str());
-        return fail(L"\"" + launcher + L"\" is not an executable whose resources can be updated: " +
-                    systemErrorText(error));
-    }
-    const bool written = writeResource(update, jl::kEmbeddedKeyResource, keyResource) &&
-                         writeResource(update, jl::kEmbeddedSettingsResource, settingsResource);
-    const DWORD writeError = GetLastError();
-    if (!EndUpdateResourceW(update, written ? FALSE : TRUE) || !written) {
-        const DWORD error = written ? GetLastError() : writeError;
-        DeleteFileW(output.c_str());
-        return fail(L"cannot write the resources of \"" + output + L"\": " + systemErrorText(error));
-    }
-    writeText(STD_OUTPUT_HANDLE, L"jlpack: wrote \"" + output + L"\" with " + std::to_wstring(iniText.size()) +
-                                     L" characters of embedded settings\n");
-    return 0;
+    return jlpackMain(arguments);
 }
+#else
+int main(int argc, char** argv) { return jlpackMain(std::vector<std::string>(argv + 1, argv + argc)); }
+#endif

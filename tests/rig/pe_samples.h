@@ -1,0 +1,21 @@
+#pragma once
+// Small inputs for the packer's tests, made in memory: a minimal 64-bit image that
+// carries the launcher's kinds of resources, and .ico files. Platform-neutral.
+
+#include <cstdint>
+#include <string>
+
+#include "pe_file.h"
+
+namespace jltest {
+
+// A PE32+ image with headers, a .rsrc section holding `resources` and a .reloc section.
+[[nodiscard]] jlpack::Bytes sampleImage(const jlpack::ResourceTable& resources);
+// Resources the packer looks for in a launcher: manifest, version, icon group,
+// the JRE Not Found dialog and the string block of message 210.
+[[nodiscard]] jlpack::ResourceTable sampleLauncherResources();
+// An .ico file with one bitmap image of each side and, for a side of 0, a PNG
+// image declaring `pngSide` as width and height.
+[[nodiscard]] jlpack::Bytes sampleIconFile(std::initializer_list<std::uint32_t> sides, std::uint32_t pngSide = 0);
+
+} // namespace jltest
