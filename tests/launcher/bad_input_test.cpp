@@ -48,7 +48,6 @@ public:
     AppFolder app_;
     std::wstring ini_;                // written as UTF-16 unless the case wrote the file itself
     bool iniWritten_ = false;
-    std::wstring program_;            // another copy of the launcher to start, when set
     std::wstring arguments_;
     std::map<std::wstring, std::wstring> environment_ = probeEnvironment(app_);
     std::vector<std::pair<std::wstring, std::string>> kept_;  // files that must come through unchanged
@@ -489,7 +488,7 @@ TEST_P(BadInputRun, EndsWithAClearOutcome) {
     if (HasFatalFailure()) return;
     if (!iniWritten_) app_.writeIni(ini_);
     const ULONGLONG started = GetTickCount64();
-    outcome_ = LaunchedProcess::start(program_.empty() ? app_.exePath() : program_, arguments_, environment_)
+    outcome_ = LaunchedProcess::start(app_.exePath(), arguments_, environment_)
                    .finish(60000);
     heldFiles_.clear();
     held_.clear();
