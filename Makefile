@@ -1,7 +1,7 @@
 # Front door: `make demo` and `make test` do all set-up on a fresh Debian 12 machine.
 BUILD_DIR := build
 
-.PHONY: all deps build test test-native demo bench clean
+.PHONY: all deps build test test-native fuzz-build test-fuzz fuzz demo bench clean
 
 all: build
 
@@ -13,14 +13,26 @@ build: deps
 	@cmake --build --preset windows
 
 # Every test program runs under Wine through ctest; the platform-neutral text
-# logic also runs natively with sanitizers.
-test: build test-native
+# logic also runs natively with sanitizers, and each of its fuzz targets briefly.
+test: build test-native test-fuzz
 	@ctest --preset windows -j2
 
 test-native: deps
 	@cmake --preset native >/dev/null
 	@cmake --build --preset native
 	@ctest --preset native -j2
+
+fuzz-build: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+
+test-fuzz: fuzz-build
+	@ctest --preset fuzz -j2
+
+# Long fuzz runs: FUZZ_SECONDS per target, at low priority; FUZZ_TARGETS picks some.
+FUZZ_SECONDS ?= 60
+fuzz: fuzz-build
+	@nice -n 19 scripts/run-fuzz.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 demo: build
 	@scripts/run-demo.sh
@@ -32,4 +44,4 @@ bench: build
 	@tests/rig/wine-rig.sh stop $(BUILD_DIR)/wine-rig
 
 clean:
-	rm -rf $(BUILD_DIR) build-native
+	rm -rf $(BUILD_DIR) build-native build-fuzz

@@ -8,6 +8,7 @@ packages=(
     mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine wine64 wine64-tools libwine-dev xvfb fonts-wine
     googletest
+    clang libclang-rt-14-dev
     openjdk-17-jdk-headless
 )
 

@@ -18,18 +18,19 @@ namespace jl {
 namespace {
 
 // The JVM reads its options in the ANSI code page, which cannot carry every
-// folder name; an existing file or folder still reaches it intact by its short
-// name when the volume keeps one.
+// folder name, and splits path lists at ";", which a file name may hold; an
+// existing file or folder still reaches it intact by its short name when the
+// volume keeps one.
 std::wstring pathForJvm(const std::wstring& path) {
-    if (fitsAnsiCodePage(path)) return path;
+    if (fitsAnsiCodePage(path) && path.find(L';') == std::wstring::npos) return path;
     const std::wstring shortPath = readGrowingText([&](wchar_t* buffer, size_t capacity) -> size_t {
                                        return GetShortPathNameW(path.c_str(), buffer, static_cast<DWORD>(capacity));
                                    }).value_or(std::wstring());
-    if (shortPath.empty() || !fitsAnsiCodePage(shortPath)) {
-        trace("options: ", Quoted{path}, " holds characters outside the ANSI code page and has no short name to use");
+    if (shortPath.empty() || !fitsAnsiCodePage(shortPath) || shortPath.find(L';') != std::wstring::npos) {
+        trace("options: ", Quoted{path}, " holds \";\" or characters outside the ANSI code page and has no short name to use");
         return path;
     }
-    trace("options: ", Quoted{path}, " holds characters outside the ANSI code page; its short name ",
+    trace("options: ", Quoted{path}, " holds \";\" or characters outside the ANSI code page; its short name ",
           Quoted{shortPath}, " is passed instead");
     return shortPath;
 }
@@ -102,7 +103,7 @@ bool assembleJvmOptions(SettingsSource& settings, const std::wstring& programPat
     const size_t slash = programPath.rfind(L'\\');
     const std::wstring programFolder = slash == std::wstring::npos ? std::wstring() : programPath.substr(0, slash);
     std::wstring classPath = buildClassPath(settings, programFolder);
-    if (isYesInAnyCase(readSetting(settings, keys::kEmbeddedJar))) classPath = programPath + L";" + classPath;
+    if (isYesInAnyCase(readSetting(settings, keys::kEmbeddedJar))) classPath = pathForJvm(programPath) + L";" + classPath;
     if (classPath.empty()) {
         trace("options: the class path is empty");
         showErrorMessage(kMsgClassPathMissing);
@@ -110,7 +111,10 @@ bool assembleJvmOptions(SettingsSource& settings, const std::wstring& programPat
     }
 
     configuration.classPath = classPath;
-    std::vector<std::wstring> options = {L"-Djava.class.path=" + classPath};
+    // The class path's entries were expanded one by one already; a name a
+    // wildcard found is taken as it is, "%" and all.
+    appendVmOption(configuration, L"-Djava.class.path=" + classPath);
+    std::vector<std::wstring> options;
     for (std::wstring parameter : splitVmParameters(readSetting(settings, keys::kVirtualMachineParameters))) {
         removeQuotes(parameter);
         if (isRelativeMemoryOption(parameter)) {

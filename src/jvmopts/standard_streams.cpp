@@ -117,6 +117,14 @@ HANDLE StandardStreams::openForAppending(const std::wstring& name, bool append, 
 
 void StandardStreams::prepare(OutputRedirection& output) {
     expandOutputFileNames(output);
+    // A file the user made read-only keeps its contents: neither the launcher
+    // nor Java's stream is sent there.
+    for (std::wstring* name : {&output.outputFile, &output.errorFile}) {
+        const DWORD attributes = name->empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(name->c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) continue;
+        trace("streams: ", Quoted{*name}, " is read-only and is left alone");
+        name->clear();
+    }
     HANDLE outputHandle = nullptr;
     HANDLE errorHandle = nullptr;
     if (!output.outputFile.empty()) {

@@ -38,16 +38,25 @@ std::vector<PictureRun> splitPicture(std::wstring_view picture) {
     };
     for (size_t i = 0; i < picture.size(); ++i) {
         if (picture[i] == L'\'') {
-            // Quoted text is literal; two quotes in a row stand for one.
-            const size_t close = picture.find(L'\'', i + 1);
-            if (close == i + 1) {
+            // Quoted text is literal; two quotes in a row stand for one, inside
+            // a quoted stretch as well as outside ('it''s' gives it's).
+            size_t j = i + 1;
+            if (j < picture.size() && picture[j] == L'\'') {
                 append(PictureRun::Kind::literal, L'\'');
-                i = close;
+                i = j;
                 continue;
             }
-            const size_t end = close == std::wstring_view::npos ? picture.size() : close;
-            for (size_t j = i + 1; j < end; ++j) append(PictureRun::Kind::literal, picture[j]);
-            i = end;
+            for (; j < picture.size(); ++j) {
+                if (picture[j] != L'\'') {
+                    append(PictureRun::Kind::literal, picture[j]);
+                } else if (j + 1 < picture.size() && picture[j + 1] == L'\'') {
+                    append(PictureRun::Kind::literal, L'\'');
+                    ++j;
+                } else {
+                    break;
+                }
+            }
+            i = j;
             continue;
         }
         append(kindOf(picture[i]), picture[i]);

@@ -5,6 +5,14 @@
 #include "launcher/launcher.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // The working folder leaves the DLL search before anything loads by name, so
+    // a library planted there reaches neither the launcher, the runtime nor the
+    // shell's dialogs. Path stays searched: the runtime's own libraries need it.
+    // The system folder, searched anyway, stands in for the working folder: not
+    // every implementation of the API drops it for an empty name.
+    wchar_t systemFolder[MAX_PATH];
+    const UINT systemLength = GetSystemDirectoryW(systemFolder, MAX_PATH);
+    SetDllDirectoryW(systemLength > 0 && systemLength < MAX_PATH ? systemFolder : L"");
     jl::Launcher launcher;
     // Every later wide/narrow conversion uses the thread's ANSI code page.
     SetThreadLocale(GetSystemDefaultLCID());

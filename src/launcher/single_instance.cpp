@@ -168,6 +168,16 @@ bool startPrimary(SingleInstanceState& state, const std::wstring& name, const Si
     return true;
 }
 
+// A block that no running primary answers for (another program's, or garbage)
+// must not swallow the start: it runs on its own instead.
+bool runAlone(SingleInstanceState& state) {
+    state.enabled = state.isPrimary = false;
+    state.primaryProcess.reset();
+    state.sharedBlock.reset();
+    state.sharedMapping.reset();
+    return true;
+}
+
 bool forwardToPrimary(SingleInstanceState& state, const std::wstring& name, const SingleInstanceSetup& setup) {
     const size_t bytes = forwardedArgumentBytes(setup.arguments);
     if (bytes > kMaxForwardedArgumentBytes) {
@@ -191,8 +201,9 @@ bool forwardToPrimary(SingleInstanceState& state, const std::wstring& name, cons
     state.primaryProcess.reset(
         OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, block.primaryProcessId));
     if (!state.primaryProcess) {
-        trace("single instance: the running program's process cannot be opened (error ", GetLastError(), ")");
-        return true;
+        trace("single instance: the running program's process cannot be opened (error ", GetLastError(),
+              "); this start runs on its own");
+        return runAlone(state);
     }
     makeMessageQueue();
     const UniqueHandle lock(CreateMutexW(nullptr, FALSE, (name + L"_upr_mtx").c_str()));
@@ -203,8 +214,9 @@ bool forwardToPrimary(SingleInstanceState& state, const std::wstring& name, cons
     const ScopeExit unlock([&] { ReleaseMutex(lock.get()); });
     (void)encodeForwardedArguments(setup.arguments, block.argumentArea);
     if (!PostThreadMessageW(listener, state.target.message, GetCurrentThreadId(), 0)) {
-        trace("single instance: the request could not be posted (error ", GetLastError(), ")");
-        return false;
+        trace("single instance: the request could not be posted (error ", GetLastError(),
+              "); this start runs on its own");
+        return runAlone(state);
     }
     WPARAM unused = 0;
     (void)waitForMessage(state.primaryProcess.get(), kArgumentsTakenMessage, unused);

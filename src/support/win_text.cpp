@@ -65,6 +65,9 @@ std::optional<std::wstring> readGrowingText(const std::function<size_t(wchar_t*,
 }
 
 void expandEnvironment(std::wstring& text) {
+    // The system's expansion stops at 32K characters; a text without a variable
+    // is not cut to that.
+    if (text.find(L'%') == std::wstring::npos) return;
     const std::optional<std::wstring> expanded = readGrowingText([&](wchar_t* buffer, size_t capacity) -> size_t {
         const DWORD needed = ExpandEnvironmentStringsW(text.c_str(), buffer, static_cast<DWORD>(capacity));
         // The count includes the terminator; the text ends at its first NUL.

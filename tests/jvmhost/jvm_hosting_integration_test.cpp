@@ -70,6 +70,21 @@ TEST_F(ProbeLaunch, OptionsReachTheJvmInOrderInTheAnsiCodePageBetweenThePrintHoo
     EXPECT_EQ(events("load").size(), 2u);
 }
 
+// The runtime loads java.dll by name once it runs; a copy planted in the folder
+// the program is started from must not be the one found, even when Wine searches
+// for it as Windows does.
+TEST_F(ProbeLaunch, LibraryPlantedInTheWorkingFolderIsNotLoaded) {
+    const TemporaryFolder working(L"jlcwd");
+    ASSERT_TRUE(CopyFileW(builtProgram(L"planted_dbghelp.dll").c_str(), (working.path() + L"\\java.dll").c_str(), FALSE));
+    app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + probeHome() + L"\n" + kMinimalIni);
+    std::map<std::wstring, std::wstring> environment = probeEnvironment(app_);
+    environment[L"WINEDLLOVERRIDES"] = L"java=n,b";
+    const LaunchOutcome outcome = LaunchedProcess::start(app_.exePath(), L"", environment, working.path()).finish();
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(events("load").size(), 2u);
+    EXPECT_FALSE(fileExists(working.path() + L"\\java.dll.loaded")) << "the planted java.dll was loaded";
+}
+
 TEST_F(ProbeLaunch, ArgumentsFromCommandLineAndCmdReachMainIntact) {
     const LaunchOutcome outcome =
         launch(std::wstring(kMinimalIni) + L"[Application]\nCmd=--cmd \"\" \"from cmd\"\n", L"",

@@ -7,6 +7,7 @@
 
 #include "jvmopts/jvm_options.h"
 #include "rig/app_folder.h"
+#include "settings/ini_document.h"
 #include "settings/settings_source.h"
 #include "support/win_text.h"
 
@@ -15,11 +16,12 @@ namespace {
 
 class JvmOptions : public ::testing::Test {
 protected:
-    bool assemble(std::wstring_view ini) {
+    bool assemble(std::wstring_view ini, const std::wstring& programPath = {}) {
         writeUtf16File(folder_ + L"\\Tool.ini", ini);
         jl::IniFileSource settings(folder_ + L"\\Tool.ini");
         jl::readOutputRedirection(settings, configuration_.output);
-        return jl::assembleJvmOptions(settings, folder_ + L"\\Tool.exe", configuration_);
+        return jl::assembleJvmOptions(settings, programPath.empty() ? folder_ + L"\\Tool.exe" : programPath,
+                                      configuration_);
     }
     void touch(const std::wstring& relative) {
         const size_t slash = relative.rfind(L'\\');
@@ -71,16 +73,19 @@ TEST_F(JvmOptions, ParametersKeepTheirOrderAndAreExpandedAndLastStackSizeCounts)
 TEST_F(JvmOptions, FolderNamedOutsideTheAnsiCodePageIsPassedByItsShortName) {
     const std::wstring greek = L"\x03A9\x03BC\x03AD\x03B3\x03B1";
     touch(greek + L"\\a.jar");
+    touch(greek + L"\\Tool.exe");
     ASSERT_FALSE(jl::fitsAnsiCodePage(greek)) << "this test needs an ANSI code page without Greek";
-    ASSERT_TRUE(assemble(L"[Class Path]\nClass Path=\\" + greek + L"\\*.jar;" + folder_ + L"\\" + greek + L"\\a.jar\n"));
+    // The program itself is the first entry when it carries the jar.
+    ASSERT_TRUE(assemble(L"[Class Path]\nClass Path=\\*.jar;" + folder_ + L"\\" + greek + L"\\a.jar\n"
+                         L"[Application]\nEmbedded Jar=yes\n",
+                         folder_ + L"\\" + greek + L"\\Tool.exe"));
     const std::wstring option = jl::fromAnsiString(configuration_.vmOptions.at(0));
     ASSERT_EQ(option.find(L'?'), std::wstring::npos) << option;
-    const std::wstring classPath = option.substr(option.find(L'=') + 1);
-    const size_t separator = classPath.find(L';');
-    const std::wstring first = classPath.substr(0, separator);
-    const std::wstring second = classPath.substr(separator + 1, classPath.size() - separator - 2);
-    EXPECT_TRUE(fileExists(first)) << first;
-    EXPECT_TRUE(fileExists(second)) << second;
+    std::vector<std::wstring> entries;
+    jl::splitString(option.substr(option.find(L'=') + 1), L";", entries);
+    ASSERT_EQ(entries.size(), 3u) << option;
+    EXPECT_TRUE(entries[0].ends_with(L"Tool.exe")) << entries[0];
+    for (const std::wstring& entry : entries) EXPECT_TRUE(fileExists(entry)) << entry;
 }
 
 TEST_F(JvmOptions, LibraryPathAndPathPutTheConfiguredFoldersAroundTheInheritedPath) {

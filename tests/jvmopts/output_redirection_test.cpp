@@ -2,9 +2,7 @@
 
 #include <windows.h>
 
-#include "jvmhost/modified_utf8.h"
 #include "jvmopts/output_redirection.h"
-#include "jvmopts/timestamp_picture.h"
 #include "rig/app_folder.h"
 
 namespace jltest {
@@ -25,22 +23,13 @@ TEST(FileNameTimestamp, PictureBetweenFirstAndLastPercentIsFormatted) {
     EXPECT_EQ(stamped(L"two%%adjacent.log"), L"twoadjacent.log");
     EXPECT_EQ(stamped(L"Log_%L%.txt"), L"Log_42.txt");
     EXPECT_EQ(stamped(L"%'at' h'h'%"), L"at 8h");
+    EXPECT_EQ(stamped(L"%'it''s' HH%.log"), L"it's 20.log");
 }
 
 TEST(FileNameTimestamp, FormatterOutputIsNotFormattedAgain) {
     // "PM" keeps its M, and the month's name keeps its m.
     EXPECT_EQ(stamped(L"%hh tt%.log"), L"08 PM.log");
     EXPECT_EQ(stamped(L"%MMMM d%.log"), L"December 5.log");
-}
-
-TEST(FileNameTimestamp, PictureRunsKeepTimeDateAndLiteralsApart) {
-    const std::vector<jl::PictureRun> runs = jl::splitPicture(L"yyyyMMdd-HHmm'x'");
-    std::wstring kinds;
-    for (const jl::PictureRun& run : runs) kinds += run.text + L"|";
-    EXPECT_EQ(kinds, L"yyyy|MM|dd|-|HH|mm|x|");
-    EXPECT_EQ(runs[4].kind, jl::PictureRun::Kind::time);
-    EXPECT_EQ(runs[1].kind, jl::PictureRun::Kind::date);
-    EXPECT_EQ(runs[6].kind, jl::PictureRun::Kind::literal);
 }
 
 TEST(ParentFolders, MissingFoldersAboveAFileAreCreated) {
@@ -51,15 +40,6 @@ TEST(ParentFolders, MissingFoldersAboveAFileAreCreated) {
     jl::createParentFolders(L"\\\\?\\" + folder + L"\\Deep\\er\\out.txt");
     EXPECT_TRUE(fileExists(folder + L"\\Deep\\er"));
     removeFolderTree(folder);
-}
-
-TEST(ModifiedUtf8, DecodesToUtf16CodeUnits) {
-    EXPECT_EQ(jl::decodeModifiedUtf8("com/example/Main"), L"com/example/Main");
-    EXPECT_EQ(jl::decodeModifiedUtf8("\xC3\xA9t\xC3\xA9"), L"\x00E9t\x00E9");
-    EXPECT_EQ(jl::decodeModifiedUtf8(std::string("a\xC0\x80z", 4)), std::wstring(L"a\0z", 3));
-    // A supplementary character arrives as two encoded surrogates.
-    EXPECT_EQ(jl::decodeModifiedUtf8("\xED\xA0\xBD\xED\xB8\x80"), std::wstring({wchar_t(0xD83D), wchar_t(0xDE00)}));
-    EXPECT_EQ(jl::decodeModifiedUtf8("\xE2\x82"), L"\xFFFD\xFFFD");
 }
 
 } // namespace

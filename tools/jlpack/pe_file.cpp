@@ -203,6 +203,11 @@ std::optional<PeImage> parsePeImage(ByteView bytes, std::string* problem) {
             fail(problem, "it is truncated (a section runs past the end of the file)");
             return std::nullopt;
         }
+        // Written back after the headers it would otherwise overlap.
+        if (section.rawSize && section.rawPointer < image.sectionTableOffset + sectionCount * 40) {
+            fail(problem, "it is damaged (a section overlaps the headers)");
+            return std::nullopt;
+        }
         image.sections.push_back(section);
     }
     const std::uint32_t resourceRva = read32(bytes, directory(kResourceDirectory));
@@ -335,7 +340,10 @@ Bytes rewriteImage(const PeImage& image, const ResourceTable& resources) {
     const Bytes section = buildResourceSection(resources, oldResources.virtualAddress);
     Bytes out(image.bytes.begin(), image.bytes.begin() + oldResources.rawPointer);
     std::uint64_t endOfRaw = 0;
-    for (const PeSection& s : image.sections) endOfRaw = std::max<std::uint64_t>(endOfRaw, s.rawPointer + static_cast<std::uint64_t>(s.rawSize));
+    // A section without raw data has a pointer that means nothing.
+    for (const PeSection& s : image.sections) {
+        if (s.rawSize) endOfRaw = std::max<std::uint64_t>(endOfRaw, s.rawPointer + static_cast<std::uint64_t>(s.rawSize));
+    }
 
     std::vector<PeSection> sections = image.sections;
     PeSection& newResources = sections[image.resourceSection];
@@ -348,7 +356,7 @@ Bytes rewriteImage(const PeImage& image, const ResourceTable& resources) {
         const PeSection& old = image.sections[i];
         sections[i].virtualAddress = static_cast<std::uint32_t>(alignUp(before.virtualAddress + static_cast<std::uint64_t>(before.virtualSize), image.sectionAlignment));
         sections[i].rawPointer = old.rawSize ? static_cast<std::uint32_t>(out.size()) : 0;
-        out.insert(out.end(), image.bytes.begin() + old.rawPointer, image.bytes.begin() + old.rawPointer + old.rawSize);
+        if (old.rawSize) out.insert(out.end(), image.bytes.begin() + old.rawPointer, image.bytes.begin() + old.rawPointer + old.rawSize);
     }
     // Whatever follows the last section (an overlay) stays at the end.
     out.insert(out.end(), image.bytes.begin() + endOfRaw, image.bytes.end());

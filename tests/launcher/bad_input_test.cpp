@@ -1,0 +1,521 @@
+// Hostile and broken input through the real program: each case builds one bad
+// input in an application folder, starts the launcher on the probe runtime and
+// checks what a user sees. Never a crash, a hang or a lost file; either the
+// documented fallback (the program starts) or one message to act on.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <functional>
+#include <iostream>
+#include <optional>
+
+#include "launcher/forward_block.h"
+#include "settings/embedded_settings.h"
+#include "rig/launcher_run.h"
+#include "rig/runtime_registry.h"
+#include "settings/ini_document.h"
+#include "support/unique_resource.h"
+#include "support/win_text.h"
+
+namespace jltest {
+namespace {
+
+class BadInputRun;
+
+struct BadInput {
+    const char* name;
+    std::function<void(BadInputRun&)> prepare;
+    int exitCode;            // 0: the program started; -1: it stopped with a message
+    const wchar_t* message;  // what the one message begins with; none when null
+    std::function<void(BadInputRun&)> verify = {};
+    friend void PrintTo(const BadInput& input, std::ostream* out) { *out << input.name; }
+};
+
+constexpr wchar_t kNoMainClass[] = L"Main class was not specified in INI file.";
+constexpr wchar_t kJreNotFound[] = L"The Java Runtime Environment (JRE) was not found.";
+constexpr wchar_t kProgramSections[] = L"Main Class=app.Main\n[Class Path]\nClass Path=C:\\app.jar\n";
+
+class BadInputRun : public RegisteredRuntimes, public ::testing::WithParamInterface<BadInput> {
+public:
+    using RegisteredRuntimes::add;
+    using RegisteredRuntimes::home;
+
+    AppFolder app_;
+    std::wstring ini_;                // written as UTF-16 unless the case wrote the file itself
+    bool iniWritten_ = false;
+    std::wstring arguments_;
+    std::map<std::wstring, std::wstring> environment_ = probeEnvironment(app_);
+    std::vector<std::pair<std::wstring, std::string>> kept_;  // files that must come through unchanged
+    std::vector<jl::UniqueFile> heldFiles_;                   // open while the launcher runs
+    std::vector<jl::UniqueHandle> held_;
+    LaunchOutcome outcome_;
+
+    [[nodiscard]] std::wstring probeHome() const { return probeRuntimeHome(); }
+    [[nodiscard]] std::wstring runtimeIni(std::wstring_view runtimeLines) const {
+        return L"[Java Runtime Environment]\n" + std::wstring(runtimeLines) + kProgramSections;
+    }
+    [[nodiscard]] std::wstring probeLaunchIni(std::wstring_view moreSections = {}) const {
+        return runtimeIni(L"JRE Path=" + probeHome() + L"\n") + std::wstring(moreSections);
+    }
+    void writeRawIni(std::string_view bytes) {
+        writeBytesFile(app_.iniPath(), bytes);
+        iniWritten_ = true;
+    }
+    void keep(const std::wstring& path, std::string_view bytes) {
+        writeBytesFile(path, bytes);
+        kept_.emplace_back(path, std::string(bytes));
+    }
+    // A runtime home whose bin\server\jvm.dll holds the given bytes.
+    std::wstring runtimeWithJvm(std::string_view jvmBytes) {
+        const std::wstring home = this->home(L"broken");
+        createRuntimeFiles(home, {L"bin\\java.dll"});
+        CreateDirectoryW((home + L"bin\\server").c_str(), nullptr);
+        writeBytesFile(home + L"bin\\server\\jvm.dll", jvmBytes);
+        return home;
+    }
+    // A classic registry root's version key with one value of the given type.
+    void registerValue(std::wstring_view version, DWORD type, const void* data, DWORD size) {
+        add(L"Software\\JavaSoft\\Java Runtime Environment\\", version, L"C:\\unused");
+        jl::UniqueKey key;
+        ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE,
+                                (L"Software\\JavaSoft\\Java Runtime Environment\\" + std::wstring(version)).c_str(), 0,
+                                KEY_SET_VALUE, key.put()),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExW(key.get(), L"JavaHome", 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+    }
+    // Settings embedded in the program as jlpack would, the key text enciphered with
+    // keyCode; the settings resource cut to settingsBytes bytes when given.
+    void embed(std::wstring_view settings, const std::string& keyCode, std::optional<size_t> settingsBytes = {}) {
+        const std::wstring secondKey = L"second key text";
+        std::vector<unsigned char> key(reinterpret_cast<const unsigned char*>(secondKey.data()),
+                                       reinterpret_cast<const unsigned char*>(secondKey.data() + secondKey.size()));
+        std::wstring text(settings);
+        for (size_t at = 0; (at = text.find(L'\n', at)) != std::wstring::npos; at += 2) text.insert(at, 1, L'\r');
+        std::vector<unsigned char> data(reinterpret_cast<const unsigned char*>(text.data()),
+                                        reinterpret_cast<const unsigned char*>(text.data() + text.size()));
+        ASSERT_TRUE(jl::applyEmbeddedCipher(keyCode, key) && jl::applyEmbeddedCipher(jl::toAnsiString(secondKey), data));
+        data.resize(std::min(data.size(), settingsBytes.value_or(data.size())));
+        const HANDLE update = BeginUpdateResourceW(app_.exePath().c_str(), FALSE);
+        ASSERT_NE(update, nullptr);
+        const WORD neutral = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
+        const bool written =
+            UpdateResourceW(update, RT_RCDATA, MAKEINTRESOURCEW(jl::kEmbeddedKeyResource), neutral, key.data(),
+                            static_cast<DWORD>(key.size())) &&
+            UpdateResourceW(update, RT_RCDATA, MAKEINTRESOURCEW(jl::kEmbeddedSettingsResource), neutral,
+                            data.data(), static_cast<DWORD>(data.size()));
+        ASSERT_TRUE(EndUpdateResourceW(update, !written) && written);
+    }
+    [[nodiscard]] std::vector<std::wstring> mainArguments() const {
+        std::vector<std::wstring> arguments;
+        for (const std::string& line : probeEvents(app_, "arg")) {
+            arguments.push_back(probe::utf16FromHex(*probe::fieldOf(line, "utf16")));
+        }
+        return arguments;
+    }
+    [[nodiscard]] std::string classPathOption() const {
+        for (const std::string& line : probeEvents(app_, "option")) {
+            const std::string text = probe::percentDecoded(*probe::fieldOf(line, "text"));
+            if (text.starts_with("-Djava.class.path=")) return text.substr(18);
+        }
+        return {};
+    }
+};
+
+std::string utf16Bytes(std::wstring_view text, bool byteOrderMark) {
+    std::string bytes = byteOrderMark ? "\xFF\xFE" : "";
+    for (wchar_t unit : text) {
+        if (unit == L'\n') bytes.append("\r\0", 2);
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+std::string pseudoRandomBytes(size_t size) {
+    std::string bytes(size, '\0');
+    uint32_t state = 12345;
+    for (char& byte : bytes) byte = static_cast<char>((state = state * 1103515245 + 12345) >> 16);
+    return bytes;
+}
+
+std::string withMachine(std::string image, uint16_t machine) {
+    const uint32_t nt = *reinterpret_cast<const uint32_t*>(image.data() + 0x3C);
+    image[nt + 4] = static_cast<char>(machine & 0xFF);
+    image[nt + 5] = static_cast<char>(machine >> 8);
+    return image;
+}
+
+uint32_t crc32(std::string_view bytes) {
+    uint32_t crc = 0xFFFFFFFF;
+    for (unsigned char byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+    }
+    return ~crc;
+}
+
+std::string bigEndian(uint32_t value) {
+    return {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
+            static_cast<char>(value)};
+}
+
+std::string pngChunk(std::string_view type, std::string_view data) {
+    const std::string typed = std::string(type) + std::string(data);
+    return bigEndian(static_cast<uint32_t>(data.size())) + typed + bigEndian(crc32(typed));
+}
+
+// A PNG that claims 20,000 x 20,000 pixels and holds almost none.
+std::string hugePngHeader() {
+    const std::string header = bigEndian(20000) + bigEndian(20000) + std::string("\x08\x02\x00\x00\x00", 5);
+    return std::string("\x89PNG\r\n\x1A\n", 8) + pngChunk("IHDR", header) +
+           pngChunk("IDAT", std::string("\x78\x9C\x03\x00\x00\x00\x00\x01", 8)) + pngChunk("IEND", "");
+}
+
+// A 1 x 1 GIF with a thousand frames.
+std::string thousandFrameGif() {
+    std::string gif("GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xFF\xFF\xFF", 19);
+    gif += std::string("\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00", 19);
+    for (int frame = 0; frame < 1000; ++frame) {
+        gif += std::string("\x21\xF9\x04\x00\x01\x00\x00\x00", 8);
+        gif += std::string("\x2C\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00", 15);
+    }
+    return gif + "\x3B";
+}
+
+std::wstring repeated(std::wstring_view piece, size_t count) {
+    std::wstring text;
+    for (size_t i = 0; i < count; ++i) text += piece;
+    return text;
+}
+
+const BadInput kBadInputs[] = {
+    // The INI file.
+    {"IniBinaryGarbage", [](BadInputRun& r) { r.writeRawIni(pseudoRandomBytes(4096)); }, -1, kNoMainClass},
+    {"IniUtf16WithByteOrderMark", [](BadInputRun& r) { r.writeRawIni(utf16Bytes(r.probeLaunchIni(), true)); }, 0, nullptr},
+    {"IniUtf16WithoutByteOrderMark", [](BadInputRun& r) { r.writeRawIni(utf16Bytes(r.probeLaunchIni(), false)); }, -1,
+     kNoMainClass},
+    {"IniUtf8WithByteOrderMark",
+     [](BadInputRun& r) { r.writeRawIni("\xEF\xBB\xBF" + jl::toUtf8(L"\n" + r.probeLaunchIni())); }, 0, nullptr},
+    {"IniMegabyteLine",
+     [](BadInputRun& r) { r.ini_ = r.probeLaunchIni(L"[Notes]\nText=" + std::wstring(1 << 20, L'x') + L"\n"); }, 0, nullptr},
+    {"IniTenThousandSections",
+     [](BadInputRun& r) {
+         for (int i = 0; i < 10000; ++i) r.ini_ += L"[Section " + std::to_wstring(i) + L"]\nKey=value\n";
+         r.ini_ += r.probeLaunchIni();
+     },
+     0, nullptr},
+    {"IniKeyRepeatedAThousandTimes",
+     [](BadInputRun& r) {
+         r.ini_ = L"[Java Runtime Environment]\nJRE Path=" + r.probeHome() + L"\n" +
+                  repeated(L"Main Class=app.Main\n", 1000) + L"[Class Path]\nClass Path=C:\\app.jar\n";
+     },
+     0, nullptr},
+    {"IniLockedByAnotherProcess",
+     [](BadInputRun& r) {
+         writeUtf16File(r.app_.iniPath(), r.probeLaunchIni());
+         r.iniWritten_ = true;
+         r.heldFiles_.emplace_back(CreateFileW(r.app_.iniPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+     },
+     -1, kNoMainClass},
+    {"IniNameTakenByAFolder",
+     [](BadInputRun& r) {
+         CreateDirectoryW(r.app_.iniPath().c_str(), nullptr);
+         r.iniWritten_ = true;
+     },
+     -1, kNoMainClass},
+    {"PerUserIniPathLongerThan260Characters",
+     [](BadInputRun& r) {
+         // The per-user copy below a deep APPDATA cannot be read: the runtime it
+         // names is not known, and the user is asked for one.
+         std::wstring appData = r.app_.folder();
+         for (int i = 0; i < 4; ++i) {
+             appData += L"\\" + std::wstring(70, wchar_t(L'a' + i));
+             CreateDirectoryW((L"\\\\?\\" + appData).c_str(), nullptr);
+         }
+         const std::wstring copy = L"\\\\?\\" + appData + L"\\Tool\\code";
+         CreateDirectoryW((L"\\\\?\\" + appData + L"\\Tool").c_str(), nullptr);
+         ASSERT_TRUE(CreateDirectoryW(copy.c_str(), nullptr));
+         writeUtf16File(copy + L"\\MyApp.ini", L"[Java Runtime Environment]\nJRE Path=" + r.probeHome() + L"\n");
+         r.environment_[L"APPDATA"] = appData;
+         r.ini_ = L"[Product Information]\nProduct Name=Tool\nProduct Code=code\n" + r.runtimeIni(L"");
+     },
+     -1, kJreNotFound},
+
+    // Settings embedded in the program; the INI file names only the upgrade code.
+    {"EmbeddedSettingsWithAWrongKey",
+     [](BadInputRun& r) {
+         r.embed(r.probeLaunchIni(), "{SOMETHING-ELSE}");
+         r.ini_ = L"[Product Information]\nUpgrade Code={UPGRADE-1}\n";
+     },
+     -1, kNoMainClass},
+    {"EmbeddedSettingsTruncated",
+     [](BadInputRun& r) {
+         r.embed(r.probeLaunchIni(), "{UPGRADE-1}", 61);
+         r.ini_ = L"[Product Information]\nUpgrade Code={UPGRADE-1}\n";
+     },
+     -1, kNoMainClass},
+    {"EmbeddedSettingsOfOneByte",
+     [](BadInputRun& r) {
+         // The resource API refuses an empty resource; one byte holds no code unit either.
+         r.embed(r.probeLaunchIni(), "{UPGRADE-1}", 1);
+         r.ini_ = L"[Product Information]\nUpgrade Code={UPGRADE-1}\n" + r.probeLaunchIni();
+     },
+     0, nullptr},
+    {"EmbeddedSettingsWithAnotherUpgradeCode",
+     [](BadInputRun& r) {
+         r.embed(r.probeLaunchIni(), "{UPGRADE-1}");
+         r.ini_ = L"[Product Information]\nUpgrade Code={UPGRADE-2}\n";
+     },
+     -1, kNoMainClass},
+
+    // Registered runtimes.
+    {"RegistryJavaHomeAsNumber",
+     [](BadInputRun& r) {
+         const DWORD number = 17;
+         r.registerValue(L"1.8", REG_DWORD, &number, sizeof number);
+         r.ini_ = r.runtimeIni(L"");
+     },
+     -1, kJreNotFound},
+    {"RegistryJavaHomeAsBinary",
+     [](BadInputRun& r) {
+         const std::wstring home = r.probeHome();
+         r.registerValue(L"1.8", REG_BINARY, home.data(), static_cast<DWORD>(home.size() * 2));
+         r.ini_ = r.runtimeIni(L"");
+     },
+     -1, kJreNotFound},
+    {"RegistryJavaHomeAsMultiString",
+     [](BadInputRun& r) {
+         const std::wstring homes = r.probeHome() + L'\0' + r.probeHome() + L'\0' + L'\0';
+         r.registerValue(L"1.8", REG_MULTI_SZ, homes.data(), static_cast<DWORD>(homes.size() * 2));
+         r.ini_ = r.runtimeIni(L"");
+     },
+     -1, kJreNotFound},
+    {"RegistryJavaHomeOf32KCharacters",
+     [](BadInputRun& r) {
+         const std::wstring home = r.probeHome() + std::wstring(32768 - r.probeHome().size(), L'x');
+         r.registerValue(L"1.8", REG_SZ, home.c_str(), static_cast<DWORD>((home.size() + 1) * 2));
+         r.ini_ = r.runtimeIni(L"");
+     },
+     -1, kJreNotFound},
+    {"RegistryVersionNamesThatAreNotVersions",
+     [](BadInputRun& r) {
+         for (const wchar_t* name : {L"latest", L"..", L"99999999999.1", L"-1"}) {
+             r.add(L"Software\\JavaSoft\\Java Runtime Environment\\", name, r.probeHome());
+         }
+         r.ini_ = r.runtimeIni(L"");
+     },
+     0, nullptr},
+    {"RegistryThousandVersions",
+     [](BadInputRun& r) {
+         for (int i = 0; i < 1000; ++i) {
+             r.add(L"Software\\JavaSoft\\Java Runtime Environment\\", L"1.8.0_" + std::to_wstring(i), r.home(L"gone"));
+         }
+         r.add(L"Software\\JavaSoft\\Java Runtime Environment\\", L"1.7", r.probeHome());
+         r.ini_ = r.runtimeIni(L"");
+     },
+     0, nullptr},
+
+    // The runtime's jvm.dll.
+    {"JvmEmpty", [](BadInputRun& r) { r.ini_ = r.runtimeIni(L"JRE Path=" + r.runtimeWithJvm("") + L"\n"); }, -1,
+     L"Failed to load Java VM library: "},
+    {"JvmTruncated",
+     [](BadInputRun& r) {
+         const std::string image = readBytesFile(builtProgram(L"jl_pair_recorder.exe"));
+         r.ini_ = r.runtimeIni(L"JRE Path=" + r.runtimeWithJvm(image.substr(0, 0x200)) + L"\n");
+     },
+     -1, L"Failed to load Java VM library: "},
+    {"Jvm32BitWithoutPairProduct",
+     [](BadInputRun& r) {
+         r.ini_ = r.runtimeIni(L"JRE Path=" + r.runtimeWithJvm(readBytesFile(builtProgram(L"x86_image.dll"))) + L"\n");
+     },
+     -1, L"Failed to load Java VM library: "},
+    {"JvmForArm64",
+     [](BadInputRun& r) {
+         const std::string image = withMachine(readBytesFile(probeRuntimeHome() + L"bin\\server\\jvm.dll"), 0xAA64);
+         r.ini_ = r.runtimeIni(L"JRE Path=" + r.runtimeWithJvm(image) + L"\n");
+     },
+     -1, L"Failed to load Java VM library: "},
+    {"JvmIsAFolder",
+     [](BadInputRun& r) {
+         const std::wstring home = r.home(L"folder");
+         createRuntimeFiles(home, {L"bin\\java.dll"});
+         SHCreateDirectoryExW(nullptr, (home + L"bin\\server\\jvm.dll").c_str(), nullptr);
+         r.ini_ = r.runtimeIni(L"JRE Path=" + home + L"\n");
+     },
+     -1, nullptr},
+
+    // The class path.
+    {"ClassPathOfTenThousandEntries",
+     [](BadInputRun& r) {
+         std::wstring entries;
+         for (int i = 0; i < 10000; ++i) entries += L"C:\\lib\\entry" + std::to_wstring(i) + L".jar;";
+         r.ini_ = L"[Java Runtime Environment]\nJRE Path=" + r.probeHome() + L"\nMain Class=app.Main\n[Class Path]\nClass Path=" +
+                  entries + L"\n";
+     },
+     0, nullptr,
+     [](BadInputRun& r) {
+         const std::string classPath = r.classPathOption();
+         EXPECT_TRUE(classPath.ends_with("C:\\lib\\entry9999.jar;")) << classPath.size();
+     }},
+    {"ClassPathWildcardOverTwentyThousandFiles",
+     [](BadInputRun& r) {
+         // Made by the build: creating them here, one by one, takes minutes under Wine.
+         r.ini_ = L"[Java Runtime Environment]\nJRE Path=" + r.probeHome() +
+                  L"\nMain Class=app.Main\n[Class Path]\nClass Path=" + buildFolder(L"bad-input\\many-jars") + L"\\*.jar\n";
+     },
+     0, nullptr,
+     [](BadInputRun& r) {
+         const std::string classPath = r.classPathOption();
+         EXPECT_EQ(std::count(classPath.begin(), classPath.end(), ';'), 20000);
+     }},
+    {"ClassPathFileNamesWithSemicolonAndQuote",
+     [](BadInputRun& r) {
+         CreateDirectoryW(r.app_.path(L"lib").c_str(), nullptr);
+         writeBytesFile(r.app_.path(L"lib\\a;b.jar"), "PK");
+         writeBytesFile(r.app_.path(L"lib\\it's.jar"), "PK");
+         r.ini_ = L"[Java Runtime Environment]\nJRE Path=" + r.probeHome() +
+                  L"\nMain Class=app.Main\n[Class Path]\nClass Path=\\lib\\*.jar\n";
+     },
+     0, nullptr,
+     [](BadInputRun& r) {
+         // Each entry the JVM will split off names a file that exists.
+         std::vector<std::wstring> entries;
+         jl::splitString(jl::fromAnsiString(r.classPathOption()), L";", entries);
+         EXPECT_EQ(entries.size(), 2u);
+         for (const std::wstring& entry : entries) EXPECT_TRUE(fileExists(entry)) << jl::toUtf8(entry);
+     }},
+
+    // The command line.
+    {"CommandLineOf32000Characters",
+     [](BadInputRun& r) {
+         r.ini_ = r.probeLaunchIni();
+         r.arguments_ = std::wstring(31000, L'a') + L" b";
+     },
+     0, nullptr,
+     [](BadInputRun& r) {
+         EXPECT_EQ(r.mainArguments(), (std::vector<std::wstring>{std::wstring(31000, L'a'), L"b"}));
+     }},
+    {"CommandLineWithUnbalancedQuotes",
+     [](BadInputRun& r) {
+         r.ini_ = r.probeLaunchIni();
+         r.arguments_ = L"one \"two three";
+     },
+     0, nullptr,
+     [](BadInputRun& r) { EXPECT_EQ(r.mainArguments(), (std::vector<std::wstring>{L"one", L"two three"})); }},
+    {"CommandLineWithBackslashRuns",
+     [](BadInputRun& r) {
+         r.ini_ = r.probeLaunchIni();
+         r.arguments_ = L"a\\ b\\\\ \"c\\\\\" \"d\\\" \\\\\\\\server\\x";
+     },
+     0, nullptr,
+     [](BadInputRun& r) {
+         EXPECT_EQ(r.mainArguments(), (std::vector<std::wstring>{L"a\\", L"b\\\\", L"c\\\\", L"d\\", L"\\\\\\\\server\\x"}));
+     }},
+
+    // Output redirection.
+    {"OutputFolderCannotBeCreated",
+     [](BadInputRun& r) {
+         r.keep(r.app_.path(L"blocker"), "a file where a folder should be");
+         r.ini_ = r.probeLaunchIni(L"[Application]\nOutput File=" + r.app_.path(L"blocker\\logs\\out.txt") + L"\n");
+     },
+     0, nullptr},
+    {"OutputFileReadOnly",
+     [](BadInputRun& r) {
+         r.keep(r.app_.path(L"out.txt"), "earlier output");
+         SetFileAttributesW(r.app_.path(L"out.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+         r.ini_ = r.probeLaunchIni(L"[Application]\nOutput File=" + r.app_.path(L"out.txt") + L"\n");
+     },
+     0, nullptr},
+    {"OutputPictureOfAThousandPercentRuns",
+     [](BadInputRun& r) {
+         r.ini_ = r.probeLaunchIni(L"[Application]\nOutput File=" + r.app_.path(L"out") + repeated(L"%H", 1000) + L"%.txt\n");
+     },
+     0, nullptr},
+    {"OutputAppendToAFileHeldOpen",
+     [](BadInputRun& r) {
+         r.keep(r.app_.path(L"out.txt"), "earlier output");
+         r.heldFiles_.emplace_back(CreateFileW(r.app_.path(L"out.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+         r.ini_ = r.probeLaunchIni(L"[Application]\nOutput File=" + r.app_.path(L"out.txt") + L"\nOutput Append=yes\n");
+     },
+     0, nullptr},
+
+    // The splash picture.
+    {"SplashThatIsATextFile",
+     [](BadInputRun& r) {
+         r.keep(r.app_.path(L"splash.png"), "not a picture at all");
+         r.ini_ = r.probeLaunchIni(L"[Display]\nSplash Screen=" + r.app_.path(L"splash.png") + L"\n");
+     },
+     0, nullptr},
+    {"SplashPngClaiming20000By20000",
+     [](BadInputRun& r) {
+         r.keep(r.app_.path(L"splash.png"), hugePngHeader());
+         r.ini_ = r.probeLaunchIni(L"[Display]\nSplash Screen=" + r.app_.path(L"splash.png") + L"\n");
+     },
+     0, nullptr},
+    {"SplashGifOfAThousandFrames",
+     [](BadInputRun& r) {
+         r.keep(r.app_.path(L"splash.gif"), thousandFrameGif());
+         r.ini_ = r.probeLaunchIni(L"[Display]\nSplash Screen=" + r.app_.path(L"splash.gif") + L"\n");
+     },
+     0, nullptr},
+
+    // A single-instance block that another program filled with garbage.
+    {"SingleInstanceBlockOfGarbage",
+     [](BadInputRun& r) {
+         const std::wstring name = jl::forwardInstanceName(r.app_.exePath());
+         jl::UniqueHandle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                                     sizeof(jl::ForwardBlock), name.c_str()));
+         ASSERT_TRUE(mapping);
+         const jl::UniqueView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
+         ASSERT_TRUE(view);
+         const std::string garbage = pseudoRandomBytes(sizeof(jl::ForwardBlock));
+         memcpy(const_cast<void*>(view.get()), garbage.data(), garbage.size());
+         r.held_.push_back(std::move(mapping));
+         r.ini_ = r.probeLaunchIni(L"[Application]\nSingle Instance=yes\n");
+     },
+     0, nullptr},
+};
+
+TEST_P(BadInputRun, EndsWithAClearOutcome) {
+    const BadInput& input = GetParam();
+    input.prepare(*this);
+    if (HasFatalFailure()) return;
+    if (!iniWritten_) app_.writeIni(ini_);
+    const ULONGLONG started = GetTickCount64();
+    outcome_ = LaunchedProcess::start(app_.exePath(), arguments_, environment_)
+                   .finish(60000);
+    heldFiles_.clear();
+    held_.clear();
+
+    ASSERT_TRUE(outcome_.exitCode.has_value()) << "the launcher hung and was killed";
+    std::cout << input.name << ": exit code " << *outcome_.exitCode << " after " << GetTickCount64() - started << " ms";
+    for (const DialogSnapshot& message : outcome_.messages) std::cout << ", message \"" << jl::toUtf8(message.text) << '"';
+    std::cout << std::endl;
+    EXPECT_EQ(*outcome_.exitCode, input.exitCode);
+    if (input.exitCode == 0) {
+        EXPECT_TRUE(outcome_.messages.empty()) << jl::toUtf8(outcome_.messages.front().text);
+        EXPECT_EQ(probeEvents(app_, "check-and-load-main").size(), 1u) << "the Java program did not run";
+    } else {
+        ASSERT_EQ(outcome_.messages.size(), 1u);
+        if (input.message) {
+            EXPECT_TRUE(outcome_.messages[0].text.starts_with(input.message)) << jl::toUtf8(outcome_.messages[0].text);
+        }
+    }
+    for (const auto& [path, bytes] : kept_) {
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ(readBytesFile(path), bytes) << jl::toUtf8(path) << " was lost or changed";
+    }
+    if (input.verify) input.verify(*this);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, BadInputRun, ::testing::ValuesIn(kBadInputs),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace jltest
