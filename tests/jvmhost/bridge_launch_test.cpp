@@ -37,16 +37,6 @@ protected:
         return LaunchedProcess::start(app_.exePath(), std::wstring(arguments), environment, {}, streams).finish(60000);
     }
 
-    // "key value" lines of the report.
-    std::map<std::string, std::string> report(const std::wstring& file = L"out.txt") const {
-        std::map<std::string, std::string> values;
-        for (const std::string& line : fileLines(app_.path(file))) {
-            const size_t space = line.find(' ');
-            values[line.substr(0, space)] = space == std::string::npos ? "" : line.substr(space + 1);
-        }
-        return values;
-    }
-
     AppFolder app_;
 };
 
@@ -57,7 +47,7 @@ TEST_F(BridgeLaunch, JavaProgramSeesItsArgumentsOptionsAndRuntime) {
                L"Cmd=--from-cmd \"c d\"\n");
     EXPECT_TRUE(outcome.messages.empty());
     EXPECT_EQ(outcome.exitCode, 0);
-    auto values = report();
+    auto values = reportValues(app_.path(L"out.txt"));
     EXPECT_EQ(values["args"], "6");
     EXPECT_EQ(values["arg0"], "fc 4e2d");
     EXPECT_EQ(values["arg1"], "74 77 6f 20 77 6f 72 64 73");
@@ -77,7 +67,7 @@ TEST_F(BridgeLaunch, JavaProgramSeesItsArgumentsOptionsAndRuntime) {
     // The rewritten Path, whichever spelling of its name the environment keeps.
     EXPECT_TRUE(values["env:PATH"].ends_with(";" + home + "\\bin") || values["env:Path"].ends_with(";" + home + "\\bin"))
         << values["env:PATH"] << "\n" << values["env:Path"];
-    EXPECT_EQ(report(L"err.txt")["report"], "on standard error");
+    EXPECT_EQ(reportValues(app_.path(L"err.txt"))["report"], "on standard error");
 }
 
 TEST_F(BridgeLaunch, ExitCodeFollowsHowTheJavaProgramEnds) {
@@ -89,10 +79,7 @@ TEST_F(BridgeLaunch, ExitCodeFollowsHowTheJavaProgramEnds) {
 }
 
 TEST_F(BridgeLaunch, OutputGoesToDateStampedFilesAppendedOrStartedAfresh) {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    wchar_t year[8];
-    GetDateFormatW(LOCALE_USER_DEFAULT, 0, &now, L"yyyy", year, 8);
+    const std::wstring year = localDate(L"yyyy");
     const std::wstring stamped = app_.path(L"logs\\") + year + L"\\out.txt";
     CreateDirectoryW(app_.path(L"logs").c_str(), nullptr);
     CreateDirectoryW((app_.path(L"logs\\") + year).c_str(), nullptr);
@@ -107,9 +94,9 @@ TEST_F(BridgeLaunch, OutputGoesToDateStampedFilesAppendedOrStartedAfresh) {
 
 TEST_F(BridgeLaunch, JavaMainThreadRunsWithTheXssStack) {
     ASSERT_EQ(launch(L"").exitCode, 0);
-    const unsigned long long defaultDepth = std::stoull(report()["depth"]);
+    const unsigned long long defaultDepth = std::stoull(reportValues(app_.path(L"out.txt"))["depth"]);
     ASSERT_EQ(launch(L"", L"Virtual Machine Parameters=-Xss16m\n").exitCode, 0);
-    const unsigned long long largeDepth = std::stoull(report()["depth"]);
+    const unsigned long long largeDepth = std::stoull(reportValues(app_.path(L"out.txt"))["depth"]);
     EXPECT_GT(largeDepth, 3 * defaultDepth) << defaultDepth << " frames by default, " << largeDepth << " with -Xss16m";
 }
 

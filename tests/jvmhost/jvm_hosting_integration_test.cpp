@@ -9,34 +9,14 @@
 namespace jltest {
 namespace {
 
-std::wstring probeHome(std::wstring_view variant = L"probe") { return probeRuntimeHome(variant); }
-
 class ProbeLaunch : public ::testing::Test {
 protected:
     // Starts MyApp.exe on a probe home with the given INI lines after "JRE Path".
     LaunchOutcome launch(std::wstring_view ini, std::wstring_view scenario = L"", std::wstring_view arguments = L"",
                          std::wstring_view variant = L"probe") {
-        app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + probeHome(variant) + L"\n" + std::wstring(ini));
+        app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + probeRuntimeHome(variant) + L"\n" + std::wstring(ini));
         return runLauncher(app_, std::wstring(arguments),
                            {{L"JL_PROBE_RECORD", app_.path(L"probe.log")}, {L"JL_PROBE_SCENARIO", std::wstring(scenario)}});
-    }
-
-    std::vector<std::string> events(std::string_view name) const {
-        std::vector<std::string> found;
-        for (const std::string& line : probe::readRecord(app_.path(L"probe.log"))) {
-            if (probe::eventOf(line) == name) found.push_back(line);
-        }
-        return found;
-    }
-    std::vector<std::string> optionTexts() const {
-        std::vector<std::string> texts;
-        for (const std::string& line : events("option")) texts.push_back(probe::percentDecoded(*probe::fieldOf(line, "text")));
-        return texts;
-    }
-    std::vector<std::wstring> mainArguments() const {
-        std::vector<std::wstring> arguments;
-        for (const std::string& line : events("arg")) arguments.push_back(probe::utf16FromHex(*probe::fieldOf(line, "utf16")));
-        return arguments;
     }
 
     AppFolder app_;
@@ -50,7 +30,7 @@ TEST_F(ProbeLaunch, OptionsReachTheJvmInOrderInTheAnsiCodePageBetweenThePrintHoo
                                          L"[Class Path]\nClass Path=C:\\app.jar\n");
     EXPECT_TRUE(outcome.messages.empty());
     EXPECT_EQ(outcome.exitCode, 0);
-    const std::vector<std::string> options = optionTexts();
+    const std::vector<std::string> options = probeOptionTexts(app_);
     ASSERT_EQ(options.size(), 8u);
     EXPECT_EQ(options[0], "vfprintf");
     EXPECT_EQ(options[1].rfind("-Djava.library.path=C:\\native;", 0), 0u) << options[1];
@@ -60,14 +40,14 @@ TEST_F(ProbeLaunch, OptionsReachTheJvmInOrderInTheAnsiCodePageBetweenThePrintHoo
     EXPECT_EQ(options[5], "-Dcaf\xE9=1");
     EXPECT_EQ(options[6], "abort");
     EXPECT_EQ(options[7], "exit");
-    const std::vector<std::string> hooks = events("option");
+    const std::vector<std::string> hooks = probeEvents(app_, "option");
     for (const size_t hook : {0, 6, 7}) EXPECT_EQ(probe::fieldOf(hooks[hook], "extraInfo"), "1");
-    const std::vector<std::string> create = events("create");
+    const std::vector<std::string> create = probeEvents(app_, "create");
     ASSERT_EQ(create.size(), 1u);
     EXPECT_EQ(probe::fieldOf(create[0], "version"), "0x00010002");
     EXPECT_EQ(probe::fieldOf(create[0], "ignoreUnrecognized"), "0");
     // The runtime's bin folder is on the DLL search path before jvm.dll loads java.dll.
-    EXPECT_EQ(events("load").size(), 2u);
+    EXPECT_EQ(probeEvents(app_, "load").size(), 2u);
 }
 
 // The runtime loads java.dll by name once it runs; a copy planted in the folder
@@ -76,12 +56,12 @@ TEST_F(ProbeLaunch, OptionsReachTheJvmInOrderInTheAnsiCodePageBetweenThePrintHoo
 TEST_F(ProbeLaunch, LibraryPlantedInTheWorkingFolderIsNotLoaded) {
     const TemporaryFolder working(L"jlcwd");
     ASSERT_TRUE(CopyFileW(builtProgram(L"planted_dbghelp.dll").c_str(), (working.path() + L"\\java.dll").c_str(), FALSE));
-    app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + probeHome() + L"\n" + kMinimalIni);
+    app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + probeRuntimeHome() + L"\n" + kMinimalIni);
     std::map<std::wstring, std::wstring> environment = probeEnvironment(app_);
     environment[L"WINEDLLOVERRIDES"] = L"java=n,b";
     const LaunchOutcome outcome = LaunchedProcess::start(app_.exePath(), L"", environment, working.path()).finish();
     EXPECT_EQ(outcome.exitCode, 0);
-    EXPECT_EQ(events("load").size(), 2u);
+    EXPECT_EQ(probeEvents(app_, "load").size(), 2u);
     EXPECT_FALSE(fileExists(working.path() + L"\\java.dll.loaded")) << "the planted java.dll was loaded";
 }
 
@@ -91,16 +71,16 @@ TEST_F(ProbeLaunch, ArgumentsFromCommandLineAndCmdReachMainIntact) {
                L"\x00FC\x4E2D \"two words\"tail \"\" back\\\"slash tab\there \xD83D\xDE00 -nosplash");
     EXPECT_EQ(outcome.exitCode, 0);
     // Only spaces separate, a quote counts only where an argument begins, a backslash is plain.
-    EXPECT_EQ(mainArguments(),
+    EXPECT_EQ(probeMainArguments(app_),
               (std::vector<std::wstring>{L"\x00FC\x4E2D", L"two words", L"tail", L"", L"back\\\"slash", L"tab\there",
                                          L"\xD83D\xDE00", L"-nosplash", L"--cmd", L"from cmd"}));
     // The runtime's launcher helper is asked with dots, FindClass would be asked with slashes.
-    ASSERT_EQ(events("check-and-load-main").size(), 1u);
-    EXPECT_EQ(probe::utf16FromHex(*probe::fieldOf(events("check-and-load-main")[0], "name")), L"app.Main");
+    ASSERT_EQ(probeEvents(app_, "check-and-load-main").size(), 1u);
+    EXPECT_EQ(probe::utf16FromHex(*probe::fieldOf(probeEvents(app_, "check-and-load-main")[0], "name")), L"app.Main");
 }
 
 TEST_F(ProbeLaunch, JrePathWithoutItsBackslashServesAndOverrideWorkingDirMovesToTheProgramFolder) {
-    std::wstring home = probeHome();
+    std::wstring home = probeRuntimeHome();
     home.pop_back();
     const std::wstring elsewhere = makeTemporaryFolder(L"jlcwd");
     for (const bool overrideWorkingDir : {false, true}) {
@@ -111,8 +91,8 @@ TEST_F(ProbeLaunch, JrePathWithoutItsBackslashServesAndOverrideWorkingDirMovesTo
         environment[L"JL_PROBE_RECORD"] = app_.path(L"probe.log");
         LaunchedProcess process = LaunchedProcess::start(app_.exePath(), L"", environment, elsewhere);
         EXPECT_EQ(process.finish().exitCode, 0);
-        ASSERT_EQ(events("create").size(), 1u);
-        EXPECT_EQ(probe::utf16FromHex(*probe::fieldOf(events("create")[0], "cwd")),
+        ASSERT_EQ(probeEvents(app_, "create").size(), 1u);
+        EXPECT_EQ(probe::utf16FromHex(*probe::fieldOf(probeEvents(app_, "create")[0], "cwd")),
                   overrideWorkingDir ? app_.folder() : elsewhere);
     }
     removeFolderTree(elsewhere);
@@ -127,10 +107,8 @@ class ProbeCreateFailure : public ProbeLaunch, public ::testing::WithParamInterf
 
 TEST_P(ProbeCreateFailure, ShowsTheReasonAndEndsWithMinusOne) {
     const LaunchOutcome outcome = launch(kMinimalIni, L"create=" + std::to_wstring(GetParam().result));
-    ASSERT_EQ(outcome.messages.size(), 1u);
-    EXPECT_EQ(outcome.messages[0].text,
-              std::wstring(L"JNI exception: failed to create the Java VM\nReason: ") + GetParam().reason + L".\n");
-    EXPECT_EQ(outcome.exitCode, -1);
+    expectEndedWithMessage(outcome, std::wstring(L"JNI exception: failed to create the Java VM\nReason: ") +
+                                        GetParam().reason + L".\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Results, ProbeCreateFailure,
@@ -143,9 +121,7 @@ INSTANTIATE_TEST_SUITE_P(Results, ProbeCreateFailure,
 TEST_F(ProbeLaunch, MissingEntryPointsAndAnUnloadableLibraryAreReported) {
     for (const wchar_t* variant : {L"probe-no-create", L"probe-no-defaultargs"}) {
         const LaunchOutcome outcome = launch(kMinimalIni, L"", L"", variant);
-        ASSERT_EQ(outcome.messages.size(), 1u);
-        EXPECT_EQ(outcome.messages[0].text, L"Windows exception: cannot find CreateJavaVM JNI (errno = 127).\n");
-        EXPECT_EQ(outcome.exitCode, -1);
+        expectEndedWithMessage(outcome, L"Windows exception: cannot find CreateJavaVM JNI (errno = 127).\n");
     }
     const std::wstring broken = app_.path(L"broken\\");
     CreateDirectoryW(broken.c_str(), nullptr);
@@ -163,40 +139,34 @@ TEST_F(ProbeLaunch, MissingEntryPointsAndAnUnloadableLibraryAreReported) {
 TEST_F(ProbeLaunch, WithoutTheBootLoaderEntryMainIsFoundByName) {
     const LaunchOutcome outcome = launch(kMinimalIni, L"", L"", L"probe-no-findclass");
     EXPECT_EQ(outcome.exitCode, 0);
-    EXPECT_TRUE(events("check-and-load-main").empty());
-    EXPECT_FALSE(events("destroy").empty());
+    EXPECT_TRUE(probeEvents(app_, "check-and-load-main").empty());
+    EXPECT_FALSE(probeEvents(app_, "destroy").empty());
 }
 
 TEST_F(ProbeLaunch, MainClassOrMainMethodMissing) {
     LaunchOutcome outcome = launch(L"Main Class=app.Missing\n[Class Path]\nClass Path=C:\\app.jar\n",
                                    L"launcherHelper=absent;mainClass=app/Main");
-    ASSERT_EQ(outcome.messages.size(), 1u) << app_.readTrace();
-    EXPECT_EQ(outcome.messages[0].text, L"Could not find the main class app/Missing.\n");
-    EXPECT_EQ(outcome.exitCode, -1);
+    expectEndedWithMessage(outcome, L"Could not find the main class app/Missing.\n");
 
     outcome = launch(kMinimalIni, L"launcherHelper=absent;main=none");
-    ASSERT_EQ(outcome.messages.size(), 1u);
-    EXPECT_EQ(outcome.messages[0].text, L"No main method found in specified class.\n");
-    EXPECT_EQ(outcome.exitCode, -1);
+    expectEndedWithMessage(outcome, L"No main method found in specified class.\n");
 
     // Found first by name, so the runtime's helper never ends the process with 1 unexplained.
     outcome = launch(L"Main Class=app.Missing\n[Class Path]\nClass Path=C:\\app.jar\n", L"mainClass=app/Main");
-    ASSERT_EQ(outcome.messages.size(), 1u);
-    EXPECT_EQ(outcome.messages[0].text, L"Could not find the main class app/Missing.\n");
-    EXPECT_EQ(outcome.exitCode, -1);
-    EXPECT_TRUE(events("check-and-load-main").empty());
+    expectEndedWithMessage(outcome, L"Could not find the main class app/Missing.\n");
+    EXPECT_TRUE(probeEvents(app_, "check-and-load-main").empty());
 }
 
 TEST_F(ProbeLaunch, HelperFailureLeavesNoExceptionInTheWayOfTheFallback) {
     const LaunchOutcome outcome = launch(kMinimalIni, L"launcherHelper=no-method");
     EXPECT_TRUE(outcome.messages.empty());
     EXPECT_EQ(outcome.exitCode, 0);
-    EXPECT_TRUE(events("pending-exception").empty());
+    EXPECT_TRUE(probeEvents(app_, "pending-exception").empty());
 }
 
 TEST_F(ProbeLaunch, SystemExitStatusBecomesTheExitCode) {
     EXPECT_EQ(launch(kMinimalIni, L"main=exit;status=7").exitCode, 7);
-    EXPECT_EQ(events("exit-hook").size(), 1u);
+    EXPECT_EQ(probeEvents(app_, "exit-hook").size(), 1u);
 }
 
 TEST_F(ProbeLaunch, EmptyClassPathIsReportedAndTheLaunchGoesOn) {
@@ -204,7 +174,7 @@ TEST_F(ProbeLaunch, EmptyClassPathIsReportedAndTheLaunchGoesOn) {
     ASSERT_EQ(outcome.messages.size(), 1u);
     EXPECT_EQ(outcome.messages[0].text, L"Java Class Path was not specified in INI file.");
     EXPECT_EQ(outcome.exitCode, 0);
-    EXPECT_EQ(optionTexts(), (std::vector<std::string>{"vfprintf", "abort", "exit"}));
+    EXPECT_EQ(probeOptionTexts(app_), (std::vector<std::string>{"vfprintf", "abort", "exit"}));
 }
 
 TEST_F(ProbeLaunch, NonDaemonThreadKeepsTheProcessUntilItEnds) {
@@ -220,7 +190,7 @@ TEST_F(ProbeLaunch, NonDaemonThreadKeepsTheProcessUntilItEnds) {
 TEST_F(ProbeLaunch, JavaMainThreadGetsTheXssStack) {
     EXPECT_EQ(launch(L"Main Class=app.Main\nVirtual Machine Parameters=-Xss6m\n[Class Path]\nClass Path=C:\\app.jar\n").exitCode,
               0);
-    const std::vector<std::string> stack = events("stack");
+    const std::vector<std::string> stack = probeEvents(app_, "stack");
     ASSERT_EQ(stack.size(), 1u);
     // The whole size is committed for the thread (a few pages go to guards).
     EXPECT_GE(std::stoull(*probe::fieldOf(stack[0], "committed")), 6u * 1048576 - 65536);
@@ -233,12 +203,8 @@ TEST_F(ProbeLaunch, OutputAndErrorGoToDateStampedFilesInNewFolders) {
                                              L"\nError File=" + app_.path(L"err.log") + L"\nError Append=yes\n",
                                          L"out=to%20out;err=to%20err");
     EXPECT_EQ(outcome.exitCode, 0);
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    wchar_t year[8], day[16];
-    GetDateFormatW(LOCALE_USER_DEFAULT, 0, &now, L"yyyy", year, 8);
-    GetDateFormatW(LOCALE_USER_DEFAULT, 0, &now, L"yyyyMMdd", day, 16);
-    EXPECT_EQ(readBytesFile(app_.path(L"logs\\") + year + L"\\out-" + day + L".log"), "to out");
+    EXPECT_EQ(readBytesFile(app_.path(L"logs\\") + localDate(L"yyyy") + L"\\out-" + localDate(L"yyyyMMdd") + L".log"),
+              "to out");
     EXPECT_EQ(readBytesFile(app_.path(L"err.log")), "old error text\r\nto err");
 }
 
@@ -255,19 +221,17 @@ TEST_F(ProbeLaunch, TraceShowsThePhasesOfTheLaunch) {
 TEST_F(ProbeLaunch, VmMessagesReachTheStandardHandlesAfterItsCLibraryStarted) {
     // The probe's C library took its standard handles when it loaded, before any
     // were set: only the print hook gets the VM's words out.
-    app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + probeHome() + L"\n" + kMinimalIni);
+    app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + probeRuntimeHome() + L"\n" + kMinimalIni);
     std::map<std::wstring, std::wstring> environment = launcherEnvironment(app_);
     environment[L"JL_PROBE_RECORD"] = app_.path(L"probe.log");
     environment[L"JL_PROBE_SCENARIO"] = L"create=-6;vmSays=Invalid%20maximum%20heap%20size";
     LaunchOutcome outcome =
         LaunchedProcess::start(app_.exePath(), L"", environment, {}, {.output = {}, .error = {}, .withoutHandles = true})
             .finish();
-    ASSERT_EQ(outcome.messages.size(), 1u);
-    EXPECT_EQ(outcome.messages[0].text, L"JNI exception: failed to create the Java VM\nReason: invalid arguments.\n\n"
-                                        L"The Java runtime said:\nInvalid maximum heap size (42)");
-    EXPECT_EQ(outcome.exitCode, -1);
+    expectEndedWithMessage(outcome, L"JNI exception: failed to create the Java VM\nReason: invalid arguments.\n\n"
+                                    L"The Java runtime said:\nInvalid maximum heap size (42)");
 
-    app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + probeHome() + L"\n" + kMinimalIni +
+    app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + probeRuntimeHome() + L"\n" + kMinimalIni +
                   L"[Application]\nError File=" + app_.path(L"err.log") + L"\n");
     environment[L"JL_PROBE_SCENARIO"] = L"vmSays=Ignoring%20option";
     outcome = LaunchedProcess::start(app_.exePath(), L"", environment, {}, {.output = {}, .error = {}, .withoutHandles = true})

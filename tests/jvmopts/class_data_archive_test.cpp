@@ -45,23 +45,12 @@ protected:
 
     // The VM's input arguments as the Java program reported them.
     std::wstring inputsOf(const std::wstring& output) const {
-        for (const std::string& line : fileLines(app_.path(output))) {
-            if (line.starts_with("inputs ")) return jl::fromUtf8(line.substr(7));
-        }
-        return L"(no report)";
+        const std::map<std::string, std::string> values = reportValues(app_.path(output));
+        return values.contains("inputs") ? jl::fromUtf8(values.at("inputs")) : L"(no report)";
     }
 
-    // The names in the archive folder.
     std::vector<std::wstring> archiveFolderNames() const {
-        std::vector<std::wstring> names;
-        WIN32_FIND_DATAW found;
-        HANDLE find = FindFirstFileW(app_.path(L"Local\\Archive Test\\{A}\\*").c_str(), &found);
-        if (find == INVALID_HANDLE_VALUE) return names;
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-        } while (FindNextFileW(find, &found));
-        FindClose(find);
-        return names;
+        return namesInFolder(app_.path(L"Local\\Archive Test\\{A}"), true);
     }
 
     AppFolder app_{L"Archived"};

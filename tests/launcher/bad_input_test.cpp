@@ -12,12 +12,12 @@
 #include <algorithm>
 #include <functional>
 #include <iostream>
-#include <optional>
 
 #include "launcher/forward_block.h"
-#include "settings/embedded_settings.h"
 #include "rig/launcher_run.h"
+#include "rig/pe_samples.h"
 #include "rig/runtime_registry.h"
+#include "rig/test_pictures.h"
 #include "settings/ini_document.h"
 #include "support/unique_resource.h"
 #include "support/win_text.h"
@@ -43,6 +43,7 @@ constexpr wchar_t kProgramSections[] = L"Main Class=app.Main\n[Class Path]\nClas
 class BadInputRun : public RegisteredRuntimes, public ::testing::WithParamInterface<BadInput> {
 public:
     using RegisteredRuntimes::add;
+    using RegisteredRuntimes::addJavaHomeValue;
     using RegisteredRuntimes::home;
 
     AppFolder app_;
@@ -78,120 +79,13 @@ public:
         writeBytesFile(home + L"bin\\server\\jvm.dll", jvmBytes);
         return home;
     }
-    // A classic registry root's version key with one value of the given type.
-    void registerValue(std::wstring_view version, DWORD type, const void* data, DWORD size) {
-        add(L"Software\\JavaSoft\\Java Runtime Environment\\", version, L"C:\\unused");
-        jl::UniqueKey key;
-        ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE,
-                                (L"Software\\JavaSoft\\Java Runtime Environment\\" + std::wstring(version)).c_str(), 0,
-                                KEY_SET_VALUE, key.put()),
-                  ERROR_SUCCESS);
-        ASSERT_EQ(RegSetValueExW(key.get(), L"JavaHome", 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
-    }
-    // Settings embedded in the program as jlpack would, the key text enciphered with
-    // keyCode; the settings resource cut to settingsBytes bytes when given.
-    void embed(std::wstring_view settings, const std::string& keyCode, std::optional<size_t> settingsBytes = {}) {
-        const std::wstring secondKey = L"second key text";
-        std::vector<unsigned char> key(reinterpret_cast<const unsigned char*>(secondKey.data()),
-                                       reinterpret_cast<const unsigned char*>(secondKey.data() + secondKey.size()));
-        std::wstring text(settings);
-        for (size_t at = 0; (at = text.find(L'\n', at)) != std::wstring::npos; at += 2) text.insert(at, 1, L'\r');
-        std::vector<unsigned char> data(reinterpret_cast<const unsigned char*>(text.data()),
-                                        reinterpret_cast<const unsigned char*>(text.data() + text.size()));
-        ASSERT_TRUE(jl::applyEmbeddedCipher(keyCode, key) && jl::applyEmbeddedCipher(jl::toAnsiString(secondKey), data));
-        data.resize(std::min(data.size(), settingsBytes.value_or(data.size())));
-        const HANDLE update = BeginUpdateResourceW(app_.exePath().c_str(), FALSE);
-        ASSERT_NE(update, nullptr);
-        const WORD neutral = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
-        const bool written =
-            UpdateResourceW(update, RT_RCDATA, MAKEINTRESOURCEW(jl::kEmbeddedKeyResource), neutral, key.data(),
-                            static_cast<DWORD>(key.size())) &&
-            UpdateResourceW(update, RT_RCDATA, MAKEINTRESOURCEW(jl::kEmbeddedSettingsResource), neutral,
-                            data.data(), static_cast<DWORD>(data.size()));
-        ASSERT_TRUE(EndUpdateResourceW(update, !written) && written);
-    }
-    [[nodiscard]] std::vector<std::wstring> mainArguments() const {
-        std::vector<std::wstring> arguments;
-        for (const std::string& line : probeEvents(app_, "arg")) {
-            arguments.push_back(probe::utf16FromHex(*probe::fieldOf(line, "utf16")));
-        }
-        return arguments;
-    }
     [[nodiscard]] std::string classPathOption() const {
-        for (const std::string& line : probeEvents(app_, "option")) {
-            const std::string text = probe::percentDecoded(*probe::fieldOf(line, "text"));
+        for (const std::string& text : probeOptionTexts(app_)) {
             if (text.starts_with("-Djava.class.path=")) return text.substr(18);
         }
         return {};
     }
 };
-
-std::string utf16Bytes(std::wstring_view text, bool byteOrderMark) {
-    std::string bytes = byteOrderMark ? "\xFF\xFE" : "";
-    for (wchar_t unit : text) {
-        if (unit == L'\n') bytes.append("\r\0", 2);
-        bytes += static_cast<char>(unit & 0xFF);
-        bytes += static_cast<char>(unit >> 8);
-    }
-    return bytes;
-}
-
-std::string pseudoRandomBytes(size_t size) {
-    std::string bytes(size, '\0');
-    uint32_t state = 12345;
-    for (char& byte : bytes) byte = static_cast<char>((state = state * 1103515245 + 12345) >> 16);
-    return bytes;
-}
-
-std::string withMachine(std::string image, uint16_t machine) {
-    const uint32_t nt = *reinterpret_cast<const uint32_t*>(image.data() + 0x3C);
-    image[nt + 4] = static_cast<char>(machine & 0xFF);
-    image[nt + 5] = static_cast<char>(machine >> 8);
-    return image;
-}
-
-uint32_t crc32(std::string_view bytes) {
-    uint32_t crc = 0xFFFFFFFF;
-    for (unsigned char byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
-    }
-    return ~crc;
-}
-
-std::string bigEndian(uint32_t value) {
-    return {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
-            static_cast<char>(value)};
-}
-
-std::string pngChunk(std::string_view type, std::string_view data) {
-    const std::string typed = std::string(type) + std::string(data);
-    return bigEndian(static_cast<uint32_t>(data.size())) + typed + bigEndian(crc32(typed));
-}
-
-// A PNG that claims 20,000 x 20,000 pixels and holds almost none.
-std::string hugePngHeader() {
-    const std::string header = bigEndian(20000) + bigEndian(20000) + std::string("\x08\x02\x00\x00\x00", 5);
-    return std::string("\x89PNG\r\n\x1A\n", 8) + pngChunk("IHDR", header) +
-           pngChunk("IDAT", std::string("\x78\x9C\x03\x00\x00\x00\x00\x01", 8)) + pngChunk("IEND", "");
-}
-
-// A 1 x 1 GIF with a thousand frames.
-std::string thousandFrameGif() {
-    std::string gif("GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xFF\xFF\xFF", 19);
-    gif += std::string("\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00", 19);
-    for (int frame = 0; frame < 1000; ++frame) {
-        gif += std::string("\x21\xF9\x04\x00\x01\x00\x00\x00", 8);
-        gif += std::string("\x2C\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00", 15);
-    }
-    return gif + "\x3B";
-}
-
-std::wstring repeated(std::wstring_view piece, size_t count) {
-    std::wstring text;
-    for (size_t i = 0; i < count; ++i) text += piece;
-    return text;
-}
 
 const BadInput kBadInputs[] = {
     // The INI file.
@@ -249,26 +143,26 @@ const BadInput kBadInputs[] = {
     // Settings embedded in the program; the INI file names only the upgrade code.
     {"EmbeddedSettingsWithAWrongKey",
      [](BadInputRun& r) {
-         r.embed(r.probeLaunchIni(), "{SOMETHING-ELSE}");
+         embedSettings(r.app_, r.probeLaunchIni(), "{SOMETHING-ELSE}");
          r.ini_ = L"[Product Information]\nUpgrade Code={UPGRADE-1}\n";
      },
      -1, kNoMainClass},
     {"EmbeddedSettingsTruncated",
      [](BadInputRun& r) {
-         r.embed(r.probeLaunchIni(), "{UPGRADE-1}", 61);
+         embedSettings(r.app_, r.probeLaunchIni(), "{UPGRADE-1}", 61);
          r.ini_ = L"[Product Information]\nUpgrade Code={UPGRADE-1}\n";
      },
      -1, kNoMainClass},
     {"EmbeddedSettingsOfOneByte",
      [](BadInputRun& r) {
          // The resource API refuses an empty resource; one byte holds no code unit either.
-         r.embed(r.probeLaunchIni(), "{UPGRADE-1}", 1);
+         embedSettings(r.app_, r.probeLaunchIni(), "{UPGRADE-1}", 1);
          r.ini_ = L"[Product Information]\nUpgrade Code={UPGRADE-1}\n" + r.probeLaunchIni();
      },
      0, nullptr},
     {"EmbeddedSettingsWithAnotherUpgradeCode",
      [](BadInputRun& r) {
-         r.embed(r.probeLaunchIni(), "{UPGRADE-1}");
+         embedSettings(r.app_, r.probeLaunchIni(), "{UPGRADE-1}");
          r.ini_ = L"[Product Information]\nUpgrade Code={UPGRADE-2}\n";
      },
      -1, kNoMainClass},
@@ -277,28 +171,28 @@ const BadInput kBadInputs[] = {
     {"RegistryJavaHomeAsNumber",
      [](BadInputRun& r) {
          const DWORD number = 17;
-         r.registerValue(L"1.8", REG_DWORD, &number, sizeof number);
+         r.addJavaHomeValue(L"1.8", REG_DWORD, &number, sizeof number);
          r.ini_ = r.runtimeIni(L"");
      },
      -1, kJreNotFound},
     {"RegistryJavaHomeAsBinary",
      [](BadInputRun& r) {
          const std::wstring home = r.probeHome();
-         r.registerValue(L"1.8", REG_BINARY, home.data(), static_cast<DWORD>(home.size() * 2));
+         r.addJavaHomeValue(L"1.8", REG_BINARY, home.data(), static_cast<DWORD>(home.size() * 2));
          r.ini_ = r.runtimeIni(L"");
      },
      -1, kJreNotFound},
     {"RegistryJavaHomeAsMultiString",
      [](BadInputRun& r) {
          const std::wstring homes = r.probeHome() + L'\0' + r.probeHome() + L'\0' + L'\0';
-         r.registerValue(L"1.8", REG_MULTI_SZ, homes.data(), static_cast<DWORD>(homes.size() * 2));
+         r.addJavaHomeValue(L"1.8", REG_MULTI_SZ, homes.data(), static_cast<DWORD>(homes.size() * 2));
          r.ini_ = r.runtimeIni(L"");
      },
      -1, kJreNotFound},
     {"RegistryJavaHomeOf32KCharacters",
      [](BadInputRun& r) {
          const std::wstring home = r.probeHome() + std::wstring(32768 - r.probeHome().size(), L'x');
-         r.registerValue(L"1.8", REG_SZ, home.c_str(), static_cast<DWORD>((home.size() + 1) * 2));
+         r.addJavaHomeValue(L"1.8", REG_SZ, home.c_str(), static_cast<DWORD>((home.size() + 1) * 2));
          r.ini_ = r.runtimeIni(L"");
      },
      -1, kJreNotFound},
@@ -398,7 +292,7 @@ const BadInput kBadInputs[] = {
      },
      0, nullptr,
      [](BadInputRun& r) {
-         EXPECT_EQ(r.mainArguments(), (std::vector<std::wstring>{std::wstring(31000, L'a'), L"b"}));
+         EXPECT_EQ(probeMainArguments(r.app_), (std::vector<std::wstring>{std::wstring(31000, L'a'), L"b"}));
      }},
     {"CommandLineWithUnbalancedQuotes",
      [](BadInputRun& r) {
@@ -406,7 +300,7 @@ const BadInput kBadInputs[] = {
          r.arguments_ = L"one \"two three";
      },
      0, nullptr,
-     [](BadInputRun& r) { EXPECT_EQ(r.mainArguments(), (std::vector<std::wstring>{L"one", L"two three"})); }},
+     [](BadInputRun& r) { EXPECT_EQ(probeMainArguments(r.app_), (std::vector<std::wstring>{L"one", L"two three"})); }},
     {"CommandLineWithBackslashRuns",
      [](BadInputRun& r) {
          r.ini_ = r.probeLaunchIni();
@@ -414,7 +308,7 @@ const BadInput kBadInputs[] = {
      },
      0, nullptr,
      [](BadInputRun& r) {
-         EXPECT_EQ(r.mainArguments(), (std::vector<std::wstring>{L"a\\", L"b\\\\", L"c\\\\", L"d\\", L"\\\\\\\\server\\x"}));
+         EXPECT_EQ(probeMainArguments(r.app_), (std::vector<std::wstring>{L"a\\", L"b\\\\", L"c\\\\", L"d\\", L"\\\\\\\\server\\x"}));
      }},
 
     // Output redirection.

@@ -29,15 +29,6 @@ protected:
         }
         return false;
     }
-    // Every String[] element the VM was given.
-    static std::vector<std::wstring> javaArguments(const AppFolder& app) {
-        std::vector<std::wstring> arguments;
-        for (const std::string& line : probeEvents(app, "arg")) {
-            arguments.push_back(probe::utf16FromHex(*probe::fieldOf(line, "utf16")));
-        }
-        return arguments;
-    }
-
     AppFolder app_;
 };
 
@@ -51,7 +42,7 @@ TEST_F(SingleInstance, ArgumentsBeyondTheLimitEndTheSecondaryWithAMessage) {
     const LaunchOutcome fits = start(app_, L"", std::wstring(518, L'y')).finish();
     EXPECT_TRUE(fits.messages.empty());
     EXPECT_EQ(fits.exitCode, 5);
-    EXPECT_EQ(javaArguments(app_), std::vector<std::wstring>{std::wstring(518, L'y')});
+    EXPECT_EQ(probeMainArguments(app_), std::vector<std::wstring>{std::wstring(518, L'y')});
     primary.terminate(0);
 }
 

@@ -66,18 +66,53 @@ void writeBytesFile(const std::wstring& path, std::string_view bytes) {
     ASSERT_TRUE(WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
 }
 
-void writeUtf16File(const std::wstring& path, std::wstring_view text) {
-    std::wstring content = L"\uFEFF";
+std::string utf16Bytes(std::wstring_view text, bool byteOrderMark) {
+    std::wstring content = byteOrderMark ? L"\uFEFF" : L"";
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r')) content += L'\r';
         content += text[i];
     }
-    writeBytesFile(path, std::string_view(reinterpret_cast<const char*>(content.data()), content.size() * 2));
+    return std::string(reinterpret_cast<const char*>(content.data()), content.size() * 2);
+}
+
+void writeUtf16File(const std::wstring& path, std::wstring_view text) { writeBytesFile(path, utf16Bytes(text)); }
+
+std::string pseudoRandomBytes(size_t size) {
+    std::string bytes(size, '\0');
+    uint32_t state = 12345;
+    for (char& byte : bytes) byte = static_cast<char>((state = state * 1103515245 + 12345) >> 16);
+    return bytes;
+}
+
+std::wstring repeated(std::wstring_view piece, size_t count) {
+    std::wstring text;
+    for (size_t i = 0; i < count; ++i) text += piece;
+    return text;
 }
 
 std::string readBytesFile(const std::wstring& path) { return jl::readFileBytes(path).value_or(std::string()); }
 
 bool fileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::vector<std::wstring> namesInFolder(const std::wstring& folder, bool filesOnly) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    const jl::UniqueFind search(FindFirstFileW((folder + L"\\*").c_str(), &found));
+    for (bool more = search.valid(); more; more = FindNextFileW(search.get(), &found)) {
+        const std::wstring name = found.cFileName;
+        const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (name != L"." && name != L".." && !(filesOnly && isFolder)) names.push_back(name);
+    }
+    return names;
+}
+
+std::wstring localDate(const wchar_t* picture) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    wchar_t date[64] = L"";
+    GetDateFormatW(LOCALE_USER_DEFAULT, 0, &now, picture, date, 64);
+    return date;
+}
 
 AppFolder::AppFolder(std::wstring_view appName, std::wstring_view program)
     : folder_(makeTemporaryFolder(L"jl")), appName_(appName) {

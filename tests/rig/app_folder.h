@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace jltest {
 
@@ -18,10 +19,19 @@ void removeFolderTree(const std::wstring& folder);
 // Writes text as UTF-16LE with a byte-order mark (what the private-profile
 // functions read as Unicode), turning each lone "\n" into "\r\n".
 void writeUtf16File(const std::wstring& path, std::wstring_view text);
+// The bytes writeUtf16File writes, the byte-order mark left out on request.
+[[nodiscard]] std::string utf16Bytes(std::wstring_view text, bool byteOrderMark = true);
+// The same bytes of no format at every call, for files a program must survive.
+[[nodiscard]] std::string pseudoRandomBytes(size_t size);
+[[nodiscard]] std::wstring repeated(std::wstring_view piece, size_t count);
 void writeBytesFile(const std::wstring& path, std::string_view bytes);
 // Reads a file's bytes; empty when it cannot be read.
 [[nodiscard]] std::string readBytesFile(const std::wstring& path);
 [[nodiscard]] bool fileExists(const std::wstring& path);
+// The names of a folder's files and, unless filesOnly, its folders ("." and ".." left out).
+[[nodiscard]] std::vector<std::wstring> namesInFolder(const std::wstring& folder, bool filesOnly = false);
+// Today's date in the user's locale with a date picture such as L"yyyyMMdd".
+[[nodiscard]] std::wstring localDate(const wchar_t* picture);
 
 // A new temporary folder, removed with everything in it at the end of its scope.
 class TemporaryFolder {

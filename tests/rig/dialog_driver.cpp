@@ -523,6 +523,18 @@ std::optional<COLORREF> pixelColour(HWND window, POINT clientPoint) {
     return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
 }
 
+std::optional<COLORREF> linkUnderlineColour(HWND dialog, int linkId) {
+    const std::optional<ControlInfo> link = findControl(dialog, linkId);
+    if (!link) return std::nullopt;
+    const std::optional<COLORREF> background = pixelColour(dialog, {link->rect.right - 1, link->rect.bottom - 1});
+    const LONG x = link->rect.left + (link->rect.right - link->rect.left) / 20;
+    for (LONG y = link->rect.bottom - 1; y >= link->rect.top; --y) {
+        const std::optional<COLORREF> colour = pixelColour(dialog, {x, y});
+        if (colour && colour != background) return colour;
+    }
+    return std::nullopt;
+}
+
 int distinctColours(HWND window) {
     std::optional<ScreenCapture> capture = captureSettled(window);
     if (!capture) return 0;

@@ -73,6 +73,9 @@ bool cancelFolderPicker(HWND picker);
 std::wstring saveScreenshot(HWND window, const std::wstring& name);
 // The colour of one pixel of a window's client area as on the screen.
 std::optional<COLORREF> pixelColour(HWND window, POINT clientPoint);
+// The colour of a link control's underline: the lowest pixel unlike the background
+// in a column through its first letters, which have no descenders.
+std::optional<COLORREF> linkUnderlineColour(HWND dialog, int linkId);
 // How many distinct colours the window shows on the screen (1 for an all-black
 // or all-blank capture); 0 when it cannot be captured.
 int distinctColours(HWND window);

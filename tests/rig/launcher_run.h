@@ -6,11 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "launcher/forward_block.h"
+#include "settings/embedded_settings.h"
+#include "support/win_text.h"
 #include "rig/app_folder.h"
 #include "rig/launched_process.h"
 #include "runtimes/probe/probe_record.h"
@@ -95,6 +99,16 @@ inline void expectEndedWithMessage(const LaunchOutcome& outcome, std::wstring_vi
     return lines;
 }
 
+// The "key value" lines the launch-report program writes, by key.
+[[nodiscard]] inline std::map<std::string, std::string> reportValues(const std::wstring& path) {
+    std::map<std::string, std::string> values;
+    for (const std::string& line : fileLines(path)) {
+        const size_t space = line.find(' ');
+        values[line.substr(0, space)] = space == std::string::npos ? "" : line.substr(space + 1);
+    }
+    return values;
+}
+
 // Copies the probe runtime to home, its VM as <home>\<vmFolder>\jvm.dll; no VM when vmFolder is empty.
 inline bool copyProbeRuntime(const std::wstring& home, std::wstring_view vmFolder = L"bin\\server") {
     const auto made = [](const std::wstring& folder) {
@@ -131,6 +145,48 @@ inline bool copyProbeRuntime(const std::wstring& home, std::wstring_view vmFolde
         if (event.empty() || probe::eventOf(line) == event) found.push_back(line);
     }
     return found;
+}
+
+// The JVM options the probe was given, decoded, the hooks as "vfprintf", "exit" and "abort".
+[[nodiscard]] inline std::vector<std::string> probeOptionTexts(const AppFolder& app) {
+    std::vector<std::string> texts;
+    for (const std::string& line : probeEvents(app, "option")) {
+        texts.push_back(probe::percentDecoded(*probe::fieldOf(line, "text")));
+    }
+    return texts;
+}
+
+// The arguments the probe's main class was given.
+[[nodiscard]] inline std::vector<std::wstring> probeMainArguments(const AppFolder& app) {
+    std::vector<std::wstring> arguments;
+    for (const std::string& line : probeEvents(app, "arg")) {
+        arguments.push_back(probe::utf16FromHex(*probe::fieldOf(line, "utf16")));
+    }
+    return arguments;
+}
+
+// Settings embedded in the app's program as jlpack would, the key text enciphered
+// with keyCode; the settings resource cut to settingsBytes bytes when given.
+inline void embedSettings(const AppFolder& app, std::wstring_view settings, const std::string& keyCode,
+                          std::optional<size_t> settingsBytes = {}) {
+    const std::wstring secondKey = L"second key text";
+    std::vector<unsigned char> key(reinterpret_cast<const unsigned char*>(secondKey.data()),
+                                   reinterpret_cast<const unsigned char*>(secondKey.data() + secondKey.size()));
+    std::wstring text(settings);
+    for (size_t at = 0; (at = text.find(L'\n', at)) != std::wstring::npos; at += 2) text.insert(at, 1, L'\r');
+    std::vector<unsigned char> data(reinterpret_cast<const unsigned char*>(text.data()),
+                                    reinterpret_cast<const unsigned char*>(text.data() + text.size()));
+    ASSERT_TRUE(jl::applyEmbeddedCipher(keyCode, key) && jl::applyEmbeddedCipher(jl::toAnsiString(secondKey), data));
+    data.resize(std::min(data.size(), settingsBytes.value_or(data.size())));
+    const HANDLE update = BeginUpdateResourceW(app.exePath().c_str(), FALSE);
+    ASSERT_NE(update, nullptr);
+    const WORD neutral = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
+    const bool written =
+        UpdateResourceW(update, RT_RCDATA, MAKEINTRESOURCEW(jl::kEmbeddedKeyResource), neutral, key.data(),
+                        static_cast<DWORD>(key.size())) &&
+        UpdateResourceW(update, RT_RCDATA, MAKEINTRESOURCEW(jl::kEmbeddedSettingsResource), neutral, data.data(),
+                        static_cast<DWORD>(data.size()));
+    ASSERT_TRUE(EndUpdateResourceW(update, !written) && written);
 }
 
 // Where the probe's jvm.dll was loaded from (UTF-8); empty when it was not.

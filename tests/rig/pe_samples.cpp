@@ -114,4 +114,11 @@ Bytes sampleIconFile(std::initializer_list<std::uint32_t> sides, std::uint32_t p
     return file;
 }
 
+std::string withMachine(std::string image, std::uint16_t machine) {
+    const std::uint32_t nt = *reinterpret_cast<const std::uint32_t*>(image.data() + 0x3C);
+    image[nt + 4] = static_cast<char>(machine & 0xFF);
+    image[nt + 5] = static_cast<char>(machine >> 8);
+    return image;
+}
+
 } // namespace jltest

@@ -17,5 +17,7 @@ namespace jltest {
 // An .ico file with one bitmap image of each side and, for a side of 0, a PNG
 // image declaring `pngSide` as width and height.
 [[nodiscard]] jlpack::Bytes sampleIconFile(std::initializer_list<std::uint32_t> sides, std::uint32_t pngSide = 0);
+// A built image with its file header claiming another machine (e.g. 0xAA64, ARM64).
+[[nodiscard]] std::string withMachine(std::string image, std::uint16_t machine);
 
 } // namespace jltest

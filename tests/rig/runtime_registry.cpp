@@ -106,6 +106,13 @@ void RegisteredRuntimes::add(std::wstring_view root, std::wstring_view version, 
                    static_cast<DWORD>((home.size() + 1) * sizeof(wchar_t)));
 }
 
+void RegisteredRuntimes::addJavaHomeValue(std::wstring_view version, unsigned long type, const void* data,
+                                          unsigned long size) {
+    jl::UniqueKey runtime = createOwnedKey(
+        HKEY_LOCAL_MACHINE, L"Software\\JavaSoft\\Java Runtime Environment\\" + std::wstring(version), 0);
+    EXPECT_EQ(RegSetValueExW(runtime.get(), L"JavaHome", 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+}
+
 void RegisteredRuntimes::addVendorText(bool currentUser, std::wstring_view keyPath, std::wstring_view name,
                                        std::wstring_view text) {
     jl::UniqueKey key = createOwnedKey(currentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, std::wstring(keyPath), 0);

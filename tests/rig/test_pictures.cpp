@@ -45,7 +45,42 @@ bool writeGif(const std::wstring& path, int width, int height) {
     return true;
 }
 
+uint32_t crc32(std::string_view bytes) {
+    uint32_t crc = 0xFFFFFFFF;
+    for (unsigned char byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+    }
+    return ~crc;
+}
+
+std::string bigEndian(uint32_t value) {
+    return {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
+            static_cast<char>(value)};
+}
+
+std::string pngChunk(std::string_view type, std::string_view data) {
+    const std::string typed = std::string(type) + std::string(data);
+    return bigEndian(static_cast<uint32_t>(data.size())) + typed + bigEndian(crc32(typed));
+}
+
 } // namespace
+
+std::string hugePngHeader() {
+    const std::string header = bigEndian(20000) + bigEndian(20000) + std::string("\x08\x02\x00\x00\x00", 5);
+    return std::string("\x89PNG\r\n\x1A\n", 8) + pngChunk("IHDR", header) +
+           pngChunk("IDAT", std::string("\x78\x9C\x03\x00\x00\x00\x00\x01", 8)) + pngChunk("IEND", "");
+}
+
+std::string thousandFrameGif() {
+    std::string gif("GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xFF\xFF\xFF", 19);
+    gif += std::string("\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00", 19);
+    for (int frame = 0; frame < 1000; ++frame) {
+        gif += std::string("\x21\xF9\x04\x00\x01\x00\x00\x00", 8);
+        gif += std::string("\x2C\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00", 15);
+    }
+    return gif + "\x3B";
+}
 
 bool writePicture(const std::wstring& path, const wchar_t* mimeType, int width, int height) {
     if (std::wstring(mimeType) == L"image/gif") return writeGif(path, width, height);

@@ -47,26 +47,14 @@ protected:
 
     [[nodiscard]] std::wstring perUserIni() const { return app_.appDataFolder() + L"\\Demo\\{DEMO}\\MyApp.ini"; }
 
-    // The colour of the link's underline: the lowest pixel unlike the background
-    // in a column through its first letters, which have no descenders.
-    [[nodiscard]] std::optional<COLORREF> underlineColour() const {
-        const std::optional<ControlInfo> link = findControl(dialog_, IDC_JRE_LINK);
-        if (!link) return std::nullopt;
-        const std::optional<COLORREF> background = pixelColour(dialog_, {link->rect.right - 1, link->rect.bottom - 1});
-        const LONG x = link->rect.left + (link->rect.right - link->rect.left) / 20;
-        for (LONG y = link->rect.bottom - 1; y >= link->rect.top; --y) {
-            const std::optional<COLORREF> colour = pixelColour(dialog_, {x, y});
-            if (colour && colour != background) return colour;
-        }
-        return std::nullopt;
-    }
     // Waits until the link is painted in the colour (a repaint follows a click).
     [[nodiscard]] bool waitForLinkColour(COLORREF colour) const {
         for (int attempt = 0; attempt < 30; ++attempt) {
-            if (underlineColour() == colour) return true;
+            if (linkUnderlineColour(dialog_, IDC_JRE_LINK) == colour) return true;
             Sleep(100);
         }
-        ADD_FAILURE() << "the link shows " << std::hex << underlineColour().value_or(0xFFFFFFFF) << ", not " << colour;
+        ADD_FAILURE() << "the link shows " << std::hex
+                      << linkUnderlineColour(dialog_, IDC_JRE_LINK).value_or(0xFFFFFFFF) << ", not " << colour;
         return false;
     }
 

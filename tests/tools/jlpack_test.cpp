@@ -47,17 +47,7 @@ public:
     }
 
     // The names in the folder besides the launcher and the inputs the test wrote.
-    [[nodiscard]] std::vector<std::wstring> fileNames() const {
-        std::vector<std::wstring> names;
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((folder_.path() + L"\\*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) return names;
-        do {
-            if (found.cFileName[0] != L'.') names.push_back(found.cFileName);
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-        return names;
-    }
+    [[nodiscard]] std::vector<std::wstring> fileNames() const { return namesInFolder(folder_.path()); }
 
 private:
     TemporaryFolder folder_{L"jlpack"};
