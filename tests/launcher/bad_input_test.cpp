@@ -90,9 +90,10 @@ public:
 const BadInput kBadInputs[] = {
     // The INI file.
     {"IniBinaryGarbage", [](BadInputRun& r) { r.writeRawIni(pseudoRandomBytes(4096)); }, -1, kNoMainClass},
-    {"IniUtf16WithByteOrderMark", [](BadInputRun& r) { r.writeRawIni(utf16Bytes(r.probeLaunchIni(), true)); }, 0, nullptr},
-    {"IniUtf16WithoutByteOrderMark", [](BadInputRun& r) { r.writeRawIni(utf16Bytes(r.probeLaunchIni(), false)); }, -1,
-     kNoMainClass},
+    {"IniUtf16WithByteOrderMark",
+     [](BadInputRun& r) { r.writeRawIni(utf16Bytes(crlfLines(r.probeLaunchIni()), true)); }, 0, nullptr},
+    {"IniUtf16WithoutByteOrderMark",
+     [](BadInputRun& r) { r.writeRawIni(utf16Bytes(crlfLines(r.probeLaunchIni()), false)); }, -1, kNoMainClass},
     {"IniUtf8WithByteOrderMark",
      [](BadInputRun& r) { r.writeRawIni("\xEF\xBB\xBF" + jl::toUtf8(L"\n" + r.probeLaunchIni())); }, 0, nullptr},
     {"IniMegabyteLine",

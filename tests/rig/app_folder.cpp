@@ -67,15 +67,20 @@ void writeBytesFile(const std::wstring& path, std::string_view bytes) {
 }
 
 std::string utf16Bytes(std::wstring_view text, bool byteOrderMark) {
-    std::wstring content = byteOrderMark ? L"\uFEFF" : L"";
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r')) content += L'\r';
-        content += text[i];
-    }
+    const std::wstring content = (byteOrderMark ? L"\uFEFF" : L"") + std::wstring(text);
     return std::string(reinterpret_cast<const char*>(content.data()), content.size() * 2);
 }
 
-void writeUtf16File(const std::wstring& path, std::wstring_view text) { writeBytesFile(path, utf16Bytes(text)); }
+std::wstring crlfLines(std::wstring_view text) {
+    std::wstring lines;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r')) lines += L'\r';
+        lines += text[i];
+    }
+    return lines;
+}
+
+void writeUtf16File(const std::wstring& path, std::wstring_view text) { writeBytesFile(path, utf16Bytes(crlfLines(text))); }
 
 std::string pseudoRandomBytes(size_t size) {
     std::string bytes(size, '\0');

@@ -19,8 +19,10 @@ void removeFolderTree(const std::wstring& folder);
 // Writes text as UTF-16LE with a byte-order mark (what the private-profile
 // functions read as Unicode), turning each lone "\n" into "\r\n".
 void writeUtf16File(const std::wstring& path, std::wstring_view text);
-// The bytes writeUtf16File writes, the byte-order mark left out on request.
+// Text as UTF-16LE bytes as it stands, the byte-order mark left out on request.
 [[nodiscard]] std::string utf16Bytes(std::wstring_view text, bool byteOrderMark = true);
+// The text with each lone "\n" turned into "\r\n".
+[[nodiscard]] std::wstring crlfLines(std::wstring_view text);
 // The same bytes of no format at every call, for files a program must survive.
 [[nodiscard]] std::string pseudoRandomBytes(size_t size);
 [[nodiscard]] std::wstring repeated(std::wstring_view piece, size_t count);

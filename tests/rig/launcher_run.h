@@ -172,8 +172,7 @@ inline void embedSettings(const AppFolder& app, std::wstring_view settings, cons
     const std::wstring secondKey = L"second key text";
     std::vector<unsigned char> key(reinterpret_cast<const unsigned char*>(secondKey.data()),
                                    reinterpret_cast<const unsigned char*>(secondKey.data() + secondKey.size()));
-    std::wstring text(settings);
-    for (size_t at = 0; (at = text.find(L'\n', at)) != std::wstring::npos; at += 2) text.insert(at, 1, L'\r');
+    const std::wstring text = crlfLines(settings);
     std::vector<unsigned char> data(reinterpret_cast<const unsigned char*>(text.data()),
                                     reinterpret_cast<const unsigned char*>(text.data() + text.size()));
     ASSERT_TRUE(jl::applyEmbeddedCipher(keyCode, key) && jl::applyEmbeddedCipher(jl::toAnsiString(secondKey), data));

@@ -54,15 +54,6 @@ struct ProfileCase {
     bool readOnce = true;
 };
 
-std::string utf16Bytes(std::wstring_view text) {
-    std::string bytes = "\xFF\xFE";
-    for (wchar_t c : text) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
-    }
-    return bytes;
-}
-
 constexpr wchar_t kTrickyIni[] =
     L"orphan = before any section\r\n"
     L"  [Java Runtime Environment]  trailing words\r\n"
@@ -123,7 +114,7 @@ void PrintTo(const ProfileCase& profileCase, std::ostream* out) { *out << profil
 
 INSTANTIATE_TEST_SUITE_P(
     Encodings, IniFileSourceAsProfile,
-    ::testing::Values(ProfileCase{"Utf16", utf16Bytes(kTrickyIni)},
+    ::testing::Values(ProfileCase{"Utf16", jltest::utf16Bytes(kTrickyIni)},
                       // Windows-1252 bytes, with an upper-case accented key the look-up lower-cases.
                       ProfileCase{"Ansi", "[Java Runtime Environment]\r\nMain Class=\"x\"\r\nCaf\xC9=accent\r\n"
                                           "\xA0Nbsp=\xA0value\r\n[Application]\nCmd= 'quoted' \n;Cmd=no\n"},
