@@ -8,6 +8,7 @@
 #include <string>
 
 #include "rig/app_folder.h"
+#include "rig/program_resources.h"
 
 namespace jltest {
 namespace {
@@ -21,13 +22,6 @@ protected:
     }
     void TearDown() override {
         if (image_) FreeLibrary(image_);
-    }
-
-    std::string resourceBytes(const wchar_t* type, const wchar_t* name) const {
-        HRSRC resource = FindResourceW(image_, name, type);
-        if (!resource) return {};
-        const void* bytes = LockResource(LoadResource(image_, resource));
-        return bytes ? std::string(static_cast<const char*>(bytes), SizeofResource(image_, resource)) : std::string();
     }
 
     HMODULE image_ = nullptr;
@@ -47,7 +41,7 @@ TEST_F(ShippedProgram, IsAGuiImageForX64) {
 }
 
 TEST_F(ShippedProgram, ManifestAsksForInvokerLevelDpiAwarenessAndCommonControls6) {
-    const std::string manifest = resourceBytes(RT_MANIFEST, MAKEINTRESOURCEW(1));
+    const std::string manifest = resourceBytes(image_, RT_MANIFEST, MAKEINTRESOURCEW(1));
     ASSERT_FALSE(manifest.empty());
     for (const char* needle : {"level=\"asInvoker\"", "<dpiAware", "true/pm", "PerMonitorV2",
                                "Microsoft.Windows.Common-Controls", "version=\"6.0.0.0\""}) {
@@ -56,21 +50,10 @@ TEST_F(ShippedProgram, ManifestAsksForInvokerLevelDpiAwarenessAndCommonControls6
 }
 
 TEST_F(ShippedProgram, CarriesAnIconAndVersionInformation) {
-    EXPECT_FALSE(resourceBytes(RT_GROUP_ICON, MAKEINTRESOURCEW(1)).empty());
+    EXPECT_FALSE(resourceBytes(image_, RT_GROUP_ICON, MAKEINTRESOURCEW(1)).empty());
     // The pictures are stored compressed; each size must still make an icon.
-    for (const int size : {16, 24, 32, 48}) {
-        HICON icon = static_cast<HICON>(LoadImageW(image_, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0));
-        ASSERT_NE(icon, nullptr) << size;
-        ICONINFO info{};
-        ASSERT_TRUE(GetIconInfo(icon, &info)) << size;
-        BITMAP picture{};
-        GetObjectW(info.hbmColor, sizeof picture, &picture);
-        EXPECT_EQ(picture.bmWidth, size);
-        if (info.hbmColor) DeleteObject(info.hbmColor);
-        if (info.hbmMask) DeleteObject(info.hbmMask);
-        DestroyIcon(icon);
-    }
-    const std::string version = resourceBytes(RT_VERSION, MAKEINTRESOURCEW(1));
+    for (const int size : {16, 24, 32, 48}) EXPECT_EQ(iconWidth(image_, size), size);
+    const std::string version = resourceBytes(image_, RT_VERSION, MAKEINTRESOURCEW(1));
     ASSERT_GE(version.size(), 40u + sizeof(VS_FIXEDFILEINFO));
     const auto* fixed = reinterpret_cast<const VS_FIXEDFILEINFO*>(version.data() + 40);
     EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);

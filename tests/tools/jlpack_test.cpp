@@ -10,9 +10,9 @@
 #include <optional>
 #include <string>
 
-#include "rig/app_folder.h"
-#include "rig/launched_process.h"
+#include "rig/pack_folder.h"
 #include "rig/pe_samples.h"
+#include "rig/program_resources.h"
 #include "settings/embedded_settings.h"
 #include "support/unique_resource.h"
 #include "support/win_text.h"
@@ -27,31 +27,6 @@ constexpr wchar_t kFullArguments[] =
 bool contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
 
 std::string text(const jlpack::Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
-
-struct JlpackRun { std::optional<int> exitCode; std::wstring output, error; };
-
-// A folder holding a copy of the built launcher; jlpack runs inside it.
-class PackFolder {
-public:
-    PackFolder() { CopyFileW(builtProgram(L"jlauncher.exe").c_str(), path(L"jlauncher.exe").c_str(), FALSE); }
-    [[nodiscard]] std::wstring path(const wchar_t* name) const { return folder_.file(name); }
-
-    JlpackRun run(const std::wstring& arguments) const {
-        const StandardStreamFiles streams{folder_.path() + L"-out.txt", folder_.path() + L"-err.txt"};
-        LaunchedProcess process = LaunchedProcess::start(builtProgram(L"jlpack.exe"), arguments, {}, folder_.path(), streams);
-        const std::optional<int> exitCode = process.waitForExit();
-        JlpackRun run{exitCode, jl::fromUtf8(readBytesFile(streams.output)), jl::fromUtf8(readBytesFile(streams.error))};
-        DeleteFileW(streams.output.c_str());
-        DeleteFileW(streams.error.c_str());
-        return run;
-    }
-
-    // The names in the folder besides the launcher and the inputs the test wrote.
-    [[nodiscard]] std::vector<std::wstring> fileNames() const { return namesInFolder(folder_.path()); }
-
-private:
-    TemporaryFolder folder_{L"jlpack"};
-};
 
 TEST(Jlpack, HelpPrintsUsageAndSucceeds) {
     PackFolder folder;
@@ -149,14 +124,6 @@ TEST(Jlpack, ResourcesDecipherWithTheUpgradeCodeToTheIniTextWithCrLfLineEnds) {
     }
 }
 
-std::wstring versionString(const std::vector<BYTE>& block, const wchar_t* name) {
-    wchar_t* value = nullptr;
-    UINT length = 0;
-    const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
-    if (!VerQueryValueW(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &length) || !value) return L"<none>";
-    return std::wstring(value, length ? length - 1 : 0);
-}
-
 TEST(Jlpack, WindowsReadsTheIconAndVersionInformationBackAndRepackingReplacesThem) {
     PackFolder folder;
     writeBytesFile(folder.path(L"App.ini"), "[Product Information]\nProduct Name=Gr\xC3\xBC\xC3\x9F" "e App\nUpgrade Code=X\n");
@@ -176,26 +143,13 @@ TEST(Jlpack, WindowsReadsTheIconAndVersionInformationBackAndRepackingReplacesThe
         EXPECT_EQ(ExtractIconExW(path.c_str(), -1, nullptr, nullptr, 0), 1u) << "one icon group";
         const jl::UniqueModule packed(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
         ASSERT_TRUE(packed.valid());
-        for (int side : {16, 32, 48}) {
-            HICON icon = static_cast<HICON>(LoadImageW(packed.get(), MAKEINTRESOURCEW(1), IMAGE_ICON, side, side, 0));
-            ASSERT_NE(icon, nullptr) << side;
-            ICONINFO info{};
-            BITMAP colour{};
-            ASSERT_TRUE(GetIconInfo(icon, &info));
-            GetObjectW(info.hbmColor, sizeof colour, &colour);
-            EXPECT_EQ(colour.bmWidth, side);
-            DeleteObject(info.hbmColor);
-            DeleteObject(info.hbmMask);
-            DestroyIcon(icon);
-        }
+        for (int side : {16, 32, 48}) EXPECT_EQ(iconWidth(packed.get(), side), side);
         HICON extracted = ExtractIconW(GetModuleHandleW(nullptr), path.c_str(), 0);
         EXPECT_NE(extracted, nullptr);
         if (extracted) DestroyIcon(extracted);
 
-        DWORD ignored = 0;
-        std::vector<BYTE> block(GetFileVersionInfoSizeW(path.c_str(), &ignored));
+        const std::string block = fileVersionBlock(path);
         ASSERT_FALSE(block.empty());
-        ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
         VS_FIXEDFILEINFO* fixed = nullptr;
         UINT length = 0;
         ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
@@ -210,11 +164,8 @@ TEST(Jlpack, WindowsReadsTheIconAndVersionInformationBackAndRepackingReplacesThe
         EXPECT_EQ(versionString(block, L"ProductVersion"), L"3.4.5");
         EXPECT_EQ(versionString(block, L"OriginalFilename"), program);
 
-        HRSRC manifest = FindResourceW(packed.get(), MAKEINTRESOURCEW(1), RT_MANIFEST);
-        ASSERT_NE(manifest, nullptr);
-        const std::string text(static_cast<const char*>(LockResource(LoadResource(packed.get(), manifest))),
-                               SizeofResource(packed.get(), manifest));
-        EXPECT_NE(text.find("<requestedExecutionLevel level=\"requireAdministrator\" uiAccess=\"false\"/>"), std::string::npos);
+        const std::string manifest = resourceBytes(packed.get(), RT_MANIFEST, MAKEINTRESOURCEW(1));
+        EXPECT_NE(manifest.find("<requestedExecutionLevel level=\"requireAdministrator\" uiAccess=\"false\"/>"), std::string::npos);
     }
 }
 
