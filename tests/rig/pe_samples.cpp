@@ -121,4 +121,18 @@ std::string withMachine(std::string image, std::uint16_t machine) {
     return image;
 }
 
+std::vector<unsigned char> peHeaders(std::uint32_t ntOffset, std::uint16_t machine, size_t size) {
+    std::vector<unsigned char> image(size, 0);
+    image[0] = 'M';
+    image[1] = 'Z';
+    for (int i = 0; i < 4; ++i) image[0x3C + i] = static_cast<unsigned char>(ntOffset >> (8 * i));
+    if (ntOffset + 6 <= size) {
+        image[ntOffset] = 'P';
+        image[ntOffset + 1] = 'E';
+        image[ntOffset + 4] = static_cast<unsigned char>(machine);
+        image[ntOffset + 5] = static_cast<unsigned char>(machine >> 8);
+    }
+    return image;
+}
+
 } // namespace jltest

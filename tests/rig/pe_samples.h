@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "pe_file.h"
 
@@ -17,6 +18,9 @@ namespace jltest {
 // An .ico file with one bitmap image of each side and, for a side of 0, a PNG
 // image declaring `pngSide` as width and height.
 [[nodiscard]] jlpack::Bytes sampleIconFile(std::initializer_list<std::uint32_t> sides, std::uint32_t pngSide = 0);
+// The first size bytes of an image: "MZ", the offset of the NT headers and, where
+// they fit, "PE" and the machine field; zeros elsewhere.
+[[nodiscard]] std::vector<unsigned char> peHeaders(std::uint32_t ntOffset, std::uint16_t machine, size_t size);
 // A built image with its file header claiming another machine (e.g. 0xAA64, ARM64).
 [[nodiscard]] std::string withMachine(std::string image, std::uint16_t machine);
 

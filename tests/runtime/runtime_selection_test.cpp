@@ -3,9 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "rig/pe_samples.h"
+#include "rig/version_printer.h"
 #include "runtime/pe_image.h"
 #include "runtime/runtime_selection.h"
-#include "rig/version_printer.h"
 #include "settings/settings_values.h"
 
 namespace jl {
@@ -128,30 +129,16 @@ TEST(PathComponents, StripClimbsFromJvmLibraryToRuntimeFolders) {
     EXPECT_EQ(stripPathComponents(L"jvm.dll", 1), L"jvm.dll");
 }
 
-std::vector<unsigned char> peHeaders(uint32_t ntOffset, uint16_t machine, size_t size) {
-    std::vector<unsigned char> image(size, 0);
-    image[0] = 'M';
-    image[1] = 'Z';
-    for (int i = 0; i < 4; ++i) image[0x3C + i] = static_cast<unsigned char>(ntOffset >> (8 * i));
-    if (ntOffset + 6 <= size) {
-        image[ntOffset] = 'P';
-        image[ntOffset + 1] = 'E';
-        image[ntOffset + 4] = static_cast<unsigned char>(machine);
-        image[ntOffset + 5] = static_cast<unsigned char>(machine >> 8);
-    }
-    return image;
-}
-
 TEST(PeImage, MachineIsReadOnlyWithinTheData) {
-    auto image = peHeaders(0x80, kMachineI386, 0x100);
+    auto image = jltest::peHeaders(0x80, kMachineI386, 0x100);
     EXPECT_EQ(peImageMachine(image.data(), image.size()), kMachineI386);
-    image = peHeaders(0x80, kMachineAmd64, 0x86);
+    image = jltest::peHeaders(0x80, kMachineAmd64, 0x86);
     EXPECT_EQ(peImageMachine(image.data(), image.size()), kMachineAmd64);
-    image = peHeaders(0x80, kMachineI386, 0x85);  // the Machine field would end past the data
+    image = jltest::peHeaders(0x80, kMachineI386, 0x85);  // the Machine field would end past the data
     EXPECT_EQ(peImageMachine(image.data(), image.size()), std::nullopt);
-    image = peHeaders(0xFFFFFFF0, kMachineI386, 0x100);
+    image = jltest::peHeaders(0xFFFFFFF0, kMachineI386, 0x100);
     EXPECT_EQ(peImageMachine(image.data(), image.size()), std::nullopt);
-    image = peHeaders(0x80, kMachineI386, 0x100);
+    image = jltest::peHeaders(0x80, kMachineI386, 0x100);
     image[0x81] = 'X';
     EXPECT_EQ(peImageMachine(image.data(), image.size()), std::nullopt);
     EXPECT_EQ(peImageMachine(image.data(), 0x3F), std::nullopt);
