@@ -201,22 +201,6 @@ TEST_F(BridgeLaunch, JavaFxApplicationStartsThroughTheRuntimesHelper) {
     EXPECT_EQ(readBytesFile(app_.path(L"out.txt")), "JavaFX launch of report.FxApplication (LM_CLASS) with 1 argument(s)\n");
 }
 
-// The libjvm.so of a Java 25 or later JDK on this machine, for the bridge; empty without one.
-std::wstring modernHotSpot() {
-    WIN32_FIND_DATAW found;
-    jl::UniqueFind search(FindFirstFileW(L"Z:\\usr\\lib\\jvm\\*", &found));
-    for (bool more = search.valid(); more; more = FindNextFileW(search.get(), &found)) {
-        const std::wstring home = std::wstring(L"/usr/lib/jvm/") + found.cFileName;
-        const std::string release = readBytesFile(L"Z:" + home + L"/release");
-        const size_t version = release.find("JAVA_VERSION=\"");
-        if (version != std::string::npos && std::atoi(release.c_str() + version + 14) >= 25 &&
-            fileExists(L"Z:" + home + L"/lib/server/libjvm.so")) {
-            return home + L"/lib/server/libjvm.so";
-        }
-    }
-    return {};
-}
-
 TEST_F(BridgeLaunch, InstanceAndParameterlessMainRunOnJava25) {
     const std::wstring libjvm = modernHotSpot();
     if (libjvm.empty()) GTEST_SKIP() << "no Java 25 or later JDK under /usr/lib/jvm";

@@ -79,6 +79,11 @@ public:
         writeBytesFile(home + L"bin\\server\\jvm.dll", jvmBytes);
         return home;
     }
+    // A probe launch showing a splash picture of these bytes.
+    void splashOf(const wchar_t* name, std::string_view bytes) {
+        keep(app_.path(name), bytes);
+        ini_ = probeLaunchIni(L"[Display]\nSplash Screen=" + app_.path(name) + L"\n");
+    }
     [[nodiscard]] std::string classPathOption() const {
         for (const std::string& text : probeOptionTexts(app_)) {
             if (text.starts_with("-Djava.class.path=")) return text.substr(18);
@@ -341,24 +346,9 @@ const BadInput kBadInputs[] = {
      0, nullptr},
 
     // The splash picture.
-    {"SplashThatIsATextFile",
-     [](BadInputRun& r) {
-         r.keep(r.app_.path(L"splash.png"), "not a picture at all");
-         r.ini_ = r.probeLaunchIni(L"[Display]\nSplash Screen=" + r.app_.path(L"splash.png") + L"\n");
-     },
-     0, nullptr},
-    {"SplashPngClaiming20000By20000",
-     [](BadInputRun& r) {
-         r.keep(r.app_.path(L"splash.png"), hugePngHeader());
-         r.ini_ = r.probeLaunchIni(L"[Display]\nSplash Screen=" + r.app_.path(L"splash.png") + L"\n");
-     },
-     0, nullptr},
-    {"SplashGifOfAThousandFrames",
-     [](BadInputRun& r) {
-         r.keep(r.app_.path(L"splash.gif"), thousandFrameGif());
-         r.ini_ = r.probeLaunchIni(L"[Display]\nSplash Screen=" + r.app_.path(L"splash.gif") + L"\n");
-     },
-     0, nullptr},
+    {"SplashThatIsATextFile", [](BadInputRun& r) { r.splashOf(L"splash.png", "not a picture at all"); }, 0, nullptr},
+    {"SplashPngClaiming20000By20000", [](BadInputRun& r) { r.splashOf(L"splash.png", hugePngHeader()); }, 0, nullptr},
+    {"SplashGifOfAThousandFrames", [](BadInputRun& r) { r.splashOf(L"splash.gif", thousandFrameGif()); }, 0, nullptr},
 
     // A single-instance block that another program filled with garbage.
     {"SingleInstanceBlockOfGarbage",

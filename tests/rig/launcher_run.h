@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 
 #include "launcher/forward_block.h"
 #include "settings/embedded_settings.h"
+#include "support/unique_resource.h"
 #include "support/win_text.h"
 #include "rig/app_folder.h"
 #include "rig/launched_process.h"
@@ -75,6 +77,22 @@ inline void expectEndedWithMessage(const LaunchOutcome& outcome, std::wstring_vi
            std::wstring(mainClass) + L"\n" + std::wstring(runtimeLines) + L"[Class Path]\nClass Path=" +
            buildFolder(L"runtimes\\launch-report\\launch-report.jar") + std::wstring(classPathExtra) +
            L"\n[Application]\n";
+}
+
+// The libjvm.so of a Java 25 or later JDK on this machine, for the bridge; empty without one.
+[[nodiscard]] inline std::wstring modernHotSpot() {
+    WIN32_FIND_DATAW found;
+    jl::UniqueFind search(FindFirstFileW(L"Z:\\usr\\lib\\jvm\\*", &found));
+    for (bool more = search.valid(); more; more = FindNextFileW(search.get(), &found)) {
+        const std::wstring home = std::wstring(L"/usr/lib/jvm/") + found.cFileName;
+        const std::string release = readBytesFile(L"Z:" + home + L"/release");
+        const size_t version = release.find("JAVA_VERSION=\"");
+        if (version != std::string::npos && std::atoi(release.c_str() + version + 14) >= 25 &&
+            fileExists(L"Z:" + home + L"/lib/server/libjvm.so")) {
+            return home + L"/lib/server/libjvm.so";
+        }
+    }
+    return {};
 }
 
 // The same, writing to out.txt and err.txt in the folder; applicationLines go into [Application].
