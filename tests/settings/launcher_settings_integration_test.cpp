@@ -100,11 +100,5 @@ TEST_F(EmbeddedSettings, KeyMissingOrEmptyInTheIniFileIsTakenFromThemValueOverri
     EXPECT_EQ(option.rfind("-Djava.library.path=C:\\embedded ;C:\\extra;", 0), 0u) << option;
 }
 
-TEST_F(EmbeddedSettings, WrongUpgradeCodeLeavesThemUnread) {
-    pack(kEmbedded, L"{UPGRADE-1}");
-    app_.writeIni(L"[Product Information]\nUpgrade Code={SOMETHING-ELSE}\n");
-    expectEndedWithMessage(runLauncher(app_), L"Main class was not specified in INI file.");
-}
-
 } // namespace
 } // namespace jltest

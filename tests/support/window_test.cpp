@@ -132,29 +132,24 @@ DWORD WINAPI messageLoop(void* parameter) {
     return 0;
 }
 
-TEST(StopMessageLoopThread, ReturnsOnlyAfterTheThreadHasEnded) {
-    for (const DWORD queueDelay : {DWORD{0}, DWORD{300}}) {
+TEST(StopMessageLoopThread, ReturnsOnlyAfterTheThreadHasEndedAndGivesUpOnOneThatIgnoresTheQuit) {
+    const struct { DWORD queueDelayMs; bool ignoreQuit; DWORD timeoutMs; bool stopped; } cases[] = {
+        {0, false, 10000, true}, {300, false, 10000, true}, {0, true, 300, false}};
+    for (const auto& c : cases) {
         LoopThread state;
-        state.queueDelayMs = queueDelay;
+        state.queueDelayMs = c.queueDelayMs;
+        state.ignoreQuit = c.ignoreQuit;
         DWORD id = 0;
         UniqueHandle thread(CreateThread(nullptr, 0, messageLoop, &state, 0, &id));
         ASSERT_TRUE(thread);
-        EXPECT_TRUE(stopMessageLoopThread(thread.get(), id, 10000)) << "queue made after " << queueDelay << " ms";
+        // The thread that ignores the quit has its queue before it is asked to stop.
+        if (c.ignoreQuit) Sleep(50);
+        EXPECT_EQ(stopMessageLoopThread(thread.get(), id, c.timeoutMs), c.stopped)
+            << "queue made after " << c.queueDelayMs << " ms";
         EXPECT_TRUE(state.quitSeen);
-        EXPECT_TRUE(state.finished);
+        EXPECT_EQ(state.finished, c.stopped);
+        if (!c.stopped) TerminateThread(thread.get(), 0);
     }
-}
-
-TEST(StopMessageLoopThread, GivesUpOnAThreadThatIgnoresTheQuit) {
-    LoopThread state;
-    state.ignoreQuit = true;
-    DWORD id = 0;
-    UniqueHandle thread(CreateThread(nullptr, 0, messageLoop, &state, 0, &id));
-    ASSERT_TRUE(thread);
-    Sleep(50);
-    EXPECT_FALSE(stopMessageLoopThread(thread.get(), id, 300));
-    EXPECT_TRUE(state.quitSeen);
-    TerminateThread(thread.get(), 0);
 }
 
 TEST(GrowingText, ReadsValuesLongerThanTheFirstBuffer) {
