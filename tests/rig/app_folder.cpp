@@ -99,6 +99,12 @@ std::string readBytesFile(const std::wstring& path) { return jl::readFileBytes(p
 
 bool fileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+std::wstring rememberedJrePath(const std::wstring& iniPath) {
+    wchar_t value[MAX_PATH] = L"";
+    GetPrivateProfileStringW(L"Java Runtime Environment", L"JRE Path", L"", value, MAX_PATH, iniPath.c_str());
+    return value;
+}
+
 std::vector<std::wstring> namesInFolder(const std::wstring& folder, bool filesOnly) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found;

@@ -30,6 +30,8 @@ void writeBytesFile(const std::wstring& path, std::string_view bytes);
 // Reads a file's bytes; empty when it cannot be read.
 [[nodiscard]] std::string readBytesFile(const std::wstring& path);
 [[nodiscard]] bool fileExists(const std::wstring& path);
+// The "JRE Path" an INI file (such as a per-user copy) remembers; empty without one.
+[[nodiscard]] std::wstring rememberedJrePath(const std::wstring& iniPath);
 // The names of a folder's files and, unless filesOnly, its folders ("." and ".." left out).
 [[nodiscard]] std::vector<std::wstring> namesInFolder(const std::wstring& folder, bool filesOnly = false);
 // Today's date in the user's locale with a date picture such as L"yyyyMMdd".

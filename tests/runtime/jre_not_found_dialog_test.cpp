@@ -126,9 +126,7 @@ TEST_F(JreNotFound, EachBrowseDecidesOkAndTheChosenJreFolderLaunchesAndIsRemembe
     ASSERT_TRUE(clickEnabledButton(dialog_, IDOK));
     EXPECT_EQ(process_->waitForExit(), 0) << app_.readTrace();
     EXPECT_NE(loadedProbeJvm(app_).find("jdk\\jre\\bin\\server\\jvm.dll"), std::string::npos) << loadedProbeJvm(app_);
-    wchar_t remembered[MAX_PATH] = L"";
-    GetPrivateProfileStringW(L"Java Runtime Environment", L"JRE Path", L"", remembered, MAX_PATH, perUserIni().c_str());
-    EXPECT_EQ(std::wstring(remembered), jdk + L"\\jre\\");
+    EXPECT_EQ(rememberedJrePath(perUserIni()), jdk + L"\\jre\\");
 }
 
 enum class Gesture { click, space };

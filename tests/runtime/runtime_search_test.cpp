@@ -239,12 +239,6 @@ TEST_F(RegistrySearch, JavaHomeIsReadWithItsReleaseFile) {
     }
 }
 
-std::wstring jrePathIn(const std::wstring& ini) {
-    wchar_t value[MAX_PATH] = L"";
-    GetPrivateProfileStringW(L"Java Runtime Environment", L"JRE Path", L"", value, MAX_PATH, ini.c_str());
-    return value;
-}
-
 std::wstring testExe() { return testProgramFolder() + L"\\jl_runtime_tests.exe"; }
 
 TEST(RememberJrePath, ApplicationWritesPerUserCopiesAndServiceTheFilesBesideThePrograms) {
@@ -257,15 +251,15 @@ TEST(RememberJrePath, ApplicationWritesPerUserCopiesAndServiceTheFilesBesideTheP
     settings.product.productCode = L"{C0DE}";
     settings.application.pairProduct = folder + L"\\Pair32.exe";
     jl::rememberJrePath(L"C:\\Browsed\\", testExe(), settings);
-    EXPECT_EQ(jrePathIn(folder + L"\\Tool One\\{C0DE}\\jl_runtime_tests.ini"), L"C:\\Browsed\\");
-    EXPECT_EQ(jrePathIn(folder + L"\\Tool One\\{C0DE}\\Pair32.ini"), L"C:\\Browsed\\");
+    EXPECT_EQ(rememberedJrePath(folder + L"\\Tool One\\{C0DE}\\jl_runtime_tests.ini"), L"C:\\Browsed\\");
+    EXPECT_EQ(rememberedJrePath(folder + L"\\Tool One\\{C0DE}\\Pair32.ini"), L"C:\\Browsed\\");
     EXPECT_FALSE(fileExists(folder + L"\\Pair32.ini"));
 
     settings.application.isService = true;
     jl::rememberJrePath(L"D:\\Service\\", testExe(), settings);
     const std::wstring besideTests = testExe().substr(0, testExe().rfind(L'.')) + L".ini";
-    EXPECT_EQ(jrePathIn(besideTests), L"D:\\Service\\");
-    EXPECT_EQ(jrePathIn(folder + L"\\Pair32.ini"), L"D:\\Service\\");
+    EXPECT_EQ(rememberedJrePath(besideTests), L"D:\\Service\\");
+    EXPECT_EQ(rememberedJrePath(folder + L"\\Pair32.ini"), L"D:\\Service\\");
     DeleteFileW(besideTests.c_str());
     SetEnvironmentVariableW(L"APPDATA", appData.c_str());
 }
