@@ -38,6 +38,7 @@ struct BadInput {
 
 constexpr wchar_t kNoMainClass[] = L"Main class was not specified in INI file.";
 constexpr wchar_t kJreNotFound[] = L"The Java Runtime Environment (JRE) was not found.";
+constexpr wchar_t kJvmNotLoaded[] = L"Failed to load Java VM library: ";
 constexpr wchar_t kProgramSections[] = L"Main Class=app.Main\n[Class Path]\nClass Path=C:\\app.jar\n";
 
 class BadInputRun : public RegisteredRuntimes, public ::testing::WithParamInterface<BadInput> {
@@ -71,13 +72,26 @@ public:
         writeBytesFile(path, bytes);
         kept_.emplace_back(path, std::string(bytes));
     }
-    // A runtime home whose bin\server\jvm.dll holds the given bytes.
-    std::wstring runtimeWithJvm(std::string_view jvmBytes) {
+    // A launch on a runtime home whose bin\server\jvm.dll holds the given bytes.
+    void launchOnJvm(std::string_view jvmBytes) {
         const std::wstring home = this->home(L"broken");
         createRuntimeFiles(home, {L"bin\\java.dll"});
         CreateDirectoryW((home + L"bin\\server").c_str(), nullptr);
         writeBytesFile(home + L"bin\\server\\jvm.dll", jvmBytes);
-        return home;
+        ini_ = runtimeIni(L"JRE Path=" + home + L"\n");
+    }
+    // The probe launch's settings embedded as jlpack would (see embedSettings); the
+    // INI file names the upgrade code and, when asked, the launch again.
+    void embedProbeLaunch(const std::string& keyCode, std::wstring_view iniUpgradeCode,
+                          std::optional<size_t> settingsBytes = {}, bool iniLaunchToo = false) {
+        embedSettings(app_, probeLaunchIni(), keyCode, settingsBytes);
+        ini_ = L"[Product Information]\nUpgrade Code=" + std::wstring(iniUpgradeCode) + L"\n" +
+               (iniLaunchToo ? probeLaunchIni() : L"");
+    }
+    // The probe launch with this command line, whose arguments main must get.
+    void launchWithArguments(std::wstring_view commandLine) {
+        ini_ = probeLaunchIni();
+        arguments_ = commandLine;
     }
     // A probe launch showing a splash picture of these bytes.
     void splashOf(const wchar_t* name, std::string_view bytes) {
@@ -147,30 +161,14 @@ const BadInput kBadInputs[] = {
      -1, kJreNotFound},
 
     // Settings embedded in the program; the INI file names only the upgrade code.
-    {"EmbeddedSettingsWithAWrongKey",
-     [](BadInputRun& r) {
-         embedSettings(r.app_, r.probeLaunchIni(), "{SOMETHING-ELSE}");
-         r.ini_ = L"[Product Information]\nUpgrade Code={UPGRADE-1}\n";
-     },
-     -1, kNoMainClass},
-    {"EmbeddedSettingsTruncated",
-     [](BadInputRun& r) {
-         embedSettings(r.app_, r.probeLaunchIni(), "{UPGRADE-1}", 61);
-         r.ini_ = L"[Product Information]\nUpgrade Code={UPGRADE-1}\n";
-     },
-     -1, kNoMainClass},
-    {"EmbeddedSettingsOfOneByte",
-     [](BadInputRun& r) {
-         // The resource API refuses an empty resource; one byte holds no code unit either.
-         embedSettings(r.app_, r.probeLaunchIni(), "{UPGRADE-1}", 1);
-         r.ini_ = L"[Product Information]\nUpgrade Code={UPGRADE-1}\n" + r.probeLaunchIni();
-     },
-     0, nullptr},
-    {"EmbeddedSettingsWithAnotherUpgradeCode",
-     [](BadInputRun& r) {
-         embedSettings(r.app_, r.probeLaunchIni(), "{UPGRADE-1}");
-         r.ini_ = L"[Product Information]\nUpgrade Code={UPGRADE-2}\n";
-     },
+    {"EmbeddedSettingsWithAWrongKey", [](BadInputRun& r) { r.embedProbeLaunch("{SOMETHING-ELSE}", L"{UPGRADE-1}"); }, -1,
+     kNoMainClass},
+    {"EmbeddedSettingsTruncated", [](BadInputRun& r) { r.embedProbeLaunch("{UPGRADE-1}", L"{UPGRADE-1}", 61); }, -1,
+     kNoMainClass},
+    // The resource API refuses an empty resource; one byte holds no code unit either.
+    {"EmbeddedSettingsOfOneByte", [](BadInputRun& r) { r.embedProbeLaunch("{UPGRADE-1}", L"{UPGRADE-1}", 1, true); }, 0,
+     nullptr},
+    {"EmbeddedSettingsWithAnotherUpgradeCode", [](BadInputRun& r) { r.embedProbeLaunch("{UPGRADE-1}", L"{UPGRADE-2}"); },
      -1, kNoMainClass},
 
     // Registered runtimes.
@@ -221,25 +219,15 @@ const BadInput kBadInputs[] = {
      0, nullptr},
 
     // The runtime's jvm.dll.
-    {"JvmEmpty", [](BadInputRun& r) { r.ini_ = r.runtimeIni(L"JRE Path=" + r.runtimeWithJvm("") + L"\n"); }, -1,
-     L"Failed to load Java VM library: "},
+    {"JvmEmpty", [](BadInputRun& r) { r.launchOnJvm(""); }, -1, kJvmNotLoaded},
     {"JvmTruncated",
-     [](BadInputRun& r) {
-         const std::string image = readBytesFile(builtProgram(L"jl_pair_recorder.exe"));
-         r.ini_ = r.runtimeIni(L"JRE Path=" + r.runtimeWithJvm(image.substr(0, 0x200)) + L"\n");
-     },
-     -1, L"Failed to load Java VM library: "},
-    {"Jvm32BitWithoutPairProduct",
-     [](BadInputRun& r) {
-         r.ini_ = r.runtimeIni(L"JRE Path=" + r.runtimeWithJvm(readBytesFile(builtProgram(L"x86_image.dll"))) + L"\n");
-     },
-     -1, L"Failed to load Java VM library: "},
+     [](BadInputRun& r) { r.launchOnJvm(readBytesFile(builtProgram(L"jl_pair_recorder.exe")).substr(0, 0x200)); }, -1,
+     kJvmNotLoaded},
+    {"Jvm32BitWithoutPairProduct", [](BadInputRun& r) { r.launchOnJvm(readBytesFile(builtProgram(L"x86_image.dll"))); },
+     -1, kJvmNotLoaded},
     {"JvmForArm64",
-     [](BadInputRun& r) {
-         const std::string image = withMachine(readBytesFile(probeRuntimeHome() + L"bin\\server\\jvm.dll"), 0xAA64);
-         r.ini_ = r.runtimeIni(L"JRE Path=" + r.runtimeWithJvm(image) + L"\n");
-     },
-     -1, L"Failed to load Java VM library: "},
+     [](BadInputRun& r) { r.launchOnJvm(withMachine(readBytesFile(probeRuntimeHome() + L"bin\\server\\jvm.dll"), 0xAA64)); },
+     -1, kJvmNotLoaded},
     {"JvmIsAFolder",
      [](BadInputRun& r) {
          const std::wstring home = r.home(L"folder");
@@ -291,28 +279,15 @@ const BadInput kBadInputs[] = {
      }},
 
     // The command line.
-    {"CommandLineOf32000Characters",
-     [](BadInputRun& r) {
-         r.ini_ = r.probeLaunchIni();
-         r.arguments_ = std::wstring(31000, L'a') + L" b";
-     },
-     0, nullptr,
+    {"CommandLineOf32000Characters", [](BadInputRun& r) { r.launchWithArguments(std::wstring(31000, L'a') + L" b"); }, 0,
+     nullptr,
      [](BadInputRun& r) {
          EXPECT_EQ(probeMainArguments(r.app_), (std::vector<std::wstring>{std::wstring(31000, L'a'), L"b"}));
      }},
-    {"CommandLineWithUnbalancedQuotes",
-     [](BadInputRun& r) {
-         r.ini_ = r.probeLaunchIni();
-         r.arguments_ = L"one \"two three";
-     },
-     0, nullptr,
+    {"CommandLineWithUnbalancedQuotes", [](BadInputRun& r) { r.launchWithArguments(L"one \"two three"); }, 0, nullptr,
      [](BadInputRun& r) { EXPECT_EQ(probeMainArguments(r.app_), (std::vector<std::wstring>{L"one", L"two three"})); }},
     {"CommandLineWithBackslashRuns",
-     [](BadInputRun& r) {
-         r.ini_ = r.probeLaunchIni();
-         r.arguments_ = L"a\\ b\\\\ \"c\\\\\" \"d\\\" \\\\\\\\server\\x";
-     },
-     0, nullptr,
+     [](BadInputRun& r) { r.launchWithArguments(L"a\\ b\\\\ \"c\\\\\" \"d\\\" \\\\\\\\server\\x"); }, 0, nullptr,
      [](BadInputRun& r) {
          EXPECT_EQ(probeMainArguments(r.app_), (std::vector<std::wstring>{L"a\\", L"b\\\\", L"c\\\\", L"d\\", L"\\\\\\\\server\\x"}));
      }},
