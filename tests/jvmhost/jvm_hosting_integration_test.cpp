@@ -28,8 +28,7 @@ TEST_F(ProbeLaunch, OptionsReachTheJvmInOrderInTheAnsiCodePageBetweenThePrintHoo
     const LaunchOutcome outcome = launch(L"Main Class=app.Main\nLibrary Path=C:\\native\n"
                                          L"Virtual Machine Parameters=-Xmx1:16:16P \"-Dtitle=A B\" -Dcaf\x00E9=1\n"
                                          L"[Class Path]\nClass Path=C:\\app.jar\n");
-    EXPECT_TRUE(outcome.messages.empty());
-    EXPECT_EQ(outcome.exitCode, 0);
+    expectEndedWithoutMessage(outcome);
     const std::vector<std::string> options = probeOptionTexts(app_);
     ASSERT_EQ(options.size(), 8u);
     EXPECT_EQ(options[0], "vfprintf");
@@ -144,9 +143,7 @@ TEST_F(ProbeLaunch, MainClassOrMainMethodMissing) {
 }
 
 TEST_F(ProbeLaunch, HelperFailureLeavesNoExceptionInTheWayOfTheFallback) {
-    const LaunchOutcome outcome = launch(kMinimalIni, L"launcherHelper=no-method");
-    EXPECT_TRUE(outcome.messages.empty());
-    EXPECT_EQ(outcome.exitCode, 0);
+    expectEndedWithoutMessage(launch(kMinimalIni, L"launcherHelper=no-method"));
     EXPECT_TRUE(probeEvents(app_, "pending-exception").empty());
 }
 

@@ -110,8 +110,7 @@ TEST_F(ClassDataArchive, TwoFirstLaunchesAtOnceBothEndNormally) {
 
 TEST_F(ClassDataArchive, NoPlaceToWriteItStartsAsWithoutTheSetting) {
     const LaunchOutcome outcome = startLaunch(L"out1.txt", L"", L"Missing\\Folder").finish(60000);
-    EXPECT_EQ(outcome.exitCode, 0);
-    EXPECT_TRUE(outcome.messages.empty());
+    expectEndedWithoutMessage(outcome);
     EXPECT_NE(inputsOf(L"out1.txt"), L"(no report)");
     EXPECT_EQ(inputsOf(L"out1.txt").find(L"Archive"), std::wstring::npos) << inputsOf(L"out1.txt");
     EXPECT_EQ(fileLines(app_.path(L"err.txt")), std::vector<std::string>{"report on standard error"});
@@ -130,8 +129,7 @@ TEST_F(ClassDataArchive, RuntimeWhoseReleaseSaysElevenStartsAsWithoutTheSetting)
     writeIni(home);
     for (const wchar_t* output : {L"out1.txt", L"out2.txt"}) {
         const LaunchOutcome outcome = startLaunch(output).finish(60000);
-        EXPECT_EQ(outcome.exitCode, 0);
-        EXPECT_TRUE(outcome.messages.empty());
+        expectEndedWithoutMessage(outcome);
         const std::wstring inputs = inputsOf(output);
         EXPECT_NE(inputs, L"(no report)");
         EXPECT_EQ(inputs.find(L"Archive"), std::wstring::npos) << inputs;

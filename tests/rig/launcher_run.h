@@ -45,6 +45,12 @@ inline void expectEndedWithMessage(const LaunchOutcome& outcome, std::wstring_vi
     EXPECT_EQ(outcome.exitCode, -1);
 }
 
+// The launch showed no message and ended with that exit code.
+inline void expectEndedWithoutMessage(const LaunchOutcome& outcome, int exitCode = 0) {
+    EXPECT_TRUE(outcome.messages.empty()) << jl::toUtf8(outcome.messages.empty() ? L"" : outcome.messages[0].text);
+    EXPECT_EQ(outcome.exitCode, exitCode);
+}
+
 // Waits until a single-instance primary started from the AppFolder's program
 // takes forwarded starts (its listener's id is in the shared block).
 [[nodiscard]] inline bool waitForListeningPrimary(const AppFolder& app, DWORD timeoutMs = 30000) {
