@@ -34,7 +34,7 @@ protected:
     jl::JvmConfiguration configuration_;
 };
 
-TEST_F(JvmOptions, ClassPathOfWildcardAndAbsoluteEntriesAfterTheEmbeddedJar) {
+TEST_F(JvmOptions, ClassPathOfWildcardAndAbsoluteEntriesAfterTheEmbeddedJarOrItAlone) {
     touch(L"lib\\a.jar");
     touch(L"lib\\b.jar");
     ASSERT_TRUE(assemble(L"[Class Path]\nClass Path=\\lib\\*.jar;%SystemDrive%\\ext\\x.jar\n"
@@ -42,9 +42,8 @@ TEST_F(JvmOptions, ClassPathOfWildcardAndAbsoluteEntriesAfterTheEmbeddedJar) {
     ASSERT_EQ(configuration_.vmOptions.size(), 1u);
     EXPECT_EQ(jl::fromAnsiString(configuration_.vmOptions[0]), L"-Djava.class.path=" + folder_ + L"\\Tool.exe;" + folder_ +
                                                               L"\\lib\\a.jar;" + folder_ + L"\\lib\\b.jar;C:\\ext\\x.jar;");
-}
-
-TEST_F(JvmOptions, EmbeddedJarAloneIsAClassPath) {
+    // Alone, the embedded jar is a class path.
+    configuration_ = {};
     ASSERT_TRUE(assemble(L"[Class Path]\nClass Path=\\missing\\*.jar\n[Application]\nEmbedded Jar=YES\n"));
     EXPECT_EQ(jl::fromAnsiString(configuration_.vmOptions.at(0)), L"-Djava.class.path=" + folder_ + L"\\Tool.exe;");
 }

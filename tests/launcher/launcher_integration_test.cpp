@@ -30,15 +30,6 @@ TEST(LauncherStart, MissingIniFileEndsAtMainClassMessage) {
     expectEndedWithMessage(runLauncher(app), kMainClassMissing);
 }
 
-TEST(LauncherTrace, IsOffUnlessAskedFor) {
-    AppFolder app;
-    app.writeIni(L"[Java Runtime Environment]\nMain Class=Main\n");
-    LaunchedProcess process =
-        LaunchedProcess::start(app.exePath(), L"", {{L"APPDATA", app.appDataFolder()}, {L"JLAUNCHER_LOG", L""}});
-    EXPECT_EQ(process.finish().exitCode, -1);
-    EXPECT_FALSE(fileExists(app.tracePath()));
-}
-
 TEST(LauncherTrace, UnwritableTraceFileDoesNotChangeTheLaunch) {
     AppFolder app;
     app.writeIni(L"[Application]\nFailure Check=Yes\n");
@@ -46,9 +37,14 @@ TEST(LauncherTrace, UnwritableTraceFileDoesNotChangeTheLaunch) {
                            kMainClassMissing);
 }
 
-TEST(LauncherTrace, AppendsToAnExistingFile) {
+TEST(LauncherTrace, IsOffUnlessAskedForAndThenAppendsToAnExistingFile) {
     AppFolder app;
     app.writeIni(L"[Java Runtime Environment]\nMain Class=Main\n");
+    LaunchedProcess untraced =
+        LaunchedProcess::start(app.exePath(), L"", {{L"APPDATA", app.appDataFolder()}, {L"JLAUNCHER_LOG", L""}});
+    EXPECT_EQ(untraced.finish().exitCode, -1);
+    EXPECT_FALSE(fileExists(app.tracePath()));
+
     writeBytesFile(app.tracePath(), "earlier line\r\n");
     EXPECT_EQ(runLauncher(app).exitCode, -1);
     const std::wstring trace = app.readTrace();

@@ -148,17 +148,14 @@ protected:
     }
 };
 
-TEST_F(HandOver, ThirtyTwoBitJrePathStartsThePairedProgramWithTheSameCommandLine) {
+TEST_F(HandOver, ThirtyTwoBitJrePathStartsThePairedProgramWithTheSameCommandLineAndItsCodeOnlyWhenAsked) {
     createRuntimeFiles(home(L"jre32"), {L"bin\\client\\jvm.dll"}, builtProgram(L"x86_image.dll"));
     app_.writeIni(iniFor(home(L"jre32"), true));
     const std::wstring arguments = L"-open \"two words\" ü";
-    const LaunchOutcome outcome = runLauncher(app_, arguments, recorderEnvironment());
-    expectEndedWithoutMessage(outcome, 42);
+    expectEndedWithoutMessage(runLauncher(app_, arguments, recorderEnvironment()), 42);
     EXPECT_EQ(recordedCommandLine(), L"\"" + app_.exePath() + L"\" " + arguments);
-}
 
-TEST_F(HandOver, WithoutPairReturnCodeTheLauncherEndsWithZero) {
-    createRuntimeFiles(home(L"jre32"), {L"bin\\client\\jvm.dll"}, builtProgram(L"x86_image.dll"));
+    ASSERT_TRUE(DeleteFileW(app_.path(L"pair-record.txt").c_str()));
     app_.writeIni(iniFor(home(L"jre32"), false));
     EXPECT_EQ(runLauncher(app_, L"x", recorderEnvironment()).exitCode, 0);
     // The launcher does not wait: the paired program may still be writing.

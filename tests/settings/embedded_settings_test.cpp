@@ -33,14 +33,6 @@ TEST(EmbeddedCipher, SecondApplicationRestoresTheDataAndNoOtherKeyDoes) {
     }
 }
 
-TEST(EmbeddedCipher, MatchesRc4KeyedWithSaltedMd5OfTheKeyText) {
-    // RC4 keyed by the first 5 bytes of MD5("JLauncher") and 11 zero bytes of salt:
-    // the Base Cryptographic Provider's 40-bit key, as a Windows packager makes it.
-    Bytes data = bytesOf("[Application]");
-    ASSERT_TRUE(applyEmbeddedCipher("JLauncher", data));
-    EXPECT_EQ(data, (Bytes{0x3c, 0x7f, 0xb9, 0x2e, 0x07, 0xac, 0xe6, 0x2a, 0xfd, 0x24, 0xfd, 0x4c, 0x9c}));
-}
-
 TEST(EmbeddedWideText, ReadsLittleEndianCodeUnitsDroppingAnOddByte) {
     EXPECT_EQ(wideTextFromBytes({0x41}), L"");
     EXPECT_EQ(wideTextFromBytes({0x3A, 0x04, 0x0D, 0x00, 0x0A, 0x00, 0x42}), L"\u043A\r\n");

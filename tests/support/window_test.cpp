@@ -39,7 +39,7 @@ HWND createPingWindow(PingWindow& window) {
     return window.handle();
 }
 
-TEST(WindowBinding, RoutesMessagesToTheObjectAndDiesWithIt) {
+TEST(WindowBinding, RoutesMessagesToTheObjectAndDiesWithItOrLetsItGoWhenDestroyedFirst) {
     HWND handle = nullptr;
     {
         PingWindow window;
@@ -50,11 +50,10 @@ TEST(WindowBinding, RoutesMessagesToTheObjectAndDiesWithIt) {
     }
     // Gone with its object: a later message cannot reach freed memory.
     EXPECT_FALSE(IsWindow(handle));
-}
 
-TEST(WindowBinding, AWindowDestroyedFirstUnbindsItsObject) {
+    // A window destroyed first unbinds its object.
     PingWindow window;
-    HWND handle = createPingWindow(window);
+    handle = createPingWindow(window);
     ASSERT_TRUE(handle);
     DestroyWindow(handle);
     EXPECT_TRUE(window.destroyedSeen);

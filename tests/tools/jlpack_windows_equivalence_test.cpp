@@ -21,8 +21,9 @@ namespace {
 
 TEST(PackCipherOnWindows, EqualsCryptoApiForEveryKeyAndLength) {
     std::mt19937 random(20261207);
-    const std::string keys[] = {"", "K", "{8F5A2C1E-1234-4ABC-9DEF-0123456789AB}", "0123456789ABCDEF0123456789ABCDEF",
-                                std::string(300, 'x')};
+    // "JLauncher" ties the launcher to the packer's test vector (PackCipher.EnciphersAsTheLauncherDeciphers).
+    const std::string keys[] = {"", "K", "JLauncher", "{8F5A2C1E-1234-4ABC-9DEF-0123456789AB}",
+                                "0123456789ABCDEF0123456789ABCDEF", std::string(300, 'x')};
     for (const std::string& key : keys) {
         for (size_t length : {1u, 13u, 255u, 256u, 257u, 4099u}) {
             std::vector<unsigned char> data(length);
