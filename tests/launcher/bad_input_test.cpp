@@ -44,7 +44,6 @@ constexpr wchar_t kProgramSections[] = L"Main Class=app.Main\n[Class Path]\nClas
 class BadInputRun : public RegisteredRuntimes, public ::testing::WithParamInterface<BadInput> {
 public:
     using RegisteredRuntimes::add;
-    using RegisteredRuntimes::addJavaHomeValue;
     using RegisteredRuntimes::home;
 
     AppFolder app_;
@@ -92,6 +91,11 @@ public:
     void launchWithArguments(std::wstring_view commandLine) {
         ini_ = probeLaunchIni();
         arguments_ = commandLine;
+    }
+    // The classic root's 1.8 with a JavaHome value of that type; the INI file names no runtime.
+    void registerJavaHome(DWORD type, const std::string& bytes) {
+        addJavaHomeValue(L"1.8", type, bytes);
+        ini_ = runtimeIni(L"");
     }
     // A probe launch showing a splash picture of these bytes.
     void splashOf(const wchar_t* name, std::string_view bytes) {
@@ -172,32 +176,19 @@ const BadInput kBadInputs[] = {
      -1, kNoMainClass},
 
     // Registered runtimes.
-    {"RegistryJavaHomeAsNumber",
-     [](BadInputRun& r) {
-         const DWORD number = 17;
-         r.addJavaHomeValue(L"1.8", REG_DWORD, &number, sizeof number);
-         r.ini_ = r.runtimeIni(L"");
-     },
-     -1, kJreNotFound},
-    {"RegistryJavaHomeAsBinary",
-     [](BadInputRun& r) {
-         const std::wstring home = r.probeHome();
-         r.addJavaHomeValue(L"1.8", REG_BINARY, home.data(), static_cast<DWORD>(home.size() * 2));
-         r.ini_ = r.runtimeIni(L"");
-     },
+    {"RegistryJavaHomeAsNumber", [](BadInputRun& r) { r.registerJavaHome(REG_DWORD, std::string("\x11\0\0\0", 4)); }, -1,
+     kJreNotFound},
+    {"RegistryJavaHomeAsBinary", [](BadInputRun& r) { r.registerJavaHome(REG_BINARY, utf16Bytes(r.probeHome(), false)); },
      -1, kJreNotFound},
     {"RegistryJavaHomeAsMultiString",
      [](BadInputRun& r) {
-         const std::wstring homes = r.probeHome() + L'\0' + r.probeHome() + L'\0' + L'\0';
-         r.addJavaHomeValue(L"1.8", REG_MULTI_SZ, homes.data(), static_cast<DWORD>(homes.size() * 2));
-         r.ini_ = r.runtimeIni(L"");
+         r.registerJavaHome(REG_MULTI_SZ, utf16Bytes(r.probeHome() + L'\0' + r.probeHome() + L'\0' + L'\0', false));
      },
      -1, kJreNotFound},
     {"RegistryJavaHomeOf32KCharacters",
      [](BadInputRun& r) {
          const std::wstring home = r.probeHome() + std::wstring(32768 - r.probeHome().size(), L'x');
-         r.addJavaHomeValue(L"1.8", REG_SZ, home.c_str(), static_cast<DWORD>((home.size() + 1) * 2));
-         r.ini_ = r.runtimeIni(L"");
+         r.registerJavaHome(REG_SZ, utf16Bytes(home + L'\0', false));
      },
      -1, kJreNotFound},
     {"RegistryVersionNamesThatAreNotVersions",

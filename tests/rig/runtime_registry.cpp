@@ -106,11 +106,12 @@ void RegisteredRuntimes::add(std::wstring_view root, std::wstring_view version, 
                    static_cast<DWORD>((home.size() + 1) * sizeof(wchar_t)));
 }
 
-void RegisteredRuntimes::addJavaHomeValue(std::wstring_view version, unsigned long type, const void* data,
-                                          unsigned long size) {
+void RegisteredRuntimes::addJavaHomeValue(std::wstring_view version, unsigned long type, std::string_view bytes) {
     jl::UniqueKey runtime = createOwnedKey(
         HKEY_LOCAL_MACHINE, L"Software\\JavaSoft\\Java Runtime Environment\\" + std::wstring(version), 0);
-    EXPECT_EQ(RegSetValueExW(runtime.get(), L"JavaHome", 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExW(runtime.get(), L"JavaHome", 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                             static_cast<DWORD>(bytes.size())),
+              ERROR_SUCCESS);
 }
 
 void RegisteredRuntimes::addVendorText(bool currentUser, std::wstring_view keyPath, std::wstring_view name,

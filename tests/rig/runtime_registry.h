@@ -30,7 +30,7 @@ protected:
     // Registers version under root (e.g. L"Software\\JavaSoft\\JDK\\") with JavaHome.
     void add(std::wstring_view root, std::wstring_view version, std::wstring_view javaHome, bool view32 = false);
     // Registers version under the classic root with a JavaHome value of any type.
-    void addJavaHomeValue(std::wstring_view version, unsigned long type, const void* data, unsigned long size);
+    void addJavaHomeValue(std::wstring_view version, unsigned long type, std::string_view bytes);
     // Writes a value as a vendor's installer does, e.g. under
     // L"Software\\Eclipse Adoptium\\JDK\\17.0.9.9\\hotspot\\MSI" in HKLM or HKCU.
     void addVendorText(bool currentUser, std::wstring_view keyPath, std::wstring_view name, std::wstring_view text);
