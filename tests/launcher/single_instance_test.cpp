@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "rig/launcher_run.h"
 
 namespace jltest {
@@ -18,16 +16,6 @@ protected:
     }
     static LaunchedProcess start(const AppFolder& app, std::wstring_view scenario, std::wstring_view arguments = L"") {
         return LaunchedProcess::start(app.exePath(), std::wstring(arguments), probeEnvironment(app, scenario));
-    }
-    static size_t mainCalls(const AppFolder& app) {
-        return std::ranges::count_if(probeEvents(app, "call"),
-                                     [](const std::string& line) { return probe::fieldOf(line, "method") == "main"; });
-    }
-    static bool waitForMainCalls(const AppFolder& app, size_t calls) {
-        for (const ULONGLONG deadline = GetTickCount64() + 30000; GetTickCount64() < deadline; Sleep(50)) {
-            if (mainCalls(app) >= calls) return true;
-        }
-        return false;
     }
     AppFolder app_;
 };
@@ -57,15 +45,15 @@ TEST_F(SingleInstance, KilledPrimaryReleasesWaitingSecondariesWithItsExitCode) {
     for (LaunchedProcess& secondary : secondaries) EXPECT_EQ(secondary.waitForExit(), 77);
     // The names went with the last handle: the next start leads.
     EXPECT_EQ(start(app_, L"").waitForExit(), 0);
-    EXPECT_EQ(mainCalls(app_), 2u);
+    EXPECT_EQ(probeMainCalls(app_), 2u);
 }
 
 TEST_F(SingleInstance, ServicesAndCopiesInOtherFoldersRunOnTheirOwn) {
     writeIni(app_, L"Application Type=service\n");
     LaunchedProcess service = start(app_, L"thread=20000");
-    ASSERT_TRUE(waitForMainCalls(app_, 1));
+    ASSERT_TRUE(waitForProbeMainCalls(app_, 1));
     EXPECT_EQ(start(app_, L"").waitForExit(), 0);
-    EXPECT_EQ(mainCalls(app_), 2u);
+    EXPECT_EQ(probeMainCalls(app_), 2u);
     service.terminate(0);
 
     AppFolder first, second;  // MyApp.exe both, in two folders
@@ -75,7 +63,7 @@ TEST_F(SingleInstance, ServicesAndCopiesInOtherFoldersRunOnTheirOwn) {
     ASSERT_TRUE(waitForListeningPrimary(first));
     LaunchedProcess secondPrimary = start(second, L"secondaryMain=int;secondaryResult=6;thread=20000");
     ASSERT_TRUE(waitForListeningPrimary(second));
-    EXPECT_TRUE(waitForMainCalls(second, 1));
+    EXPECT_TRUE(waitForProbeMainCalls(second, 1));
     EXPECT_EQ(start(second, L"").waitForExit(), 6);
     EXPECT_EQ(start(first, L"").waitForExit(), 5);
     firstPrimary.terminate(0);

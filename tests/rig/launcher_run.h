@@ -189,6 +189,18 @@ inline bool copyProbeRuntime(const std::wstring& home, std::wstring_view vmFolde
     return arguments;
 }
 
+// How often the probe called a Java program's main, and waiting until it has.
+[[nodiscard]] inline size_t probeMainCalls(const AppFolder& app) {
+    return std::ranges::count_if(probeEvents(app, "call"),
+                                 [](const std::string& line) { return probe::fieldOf(line, "method") == "main"; });
+}
+[[nodiscard]] inline bool waitForProbeMainCalls(const AppFolder& app, size_t calls, DWORD timeoutMs = 30000) {
+    for (const ULONGLONG deadline = GetTickCount64() + timeoutMs; GetTickCount64() < deadline; Sleep(50)) {
+        if (probeMainCalls(app) >= calls) return true;
+    }
+    return false;
+}
+
 // Settings embedded in the app's program as jlpack would, the key text enciphered
 // with keyCode; the settings resource cut to settingsBytes bytes when given.
 inline void embedSettings(const AppFolder& app, std::wstring_view settings, const std::string& keyCode,
