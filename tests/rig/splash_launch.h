@@ -8,6 +8,7 @@
 
 #include "rig/dialog_driver.h"
 #include "rig/launcher_run.h"
+#include "rig/test_pictures.h"
 #include "runtimes/probe/probe_record.h"
 
 namespace jltest {
@@ -20,6 +21,11 @@ protected:
     void writeIni(std::wstring_view display, std::wstring_view more = L"", std::wstring_view home = {}) {
         app_.writeIni(probeIni(L"JRE Path=" + (home.empty() ? probeRuntimeHome() : std::wstring(home)) + L"\n",
                                L"[Display]\n" + std::wstring(display) + L"\n" + std::wstring(more)));
+    }
+    // splash.png of four quarters and an INI that shows it, with more [Display] lines and sections.
+    [[nodiscard]] bool writeSplashIni(std::wstring_view moreDisplay = L"", std::wstring_view more = L"") {
+        writeIni(L"Splash Screen=" + app_.path(L"splash.png") + L"\n" + std::wstring(moreDisplay), more);
+        return writePicture(app_.path(L"splash.png"), L"image/png");
     }
     // Runs to the end, answering messages with OK.
     LaunchOutcome run(std::wstring_view scenario, std::wstring_view arguments = L"") {

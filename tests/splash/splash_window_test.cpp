@@ -80,8 +80,7 @@ TEST_F(SplashLaunch, MissingPictureGivesAnEmptyWindowAndOversizedOneStartsOffScr
 }
 
 TEST_F(SplashLaunch, UpBeforeTheVmIsCreatedAndGoneWhenAnExceptionEscapesMain) {
-    ASSERT_TRUE(writePicture(app_.path(L"splash.png"), L"image/png"));
-    writeIni(L"Splash Screen=" + app_.path(L"splash.png"));
+    ASSERT_TRUE(writeSplashIni());
     EXPECT_EQ(run(L"createDelay=1500;thread=600").exitCode, 0);
     EXPECT_TRUE(hasSplash(windowsAt("create-return"))) << windowsAt("create-return");
     EXPECT_TRUE(hasSplash(windowsAt("thread-end"))) << windowsAt("thread-end");
@@ -92,8 +91,7 @@ TEST_F(SplashLaunch, UpBeforeTheVmIsCreatedAndGoneWhenAnExceptionEscapesMain) {
 }
 
 TEST_F(SplashLaunch, StartUpMessageIsOwnedByTheSplashAndInFrontOfIt) {
-    ASSERT_TRUE(writePicture(app_.path(L"splash.png"), L"image/png"));
-    writeIni(L"Splash Screen=" + app_.path(L"splash.png"));
+    ASSERT_TRUE(writeSplashIni());
     LaunchedProcess process = LaunchedProcess::start(app_.exePath(), L"", probeEnvironment(app_, L"create=-1"));
     const std::optional<DialogSnapshot> message = process.waitForDialog();
     ASSERT_TRUE(message);
@@ -108,13 +106,12 @@ TEST_F(SplashLaunch, StartUpMessageIsOwnedByTheSplashAndInFrontOfIt) {
 }
 
 TEST_F(SplashLaunch, NoSplashSwitchFromTheCommandLineOrCmdShowsNothing) {
-    ASSERT_TRUE(writePicture(app_.path(L"splash.png"), L"image/png"));
     struct Case {
         const wchar_t* arguments;
         const wchar_t* cmd;
     };
     for (const Case& c : {Case{L"-nosplash", L""}, Case{L"a /nosplash", L""}, Case{L"", L"x -nosplash"}}) {
-        writeIni(L"Splash Screen=" + app_.path(L"splash.png"), std::wstring(L"[Application]\nCmd=") + c.cmd);
+        ASSERT_TRUE(writeSplashIni(L"", std::wstring(L"[Application]\nCmd=") + c.cmd));
         EXPECT_EQ(run(L"wait=1500", c.arguments).exitCode, 0);
         EXPECT_FALSE(splashSeenDuringMain() || hasSplash(windowsAt("main-end"))) << c.arguments << c.cmd;
         EXPECT_EQ(events("create-result").size(), 1u);
@@ -122,7 +119,6 @@ TEST_F(SplashLaunch, NoSplashSwitchFromTheCommandLineOrCmdShowsNothing) {
 }
 
 TEST_F(SplashLaunch, ClosesOnTheProgramsFirstWindowOrAfterItsTimeoutWhenAsked) {
-    ASSERT_TRUE(writePicture(app_.path(L"splash.png"), L"image/png"));
     struct Case {
         const wchar_t* display;
         const wchar_t* scenario;
@@ -132,7 +128,7 @@ TEST_F(SplashLaunch, ClosesOnTheProgramsFirstWindowOrAfterItsTimeoutWhenAsked) {
                           Case{L"Splash Close On Window=yes", L"window=600;wait=2500", false},
                           Case{L"Splash Close On Window=yes", L"wait=2500", true},
                           Case{L"Splash Timeout=1", L"wait=2500", false}}) {
-        writeIni(L"Splash Screen=" + app_.path(L"splash.png") + L"\n" + c.display);
+        ASSERT_TRUE(writeSplashIni(c.display));
         EXPECT_EQ(run(c.scenario).exitCode, 0);
         const std::vector<std::string> lists = windowsDuringMain();
         EXPECT_TRUE(std::ranges::any_of(lists, hasSplash)) << c.display << " " << c.scenario;
