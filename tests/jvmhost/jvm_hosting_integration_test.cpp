@@ -86,10 +86,7 @@ TEST_F(ProbeLaunch, JrePathWithoutItsBackslashServesAndOverrideWorkingDirMovesTo
         app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + home + L"\n" + kMinimalIni +
                       (overrideWorkingDir ? L"[Application]\nOverride WorkingDir=YES\n" : L""));
         DeleteFileW(app_.path(L"probe.log").c_str());
-        std::map<std::wstring, std::wstring> environment = launcherEnvironment(app_);
-        environment[L"JL_PROBE_RECORD"] = app_.path(L"probe.log");
-        LaunchedProcess process = LaunchedProcess::start(app_.exePath(), L"", environment, elsewhere);
-        EXPECT_EQ(process.finish().exitCode, 0);
+        EXPECT_EQ(LaunchedProcess::start(app_.exePath(), L"", probeEnvironment(app_), elsewhere).finish().exitCode, 0);
         ASSERT_EQ(probeEvents(app_, "create").size(), 1u);
         EXPECT_EQ(probe::utf16FromHex(*probe::fieldOf(probeEvents(app_, "create")[0], "cwd")),
                   overrideWorkingDir ? app_.folder() : elsewhere);
@@ -205,21 +202,17 @@ TEST_F(ProbeLaunch, VmMessagesReachTheStandardHandlesAfterItsCLibraryStarted) {
     // The probe's C library took its standard handles when it loaded, before any
     // were set: only the print hook gets the VM's words out.
     app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + probeRuntimeHome() + L"\n" + kMinimalIni);
-    std::map<std::wstring, std::wstring> environment = launcherEnvironment(app_);
-    environment[L"JL_PROBE_RECORD"] = app_.path(L"probe.log");
-    environment[L"JL_PROBE_SCENARIO"] = L"create=-6;vmSays=Invalid%20maximum%20heap%20size";
-    LaunchOutcome outcome =
-        LaunchedProcess::start(app_.exePath(), L"", environment, {}, {.output = {}, .error = {}, .withoutHandles = true})
-            .finish();
-    expectEndedWithMessage(outcome, L"JNI exception: failed to create the Java VM\nReason: invalid arguments.\n\n"
-                                    L"The Java runtime said:\nInvalid maximum heap size (42)");
+    const StandardStreamFiles noHandles{.output = {}, .error = {}, .withoutHandles = true};
+    const auto start = [&](std::wstring_view scenario) {
+        return LaunchedProcess::start(app_.exePath(), L"", probeEnvironment(app_, scenario), {}, noHandles).finish();
+    };
+    expectEndedWithMessage(start(L"create=-6;vmSays=Invalid%20maximum%20heap%20size"),
+                           L"JNI exception: failed to create the Java VM\nReason: invalid arguments.\n\n"
+                           L"The Java runtime said:\nInvalid maximum heap size (42)");
 
     app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + probeRuntimeHome() + L"\n" + kMinimalIni +
                   L"[Application]\nError File=" + app_.path(L"err.log") + L"\n");
-    environment[L"JL_PROBE_SCENARIO"] = L"vmSays=Ignoring%20option";
-    outcome = LaunchedProcess::start(app_.exePath(), L"", environment, {}, {.output = {}, .error = {}, .withoutHandles = true})
-                  .finish();
-    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(start(L"vmSays=Ignoring%20option").exitCode, 0);
     EXPECT_EQ(readBytesFile(app_.path(L"err.log")), "Ignoring option (42)\n");
 }
 
