@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "rig/launcher_run.h"
+#include "rig/pack_folder.h"
 #include "rig/pe_samples.h"
 #include "rig/runtime_registry.h"
 
@@ -63,17 +64,15 @@ TEST(PerUserCopy, ApplicationTakesJrePathFromItsPerUserCopyAloneAndServiceIgnore
 class EmbeddedSettings : public ::testing::Test {
 protected:
     void pack(std::wstring_view embeddedIni, std::wstring_view upgradeCode) {
-        const std::wstring source = app_.path(L"embedded-source.ini");
-        writeUtf16File(source, embeddedIni);
+        const PackFolder packer;
+        writeUtf16File(packer.path(L"App.ini"), embeddedIni);
         // The copy carries its own icon and version information too, as an application's would.
-        const std::wstring icon = app_.path(L"embedded-source.ico");
-        const jlpack::Bytes iconBytes = sampleIconFile({16, 32});
-        writeBytesFile(icon, std::string(iconBytes.begin(), iconBytes.end()));
-        LaunchedProcess jlpack = LaunchedProcess::start(
-            builtProgram(L"jlpack.exe"), L"--launcher \"" + builtProgram(L"jlauncher.exe") + L"\" --ini \"" + source +
-                                             L"\" --upgrade-code \"" + std::wstring(upgradeCode) + L"\" --output \"" +
-                                             app_.exePath() + L"\" --icon \"" + icon + L"\" --product-version 2.0");
-        ASSERT_EQ(jlpack.waitForExit(), 0);
+        const jlpack::Bytes icon = sampleIconFile({16, 32});
+        writeBytesFile(packer.path(L"App.ico"), std::string(icon.begin(), icon.end()));
+        ASSERT_EQ(packer.run(L"--launcher jlauncher.exe --ini App.ini --upgrade-code \"" + std::wstring(upgradeCode) +
+                             L"\" --output \"" + app_.exePath() + L"\" --icon App.ico --product-version 2.0")
+                      .exitCode,
+                  0);
     }
 
     AppFolder app_;
