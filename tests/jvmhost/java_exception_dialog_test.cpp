@@ -23,16 +23,12 @@ protected:
         return LaunchedProcess::start(app_.exePath(), arguments, launcherEnvironment(app_));
     }
 
-    static HWND waitForDialog(const LaunchedProcess& process) {
-        return waitForWindow(process.processId(), L"#32770", L"Java Exception");
-    }
-
     AppFolder app_;
 };
 
 TEST_F(JavaExceptionDialog, ShowsTheTraceLaidOutForTheDpiAndIgnoreLetsTheProgramEnd) {
     LaunchedProcess process = start(true);
-    const HWND dialog = waitForDialog(process);
+    const HWND dialog = waitForWindow(process.processId(), L"#32770", L"Java Exception");
     ASSERT_TRUE(dialog);
     const int dpi = rigDpi();
     const std::wstring screenshot = L"java-exception-" + std::to_wstring(dpi) + L"dpi";
@@ -117,7 +113,7 @@ class JavaExceptionAnswer : public JavaExceptionDialog, public ::testing::WithPa
 
 TEST_P(JavaExceptionAnswer, DecidesTheExitCode) {
     LaunchedProcess process = start(true, GetParam().arguments);
-    const HWND dialog = waitForDialog(process);
+    const HWND dialog = waitForWindow(process.processId(), L"#32770", L"Java Exception");
     ASSERT_TRUE(dialog);
     GetParam().give(dialog);
     EXPECT_EQ(process.waitForExit(20000), GetParam().exitCode);
@@ -136,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(JavaExceptionDialog, TheSplashGoesBeforeTheDialogComes) {
     LaunchedProcess process = start(true, L"pause:3000");
     ASSERT_TRUE(waitForWindow(process.processId(), L"SplashScreenWindow", L"", 20000)) << "the splash never showed\n" << app_.readTrace();
-    const HWND dialog = waitForDialog(process);
+    const HWND dialog = waitForWindow(process.processId(), L"#32770", L"Java Exception");
     ASSERT_TRUE(dialog);
     EXPECT_EQ(waitForWindow(process.processId(), L"SplashScreenWindow", L"", 0), nullptr);
     pressKey(dialog, VK_RETURN);

@@ -9,22 +9,18 @@
 
 #include "rig/app_folder.h"
 #include "rig/program_resources.h"
+#include "support/unique_resource.h"
 
 namespace jltest {
 namespace {
 
 class ShippedProgram : public ::testing::Test {
 protected:
-    void SetUp() override {
-        image_ = LoadLibraryExW(builtProgram(L"jlauncher.exe").c_str(), nullptr,
-                                LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-        ASSERT_NE(image_, nullptr) << GetLastError();
-    }
-    void TearDown() override {
-        if (image_) FreeLibrary(image_);
-    }
+    void SetUp() override { ASSERT_TRUE(module_.valid()) << "jlauncher.exe does not load as data"; }
 
-    HMODULE image_ = nullptr;
+    const jl::UniqueModule module_{LoadLibraryExW(builtProgram(L"jlauncher.exe").c_str(), nullptr,
+                                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)};
+    const HMODULE image_ = module_.get();
 };
 
 TEST_F(ShippedProgram, IsAGuiImageForX64) {
