@@ -59,6 +59,19 @@ protected:
         }
         return lists;
     }
+    // The calls the runtime's splash library got, and the VM's end among them, in order.
+    std::vector<std::string> splashCalls() const {
+        std::vector<std::string> record = events("");
+        std::erase_if(record,
+                      [](const std::string& line) { return !line.starts_with("splash-") && probe::eventOf(line) != "destroy"; });
+        return record;
+    }
+    // A path as the probe records what the splash library was given: ANSI, percent-encoded.
+    static std::string ansiPercentEncoded(const std::wstring& text) {
+        char bytes[MAX_PATH * 2] = "";
+        WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, bytes, sizeof bytes, nullptr, nullptr);
+        return probe::percentEncoded(bytes);
+    }
     static bool hasSplash(const std::string& classes) { return classes.find("SplashScreenWindow") != std::string::npos; }
     bool splashSeenDuringMain() const { return std::ranges::any_of(windowsDuringMain(), hasSplash); }
 
