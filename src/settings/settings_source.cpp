@@ -1,5 +1,6 @@
 #include "settings/settings_source.h"
 
+#include "support/path_text.h"
 #include "support/unique_resource.h"
 #include "support/win_text.h"
 
@@ -23,8 +24,10 @@ enum class FileText { decoded, absent, unusual };
 // files that cannot be read for another reason than their absence, are left to
 // the functions themselves.
 FileText readProfileFile(const std::wstring& path, std::wstring& text) {
-    UniqueFile file = UniqueFile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // A per-user copy below a deep profile folder can be longer than MAX_PATH.
+    UniqueFile file = UniqueFile(CreateFileW(extendedLengthPath(path).c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileText::absent : FileText::unusual;

@@ -7,4 +7,13 @@ std::wstring folderWithBackslash(std::wstring_view path) {
     return slash == std::wstring_view::npos ? std::wstring() : std::wstring(path.substr(0, slash + 1));
 }
 
+std::wstring extendedLengthPath(std::wstring_view path) {
+    constexpr size_t kMaxPath = 260;
+    if (path.size() < kMaxPath || path.starts_with(L"\\\\?\\")) return std::wstring(path);
+    const bool drive = path.size() > 2 && path[1] == L':' && path[2] == L'\\';
+    if (drive) return L"\\\\?\\" + std::wstring(path);
+    if (path.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + std::wstring(path.substr(2));
+    return std::wstring(path);
+}
+
 } // namespace jl

@@ -6,5 +6,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::wstring path = jlfuzz::wideText(data, size);
     const std::wstring folder = jl::folderWithBackslash(path);
     jlfuzz::require(folder.empty() || (path.starts_with(folder) && folder.back() == L'\\'));
+    // The long form only ever adds a prefix, and only to a long full path.
+    const std::wstring extended = jl::extendedLengthPath(path);
+    jlfuzz::require(extended == path || (path.size() >= 260 && extended.starts_with(L"\\\\?\\") &&
+                                         extended.size() > path.size()));
     return 0;
 }

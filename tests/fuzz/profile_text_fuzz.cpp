@@ -6,7 +6,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
     const std::wstring section = jlfuzz::wideText(input, 64);
     const std::wstring key = jlfuzz::wideText(input, 64);
-    const std::wstring rest = input.ConsumeRemainingBytesAsString();
+    const std::string rest = input.ConsumeRemainingBytesAsString();
     const std::wstring text = jlfuzz::wideText(reinterpret_cast<const uint8_t*>(rest.data()), rest.size());
     const jl::ProfileText profile = jl::ProfileText::parse(text);
     // Every answer is a piece of the text, so it can never be longer.

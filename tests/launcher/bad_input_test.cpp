@@ -148,8 +148,8 @@ const BadInput kBadInputs[] = {
      -1, kNoMainClass},
     {"PerUserIniPathLongerThan260Characters",
      [](BadInputRun& r) {
-         // The per-user copy below a deep APPDATA cannot be read: the runtime it
-         // names is not known, and the user is asked for one.
+         // The per-user copy below a deep APPDATA is read at its full length, so
+         // the runtime it names starts the program.
          std::wstring appData = r.app_.folder();
          for (int i = 0; i < 4; ++i) {
              appData += L"\\" + std::wstring(70, wchar_t(L'a' + i));
@@ -162,7 +162,7 @@ const BadInput kBadInputs[] = {
          r.environment_[L"APPDATA"] = appData;
          r.ini_ = L"[Product Information]\nProduct Name=Tool\nProduct Code=code\n" + r.runtimeIni(L"");
      },
-     -1, kJreNotFound},
+     0, nullptr},
 
     // Settings embedded in the program; the INI file names only the upgrade code.
     {"EmbeddedSettingsWithAWrongKey", [](BadInputRun& r) { r.embedProbeLaunch("{SOMETHING-ELSE}", L"{UPGRADE-1}"); }, -1,
