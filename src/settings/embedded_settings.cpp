@@ -1,47 +1,13 @@
 #include "settings/embedded_settings.h"
 
-#include <wincrypt.h>
-
 #include <cstring>
 
+#include "settings/settings_cipher.h"
 #include "support/trace.h"
 #include "support/unique_resource.h"
 #include "support/win_text.h"
 
 namespace jl {
-
-namespace {
-
-void releaseContext(HCRYPTPROV provider) { CryptReleaseContext(provider, 0); }
-void destroyHash(HCRYPTHASH hash) { CryptDestroyHash(hash); }
-void destroyKey(HCRYPTKEY key) { CryptDestroyKey(key); }
-
-using UniqueCryptProvider = UniqueNullable<HCRYPTPROV, releaseContext>;
-using UniqueCryptHash = UniqueNullable<HCRYPTHASH, destroyHash>;
-using UniqueCryptKey = UniqueNullable<HCRYPTKEY, destroyKey>;
-
-} // namespace
-
-bool applyEmbeddedCipher(std::string_view keyMaterial, std::vector<unsigned char>& data) {
-    if (data.empty()) return true;
-    UniqueCryptProvider provider;
-    if (!CryptAcquireContextW(provider.put(), nullptr, MS_DEF_PROV_W, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) return false;
-    UniqueCryptHash hash;
-    if (!CryptCreateHash(provider.get(), CALG_MD5, 0, 0, hash.put())) return false;
-    if (!CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(keyMaterial.data()),
-                       static_cast<DWORD>(keyMaterial.size()), 0)) {
-        return false;
-    }
-    UniqueCryptKey key;
-    if (!CryptDeriveKey(provider.get(), CALG_RC4, hash.get(), 0, key.put())) return false;
-
-    std::vector<unsigned char> result = data;
-    DWORD length = static_cast<DWORD>(result.size());
-    if (!CryptDecrypt(key.get(), 0, TRUE, 0, result.data(), &length)) return false;
-    result.resize(length);
-    data = std::move(result);
-    return true;
-}
 
 std::vector<unsigned char> loadRcdataResource(HMODULE module, WORD id) {
     const LANGID userLanguage = GetUserDefaultLangID();
@@ -77,16 +43,8 @@ std::wstring embeddedSettingsText(const std::wstring& upgradeCode) {
         trace("embedded settings: none in this program");
         return {};
     }
-    if (!applyEmbeddedCipher(toAnsiString(upgradeCode), keyBytes)) {
-        trace("embedded settings: the key resource could not be deciphered (CryptoAPI error ", GetLastError(), ")");
-        return {};
-    }
-    const std::wstring secondKey = wideTextFromBytes(keyBytes);
-    if (!applyEmbeddedCipher(toAnsiString(secondKey), settingsBytes)) {
-        trace("embedded settings: the settings resource could not be deciphered (CryptoAPI error ", GetLastError(),
-              ")");
-        return {};
-    }
+    applySettingsCipher(toAnsiString(upgradeCode), keyBytes);
+    applySettingsCipher(toAnsiString(wideTextFromBytes(keyBytes)), settingsBytes);
     std::wstring text = wideTextFromBytes(settingsBytes);
     trace("embedded settings: ", text.size(), " characters deciphered with the \"Upgrade Code\" of the INI file");
     return text;

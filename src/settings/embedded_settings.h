@@ -1,6 +1,6 @@
 #pragma once
-// Settings embedded in the program's resources: an RC4 cipher keyed by the MD5 of
-// a key text (CryptoAPI's Base Cryptographic Provider), and the two resources:
+// Settings embedded in the program's resources, enciphered as settings_cipher.h
+// says, in two resources:
 // 9000 holds a second key text enciphered with the upgrade code, 8000 the UTF-16
 // INI text enciphered with that second key text.
 
@@ -14,10 +14,6 @@ namespace jl {
 
 inline constexpr WORD kEmbeddedKeyResource = 9000;
 inline constexpr WORD kEmbeddedSettingsResource = 8000;
-
-// RC4 is its own inverse, so one operation serves both directions. False when
-// CryptoAPI refuses; the data is then unchanged.
-[[nodiscard]] bool applyEmbeddedCipher(std::string_view keyMaterial, std::vector<unsigned char>& data);
 
 // The RT_RCDATA resource's bytes, preferring the user's default language, then
 // its primary language, then neutral; empty when absent.

@@ -15,6 +15,7 @@
 
 #include "launcher/forward_block.h"
 #include "settings/embedded_settings.h"
+#include "settings/settings_cipher.h"
 #include "support/unique_resource.h"
 #include "support/win_text.h"
 #include "rig/app_folder.h"
@@ -211,7 +212,8 @@ inline void embedSettings(const AppFolder& app, std::wstring_view settings, cons
     const std::wstring text = crlfLines(settings);
     std::vector<unsigned char> data(reinterpret_cast<const unsigned char*>(text.data()),
                                     reinterpret_cast<const unsigned char*>(text.data() + text.size()));
-    ASSERT_TRUE(jl::applyEmbeddedCipher(keyCode, key) && jl::applyEmbeddedCipher(jl::toAnsiString(secondKey), data));
+    jl::applySettingsCipher(keyCode, key);
+    jl::applySettingsCipher(jl::toAnsiString(secondKey), data);
     data.resize(std::min(data.size(), settingsBytes.value_or(data.size())));
     const HANDLE update = BeginUpdateResourceW(app.exePath().c_str(), FALSE);
     ASSERT_NE(update, nullptr);

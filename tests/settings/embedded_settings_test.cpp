@@ -17,22 +17,6 @@ using Bytes = std::vector<unsigned char>;
 
 Bytes bytesOf(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
-TEST(EmbeddedCipher, SecondApplicationRestoresTheDataAndNoOtherKeyDoes) {
-    Bytes plain(4096);
-    for (size_t i = 0; i < plain.size(); ++i) plain[i] = static_cast<unsigned char>(i * 7 + 3);
-    for (const auto& [key, other] : {std::pair<std::string, std::string>{"upgrade-code", "Upgrade-code"}, {"abc", "ab"},
-                                     {"abc", std::string("abc\0", 4)}, {"\xC4pfel \xFC" "ber", ""}}) {
-        Bytes data = plain;
-        ASSERT_TRUE(applyEmbeddedCipher(key, data));
-        EXPECT_NE(data, plain) << key;
-        Bytes wrong = data;
-        ASSERT_TRUE(applyEmbeddedCipher(other, wrong));
-        EXPECT_NE(wrong, plain) << key << " then " << other;
-        ASSERT_TRUE(applyEmbeddedCipher(key, data));
-        EXPECT_EQ(data, plain) << key;
-    }
-}
-
 TEST(EmbeddedWideText, ReadsLittleEndianCodeUnitsDroppingAnOddByte) {
     EXPECT_EQ(wideTextFromBytes({0x41}), L"");
     EXPECT_EQ(wideTextFromBytes({0x3A, 0x04, 0x0D, 0x00, 0x0A, 0x00, 0x42}), L"\u043A\r\n");

@@ -10,7 +10,7 @@
 #include "packer.h"
 #include "pe_file.h"
 #include "rig/pe_samples.h"
-#include "settings_cipher.h"
+#include "settings/settings_cipher.h"
 #include "version_resource.h"
 
 namespace jltest {
@@ -33,15 +33,15 @@ TEST(PackCipher, Md5MatchesTheReferenceDigests) {
         {"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
         {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
          "57edf4a22be3c955ac49da2e2107b67a"}};
-    for (const auto& [text, digest] : digests) EXPECT_EQ(hex(jlpack::md5(bytesOf(text))), digest) << text;
+    for (const auto& [text, digest] : digests) EXPECT_EQ(hex(jl::md5(bytesOf(text))), digest) << text;
 }
 
 TEST(PackCipher, EnciphersAsTheLauncherDeciphers) {
     // The launcher's own test vector: RC4 under the Base provider's 40-bit key from MD5("JLauncher").
     Bytes data = bytesOf("[Application]");
-    jlpack::applySettingsCipher("JLauncher", data);
+    jl::applySettingsCipher("JLauncher", data);
     EXPECT_EQ(data, (Bytes{0x3c, 0x7f, 0xb9, 0x2e, 0x07, 0xac, 0xe6, 0x2a, 0xfd, 0x24, 0xfd, 0x4c, 0x9c}));
-    jlpack::applySettingsCipher("JLauncher", data);
+    jl::applySettingsCipher("JLauncher", data);
     EXPECT_EQ(data, bytesOf("[Application]"));
 }
 

@@ -14,6 +14,7 @@
 #include "rig/pe_samples.h"
 #include "rig/program_resources.h"
 #include "settings/embedded_settings.h"
+#include "settings/settings_cipher.h"
 #include "support/unique_resource.h"
 #include "support/win_text.h"
 
@@ -118,8 +119,8 @@ TEST(Jlpack, ResourcesDecipherWithTheUpgradeCodeToTheIniTextWithCrLfLineEnds) {
         ASSERT_TRUE(packed.valid()) << "error " << GetLastError();
         auto key = jl::loadRcdataResource(packed.get(), jl::kEmbeddedKeyResource);
         auto settings = jl::loadRcdataResource(packed.get(), jl::kEmbeddedSettingsResource);
-        ASSERT_TRUE(jl::applyEmbeddedCipher(jl::toAnsiString(kUpgradeCode), key));
-        ASSERT_TRUE(jl::applyEmbeddedCipher(jl::toAnsiString(jl::wideTextFromBytes(key)), settings));
+        jl::applySettingsCipher(jl::toAnsiString(kUpgradeCode), key);
+        jl::applySettingsCipher(jl::toAnsiString(jl::wideTextFromBytes(key)), settings);
         EXPECT_EQ(jl::wideTextFromBytes(settings), kSettings);
     }
 }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <imagehlp.h>
+#include <wincrypt.h>
 
 #include <gtest/gtest.h>
 
@@ -13,11 +14,29 @@
 #include "pe_file.h"
 #include "rig/app_folder.h"
 #include "rig/pe_samples.h"
-#include "settings/embedded_settings.h"
-#include "settings_cipher.h"
+#include "settings/settings_cipher.h"
+#include "support/unique_resource.h"
 
 namespace jltest {
 namespace {
+
+void releaseContext(HCRYPTPROV provider) { CryptReleaseContext(provider, 0); }
+void destroyHash(HCRYPTHASH hash) { CryptDestroyHash(hash); }
+void destroyKey(HCRYPTKEY key) { CryptDestroyKey(key); }
+
+// RC4 keyed with CryptDeriveKey from an MD5 hash of the key text, all by the Base Cryptographic Provider.
+bool cryptoApiCipher(std::string_view keyText, std::vector<unsigned char>& data) {
+    jl::UniqueNullable<HCRYPTPROV, releaseContext> provider;
+    jl::UniqueNullable<HCRYPTHASH, destroyHash> hash;
+    jl::UniqueNullable<HCRYPTKEY, destroyKey> key;
+    DWORD length = static_cast<DWORD>(data.size());
+    return CryptAcquireContextW(provider.put(), nullptr, MS_DEF_PROV_W, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT) &&
+           CryptCreateHash(provider.get(), CALG_MD5, 0, 0, hash.put()) &&
+           CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(keyText.data()), static_cast<DWORD>(keyText.size()),
+                         0) &&
+           CryptDeriveKey(provider.get(), CALG_RC4, hash.get(), 0, key.put()) &&
+           CryptDecrypt(key.get(), 0, TRUE, 0, data.data(), &length) && length == data.size();
+}
 
 TEST(PackCipherOnWindows, EqualsCryptoApiForEveryKeyAndLength) {
     std::mt19937 random(20261207);
@@ -30,8 +49,8 @@ TEST(PackCipherOnWindows, EqualsCryptoApiForEveryKeyAndLength) {
             for (auto& byte : data) byte = static_cast<unsigned char>(random());
             std::vector<unsigned char> byWindows = data;
             jlpack::Bytes byPacker(data.begin(), data.end());
-            ASSERT_TRUE(jl::applyEmbeddedCipher(key, byWindows));
-            jlpack::applySettingsCipher(key, byPacker);
+            ASSERT_TRUE(cryptoApiCipher(key, byWindows));
+            jl::applySettingsCipher(key, byPacker);
             EXPECT_TRUE(std::equal(byPacker.begin(), byPacker.end(), byWindows.begin(), byWindows.end()))
                 << "key \"" << key << "\", " << length << " bytes";
         }

@@ -4,7 +4,7 @@
 
 #include "icon_file.h"
 #include "settings/ini_document.h"
-#include "settings_cipher.h"
+#include "settings/settings_cipher.h"
 #include "version_resource.h"
 
 namespace jlpack {
@@ -211,8 +211,8 @@ std::optional<PackOutcome> packLauncher(const PackRequest& request, std::string&
     ResourceTable resources = image->resources;
     Bytes key = bytesOf(utf16FromAnyUtf8(request.keyText));
     Bytes settings = bytesOf(iniText);
-    applySettingsCipher(upgradeCode, key);
-    applySettingsCipher(request.keyText, settings);
+    jl::applySettingsCipher(upgradeCode, key);
+    jl::applySettingsCipher(request.keyText, settings);
     resources.remove(kRtRcdata, ResourceName::number(kEmbeddedKeyResource));
     resources.remove(kRtRcdata, ResourceName::number(kEmbeddedSettingsResource));
     resources.put({ResourceName::number(kRtRcdata), ResourceName::number(kEmbeddedKeyResource), 0, 0, std::move(key)});
@@ -325,14 +325,14 @@ std::optional<std::string> describeLauncher(ByteView bytes, std::string_view upg
         return out;
     }
     Bytes keyText = key->data, text = settings->data;
-    applySettingsCipher(upgradeCode, keyText);
+    jl::applySettingsCipher(upgradeCode, keyText);
     const std::string innerKey = utf8FromUtf16(textOf(keyText));
     if (!isAscii(innerKey)) {
         out += "Embedded settings: " + std::to_string(settings->data.size() / 2) +
                " characters that this upgrade code does not decipher\n";
         return out;
     }
-    applySettingsCipher(innerKey, text);
+    jl::applySettingsCipher(innerKey, text);
     std::string shown = utf8FromUtf16(textOf(text));
     std::erase(shown, '\r');
     out += "Embedded settings (" + std::to_string(settings->data.size() / 2) + " characters):\n";

@@ -1,9 +1,9 @@
-#include "settings_cipher.h"
+#include "settings/settings_cipher.h"
 
 #include <cstring>
 #include <utility>
 
-namespace jlpack {
+namespace jl {
 
 namespace {
 
@@ -95,4 +95,4 @@ void applySettingsCipher(std::string_view keyMaterial, std::vector<std::uint8_t>
     }
 }
 
-} // namespace jlpack
+} // namespace jl
