@@ -10,6 +10,7 @@
 #include "settings/settings_source.h"
 #include "settings/settings_values.h"
 #include "support/number_text.h"
+#include "support/path_text.h"
 #include "support/trace.h"
 #include "support/unique_resource.h"
 #include "support/win_text.h"
@@ -32,9 +33,6 @@ void appendFileStamp(std::wstring& key, const std::wstring& path) {
                            data.ftLastWriteTime.dwLowDateTime);
     key += L'\n';
 }
-
-// An option path must survive the ANSI code page the options travel in.
-bool survivesAnsi(const std::wstring& path) { return fromAnsiString(toAnsiString(path)) == path; }
 
 // The VM makes its archives read-only.
 bool removeArchiveFile(const std::wstring& path) {
@@ -89,12 +87,10 @@ void prepareClassDataArchive(SettingsSource& settings, const std::wstring& progr
         key += entry;
         appendFileStamp(key, entry);
     }
-    const size_t slash = programPath.rfind(L'\\'), dot = programPath.rfind(L'.');
-    const std::wstring base = programPath.substr(slash + 1, dot != std::wstring::npos && dot > slash + 1
-                                                                ? dot - slash - 1
-                                                                : std::wstring::npos);
-    archive.archivePath = location.codeFolder + L"\\" + archiveFileName(base, archiveKeyDigest(key));
-    if (!survivesAnsi(archive.archivePath)) {
+    archive.archivePath =
+        location.codeFolder + L"\\" + archiveFileName(fileBaseName(programPath), archiveKeyDigest(key));
+    // The options travel in the ANSI code page.
+    if (!fitsAnsiCodePage(archive.archivePath)) {
         trace("class data: no archive, its path ", Quoted{archive.archivePath}, " does not survive the ANSI code page");
         archive.archivePath.clear();
         return;

@@ -1,6 +1,5 @@
 #include "settings/settings_source.h"
 
-#include "support/path_text.h"
 #include "support/unique_resource.h"
 #include "support/win_text.h"
 
@@ -24,22 +23,12 @@ enum class FileText { decoded, absent, unusual };
 // files that cannot be read for another reason than their absence, are left to
 // the functions themselves.
 FileText readProfileFile(const std::wstring& path, std::wstring& text) {
-    // A per-user copy below a deep profile folder can be longer than MAX_PATH.
-    UniqueFile file = UniqueFile(CreateFileW(extendedLengthPath(path).c_str(), GENERIC_READ,
-                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                             FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
+    const std::optional<std::string> read = readFileBytes(path);
+    if (!read) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileText::absent : FileText::unusual;
     }
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 64 * 1024 * 1024) return FileText::unusual;
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() && (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                           read != bytes.size())) {
-        return FileText::unusual;
-    }
+    const std::string& bytes = *read;
     const auto startsWith = [&](std::string_view mark) { return std::string_view(bytes).substr(0, mark.size()) == mark; };
     if (startsWith("\xFF\xFE")) {
         if (bytes.size() % 2 != 0) return FileText::unusual;

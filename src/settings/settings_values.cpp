@@ -1,4 +1,5 @@
 #include "settings/settings_values.h"
+#include "support/path_text.h"
 
 namespace jl {
 
@@ -104,16 +105,10 @@ std::wstring productFolderName(std::wstring_view productName) {
 
 PerUserIniLocation perUserIniLocation(std::wstring_view appData, std::wstring_view productName,
                                       std::wstring_view productCode, std::wstring_view sourcePath) {
-    const size_t slash = sourcePath.rfind(L'\\');
-    std::wstring base(slash == std::wstring_view::npos ? sourcePath : sourcePath.substr(slash + 1));
-    const size_t dot = base.rfind(L'.');
-    if (dot != std::wstring::npos) base.erase(dot);
-    base += L".ini";
-
     PerUserIniLocation location;
     location.productFolder = std::wstring(appData) + L"\\" + productFolderName(productName);
     location.codeFolder = location.productFolder + L"\\" + std::wstring(productCode);
-    location.iniPath = location.codeFolder + L"\\" + base;
+    location.iniPath = location.codeFolder + L"\\" + fileBaseName(sourcePath) + L".ini";
     return location;
 }
 

@@ -7,6 +7,14 @@ std::wstring folderWithBackslash(std::wstring_view path) {
     return slash == std::wstring_view::npos ? std::wstring() : std::wstring(path.substr(0, slash + 1));
 }
 
+std::wstring fileBaseName(std::wstring_view path) {
+    const size_t slash = path.rfind(L'\\');
+    std::wstring base(slash == std::wstring_view::npos ? path : path.substr(slash + 1));
+    const size_t dot = base.rfind(L'.');
+    if (dot != std::wstring::npos) base.erase(dot);
+    return base;
+}
+
 std::wstring extendedLengthPath(std::wstring_view path) {
     constexpr size_t kMaxPath = 260;
     if (path.size() < kMaxPath || path.starts_with(L"\\\\?\\")) return std::wstring(path);

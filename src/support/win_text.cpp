@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "support/path_text.h"
 #include "support/unique_resource.h"
 
 namespace jl {
@@ -94,7 +95,8 @@ std::optional<std::wstring> modulePath() {
 }
 
 std::optional<std::string> readFileBytes(const std::wstring& path) {
-    UniqueFile file = UniqueFile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    // A per-user copy below a deep profile folder, or a runtime's files, can lie beyond MAX_PATH.
+    UniqueFile file = UniqueFile(CreateFileW(extendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return std::nullopt;
     std::string bytes;

@@ -38,7 +38,7 @@ void expandEnvironment(std::wstring& text);
 // the thread's last error set.
 [[nodiscard]] std::optional<std::wstring> modulePath();
 
-// A file's whole contents; empty when it cannot be opened or read.
+// A file's whole contents; nothing when it cannot be opened or read, and the last error then says why.
 [[nodiscard]] std::optional<std::string> readFileBytes(const std::wstring& path);
 
 // True when a find-first-file search on the path succeeds.

@@ -178,17 +178,25 @@ std::string upgradeCodeOfIni(ByteView ini) {
     return productInformation(document, L"Upgrade Code");
 }
 
-std::optional<PackOutcome> packLauncher(const PackRequest& request, std::string& problem) {
+namespace {
+
+// The image, when it is one of our launchers; otherwise why not, after "<subject>is refused: ".
+std::optional<PeImage> parseKnownLauncher(ByteView bytes, const std::string& subject, std::string& problem) {
     std::string why;
-    std::optional<PeImage> image = parsePeImage(request.launcher, &why);
-    if (!image) {
-        problem = "the launcher is refused: " + why;
-        return std::nullopt;
+    std::optional<PeImage> image = parsePeImage(bytes, &why);
+    if (image && !isKnownLauncher(*image)) {
+        why = "it is not a JLauncher launcher (the launcher's own resources are missing)";
+        image.reset();
     }
-    if (!isKnownLauncher(*image)) {
-        problem = "the launcher is refused: it is not a JLauncher launcher (the launcher's own resources are missing)";
-        return std::nullopt;
-    }
+    if (!image) problem = subject + "is refused: " + why;
+    return image;
+}
+
+} // namespace
+
+std::optional<PackOutcome> packLauncher(const PackRequest& request, std::string& problem) {
+    std::optional<PeImage> image = parseKnownLauncher(request.launcher, "the launcher ", problem);
+    if (!image) return std::nullopt;
 
     const std::u16string iniText = iniTextFromBytes(request.ini);
     if (iniText.find(u'[') == std::u16string::npos) {
@@ -219,6 +227,7 @@ std::optional<PackOutcome> packLauncher(const PackRequest& request, std::string&
     resources.put({ResourceName::number(kRtRcdata), ResourceName::number(kEmbeddedSettingsResource), 0, 0, std::move(settings)});
 
     if (request.icon) {
+        std::string why;
         const std::optional<std::vector<IconImage>> icon = parseIconFile(*request.icon, &why);
         if (!icon) {
             problem = "the icon file is refused: " + why;
@@ -277,16 +286,8 @@ std::optional<PackOutcome> packLauncher(const PackRequest& request, std::string&
 }
 
 std::optional<std::string> describeLauncher(ByteView bytes, std::string_view upgradeCode, std::string& problem) {
-    std::string why;
-    const std::optional<PeImage> image = parsePeImage(bytes, &why);
-    if (!image) {
-        problem = "is refused: " + why;
-        return std::nullopt;
-    }
-    if (!isKnownLauncher(*image)) {
-        problem = "is refused: it is not a JLauncher launcher (the launcher's own resources are missing)";
-        return std::nullopt;
-    }
+    const std::optional<PeImage> image = parseKnownLauncher(bytes, "", problem);
+    if (!image) return std::nullopt;
     const ResourceTable& resources = image->resources;
     std::string out;
     const Resource* manifest = resources.find(kRtManifest, 1);
