@@ -7,7 +7,6 @@
 #include "jvmopts/class_data_key.h"
 #include "runtime/runtime_selection.h"
 #include "settings/ini_document.h"
-#include "settings/settings_source.h"
 #include "settings/settings_values.h"
 #include "support/number_text.h"
 #include "support/path_text.h"
@@ -50,70 +49,77 @@ bool optionsNameSharing(const JvmConfiguration& configuration) {
     return false;
 }
 
-} // namespace
-
-void prepareClassDataArchive(SettingsSource& settings, const std::wstring& programPath,
-                             const ProductIdentity& product, const std::wstring& jvmLibraryPath,
-                             JvmConfiguration& configuration, ClassDataArchive& archive) {
-    if (readSetting(settings, keys::kClassDataSharing) != L"auto") return;
-    const std::wstring home = stripPathComponents(jvmLibraryPath, 3) + L"\\";
-    const std::optional<std::string> release = readFileBytes(home + L"release");
-    if (!release) {
-        trace("class data: no archive, the runtime ", Quoted{home}, " has no \"release\" file");
-        return;
-    }
-    if (const char* refusal = dynamicArchiveRefusal(*release)) {
-        trace("class data: no archive for ", Quoted{home}, ", ", refusal);
-        return;
-    }
-    if (optionsNameSharing(configuration)) {
-        trace("class data: no archive, the VM parameters set class sharing themselves");
-        return;
-    }
-    const std::wstring localData = environmentVariable(L"LOCALAPPDATA");
-    if (localData.empty()) {
-        trace("class data: no archive, LOCALAPPDATA is not set");
-        return;
-    }
-    const PerUserIniLocation location =
-        perUserIniLocation(localData, product.productName, product.productCode, programPath);
-    CreateDirectoryW(location.productFolder.c_str(), nullptr);
-    CreateDirectoryW(location.codeFolder.c_str(), nullptr);
-
-    std::wstring key = L"runtime\t" + home + L"\n" + fromAnsiString(*release) + L"\n";
+std::wstring archiveKey(const std::wstring& home, const std::string& release, const std::wstring& classPath) {
+    std::wstring key = L"runtime\t" + home + L"\n" + fromAnsiString(release) + L"\n";
     std::vector<std::wstring> entries;
-    splitString(configuration.classPath, L";", entries);
+    splitString(classPath, L";", entries);
     for (const std::wstring& entry : entries) {
         key += entry;
         appendFileStamp(key, entry);
     }
-    archive.archivePath =
-        location.codeFolder + L"\\" + archiveFileName(fileBaseName(programPath), archiveKeyDigest(key));
-    // The options travel in the ANSI code page.
-    if (!fitsAnsiCodePage(archive.archivePath)) {
-        trace("class data: no archive, its path ", Quoted{archive.archivePath}, " does not survive the ANSI code page");
-        archive.archivePath.clear();
-        return;
-    }
+    return key;
+}
+
+// The option that maps the archive when it exists, or has the VM write it at
+// its end under a name of this launch's own; empty when it cannot be written.
+std::wstring archiveOption(ClassDataArchive& archive) {
     if (GetFileAttributesW(archive.archivePath.c_str()) != INVALID_FILE_ATTRIBUTES) {
         trace("class data: using the archive ", Quoted{archive.archivePath});
-        configuration.vmOptions.push_back(toAnsiString(L"-XX:SharedArchiveFile=" + archive.archivePath));
-        return;
+        return L"-XX:SharedArchiveFile=" + archive.archivePath;
     }
     // Each launch writes its own file: two first launches at once never share one.
-    archive.pendingPath = archive.archivePath + L"." + decimalText(static_cast<unsigned long long>(GetCurrentProcessId())) +
-                          L".tmp";
+    archive.pendingPath = archive.archivePath + L"." +
+                          decimalText(static_cast<unsigned long long>(GetCurrentProcessId())) + L".tmp";
     // The VM ends the process when it cannot write the archive: make sure it can.
     UniqueFile probe = UniqueFile(CreateFileW(archive.pendingPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                               FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!probe) {
         trace("class data: no archive, ", Quoted{archive.pendingPath}, " cannot be written (error ", GetLastError(), ")");
         archive.pendingPath.clear();
-        return;
+        return {};
     }
     probe.reset();
     trace("class data: no archive for this key yet, the VM writes ", Quoted{archive.pendingPath}, " at its end");
-    configuration.vmOptions.push_back(toAnsiString(L"-XX:ArchiveClassesAtExit=" + archive.pendingPath));
+    return L"-XX:ArchiveClassesAtExit=" + archive.pendingPath;
+}
+
+// Why this runtime and these options get no archive; null when they may.
+const char* runtimeRefusal(const std::optional<std::string>& release, const JvmConfiguration& configuration) {
+    if (!release) return "the runtime has no \"release\" file";
+    if (const char* refusal = dynamicArchiveRefusal(*release)) return refusal;
+    if (optionsNameSharing(configuration)) return "the VM parameters set class sharing themselves";
+    return nullptr;
+}
+
+} // namespace
+
+ClassDataArchive prepareClassDataArchive(const std::wstring& programPath, const ProductIdentity& product,
+                                         const std::wstring& jvmLibraryPath, JvmConfiguration& configuration) {
+    ClassDataArchive archive;
+    const std::wstring home = stripPathComponents(jvmLibraryPath, 3) + L"\\";
+    const std::optional<std::string> release = readFileBytes(home + L"release");
+    if (const char* refusal = runtimeRefusal(release, configuration)) {
+        trace("class data: no archive for ", Quoted{home}, ", ", refusal);
+        return archive;
+    }
+    const std::wstring localData = environmentVariable(L"LOCALAPPDATA");
+    if (localData.empty()) {
+        trace("class data: no archive, LOCALAPPDATA is not set");
+        return archive;
+    }
+    const PerUserIniLocation location = makePerUserFolders(localData, programPath, product);
+    const std::wstring key = archiveKey(home, *release, configuration.classPath);
+    archive.archivePath =
+        location.codeFolder + L"\\" + archiveFileName(fileBaseName(programPath), archiveKeyDigest(key));
+    // The options travel in the ANSI code page.
+    if (!fitsAnsiCodePage(archive.archivePath)) {
+        trace("class data: no archive, its path ", Quoted{archive.archivePath}, " does not survive the ANSI code page");
+        archive.archivePath.clear();
+        return archive;
+    }
+    const std::wstring option = archiveOption(archive);
+    if (!option.empty()) configuration.vmOptions.push_back(toAnsiString(option));
+    return archive;
 }
 
 void settleClassDataArchive(ClassDataArchive& archive) {

@@ -13,20 +13,18 @@
 
 namespace jl {
 
-class SettingsSource;
-
 struct ClassDataArchive {
     std::wstring archivePath;  // where the archive for this key lives
     std::wstring pendingPath;  // where this launch's VM writes it; empty when it writes none
 };
 
 // Appends -XX:SharedArchiveFile (the archive exists) or -XX:ArchiveClassesAtExit
-// (it does not) after the other options, when the setting asks for it and the
-// runtime beside jvmLibraryPath takes them; otherwise changes nothing and says
-// why in the trace. Needs configuration.classPath.
-void prepareClassDataArchive(SettingsSource& settings, const std::wstring& programPath,
-                             const ProductIdentity& product, const std::wstring& jvmLibraryPath,
-                             JvmConfiguration& configuration, ClassDataArchive& archive);
+// (it does not) after the other options, when the runtime beside jvmLibraryPath
+// takes them; otherwise changes nothing and says why in the trace. Needs
+// configuration.classPath.
+[[nodiscard]] ClassDataArchive prepareClassDataArchive(const std::wstring& programPath, const ProductIdentity& product,
+                                                       const std::wstring& jvmLibraryPath,
+                                                       JvmConfiguration& configuration);
 
 // Once the VM has ended: a complete archive written under its temporary name
 // takes its place. The VM writes it before it calls its exit hook or returns

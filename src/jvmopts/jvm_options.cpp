@@ -5,7 +5,6 @@
 #include "launcher/command_line.h"
 #include "runtime/runtime_search.h"
 #include "runtime/runtime_selection.h"
-#include "settings/settings_source.h"
 #include "settings/settings_values.h"
 #include "support/error_message.h"
 #include "support/message_ids.h"
@@ -75,9 +74,9 @@ void appendVmOption(JvmConfiguration& configuration, const std::wstring& option)
 
 } // namespace
 
-std::wstring buildClassPath(SettingsSource& settings, const std::wstring& programFolder) {
+std::wstring buildClassPath(const std::wstring& classPathSetting, const std::wstring& programFolder) {
     std::vector<std::wstring> entries;
-    splitString(readSetting(settings, keys::kClassPath), L";", entries);
+    splitString(classPathSetting, L";", entries);
     std::wstring classPath;
     for (std::wstring entry : entries) {
         const std::wstring written = entry;
@@ -99,11 +98,11 @@ std::wstring buildClassPath(SettingsSource& settings, const std::wstring& progra
     return classPath;
 }
 
-bool assembleJvmOptions(SettingsSource& settings, const std::wstring& programPath, JvmConfiguration& configuration) {
+bool assembleJvmOptions(const JvmSettings& settings, const std::wstring& programPath, JvmConfiguration& configuration) {
     const size_t slash = programPath.rfind(L'\\');
     const std::wstring programFolder = slash == std::wstring::npos ? std::wstring() : programPath.substr(0, slash);
-    std::wstring classPath = buildClassPath(settings, programFolder);
-    if (isYesInAnyCase(readSetting(settings, keys::kEmbeddedJar))) classPath = pathForJvm(programPath) + L";" + classPath;
+    std::wstring classPath = buildClassPath(settings.classPath, programFolder);
+    if (settings.embeddedJar) classPath = pathForJvm(programPath) + L";" + classPath;
     if (classPath.empty()) {
         trace("options: the class path is empty");
         showErrorMessage(kMsgClassPathMissing);
@@ -115,7 +114,7 @@ bool assembleJvmOptions(SettingsSource& settings, const std::wstring& programPat
     // wildcard found is taken as it is, "%" and all.
     appendVmOption(configuration, L"-Djava.class.path=" + classPath);
     std::vector<std::wstring> options;
-    for (std::wstring parameter : splitVmParameters(readSetting(settings, keys::kVirtualMachineParameters))) {
+    for (std::wstring parameter : splitVmParameters(settings.vmParameters)) {
         removeQuotes(parameter);
         if (isRelativeMemoryOption(parameter)) {
             const std::wstring relative = parameter;
@@ -140,8 +139,8 @@ bool assembleJvmOptions(SettingsSource& settings, const std::wstring& programPat
     return true;
 }
 
-std::vector<std::wstring> cmdArguments(SettingsSource& settings) {
-    std::wstring text = readSetting(settings, keys::kCmd);
+std::vector<std::wstring> cmdArguments(const JvmSettings& settings) {
+    std::wstring text = settings.cmd;
     std::vector<std::wstring> arguments;
     if (text.empty()) return arguments;
     expandEnvironment(text);
@@ -150,20 +149,9 @@ std::vector<std::wstring> cmdArguments(SettingsSource& settings) {
     return arguments;
 }
 
-void readOutputRedirection(SettingsSource& settings, OutputRedirection& output) {
-    output.outputFile = readSetting(settings, keys::kOutputFile);
-    if (!output.outputFile.empty()) expandEnvironment(output.outputFile);
-    output.outputAppend = readSetting(settings, keys::kOutputAppend) == L"yes";
-    output.errorFile = readSetting(settings, keys::kErrorFile);
-    if (!output.errorFile.empty()) expandEnvironment(output.errorFile);
-    output.errorAppend = readSetting(settings, keys::kErrorAppend) == L"yes";
-    trace("options: output file ", Quoted{output.outputFile}, output.outputAppend ? " (append)" : "",
-          ", error file ", Quoted{output.errorFile}, output.errorAppend ? " (append)" : "");
-}
-
-void prepareLibraryPath(const std::wstring& jvmLibraryPath, const std::wstring& libraryPath,
-                        const std::wstring& systemPath, const std::wstring& programFolder,
-                        JvmConfiguration& configuration) {
+void prepareLibraryPath(const std::wstring& jvmLibraryPath, const JvmSettings& settings,
+                        const std::wstring& programFolder, JvmConfiguration& configuration) {
+    const std::wstring& libraryPath = settings.libraryPath;
     publishRuntimeVariables(jvmLibraryPath);
     const std::wstring javaBinFolder = stripPathComponents(jvmLibraryPath, 2);
     const std::wstring javaHomeFolder = stripPathComponents(jvmLibraryPath, 3) + L"\\";
@@ -172,7 +160,7 @@ void prepareLibraryPath(const std::wstring& jvmLibraryPath, const std::wstring& 
         expandEnvironment(option);
         appendVmOption(configuration, L"-Djava.library.path=" + pathListForJvm(option));
     }
-    std::wstring path = processPathTemplate(systemPath, javaBinFolder);
+    std::wstring path = processPathTemplate(settings.systemPath, javaBinFolder);
     expandEnvironment(path);
     SetEnvironmentVariableW(L"Path", path.c_str());
     trace("options: Path set to ", Quoted{path});

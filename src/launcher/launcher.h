@@ -12,31 +12,16 @@
 #include <jni.h>
 
 #include "jvmhost/jvm_library.h"
-#include "jvmopts/jvm_options.h"
-#include "jvmopts/standard_streams.h"
-#include "launcher/single_instance.h"
-#include "runtime/version.h"
-#include "settings/launcher_settings.h"
 #include "jvmopts/class_data_archive.h"
-#include "settings/settings_source.h"
+#include "jvmopts/jvm_options.h"
+#include "jvmopts/output_capture.h"
+#include "jvmopts/output_files.h"
+#include "launcher/single_instance.h"
+#include "runtime/runtime_choice.h"
+#include "settings/launcher_settings.h"
 #include "splash/splash_window.h"
 
 namespace jl {
-
-// Told when the JVM's exit or abort hook runs.
-class ExitObserver {
-public:
-    virtual ~ExitObserver() = default;
-    virtual void exit(jint status) = 0;
-    virtual void abort() = 0;
-};
-
-// The runtime that init chose.
-struct ChosenRuntime {
-    std::wstring jvmLibraryPath;
-    Version version;        // set by the registry and vendor searches only
-    bool handOver = false;  // start "Pair Product" instead of a JVM in this process
-};
 
 class Launcher {
 public:
@@ -55,13 +40,11 @@ public:
     [[nodiscard]] int run();
     void shutdown();
 
-    void setExitObserver(ExitObserver* observer) { exitObserver_ = observer; }
-
 private:
-    [[nodiscard]] bool chooseRuntime();
-    void checkPairedBitness();
     void applyWorkingDirectory();
     [[nodiscard]] int startPairProduct();
+    // Everything between the runtime's choice and the VM: Path, splash, output files, jvm.dll, options.
+    [[nodiscard]] bool prepareJvm();
     [[nodiscard]] int startJava();
 
     static void JNICALL vmExitHook(jint status);
@@ -72,20 +55,19 @@ private:
     std::wstring programPath_;
     std::vector<std::wstring> arguments_;
     LauncherSettings settings_;
-    // The INI file layered over the embedded settings, deciphered once.
-    std::optional<LayeredSettingsSource> settingsSource_;
     ChosenRuntime runtime_;
+    bool handOver_ = false;  // start "Pair Product" instead of a JVM in this process
     JvmEntryPoints entryPoints_;
     JvmConfiguration jvm_;
     ClassDataArchive classData_;
-    StandardStreams streams_;
+    OutputFiles outputFiles_;
+    StartupCapture capture_;
     // Set once main is called or a failure has been shown: a later end of the VM
     // needs no word from the launcher.
     std::atomic<bool> startSettled_ = false;
     JvmSession session_;
     SplashState splash_;
     SingleInstanceState singleInstance_;
-    ExitObserver* exitObserver_ = nullptr;
 };
 
 } // namespace jl

@@ -226,7 +226,7 @@ bool forwardToPrimary(SingleInstanceState& state, const std::wstring& name, cons
 } // namespace
 
 bool setupSingleInstance(SingleInstanceState& state, const SingleInstanceSetup& setup) {
-    if (setup.singleInstanceSetting != L"yes") return true;
+    if (!setup.enabled) return true;
     if (setup.isService) {
         trace("single instance: never for a service");
         return true;

@@ -38,7 +38,7 @@ struct SingleInstanceState {
 struct SingleInstanceSetup {
     const std::wstring& programPath;
     bool isService = false;
-    const std::wstring& singleInstanceSetting;  // "Single Instance"; on only for "yes"
+    bool enabled = false;  // "Single Instance"
     const std::vector<std::wstring>& arguments;
     const JvmSession& session;
     const std::wstring& mainClass;

@@ -178,6 +178,37 @@ LRESULT CALLBACK Hyperlink::subclassProcedure(HWND window, UINT message, WPARAM 
     return link->onMessage(message, wParam, lParam);
 }
 
+// The label, not the whole control, is the link.
+std::optional<LRESULT> Hyperlink::onMouse(UINT message, LPARAM lParam) {
+    switch (message) {
+        case WM_SETCURSOR: {
+            POINT cursor{};
+            GetCursorPos(&cursor);
+            ScreenToClient(control_, &cursor);
+            if (!PtInRect(&label_, cursor)) return std::nullopt;
+            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            return TRUE;
+        }
+        case WM_LBUTTONDOWN: {
+            const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (PtInRect(&label_, point)) {
+                SetFocus(control_);
+                SetCapture(control_);
+            }
+            return 0;
+        }
+        case WM_LBUTTONUP: {
+            if (GetCapture() != control_) return 0;
+            ReleaseCapture();
+            const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (PtInRect(&label_, point)) open();
+            return 0;
+        }
+        default:
+            return std::nullopt;
+    }
+}
+
 LRESULT Hyperlink::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST && tooltip_) {
         MSG relayed{control_, message, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
@@ -208,31 +239,11 @@ LRESULT Hyperlink::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             measureLabel();
             return result;
         }
-        case WM_SETCURSOR: {
-            POINT cursor{};
-            GetCursorPos(&cursor);
-            ScreenToClient(control_, &cursor);
-            if (PtInRect(&label_, cursor)) {
-                SetCursor(LoadCursorW(nullptr, IDC_HAND));
-                return TRUE;
-            }
+        case WM_SETCURSOR:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+            if (std::optional<LRESULT> handled = onMouse(message, lParam)) return *handled;
             break;
-        }
-        case WM_LBUTTONDOWN: {
-            const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            if (PtInRect(&label_, point)) {
-                SetFocus(control_);
-                SetCapture(control_);
-            }
-            return 0;
-        }
-        case WM_LBUTTONUP: {
-            if (GetCapture() != control_) return 0;
-            ReleaseCapture();
-            const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            if (PtInRect(&label_, point)) open();
-            return 0;
-        }
         case WM_GETDLGCODE:
             return DLGC_WANTCHARS;
         case WM_CHAR:

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "support/unique_resource.h"
@@ -25,6 +26,8 @@ private:
     static LRESULT CALLBACK subclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                               UINT_PTR id, DWORD_PTR self);
     LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Empty when the message goes on to the control's own procedure.
+    [[nodiscard]] std::optional<LRESULT> onMouse(UINT message, LPARAM lParam);
     void takeFont(HFONT font);
     void measureLabel();
     void paint(HDC dc);

@@ -1,6 +1,7 @@
 #include "settings/launcher_settings.h"
 
 #include "settings/embedded_settings.h"
+#include "settings/settings_source.h"
 #include "support/error_message.h"
 #include "support/message_ids.h"
 #include "support/trace.h"
@@ -9,16 +10,6 @@
 namespace jl {
 
 namespace {
-
-std::wstring perUserPathFrom(const std::wstring& sourcePath, const ProductIdentity& product, bool createFolders) {
-    const PerUserIniLocation location =
-        perUserIniLocation(environmentVariable(L"APPDATA"), product.productName, product.productCode, sourcePath);
-    if (createFolders) {
-        CreateDirectoryW(location.productFolder.c_str(), nullptr);
-        CreateDirectoryW(location.codeFolder.c_str(), nullptr);
-    }
-    return location.iniPath;
-}
 
 // origin is null when the value came from nowhere.
 void traceSetting(SettingKey key, const std::wstring& value, const wchar_t* origin) {
@@ -32,16 +23,34 @@ std::wstring readFileSetting(IniFileSource& source, SettingKey key) {
     return value;
 }
 
-std::wstring readLayeredSetting(LayeredSettingsSource& source, SettingKey key) {
-    const std::wstring value = readSetting(source, key);
-    traceSetting(key, value,
-                 source.lastOrigin() == SettingOrigin::none ? nullptr : describeOrigin(source.lastOrigin()));
-    return value;
+// Reads each key once and traces it with where its value came from.
+class SettingsReader {
+public:
+    explicit SettingsReader(LayeredSettingsSource& layered) : layered_(layered) {}
+
+    // The embedded settings under the INI file.
+    std::wstring layered(SettingKey key) {
+        const std::wstring value = readSetting(layered_, key);
+        const SettingOrigin origin = layered_.lastOrigin();
+        traceSetting(key, value, origin == SettingOrigin::none ? nullptr : describeOrigin(origin));
+        return value;
+    }
+    bool layeredYes(SettingKey key) { return isYesInAnyCase(layered(key)); }
+    // The INI file alone.
+    std::wstring file(SettingKey key) { return readFileSetting(layered_.file(), key); }
+
+private:
+    LayeredSettingsSource& layered_;
+};
+
+std::wstring perUserPathFrom(const std::wstring& sourcePath, const ProductIdentity& product, bool createFolders) {
+    if (createFolders) return makePerUserFolders(environmentVariable(L"APPDATA"), sourcePath, product).iniPath;
+    return perUserIniLocation(environmentVariable(L"APPDATA"), product.productName, product.productCode, sourcePath)
+        .iniPath;
 }
 
-std::wstring readJrePath(const std::wstring& programPath, const LauncherSettings& settings,
-                         LayeredSettingsSource& layered) {
-    if (settings.application.isService) return readLayeredSetting(layered, keys::kJrePath);
+std::wstring readJrePath(const std::wstring& programPath, const LauncherSettings& settings, SettingsReader& reader) {
+    if (settings.application.isService) return reader.layered(keys::kJrePath);
     const std::wstring perUserPath = userIniPath(programPath, settings.product, false);
     if (pathExists(perUserPath)) {
         // The per-user copy, once it exists, alone decides "JRE Path" for an application.
@@ -52,7 +61,7 @@ std::wstring readJrePath(const std::wstring& programPath, const LauncherSettings
         return value;
     }
     trace("settings: no per-user copy at ", Quoted{perUserPath});
-    return readLayeredSetting(layered, keys::kJrePath);
+    return reader.layered(keys::kJrePath);
 }
 
 void traceVersionBound(const wchar_t* name, const std::wstring& text, const Version& bound) {
@@ -62,27 +71,68 @@ void traceVersionBound(const wchar_t* name, const std::wstring& text, const Vers
     }
 }
 
-RuntimeRequest readRuntimeRequest(LayeredSettingsSource& layered) {
+RuntimeRequest readRuntimeRequest(SettingsReader& reader) {
     RuntimeRequest request;
-    const std::wstring minimumText = readLayeredSetting(layered, keys::kMinimumVersion);
+    const std::wstring minimumText = reader.layered(keys::kMinimumVersion);
     request.minimumVersion = minimumVersionFromText(minimumText);
     traceVersionBound(L"minimum version", minimumText, request.minimumVersion);
-    const std::wstring maximumText = readLayeredSetting(layered, keys::kMaximumVersion);
+    const std::wstring maximumText = reader.layered(keys::kMaximumVersion);
     request.maximumVersion = maximumVersionFromText(maximumText);
     traceVersionBound(L"maximum version", maximumText, request.maximumVersion);
-    splitString(readLayeredSetting(layered, keys::kPreferredVersions), L";", request.preferredVersions);
-    request.jvmType = jvmTypeFromText(readLayeredSetting(layered, keys::kJvmType));
-    request.filter.source = jvmSourceFlagsFromText(readLayeredSetting(layered, keys::kJvmSource));
-    request.filter.provider = vmProviderFlagsFromText(readLayeredSetting(layered, keys::kVmProvider));
-    request.searchVendorRuntimes =
-        !equalsIgnoringAsciiCase(readLayeredSetting(layered, keys::kSearchVendorRuntimes), L"no");
+    splitString(reader.layered(keys::kPreferredVersions), L";", request.preferredVersions);
+    request.jvmType = jvmTypeFromText(reader.layered(keys::kJvmType));
+    request.filter.source = jvmSourceFlagsFromText(reader.layered(keys::kJvmSource));
+    request.filter.provider = vmProviderFlagsFromText(reader.layered(keys::kVmProvider));
+    request.searchVendorRuntimes = !equalsIgnoringAsciiCase(reader.layered(keys::kSearchVendorRuntimes), L"no");
     return request;
+}
+
+ApplicationSettings readApplication(SettingsReader& reader) {
+    ApplicationSettings application;
+    application.mainClass = internalClassName(reader.layered(keys::kMainClass));
+    application.isService = reader.layered(keys::kApplicationType) == L"service";
+    application.failureCheck = reader.layeredYes(keys::kFailureCheck);
+    application.overrideWorkingDir = reader.layeredYes(keys::kOverrideWorkingDir);
+    application.singleInstance = reader.layered(keys::kSingleInstance) == L"yes";
+    application.pairProduct = reader.layered(keys::kPairProduct);
+    application.pairReturnCode = reader.layeredYes(keys::kPairReturnCode);
+    return application;
+}
+
+JvmSettings readJvmSettings(SettingsReader& reader) {
+    JvmSettings jvm;
+    jvm.classPath = reader.layered(keys::kClassPath);
+    jvm.embeddedJar = reader.layeredYes(keys::kEmbeddedJar);
+    jvm.vmParameters = reader.layered(keys::kVirtualMachineParameters);
+    jvm.libraryPath = reader.layered(keys::kLibraryPath);
+    jvm.systemPath = reader.layered(keys::kSystemPath);
+    jvm.cmd = reader.layered(keys::kCmd);
+    jvm.classDataSharing = reader.layered(keys::kClassDataSharing) == L"auto";
+    return jvm;
+}
+
+OutputSettings readOutputSettings(SettingsReader& reader) {
+    OutputSettings output;
+    output.outputFile = reader.layered(keys::kOutputFile);
+    output.outputAppend = reader.layered(keys::kOutputAppend) == L"yes";
+    output.errorFile = reader.layered(keys::kErrorFile);
+    output.errorAppend = reader.layered(keys::kErrorAppend) == L"yes";
+    return output;
+}
+
+SplashSettings readSplashSettings(SettingsReader& reader) {
+    SplashSettings splash;
+    splash.image = reader.file(keys::kSplashScreen);
+    splash.shadow = reader.file(keys::kSplashScreenShadow) == L"true";
+    splash.preferJavaSplash = isYesInAnyCase(reader.file(keys::kPrefferNativeSplashScreen));
+    splash.closeOnJavaWindow = isYesInAnyCase(reader.file(keys::kSplashCloseOnWindow));
+    splash.timeoutSeconds = secondsFromText(reader.file(keys::kSplashTimeout));
+    return splash;
 }
 
 } // namespace
 
-bool loadLauncherSettings(const std::wstring& programPath, LauncherSettings& settings,
-                          std::optional<LayeredSettingsSource>& layered) {
+bool loadLauncherSettings(const std::wstring& programPath, LauncherSettings& settings) {
     const std::wstring iniPath = iniPathForProgram(programPath);
     if (iniPath.empty()) {
         trace("settings: the INI path beside the program cannot be formed");
@@ -94,36 +144,39 @@ bool loadLauncherSettings(const std::wstring& programPath, LauncherSettings& set
     settings.product.productCode = readFileSetting(file, keys::kProductCode);
     settings.product.upgradeCode = readFileSetting(file, keys::kUpgradeCode);
     settings.product.productName = readFileSetting(file, keys::kProductName);
-    const std::wstring embedded = embeddedSettingsText(settings.product.upgradeCode);
-    layered.emplace(std::move(file), embedded);
+    LayeredSettingsSource layered(std::move(file), embeddedSettingsText(settings.product.upgradeCode));
+    SettingsReader reader(layered);
 
-    settings.runtime = readRuntimeRequest(*layered);
-    ApplicationSettings& application = settings.application;
-    application.isService = readLayeredSetting(*layered, keys::kApplicationType) == L"service";
-    settings.runtime.jrePath = readJrePath(programPath, settings, *layered);
-    trace("settings: application type ", application.isService ? "service" : "application", ", JVM type ",
-          settings.runtime.jvmType, ", JDK allowed ", settings.runtime.filter.source.jdkAllowed, ", JRE allowed ",
-          settings.runtime.filter.source.jreAllowed, ", favouring ", settings.runtime.filter.source.favouring);
+    settings.runtime = readRuntimeRequest(reader);
+    settings.application = readApplication(reader);
+    settings.runtime.jrePath = readJrePath(programPath, settings, reader);
+    settings.jvm = readJvmSettings(reader);
+    settings.output = readOutputSettings(reader);
+    settings.splash = readSplashSettings(reader);
+    const RuntimeRequest& runtime = settings.runtime;
+    trace("settings: application type ", settings.application.isService ? "service" : "application", ", JVM type ",
+          runtime.jvmType, ", JDK allowed ", runtime.filter.source.jdkAllowed, ", JRE allowed ",
+          runtime.filter.source.jreAllowed, ", favouring ", runtime.filter.source.favouring);
 
-    application.mainClass = readLayeredSetting(*layered, keys::kMainClass);
-    if (application.mainClass.empty()) {
+    if (settings.application.mainClass.empty()) {
         trace("settings: no \"Main Class\": the launch ends here");
         showErrorMessage(kMsgMainClassMissing);
         return false;
     }
-    application.mainClass = internalClassName(application.mainClass);
-    application.failureCheck = isYesInAnyCase(readLayeredSetting(*layered, keys::kFailureCheck));
-    application.overrideWorkingDir = isYesInAnyCase(readLayeredSetting(*layered, keys::kOverrideWorkingDir));
-    application.systemPath = readLayeredSetting(*layered, keys::kSystemPath);
-    application.libraryPath = readLayeredSetting(*layered, keys::kLibraryPath);
-    application.pairProduct = readLayeredSetting(*layered, keys::kPairProduct);
-    application.pairReturnCode = isYesInAnyCase(readLayeredSetting(*layered, keys::kPairReturnCode));
-    trace("settings: usable; main class ", Quoted{application.mainClass});
+    trace("settings: usable; main class ", Quoted{settings.application.mainClass});
     return true;
 }
 
 std::wstring userIniPath(const std::wstring& programPath, const ProductIdentity& product, bool createFolders) {
     return perUserPathFrom(programPath, product, createFolders);
+}
+
+PerUserIniLocation makePerUserFolders(const std::wstring& root, const std::wstring& programPath,
+                                      const ProductIdentity& product) {
+    PerUserIniLocation location = perUserIniLocation(root, product.productName, product.productCode, programPath);
+    CreateDirectoryW(location.productFolder.c_str(), nullptr);
+    CreateDirectoryW(location.codeFolder.c_str(), nullptr);
+    return location;
 }
 
 void rememberJrePath(const std::wstring& folder, const std::wstring& programPath, const LauncherSettings& settings) {

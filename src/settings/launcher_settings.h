@@ -1,13 +1,12 @@
 #pragma once
 // The settings file beside the program, its per-user copy, and the Launcher
-// Settings read from them once per launch.
+// Settings: every key the launcher reads, read and traced once, at the start
+// of a launch, into one value whose parts the later steps take as they are.
 
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "runtime/version.h"
-#include "settings/settings_source.h"
 #include "settings/settings_values.h"
 
 namespace jl {
@@ -29,6 +28,10 @@ struct RuntimeRequest {
     RuntimeFilter filter;
     bool searchVendorRuntimes = true;  // vendor keys and JAVA_HOME after the registry roots
     std::wstring jrePath;  // "JRE Path": the folder tried first
+
+    // An IBM runtime may be chosen: its VM wants the threads that ran Java to
+    // stay attached.
+    [[nodiscard]] bool mayUseIbmRuntime() const { return filter.provider.ibmAllowed || filter.provider.ibmFavoured; }
 };
 
 struct ApplicationSettings {
@@ -36,29 +39,64 @@ struct ApplicationSettings {
     bool isService = false;
     bool failureCheck = false;
     bool overrideWorkingDir = false;
+    bool singleInstance = false;  // "Single Instance" is exactly "yes"
     std::wstring pairProduct;
     bool pairReturnCode = false;
-    std::wstring systemPath;
+};
+
+// What goes into the VM's option list, as written: environment references are
+// expanded by the step that uses them, once the runtime variables are set.
+struct JvmSettings {
+    std::wstring classPath;  // "Class Path": entries separated by ";"
+    bool embeddedJar = false;
+    std::wstring vmParameters;
     std::wstring libraryPath;
+    std::wstring systemPath;
+    std::wstring cmd;  // more arguments for the Java program
+    bool classDataSharing = false;  // "Class Data Sharing" is exactly "auto"
+};
+
+// "Output File" and "Error File", as written (pictures and environment references unexpanded).
+struct OutputSettings {
+    std::wstring outputFile;
+    std::wstring errorFile;
+    bool outputAppend = false;
+    bool errorAppend = false;
+};
+
+// [Display], read from the INI file alone.
+struct SplashSettings {
+    std::wstring image;
+    bool shadow = false;  // exactly "true"
+    bool preferJavaSplash = false;
+    bool closeOnJavaWindow = false;
+    unsigned timeoutSeconds = 0;  // 0 for none
 };
 
 struct LauncherSettings {
     ProductIdentity product;
     RuntimeRequest runtime;
     ApplicationSettings application;
+    JvmSettings jvm;
+    OutputSettings output;
+    SplashSettings splash;
 };
 
-// The settings of the program at programPath: [Product Information] from the
-// file beside it, then the layered settings (embedded + file), which are opened
-// here, deciphered once, and kept in layered for every later reader. False when
-// they are unusable: no INI path, or no "Main Class" (after message 210).
-[[nodiscard]] bool loadLauncherSettings(const std::wstring& programPath, LauncherSettings& settings,
-                                        std::optional<LayeredSettingsSource>& layered);
+// The settings of the program at programPath: [Product Information] and
+// [Display] from the file beside it, the rest from the layered settings
+// (embedded + file, deciphered once). Every key is traced with its source.
+// False when they are unusable: no INI path, or no "Main Class" (after message 210).
+[[nodiscard]] bool loadLauncherSettings(const std::wstring& programPath, LauncherSettings& settings);
 
 // APPDATA\<product folder>\<product code>\<program base name>.ini for a program;
 // with createFolders the two folders are made first.
 [[nodiscard]] std::wstring userIniPath(const std::wstring& programPath, const ProductIdentity& product,
                                        bool createFolders);
+
+// The same folders under another per-user root (LOCALAPPDATA for the
+// class-data archive), made when missing: root\<product folder>\<product code>.
+[[nodiscard]] PerUserIniLocation makePerUserFolders(const std::wstring& root, const std::wstring& programPath,
+                                                    const ProductIdentity& product);
 
 // Writes a browsed runtime folder as "JRE Path": for an application into the
 // per-user copies (and the paired product's), for a service into the files

@@ -48,6 +48,14 @@ inline constexpr SettingKey kSplashScreenShadow{L"Display", L"Splash Screen Shad
 inline constexpr SettingKey kPrefferNativeSplashScreen{L"Display", L"Preffer Native Splash Screen"};
 inline constexpr SettingKey kSplashCloseOnWindow{L"Display", L"Splash Close On Window"};
 inline constexpr SettingKey kSplashTimeout{L"Display", L"Splash Timeout"};
+
+// Every key above: each is read, and traced with its source, at every start.
+inline constexpr SettingKey kEveryKey[] = {
+    kProductCode, kUpgradeCode, kProductName, kMinimumVersion, kMaximumVersion, kPreferredVersions, kJrePath,
+    kJvmType, kJvmSource, kVmProvider, kSearchVendorRuntimes, kMainClass, kSystemPath, kLibraryPath,
+    kVirtualMachineParameters, kClassDataSharing, kApplicationType, kFailureCheck, kOverrideWorkingDir, kPairProduct,
+    kPairReturnCode, kSingleInstance, kEmbeddedJar, kOutputFile, kOutputAppend, kErrorFile, kErrorAppend, kCmd,
+    kClassPath, kSplashScreen, kSplashScreenShadow, kPrefferNativeSplashScreen, kSplashCloseOnWindow, kSplashTimeout};
 } // namespace keys
 
 } // namespace jl

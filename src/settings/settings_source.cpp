@@ -5,15 +5,6 @@
 
 namespace jl {
 
-DWORD IniFileSource::probe(unsigned char (&buffer)[4]) {
-    UniqueFile file = UniqueFile(
-        CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return GetLastError();
-    DWORD read = 0;
-    if (!ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) return GetLastError();
-    return ERROR_SUCCESS;
-}
-
 namespace {
 
 enum class FileText { decoded, absent, unusual };
@@ -68,55 +59,13 @@ void IniFileSource::getString(const std::wstring& section, const std::wstring& k
             }).value_or(std::wstring());
 }
 
-void IniFileSource::getSectionNames(std::vector<std::wstring>& names) {
-    if (reading_ == Reading::notYet) readFile();
-    if (reading_ == Reading::fromMemory) {
-        names = profile_.sectionNames();
-        return;
-    }
-    // The names come NUL-separated; a result of size - 2 means the list was cut.
-    const std::wstring list = readGrowingText([&](wchar_t* buffer, size_t capacity) -> size_t {
-                                  const DWORD length = GetPrivateProfileSectionNamesW(
-                                      buffer, static_cast<DWORD>(capacity), path_.c_str());
-                                  return length + 2 >= capacity ? capacity * 2 : length;
-                              }).value_or(std::wstring());
-    names.clear();
-    size_t start = 0;
-    for (size_t i = 0; i <= list.size(); ++i) {
-        if (i == list.size() || list[i] == L'\0') {
-            if (i > start) names.push_back(list.substr(start, i - start));
-            start = i + 1;
-        }
-    }
-}
-
 bool IniFileSource::writeString(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
     reading_ = Reading::notYet;  // the next read sees the file as written
     return WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), path_.c_str()) != FALSE;
 }
 
-bool IniFileSource::deleteFile() {
-    reading_ = Reading::notYet;
-    return DeleteFileW(path_.c_str()) != FALSE;
-}
-
-DWORD IniDocumentSource::probe(unsigned char (&buffer)[4]) {
-    buffer[0] = buffer[1] = buffer[2] = buffer[3] = 0;
-    return 1;
-}
-
 void IniDocumentSource::getString(const std::wstring& section, const std::wstring& key, std::wstring& value) {
     if (const std::wstring* found = document_.findValue(section, key)) value = *found;
-}
-
-void IniDocumentSource::getSectionNames(std::vector<std::wstring>& names) {
-    names.clear();
-    for (const IniSection& section : document_.sections()) names.push_back(section.name);
-}
-
-bool IniDocumentSource::writeString(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
-    document_.appendPair(section, key, value);
-    return true;
 }
 
 const wchar_t* describeOrigin(SettingOrigin origin) {

@@ -19,14 +19,8 @@ namespace jl {
 class SettingsSource {
 public:
     virtual ~SettingsSource() = default;
-    // Reads the first 4 bytes of the backing file; a Win32 error code.
-    [[nodiscard]] virtual DWORD probe(unsigned char (&buffer)[4]) = 0;
     // What the value becomes for a missing entry is each source's own rule.
     virtual void getString(const std::wstring& section, const std::wstring& key, std::wstring& value) = 0;
-    virtual void getSectionNames(std::vector<std::wstring>& names) = 0;
-    [[nodiscard]] virtual bool writeString(const std::wstring& section, const std::wstring& key,
-                                           const std::wstring& value) = 0;
-    [[nodiscard]] virtual bool deleteFile() = 0;
 };
 
 // The value the source gives for a key, starting from the empty string.
@@ -39,13 +33,9 @@ public:
 class IniFileSource : public SettingsSource {
 public:
     explicit IniFileSource(std::wstring path) : path_(std::move(path)) {}
-    [[nodiscard]] DWORD probe(unsigned char (&buffer)[4]) override;
     // Missing file, section or key: the empty string. Long values are read whole.
     void getString(const std::wstring& section, const std::wstring& key, std::wstring& value) override;
-    void getSectionNames(std::vector<std::wstring>& names) override;
-    [[nodiscard]] bool writeString(const std::wstring& section, const std::wstring& key,
-                                   const std::wstring& value) override;
-    [[nodiscard]] bool deleteFile() override;
+    [[nodiscard]] bool writeString(const std::wstring& section, const std::wstring& key, const std::wstring& value);
     [[nodiscard]] const std::wstring& path() const { return path_; }
 
 private:
@@ -61,14 +51,8 @@ class IniDocumentSource : public SettingsSource {
 public:
     IniDocumentSource() = default;
     explicit IniDocumentSource(IniDocument document) : document_(std::move(document)) {}
-    [[nodiscard]] DWORD probe(unsigned char (&buffer)[4]) override;
     // A missing section or key leaves the value as it was.
     void getString(const std::wstring& section, const std::wstring& key, std::wstring& value) override;
-    void getSectionNames(std::vector<std::wstring>& names) override;
-    [[nodiscard]] bool writeString(const std::wstring& section, const std::wstring& key,
-                                   const std::wstring& value) override;
-    [[nodiscard]] bool deleteFile() override { return true; }
-    [[nodiscard]] IniDocument& document() { return document_; }
 
 private:
     IniDocument document_;
@@ -90,14 +74,7 @@ public:
     LayeredSettingsSource(std::wstring path, std::wstring_view embeddedText);
     // Takes over a source that may already have read the file.
     LayeredSettingsSource(IniFileSource file, std::wstring_view embeddedText);
-    [[nodiscard]] DWORD probe(unsigned char (&buffer)[4]) override { return file_.probe(buffer); }
     void getString(const std::wstring& section, const std::wstring& key, std::wstring& value) override;
-    void getSectionNames(std::vector<std::wstring>& names) override { file_.getSectionNames(names); }
-    [[nodiscard]] bool writeString(const std::wstring& section, const std::wstring& key,
-                                   const std::wstring& value) override {
-        return file_.writeString(section, key, value);
-    }
-    [[nodiscard]] bool deleteFile() override { return file_.deleteFile(); }
     [[nodiscard]] SettingOrigin lastOrigin() const { return lastOrigin_; }
     // The file alone, without the embedded settings.
     [[nodiscard]] IniFileSource& file() { return file_; }

@@ -1,8 +1,5 @@
 #include "splash/splash_window.h"
 
-#include "settings/setting_keys.h"
-#include "settings/settings_source.h"
-#include "settings/settings_values.h"
 #include "splash/java_splash.h"
 #include "splash/splash_picture.h"
 #include "support/error_message.h"
@@ -23,7 +20,7 @@ constexpr DWORD kStopTimeoutMs = 10000;
 DWORD WINAPI splashThreadMain(void* parameter) {
     SplashState& splash = *static_cast<SplashState*>(parameter);
     SplashWindow& window = *splash.window;
-    if (window.create(splash.image, splash.shadow)) {
+    if (window.create(splash.settings.image, splash.settings.shadow)) {
         setMessageOwner(window.handle());
         ShowWindow(window.handle(), SW_SHOWNORMAL);
         UpdateWindow(window.handle());
@@ -31,7 +28,7 @@ DWORD WINAPI splashThreadMain(void* parameter) {
         GetWindowRect(window.handle(), &bounds);
         trace("splash: window shown, ", bounds.right - bounds.left, " x ", bounds.bottom - bounds.top, " at ",
               bounds.left, ", ", bounds.top);
-        window.startAutoClose(splash.closeOnJavaWindow, splash.timeoutSeconds);
+        window.startAutoClose(splash.settings.closeOnJavaWindow, splash.settings.timeoutSeconds);
     } else {
         trace("splash: the splash window could not be created (error ", GetLastError(), ")");
     }
@@ -136,16 +133,12 @@ LRESULT SplashWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void startSplash(SplashState& splash, SettingsSource& file, const std::wstring& jvmLibraryPath) {
-    splash.image = readSetting(file, keys::kSplashScreen);
-    splash.shadow = readSetting(file, keys::kSplashScreenShadow) == L"true";
-    const bool preferJavaSplash = isYesInAnyCase(readSetting(file, keys::kPrefferNativeSplashScreen));
-    splash.closeOnJavaWindow = isYesInAnyCase(readSetting(file, keys::kSplashCloseOnWindow));
-    splash.timeoutSeconds = secondsFromText(readSetting(file, keys::kSplashTimeout));
-    if (splash.image.empty()) return;
+void startSplash(SplashState& splash, const SplashSettings& settings, const std::wstring& jvmLibraryPath) {
+    if (settings.image.empty()) return;
+    splash.settings = settings;
 
     const std::wstring library = findSplashLibrary(jvmLibraryPath, L"splashscreen.dll");
-    if (preferJavaSplash && !library.empty() && startJavaSplash(library, splash.image, splash.closer)) return;
+    if (settings.preferJavaSplash && !library.empty() && startJavaSplash(library, settings.image, splash.closer)) return;
 
     // The window is made on its own thread while this one goes on to load the JVM.
     splash.window = std::make_unique<SplashWindow>();
@@ -157,7 +150,7 @@ void startSplash(SplashState& splash, SettingsSource& file, const std::wstring& 
     // The picture races the VM's own start-up threads for the processor.
     SetThreadPriority(splash.thread.get(), THREAD_PRIORITY_HIGHEST);
     if (!splash.thread) setMessageOwnerPending(nullptr);
-    trace("splash: the splash thread ", splash.thread ? "starts for " : "could not start for ", Quoted{splash.image});
+    trace("splash: the splash thread ", splash.thread ? "starts for " : "could not start for ", Quoted{settings.image});
 }
 
 void closeSplashWindow(SplashState& splash) {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "settings/settings_source.h"
+#include "settings/launcher_settings.h"
 #include "splash/splash_closer.h"
 #include "support/unique_resource.h"
 #include "support/window.h"
@@ -34,10 +34,7 @@ private:
 
 // What the splash screen owns while the launch runs.
 struct SplashState {
-    std::wstring image;   // [Display] "Splash Screen"
-    bool shadow = false;  // [Display] "Splash Screen Shadow" is exactly "true"
-    bool closeOnJavaWindow = false;  // [Display] "Splash Close On Window"
-    UINT timeoutSeconds = 0;         // [Display] "Splash Timeout", 0 for none
+    SplashSettings settings;  // the splash thread's own copy
     std::unique_ptr<SplashWindow> window;  // until closeSplashWindow
     UniqueHandle thread;  // runs the splash window's message loop
     DWORD threadId = 0;
@@ -45,11 +42,10 @@ struct SplashState {
     SplashCloser closer;  // the runtime splash library's "SplashClose"
 };
 
-// Reads the splash settings from the INI file beside the program (file, never
-// the embedded settings) and shows the picture through the runtime's splash
-// library beside jvmLibraryPath or in the launcher's own window, whose thread is
-// started here without waiting for it.
-void startSplash(SplashState& splash, SettingsSource& file, const std::wstring& jvmLibraryPath);
+// Shows the picture through the runtime's splash library beside jvmLibraryPath
+// or in the launcher's own window, whose thread is started here without waiting
+// for it.
+void startSplash(SplashState& splash, const SplashSettings& settings, const std::wstring& jvmLibraryPath);
 // Stops the splash thread, waiting for it to end, and frees the window object.
 void closeSplashWindow(SplashState& splash);
 

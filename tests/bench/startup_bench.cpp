@@ -44,18 +44,16 @@ int measureOnce(bool loadRuntime) {
     SetThreadLocale(GetSystemDefaultLCID());
     const std::optional<std::wstring> program = jl::modulePath();
     jl::LauncherSettings settings;
-    std::optional<jl::LayeredSettingsSource> layered;
-    if (!program || !jl::loadLauncherSettings(*program, settings, layered)) return 1;
+    if (!program || !jl::loadLauncherSettings(*program, settings)) return 1;
     const std::wstring programFolder = jl::folderWithBackslash(*program);
     const std::optional<std::wstring> home = jl::findPrivateRuntime(programFolder);
     if (!home) return 1;
     const std::wstring jvmLibrary = jl::findJvmLibrary(*home, settings.runtime.jvmType);
     jl::JvmConfiguration configuration;
-    jl::prepareLibraryPath(jvmLibrary, settings.application.libraryPath, settings.application.systemPath, programFolder,
-                           configuration);
+    jl::prepareLibraryPath(jvmLibrary, settings.jvm, programFolder, configuration);
     jl::JvmEntryPoints entryPoints;
     if (loadRuntime && !jl::loadJvmLibrary(jvmLibrary, entryPoints)) return 3;
-    if (!jl::assembleJvmOptions(*layered, *program, configuration)) return 2;
+    if (!jl::assembleJvmOptions(settings.jvm, *program, configuration)) return 2;
     const double elapsed = secondsNow() - start;
     const std::wstring exe = jltest::builtProgram(L"");
     jltest::writeBytesFile(exe + L"elapsed.txt", std::to_string(elapsed * 1000.0));

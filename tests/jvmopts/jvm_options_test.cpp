@@ -8,18 +8,21 @@
 #include "jvmopts/jvm_options.h"
 #include "rig/app_folder.h"
 #include "settings/ini_document.h"
-#include "settings/settings_source.h"
 #include "support/win_text.h"
 
 namespace jltest {
 namespace {
 
+jl::JvmSettings classPathSettings(const std::wstring& classPath, bool embeddedJar) {
+    jl::JvmSettings settings;
+    settings.classPath = classPath;
+    settings.embeddedJar = embeddedJar;
+    return settings;
+}
+
 class JvmOptions : public ::testing::Test {
 protected:
-    bool assemble(std::wstring_view ini, const std::wstring& programPath = {}) {
-        writeUtf16File(folder_ + L"\\Tool.ini", ini);
-        jl::IniFileSource settings(folder_ + L"\\Tool.ini");
-        jl::readOutputRedirection(settings, configuration_.output);
+    bool assemble(const jl::JvmSettings& settings, const std::wstring& programPath = {}) {
         return jl::assembleJvmOptions(settings, programPath.empty() ? folder_ + L"\\Tool.exe" : programPath,
                                       configuration_);
     }
@@ -37,35 +40,28 @@ protected:
 TEST_F(JvmOptions, ClassPathOfWildcardAndAbsoluteEntriesAfterTheEmbeddedJarOrItAlone) {
     touch(L"lib\\a.jar");
     touch(L"lib\\b.jar");
-    ASSERT_TRUE(assemble(L"[Class Path]\nClass Path=\\lib\\*.jar;%SystemDrive%\\ext\\x.jar\n"
-                         L"[Application]\nEmbedded Jar=yes\n"));
+    ASSERT_TRUE(assemble(classPathSettings(L"\\lib\\*.jar;%SystemDrive%\\ext\\x.jar", true)));
     ASSERT_EQ(configuration_.vmOptions.size(), 1u);
     EXPECT_EQ(jl::fromAnsiString(configuration_.vmOptions[0]), L"-Djava.class.path=" + folder_ + L"\\Tool.exe;" + folder_ +
                                                               L"\\lib\\a.jar;" + folder_ + L"\\lib\\b.jar;C:\\ext\\x.jar;");
     // Alone, the embedded jar is a class path.
     configuration_ = {};
-    ASSERT_TRUE(assemble(L"[Class Path]\nClass Path=\\missing\\*.jar\n[Application]\nEmbedded Jar=YES\n"));
+    ASSERT_TRUE(assemble(classPathSettings(L"\\missing\\*.jar", true)));
     EXPECT_EQ(jl::fromAnsiString(configuration_.vmOptions.at(0)), L"-Djava.class.path=" + folder_ + L"\\Tool.exe;");
 }
 
 TEST_F(JvmOptions, ParametersKeepTheirOrderAndAreExpandedAndLastStackSizeCounts) {
     SetEnvironmentVariableW(L"JL_UNDEFINED", nullptr);
     SetEnvironmentVariableW(L"JL_OPTION_VALUE", L"expanded");
-    ASSERT_TRUE(assemble(L"[Class Path]\nClass Path=C:\\app.jar\n[Java Runtime Environment]\n"
-                         L"Virtual Machine Parameters=  -Xmx512m \"-Dtitle=A B\" -Da=%JL_OPTION_VALUE% "
-                         L"-Db=%JL_UNDEFINED% -Xss1m -Dname=\x4E2D -Xss512k\n"
-                         L"[Application]\nOutput File=%JL_OPTION_VALUE%\\out.log\nOutput Append=Yes\n"
-                         L"Error File=err.log\nError Append=yes\nCmd=one \"two words\" \"\" %JL_OPTION_VALUE%\n"));
+    jl::JvmSettings settings = classPathSettings(L"C:\\app.jar", false);
+    settings.vmParameters = L"  -Xmx512m \"-Dtitle=A B\" -Da=%JL_OPTION_VALUE% -Db=%JL_UNDEFINED% -Xss1m -Dname=\x4E2D -Xss512k";
+    settings.cmd = L"one \"two words\" \"\" %JL_OPTION_VALUE%";
+    ASSERT_TRUE(assemble(settings));
     const std::vector<std::string> expected = {"-Djava.class.path=C:\\app.jar;", "-Xmx512m", "-Dtitle=A B",
                                                "-Da=expanded", "-Db=%JL_UNDEFINED%", "-Xss1m",
                                                "-Dname=?", "-Xss512k"};
     EXPECT_EQ(configuration_.vmOptions, expected);
     EXPECT_EQ(configuration_.javaThreadStackSize, 524288u);
-    EXPECT_EQ(configuration_.output.outputFile, L"expanded\\out.log");
-    EXPECT_FALSE(configuration_.output.outputAppend);
-    EXPECT_EQ(configuration_.output.errorFile, L"err.log");
-    EXPECT_TRUE(configuration_.output.errorAppend);
-    jl::IniFileSource settings(folder_ + L"\\Tool.ini");
     EXPECT_EQ(jl::cmdArguments(settings), (std::vector<std::wstring>{L"one", L"two words", L"expanded"}));
 }
 
@@ -75,8 +71,7 @@ TEST_F(JvmOptions, FolderNamedOutsideTheAnsiCodePageIsPassedByItsShortName) {
     touch(greek + L"\\Tool.exe");
     ASSERT_FALSE(jl::fitsAnsiCodePage(greek)) << "this test needs an ANSI code page without Greek";
     // The program itself is the first entry when it carries the jar.
-    ASSERT_TRUE(assemble(L"[Class Path]\nClass Path=\\*.jar;" + folder_ + L"\\" + greek + L"\\a.jar\n"
-                         L"[Application]\nEmbedded Jar=yes\n",
+    ASSERT_TRUE(assemble(classPathSettings(L"\\*.jar;" + folder_ + L"\\" + greek + L"\\a.jar", true),
                          folder_ + L"\\" + greek + L"\\Tool.exe"));
     const std::wstring option = jl::fromAnsiString(configuration_.vmOptions.at(0));
     ASSERT_EQ(option.find(L'?'), std::wstring::npos) << option;
@@ -91,8 +86,10 @@ TEST_F(JvmOptions, LibraryPathAndPathPutTheConfiguredFoldersAroundTheInheritedPa
     const std::wstring inheritedPath = jl::environmentVariable(L"Path");
     SetEnvironmentVariableW(L"Path", L"C:\\windows\\system32;C:\\windows");
     SetEnvironmentVariableW(L"JL_NATIVE_ROOT", L"C:\\ProgramData");
-    jl::prepareLibraryPath(L"C:\\Java\\jre\\bin\\server\\jvm.dll", L"%JL_NATIVE_ROOT%\\Tool\\native",
-                           L"C:\\Apps\\Tool\\bin;", L"C:\\Apps\\Tool\\", configuration_);
+    jl::JvmSettings settings;
+    settings.libraryPath = L"%JL_NATIVE_ROOT%\\Tool\\native";
+    settings.systemPath = L"C:\\Apps\\Tool\\bin;";
+    jl::prepareLibraryPath(L"C:\\Java\\jre\\bin\\server\\jvm.dll", settings, L"C:\\Apps\\Tool\\", configuration_);
     const std::wstring newPath = jl::environmentVariable(L"Path");
     SetEnvironmentVariableW(L"Path", inheritedPath.c_str());
 

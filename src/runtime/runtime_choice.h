@@ -1,0 +1,31 @@
+#pragma once
+// Which runtime a launch uses: "JRE Path", the private runtime, the registry
+// (native view, then the 32-bit one with a "Pair Product"), the vendors' keys
+// and JAVA_HOME, and at last the folder the user browses for.
+
+#include <optional>
+#include <string>
+
+#include "runtime/version.h"
+#include "settings/launcher_settings.h"
+
+namespace jl {
+
+enum class RuntimeSource { jrePath, privateRuntime, registry, registry32, vendor, browsed };
+
+struct ChosenRuntime {
+    std::wstring jvmLibraryPath;
+    Version version;  // known from the registry and vendor searches only
+    RuntimeSource source = RuntimeSource::jrePath;
+};
+
+// The runtime for the program at programPath; a browsed folder is remembered
+// as "JRE Path". Empty when there is none: the user cancelled the JRE Not Found
+// dialog, or it could not be shown.
+[[nodiscard]] std::optional<ChosenRuntime> chooseRuntime(const LauncherSettings& settings,
+                                                         const std::wstring& programPath);
+
+// Whether the launch goes to "Pair Product" instead: the runtime is a 32-bit one.
+[[nodiscard]] bool handsOverToPairProduct(const ChosenRuntime& runtime, const std::wstring& pairProduct);
+
+} // namespace jl
