@@ -8,6 +8,7 @@
 #include "settings/settings_values.h"
 #include "support/error_message.h"
 #include "support/message_ids.h"
+#include "support/number_text.h"
 #include "support/trace.h"
 #include "support/unique_resource.h"
 #include "support/win_text.h"
@@ -137,6 +138,31 @@ bool assembleJvmOptions(const JvmSettings& settings, const std::wstring& program
     }
 
     return true;
+}
+
+std::vector<std::wstring> vmErrorReportPaths(const std::vector<std::string>& vmOptions) {
+    const std::wstring pid = decimalText(static_cast<unsigned long long>(GetCurrentProcessId()));
+    const std::wstring defaultName = L"hs_err_pid" + pid + L".log";
+    std::wstring first = defaultName;
+    for (const std::string& option : vmOptions) {
+        if (!option.starts_with("-XX:ErrorFile=")) continue;
+        first.clear();
+        const std::wstring pattern = fromAnsiString(option.substr(14));
+        for (size_t i = 0; i < pattern.size(); ++i) {
+            if (pattern[i] != L'%' || i + 1 == pattern.size()) {
+                first += pattern[i];
+            } else {
+                first += pattern[i + 1] == L'p' ? pid : std::wstring(1, pattern[i + 1]);
+                ++i;
+            }
+        }
+    }
+    const auto fullPath = [](const std::wstring& path) {
+        return readGrowingText([&](wchar_t* buffer, size_t capacity) -> size_t {
+                   return GetFullPathNameW(path.c_str(), static_cast<DWORD>(capacity), buffer, nullptr);
+               }).value_or(path);
+    };
+    return {fullPath(first), withTrailingBackslash(environmentVariable(L"TEMP")) + defaultName};
 }
 
 std::vector<std::wstring> cmdArguments(const JvmSettings& settings) {

@@ -28,6 +28,11 @@ void prepareLibraryPath(const std::wstring& jvmLibraryPath, const JvmSettings& s
 [[nodiscard]] bool assembleJvmOptions(const JvmSettings& settings, const std::wstring& programPath,
                                       JvmConfiguration& configuration);
 
+// Where the VM writes its report of a fatal error, in the order it tries them:
+// "-XX:ErrorFile" (its "%p" the process id) or hs_err_pid<pid>.log in the
+// current folder, then the same name in the temporary folder. Full paths.
+[[nodiscard]] std::vector<std::wstring> vmErrorReportPaths(const std::vector<std::string>& vmOptions);
+
 // The Java program's extra arguments from "Cmd", environment references expanded.
 [[nodiscard]] std::vector<std::wstring> cmdArguments(const JvmSettings& settings);
 

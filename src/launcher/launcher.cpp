@@ -4,6 +4,7 @@
 #include "launcher/command_line.h"
 #include "jvmopts/vm_print_hook.h"
 #include "support/error_message.h"
+#include "support/message_format.h"
 #include "support/message_ids.h"
 #include "support/path_text.h"
 #include "support/trace.h"
@@ -123,6 +124,8 @@ bool Launcher::prepareJvm() {
     if (jvmSettings.classDataSharing) {
         classData_ = prepareClassDataArchive(programPath_, settings_.product, runtime_.jvmLibraryPath, jvm_);
     }
+    errorReportPaths_ = vmErrorReportPaths(jvm_.vmOptions);
+    GetSystemTimeAsFileTime(&vmStart_);
     for (const std::wstring& argument : cmd) trace("options: \"Cmd\" adds argument ", Quoted{argument});
     arguments_.insert(arguments_.end(), cmd.begin(), cmd.end());
     return true;
@@ -176,6 +179,20 @@ void Launcher::explainEarlyEnd() {
     showErrorText(withRuntimeWords(loadString(kMsgEndedBeforeMain), capture_.runtimeWords(outputFiles_)));
 }
 
+void Launcher::explainFatalError() const {
+    // Runs on a thread that may be crashing: a few file look-ups and one unowned box.
+    for (const std::wstring& path : errorReportPaths_) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+            CompareFileTime(&data.ftLastWriteTime, &vmStart_) < 0) {
+            continue;
+        }
+        showUnownedErrorText(formatMessage(loadString(kMsgVmCrashedWithLog), {path}));
+        return;
+    }
+    showUnownedErrorText(loadString(kMsgVmCrashed));
+}
+
 void JNICALL Launcher::vmExitHook(jint status) {
     trace("jvm: the VM exits with status ", static_cast<int>(status));
     Launcher* launcher = current();
@@ -190,7 +207,11 @@ void JNICALL Launcher::vmAbortHook() {
     trace("jvm: the VM aborts");
     Launcher* launcher = current();
     if (!launcher) return;
-    launcher->explainEarlyEnd();
+    if (launcher->startSettled_.load()) {
+        launcher->explainFatalError();
+    } else {
+        launcher->explainEarlyEnd();
+    }
 }
 
 } // namespace jl

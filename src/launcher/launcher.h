@@ -51,6 +51,8 @@ private:
     static void JNICALL vmAbortHook();
     // The VM ends before main and before the launcher said why: say it now.
     void explainEarlyEnd();
+    // The VM stopped on a fatal error after main was called.
+    void explainFatalError() const;
 
     std::wstring programPath_;
     std::vector<std::wstring> arguments_;
@@ -60,6 +62,9 @@ private:
     JvmEntryPoints entryPoints_;
     JvmConfiguration jvm_;
     ClassDataArchive classData_;
+    // Where the VM may write its report of a fatal error, and since when a report there is this launch's.
+    std::vector<std::wstring> errorReportPaths_;
+    FILETIME vmStart_{};
     OutputFiles outputFiles_;
     StartupCapture capture_;
     // Set once main is called or a failure has been shown: a later end of the VM

@@ -45,6 +45,11 @@ void showErrorText(const std::wstring& text) {
     MessageBoxW(messageOwner(), text.c_str(), nullptr, MB_ICONERROR | MB_OK);
 }
 
+void showUnownedErrorText(const std::wstring& text) {
+    trace("error message shown: ", Quoted{text});
+    MessageBoxW(nullptr, text.c_str(), nullptr, MB_ICONERROR | MB_OK);
+}
+
 std::wstring withRuntimeWords(const std::wstring& message, std::wstring_view words) {
     return words.empty() ? message : formatMessage(loadString(kMsgRuntimeSaid), {message, words});
 }

@@ -28,6 +28,9 @@ void setMessageOwnerPending(HANDLE ready);
 void showErrorMessage(unsigned id);
 // A text already expanded from a string-table format.
 void showErrorText(const std::wstring& text);
+// For a thread that may be crashing: no owner window, whose thread may be the
+// one that stopped.
+void showUnownedErrorText(const std::wstring& text);
 // A message followed by what the Java runtime printed about it, when it did.
 [[nodiscard]] std::wstring withRuntimeWords(const std::wstring& message, std::wstring_view words);
 void showErrorMessage(unsigned formatId, std::wstring_view text, int32_t number);

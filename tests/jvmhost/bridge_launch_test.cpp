@@ -91,6 +91,22 @@ TEST_F(BridgeLaunch, OutputGoesToDateStampedFilesAppendedOrStartedAfresh) {
     EXPECT_EQ(readBytesFile(app_.path(L"err.txt")), "report on standard error\n");
 }
 
+// HotSpot writes its report where -XX:ErrorFile says and calls the abort hook,
+// whose message names the report. (A crash in native code would reach Wine's
+// own fault handler before HotSpot's here, so the program runs out of heap.)
+TEST_F(BridgeLaunch, VmCrashInMainIsExplainedWithItsReport) {
+    const LaunchOutcome outcome =
+        launch(L"", L"Virtual Machine Parameters=-Xmx32m -XX:+CrashOnOutOfMemoryError -XX:ErrorFile=" + app_.path(L"crash.log") + L"\n", L"",
+               L"report.CrashVm");
+    ASSERT_TRUE(outcome.exitCode.has_value());
+    EXPECT_NE(*outcome.exitCode, 0);
+    ASSERT_EQ(outcome.messages.size(), 1u) << jl::toUtf8(app_.readTrace()) << readBytesFile(app_.path(L"crash.log")).substr(0, 3000) << readBytesFile(app_.path(L"err.txt"));
+    EXPECT_EQ(outcome.messages[0].text, L"The Java runtime stopped on a fatal error, and the program has ended.\n"
+                                        L"Its error report is in " + app_.path(L"crash.log") + L".");
+    EXPECT_NE(readBytesFile(app_.path(L"crash.log")).find("A fatal error has been detected"), std::string::npos);
+    EXPECT_NE(readBytesFile(app_.path(L"out.txt")).find("main crashes the VM"), std::string::npos);
+}
+
 TEST_F(BridgeLaunch, JavaMainThreadRunsWithTheXssStack) {
     ASSERT_EQ(launch(L"").exitCode, 0);
     const unsigned long long defaultDepth = std::stoull(reportValues(app_.path(L"out.txt"))["depth"]);

@@ -149,6 +149,28 @@ TEST_F(ProbeLaunch, SystemExitStatusBecomesTheExitCode) {
     EXPECT_EQ(probeEvents(app_, "exit-hook").size(), 1u);
 }
 
+// A crash of the runtime once main runs is never silent; the message names the
+// VM's report where one was written for this launch.
+TEST_F(ProbeLaunch, FatalErrorAfterMainIsShownWithTheVmsReport) {
+    const std::wstring plainText = L"The Java runtime stopped on a fatal error, and the program has ended.";
+    const LaunchOutcome plain = launch(kMinimalIni, L"main=abort");
+    ASSERT_EQ(plain.messages.size(), 1u);
+    EXPECT_EQ(plain.messages[0].text, plainText);
+    EXPECT_EQ(plain.exitCode, 3);
+
+    const LaunchOutcome reported = launch(L"Main Class=app.Main\nVirtual Machine Parameters=-XX:ErrorFile=" +
+                                              app_.path(L"crash-%p.log") + L"\n[Class Path]\nClass Path=C:\\app.jar\n",
+                                          L"main=abort");
+    ASSERT_EQ(reported.messages.size(), 1u);
+    const std::wstring& text = reported.messages[0].text;
+    const std::wstring lead = plainText + L"\nIts error report is in ";
+    ASSERT_EQ(text.rfind(lead, 0), 0u) << jl::toUtf8(text);
+    const std::wstring named = text.substr(lead.size(), text.size() - lead.size() - 1);
+    EXPECT_EQ(named.rfind(app_.path(L"crash-"), 0), 0u) << jl::toUtf8(named);
+    EXPECT_EQ(readBytesFile(named).rfind("# A fatal error", 0), 0u) << jl::toUtf8(named);
+    EXPECT_EQ(reported.exitCode, 3);
+}
+
 TEST_F(ProbeLaunch, EmptyClassPathIsReportedAndTheLaunchGoesOn) {
     const LaunchOutcome outcome = launch(L"Main Class=app.Main\n");
     ASSERT_EQ(outcome.messages.size(), 1u);

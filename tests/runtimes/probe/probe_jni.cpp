@@ -427,6 +427,7 @@ jint createJavaVm(JavaVM** vmOut, void** envOut, void* rawArgs) {
     void(JNICALL * exitHook)(jint) = nullptr;
     void(JNICALL * abortHook)() = nullptr;
     PrintHook printHook = nullptr;
+    std::string errorFile;
     for (jint i = 0; i < args->nOptions; ++i) {
         const JavaVMOption& option = args->options[i];
         const std::string optionText = option.optionString ? option.optionString : "";
@@ -435,6 +436,7 @@ jint createJavaVm(JavaVM** vmOut, void** envOut, void* rawArgs) {
         if (optionText == "exit") exitHook = reinterpret_cast<void(JNICALL*)(jint)>(option.extraInfo);
         if (optionText == "abort") abortHook = reinterpret_cast<void(JNICALL*)()>(option.extraInfo);
         if (optionText == "vfprintf") printHook = reinterpret_cast<PrintHook>(option.extraInfo);
+        if (optionText.starts_with("-XX:ErrorFile=")) errorFile = optionText.substr(14);
     }
     if (!scenario.vmSays.empty()) sayAsTheVm(printHook, "%s (%d)\n", scenario.vmSays.c_str(), 42);
     recordStack();
@@ -447,6 +449,7 @@ jint createJavaVm(JavaVM** vmOut, void** envOut, void* rawArgs) {
     if (result != JNI_OK) return result;
     created = true;
     startVm(scenario, exitHook, abortHook);
+    vm().errorFile = errorFile;
     // A real jvm.dll needs libraries from its runtime's bin folder; loading
     // java.dll by name shows in the record whether that folder is searched.
     LoadLibraryW(L"java.dll");

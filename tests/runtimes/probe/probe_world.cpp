@@ -11,6 +11,22 @@
 namespace probe {
 namespace {
 
+// A fatal error's report, at the name HotSpot gives it: "%p" is the process id.
+void writeErrorReport(std::string name) {
+    for (size_t at = name.find("%p"); at != std::string::npos; at = name.find("%p", at)) {
+        name.replace(at, 2, std::to_string(GetCurrentProcessId()));
+    }
+    const HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, "# A fatal error has been detected by the probe runtime\n", 55, &written, nullptr);
+    CloseHandle(file);
+}
+
+} // namespace
+
+namespace {
+
 struct Ref {
     Object* object;
     bool deleted = false;
@@ -141,6 +157,7 @@ void runMain(const std::string& className) {
     }
     case MainMode::Exit: exitVm(state.scenario.status);
     case MainMode::Abort:
+        if (!state.errorFile.empty()) writeErrorReport(state.errorFile);
         if (state.abortHook) {
             record("abort-hook");
             state.abortHook();

@@ -62,6 +62,7 @@ struct VmState {
     Scenario scenario;
     void(JNICALL* exitHook)(jint) = nullptr;
     void(JNICALL* abortHook)() = nullptr;
+    std::string errorFile;  // "-XX:ErrorFile=", where an abort writes its report as HotSpot does
     Object* out = nullptr;
     Object* err = nullptr;
     std::vector<HANDLE> threads;  // the non-daemon threads a DestroyJavaVM waits for
