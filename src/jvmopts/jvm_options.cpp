@@ -1,6 +1,7 @@
 #include "jvmopts/jvm_options.h"
 
 #include "jvmopts/path_options.h"
+#include "jvmopts/vm_option_files.h"
 #include "jvmopts/vm_parameters.h"
 #include "launcher/command_line.h"
 #include "runtime/runtime_search.h"
@@ -73,6 +74,70 @@ void appendVmOption(JvmConfiguration& configuration, const std::wstring& option)
     configuration.vmOptions.push_back(toAnsiString(option));
 }
 
+struct SourcedOption {
+    std::wstring text;
+    std::wstring source;  // for the trace
+    size_t layer = 0;     // the parameters, then each file
+};
+
+// "Virtual Machine Parameters", its two-word forms joined as the java command joins them.
+void addParameterOptions(const std::wstring& parameters, std::vector<SourcedOption>& options) {
+    const std::vector<std::wstring> words = splitVmParameters(parameters);
+    for (size_t i = 0; i < words.size(); ++i) {
+        std::wstring option = words[i];
+        removeQuotes(option);
+        const std::wstring prefix = oneWordOptionPrefix(option);
+        if (!prefix.empty() && i + 1 < words.size()) {
+            option = words[++i];
+            removeQuotes(option);
+            option.insert(0, prefix);
+        } else if (!prefix.empty()) {
+            trace("options: ", Quoted{option}, " has no value after it and is passed as it is");
+        }
+        options.push_back({std::move(option), L"\"Virtual Machine Parameters\""});
+    }
+}
+
+void addFileOptions(const VmOptionsFile& file, size_t layer, std::vector<SourcedOption>& options) {
+    for (std::wstring& line : vmOptionLines(file.text)) {
+        if (isClassPathOption(line)) {
+            trace("options: ", Quoted{line}, " in ", Quoted{file.path},
+                  " is ignored: the class path belongs to the settings");
+            continue;
+        }
+        options.push_back({std::move(line), file.path, layer});
+    }
+}
+
+// The parameters and then the files' options, sizes relative to the machine
+// resolved; a later value of an option replaces an earlier one.
+std::vector<SourcedOption> parameterOptions(const JvmSettings& settings) {
+    std::vector<SourcedOption> options;
+    addParameterOptions(settings.vmParameters, options);
+    for (size_t i = 0; i < settings.optionFiles.size(); ++i) addFileOptions(settings.optionFiles[i], i + 1, options);
+    std::vector<std::wstring> texts;
+    std::vector<size_t> layers;
+    for (SourcedOption& option : options) {
+        if (isRelativeMemoryOption(option.text)) {
+            const std::wstring relative = option.text;
+            option.text = resolveRelativeMemoryOption(relative, machineMemory());
+            trace("options: ", Quoted{relative}, " becomes ", Quoted{option.text});
+        }
+        texts.push_back(option.text);
+        layers.push_back(option.layer);
+    }
+    std::vector<SourcedOption> kept;
+    size_t next = 0;
+    for (const size_t index : survivingOptions(texts, layers)) {
+        for (; next < index; ++next) {
+            trace("options: ", Quoted{options[next].text}, " from ", Quoted{options[next].source}, " is replaced by a later value");
+        }
+        kept.push_back(std::move(options[index]));
+        next = index + 1;
+    }
+    return kept;
+}
+
 } // namespace
 
 std::wstring buildClassPath(const std::wstring& classPathSetting, const std::wstring& programFolder) {
@@ -114,24 +179,15 @@ bool assembleJvmOptions(const JvmSettings& settings, const std::wstring& program
     // The class path's entries were expanded one by one already; a name a
     // wildcard found is taken as it is, "%" and all.
     appendVmOption(configuration, L"-Djava.class.path=" + classPath);
-    std::vector<std::wstring> options;
-    for (std::wstring parameter : splitVmParameters(settings.vmParameters)) {
-        removeQuotes(parameter);
-        if (isRelativeMemoryOption(parameter)) {
-            const std::wstring relative = parameter;
-            parameter = resolveRelativeMemoryOption(parameter, machineMemory());
-            trace("options: ", Quoted{relative}, " becomes ", Quoted{parameter});
-        }
-        if (parameter.starts_with(L"-Xss")) {
-            configuration.javaThreadStackSize = parseStackSize(std::wstring_view(parameter).substr(4));
+    for (SourcedOption& option : parameterOptions(settings)) {
+        if (option.text.starts_with(L"-Xss")) {
+            configuration.javaThreadStackSize = parseStackSize(std::wstring_view(option.text).substr(4));
             trace("options: Java main thread stack size ", configuration.javaThreadStackSize,
                   configuration.javaThreadStackSize == 0 ? " (the JVM's default)" : " bytes");
         }
-        options.push_back(std::move(parameter));
-    }
-    for (std::wstring& option : options) {
-        expandEnvironment(option);
-        appendVmOption(configuration, option);
+        expandEnvironment(option.text);
+        trace("options: ", Quoted{option.text}, " from ", Quoted{option.source});
+        appendVmOption(configuration, option.text);
     }
     for (size_t i = 0; i < configuration.vmOptions.size(); ++i) {
         trace("options: VM option ", i + 1, " = ", Quoted{fromAnsiString(configuration.vmOptions[i])});

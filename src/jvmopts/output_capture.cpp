@@ -25,13 +25,6 @@ bool isUsableHandle(HANDLE handle) {
     return GetFileType(handle) != FILE_TYPE_UNKNOWN || GetLastError() == NO_ERROR;
 }
 
-std::wstring decoded(std::string_view bytes) {
-    // HotSpot prints in the ANSI code page, Java's streams often in UTF-8.
-    const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
-                                           nullptr, 0);
-    return length > 0 || bytes.empty() ? fromUtf8(bytes) : fromAnsiString(bytes);
-}
-
 } // namespace
 
 // Shared by the launcher and the drain thread, which may outlive it.
@@ -132,7 +125,8 @@ std::string StartupCapture::capturedSoFar() {
 }
 
 std::wstring StartupCapture::runtimeWords(const OutputFiles& files) {
-    std::wstring words = decoded(capturedSoFar() + files.writtenSinceOpened(kKeptBytes));
+    // HotSpot prints in the ANSI code page, Java's streams often in UTF-8.
+    std::wstring words = fromUtf8OrAnsi(capturedSoFar() + files.writtenSinceOpened(kKeptBytes));
     while (!words.empty() && iswspace(words.back())) words.pop_back();
     if (words.size() > kShownCharacters) {
         const size_t lineStart = words.find(L'\n', words.size() - kShownCharacters);

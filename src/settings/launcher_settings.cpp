@@ -4,6 +4,7 @@
 #include "settings/settings_source.h"
 #include "support/error_message.h"
 #include "support/message_ids.h"
+#include "support/path_text.h"
 #include "support/trace.h"
 #include "support/win_text.h"
 
@@ -111,6 +112,34 @@ JvmSettings readJvmSettings(SettingsReader& reader) {
     return jvm;
 }
 
+// "<program folder>\<base>.vmoptions" for administrators, and the same name
+// beside the per-user INI copy for the user. A missing or unreadable file is
+// skipped: it never stops the start.
+std::vector<VmOptionsFile> readVmOptionsFiles(const std::wstring& programPath, const ProductIdentity& product) {
+    const std::wstring name = fileBaseName(programPath) + L".vmoptions";
+    const PerUserIniLocation perUser =
+        perUserIniLocation(environmentVariable(L"APPDATA"), product.productName, product.productCode, programPath);
+    std::vector<VmOptionsFile> files;
+    for (VmOptionsFile file : {VmOptionsFile{folderWithBackslash(programPath) + name, L"administrator", {}},
+                               VmOptionsFile{perUser.codeFolder + L"\\" + name, L"user", {}}}) {
+        const std::optional<std::string> bytes = readFileBytes(file.path);
+        const DWORD error = bytes ? ERROR_SUCCESS : GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+            trace("settings: no ", file.owner, " VM options file ", Quoted{file.path});
+            continue;
+        }
+        if (!bytes) {
+            trace("settings: the ", file.owner, " VM options file ", Quoted{file.path}, " cannot be read (error ", error,
+                  ") and is skipped");
+            continue;
+        }
+        trace("settings: reading the ", file.owner, " VM options file ", Quoted{file.path});
+        file.text = fromUtf8OrAnsi(*bytes);
+        files.push_back(std::move(file));
+    }
+    return files;
+}
+
 OutputSettings readOutputSettings(SettingsReader& reader) {
     OutputSettings output;
     output.outputFile = reader.layered(keys::kOutputFile);
@@ -151,6 +180,7 @@ bool loadLauncherSettings(const std::wstring& programPath, LauncherSettings& set
     settings.application = readApplication(reader);
     settings.runtime.jrePath = readJrePath(programPath, settings, reader);
     settings.jvm = readJvmSettings(reader);
+    settings.jvm.optionFiles = readVmOptionsFiles(programPath, settings.product);
     settings.output = readOutputSettings(reader);
     settings.splash = readSplashSettings(reader);
     const RuntimeRequest& runtime = settings.runtime;

@@ -44,6 +44,13 @@ struct ApplicationSettings {
     bool pairReturnCode = false;
 };
 
+// A ".vmoptions" file that could be read: its path, whose it is, and its text.
+struct VmOptionsFile {
+    std::wstring path;
+    const wchar_t* owner = L"";  // "administrator" or "user", for the trace
+    std::wstring text;
+};
+
 // What goes into the VM's option list, as written: environment references are
 // expanded by the step that uses them, once the runtime variables are set.
 struct JvmSettings {
@@ -54,6 +61,9 @@ struct JvmSettings {
     std::wstring systemPath;
     std::wstring cmd;  // more arguments for the Java program
     bool classDataSharing = false;  // "Class Data Sharing" is exactly "auto"
+    // Beside the program, then in the user's profile; their options follow
+    // "Virtual Machine Parameters" and win over them.
+    std::vector<VmOptionsFile> optionFiles;
 };
 
 // "Output File" and "Error File", as written (pictures and environment references unexpanded).

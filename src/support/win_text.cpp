@@ -49,6 +49,13 @@ std::wstring fromAnsiString(std::string_view text) { return widen(CP_THREAD_ACP,
 std::string toUtf8(std::wstring_view text) { return narrow(CP_UTF8, text); }
 std::wstring fromUtf8(std::string_view text) { return widen(CP_UTF8, text); }
 
+std::wstring fromUtf8OrAnsi(std::string_view text) {
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    const bool utf8 = text.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
+                                                          static_cast<int>(text.size()), nullptr, 0) > 0;
+    return utf8 ? fromUtf8(text) : fromAnsiString(text);
+}
+
 std::optional<std::wstring> readGrowingText(const std::function<size_t(wchar_t*, size_t)>& call,
                                             size_t initialCapacity) {
     constexpr size_t kMaximumCapacity = 1u << 24;

@@ -19,6 +19,8 @@ namespace jl {
 [[nodiscard]] std::wstring fromAnsiString(std::string_view text);
 [[nodiscard]] std::string toUtf8(std::wstring_view text);
 [[nodiscard]] std::wstring fromUtf8(std::string_view text);
+// UTF-8 when the bytes are valid UTF-8 (a byte-order mark dropped), else the ANSI code page.
+[[nodiscard]] std::wstring fromUtf8OrAnsi(std::string_view text);
 
 // ExpandEnvironmentStringsW in place; undefined variables stay as written and a
 // failed call leaves the text unchanged.

@@ -107,6 +107,44 @@ TEST_F(BridgeLaunch, VmCrashInMainIsExplainedWithItsReport) {
     EXPECT_NE(readBytesFile(app_.path(L"out.txt")).find("main crashes the VM"), std::string::npos);
 }
 
+// VM options a user or an administrator adds without touching the settings: the
+// administrator's file beside the program wins over the INI, the user's file
+// (beside the per-user INI copy) over both.
+TEST_F(BridgeLaunch, VmOptionsFilesOverrideTheSettingsInTheirOrder) {
+    const std::wstring product = L"[Product Information]\nProduct Name=Tool\nProduct Code={C0DE}\n";
+    const std::wstring ini = L"Virtual Machine Parameters=-Xmx48m -Dreport.value=ini\n";
+    const std::wstring userFolder = app_.appDataFolder() + L"\\Tool\\{C0DE}";
+    const auto launchWithFiles = [&] { return launch(L"", ini + product); };
+    const auto maxMiB = [&] { return std::stoull(reportValues(app_.path(L"out.txt"))["maxMemory"]) >> 20; };
+
+    writeBytesFile(app_.path(L"MyApp.vmoptions"),
+                   "# raised by the administrator\r\n\r\n  -Xmx96m  \r\n-Dreport.value=admin\r\n-cp C:\\other.jar\r\n");
+    expectEndedWithoutMessage(launchWithFiles());
+    std::map<std::string, std::string> values = reportValues(app_.path(L"out.txt"));
+    EXPECT_EQ(values["prop:report.value"], "admin");
+    EXPECT_TRUE(values["prop:java.class.path"].ends_with("launch-report.jar")) << values["prop:java.class.path"];
+    EXPECT_EQ(values["inputs"].find("-Xmx48m"), std::string::npos) << values["inputs"];
+    EXPECT_GT(maxMiB(), 80u);
+    EXPECT_LE(maxMiB(), 96u);
+
+    // The user's file, in UTF-8, with a size relative to the machine's memory.
+    CreateDirectoryW((app_.appDataFolder() + L"\\Tool").c_str(), nullptr);
+    CreateDirectoryW(userFolder.c_str(), nullptr);
+    writeBytesFile(userFolder + L"\\MyApp.vmoptions", "-Xmx1:160:160P\n-Dreport.value=\xC3\xBC\n");
+    expectEndedWithoutMessage(launchWithFiles());
+    values = reportValues(app_.path(L"out.txt"));
+    EXPECT_EQ(values["prop:report.value"], "\xC3\xBC");
+    EXPECT_GT(maxMiB(), 128u);
+    EXPECT_LE(maxMiB(), 160u);
+
+    // A file that cannot be read is skipped: here the administrator's is a folder.
+    DeleteFileW(app_.path(L"MyApp.vmoptions").c_str());
+    CreateDirectoryW(app_.path(L"MyApp.vmoptions").c_str(), nullptr);
+    expectEndedWithoutMessage(launchWithFiles());
+    EXPECT_EQ(reportValues(app_.path(L"out.txt"))["prop:report.value"], "\xC3\xBC");
+    EXPECT_GT(maxMiB(), 128u);
+}
+
 TEST_F(BridgeLaunch, JavaMainThreadRunsWithTheXssStack) {
     ASSERT_EQ(launch(L"").exitCode, 0);
     const unsigned long long defaultDepth = std::stoull(reportValues(app_.path(L"out.txt"))["depth"]);

@@ -65,6 +65,17 @@ TEST_F(JvmOptions, ParametersKeepTheirOrderAndAreExpandedAndLastStackSizeCounts)
     EXPECT_EQ(jl::cmdArguments(settings), (std::vector<std::wstring>{L"one", L"two words", L"expanded"}));
 }
 
+// Options pasted from a java command line keep their meaning.
+TEST_F(JvmOptions, TwoWordFormsOfTheJavaCommandBecomeTheVmsOneWordForms) {
+    jl::JvmSettings settings = classPathSettings(L"C:\\app.jar", false);
+    settings.vmParameters = L"--add-opens java.base/java.lang=ALL-UNNAMED -p \"C:\\my mods\" --enable-preview "
+                            L"--add-modules";
+    ASSERT_TRUE(assemble(settings));
+    EXPECT_EQ(configuration_.vmOptions,
+              (std::vector<std::string>{"-Djava.class.path=C:\\app.jar;", "--add-opens=java.base/java.lang=ALL-UNNAMED",
+                                        "--module-path=C:\\my mods", "--enable-preview", "--add-modules"}));
+}
+
 TEST_F(JvmOptions, FolderNamedOutsideTheAnsiCodePageIsPassedByItsShortName) {
     const std::wstring greek = L"\x03A9\x03BC\x03AD\x03B3\x03B1";
     touch(greek + L"\\a.jar");

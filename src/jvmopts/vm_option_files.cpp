@@ -1,0 +1,95 @@
+#include "jvmopts/vm_option_files.h"
+
+#include <unordered_set>
+
+namespace jl {
+
+namespace {
+
+bool isLineBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == 0xFEFF; }
+
+std::wstring_view trimmedLine(std::wstring_view text) {
+    while (!text.empty() && isLineBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isLineBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+struct TwoWordForm {
+    std::wstring_view word;
+    std::wstring_view prefix;
+};
+
+constexpr TwoWordForm kTwoWordForms[] = {
+    {L"--module-path", L"--module-path="},
+    {L"-p", L"--module-path="},
+    {L"--upgrade-module-path", L"--upgrade-module-path="},
+    {L"--add-modules", L"--add-modules="},
+    {L"--limit-modules", L"--limit-modules="},
+    {L"--add-exports", L"--add-exports="},
+    {L"--add-opens", L"--add-opens="},
+    {L"--add-reads", L"--add-reads="},
+    {L"--patch-module", L"--patch-module="},
+    {L"--enable-native-access", L"--enable-native-access="},
+};
+
+} // namespace
+
+std::wstring oneWordOptionPrefix(std::wstring_view word) {
+    for (const TwoWordForm& form : kTwoWordForms) {
+        if (word == form.word) return std::wstring(form.prefix);
+    }
+    return {};
+}
+
+std::vector<std::wstring> vmOptionLines(std::wstring_view text) {
+    std::vector<std::wstring> options;
+    while (!text.empty()) {
+        const size_t end = text.find(L'\n');
+        const std::wstring_view line = trimmedLine(text.substr(0, end));
+        text.remove_prefix(end == std::wstring_view::npos ? text.size() : end + 1);
+        if (line.empty() || line.front() == L'#') continue;
+        const size_t blank = line.find_first_of(L" \t");
+        const std::wstring prefix =
+            blank == std::wstring_view::npos ? std::wstring() : oneWordOptionPrefix(line.substr(0, blank));
+        options.push_back(prefix.empty() ? std::wstring(line) : prefix + std::wstring(trimmedLine(line.substr(blank))));
+    }
+    return options;
+}
+
+std::wstring vmOptionIdentity(std::wstring_view option) {
+    for (const std::wstring_view size : {L"-Xmx", L"-Xms", L"-Xss"}) {
+        if (option.starts_with(size)) return std::wstring(size);
+    }
+    if (option.starts_with(L"-D")) return std::wstring(option.substr(0, option.find(L'=')));
+    if (option.starts_with(L"-XX:")) {
+        std::wstring_view name = option.substr(4);
+        if (!name.empty() && (name.front() == L'+' || name.front() == L'-')) name.remove_prefix(1);
+        return L"-XX:" + std::wstring(name.substr(0, name.find(L'=')));
+    }
+    return {};
+}
+
+bool isClassPathOption(std::wstring_view option) {
+    const std::wstring_view word = option.substr(0, option.find_first_of(L" \t="));
+    return word == L"-cp" || word == L"-classpath" || word == L"--class-path" ||
+           option.starts_with(L"-Djava.class.path=");
+}
+
+std::vector<size_t> survivingOptions(const std::vector<std::wstring>& options, const std::vector<size_t>& layers) {
+    std::vector<size_t> kept;
+    std::unordered_set<std::wstring> inLaterLayers;
+    std::unordered_set<std::wstring> inThisLayer;
+    for (size_t i = options.size(); i-- > 0;) {
+        if (i + 1 < options.size() && layers[i] != layers[i + 1]) {
+            inLaterLayers.insert(inThisLayer.begin(), inThisLayer.end());
+            inThisLayer.clear();
+        }
+        const std::wstring identity = vmOptionIdentity(options[i]);
+        if (!identity.empty() && inLaterLayers.count(identity)) continue;
+        if (!identity.empty()) inThisLayer.insert(identity);
+        kept.insert(kept.begin(), i);
+    }
+    return kept;
+}
+
+} // namespace jl
