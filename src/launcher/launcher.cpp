@@ -1,6 +1,7 @@
 #include "launcher/launcher.h"
 
 #include "jvmhost/java_main_thread.h"
+#include "jvmhost/java_output_streams.h"
 #include "launcher/command_line.h"
 #include "runtime/jre_not_found_dialog.h"
 #include "runtime/runtime_search.h"

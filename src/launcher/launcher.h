@@ -15,7 +15,7 @@
 #include "jvmopts/jvm_options.h"
 #include "jvmopts/standard_streams.h"
 #include "launcher/single_instance.h"
-#include "runtime/version.h"
+#include "types/version.h"
 #include "settings/launcher_settings.h"
 #include "jvmopts/class_data_archive.h"
 #include "settings/settings_source.h"

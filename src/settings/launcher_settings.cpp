@@ -3,6 +3,7 @@
 #include "settings/embedded_settings.h"
 #include "support/error_message.h"
 #include "support/message_ids.h"
+#include "support/string_text.h"
 #include "support/trace.h"
 #include "support/win_text.h"
 

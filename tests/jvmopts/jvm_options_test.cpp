@@ -7,8 +7,8 @@
 
 #include "jvmopts/jvm_options.h"
 #include "rig/app_folder.h"
-#include "settings/ini_document.h"
 #include "settings/settings_source.h"
+#include "support/string_text.h"
 #include "support/win_text.h"
 
 namespace jltest {

@@ -161,20 +161,6 @@ TEST(IniFileSource, SectionNamesComeInFileOrderBeyondTheFirstBuffer) {
     EXPECT_EQ(names, expected);
 }
 
-TEST(IniDocumentSource, WriteStringAppendsWithoutReplacing) {
-    IniDocument document;
-    parseIniText(document, L"[A]\r\nk=1\r\n[B]\r\n[A]\r\nj=first of the second A\r\n");
-    IniDocumentSource source(std::move(document));
-    ASSERT_TRUE(source.writeString(L"A", L"k", L"2"));
-    ASSERT_TRUE(source.writeString(L"A", L"j", L"3"));
-    ASSERT_TRUE(source.writeString(L"C", L"k", L"4"));
-    EXPECT_EQ(lookUp(source, L"A", L"k"), L"1");
-    EXPECT_EQ(lookUp(source, L"A", L"j"), L"3");
-    Names names;
-    source.getSectionNames(names);
-    EXPECT_EQ(names, (Names{L"A", L"B", L"A", L"C"}));
-}
-
 TEST(LayeredSettings, ApplicationCmdFollowsTheLayeredRule) {
     constexpr wchar_t kEmbedded[] = L"[Application]\r\nCmd=-a\r\n";
     // A null INI text: no INI file.
@@ -196,20 +182,6 @@ TEST(LayeredSettings, ApplicationCmdFollowsTheLayeredRule) {
         EXPECT_EQ(lookUp(layered, L"Application", L"Cmd"), c.expected) << c.embedded << " under " << c.ini;
         EXPECT_EQ(layered.lastOrigin(), c.origin) << describeOrigin(layered.lastOrigin());
     }
-}
-
-TEST(LayeredSettings, SectionNamesWritesAndDeletionConcernOnlyTheFile) {
-    TemporaryFolder folder;
-    LayeredSettingsSource source(folder.file(L"App.ini"), L"[Application]\r\nCmd=-a\r\n");
-    Names names{L"left over"};
-    source.getSectionNames(names);
-    EXPECT_TRUE(names.empty());
-    ASSERT_TRUE(source.writeString(L"Application+", L"Cmd", L"-w"));
-    EXPECT_EQ(lookUp(source, L"Application", L"Cmd"), L"-a -w");
-    source.getSectionNames(names);
-    EXPECT_EQ(names, Names{L"Application+"});
-    EXPECT_TRUE(source.deleteFile());
-    EXPECT_EQ(lookUp(source, L"Application", L"Cmd"), L"-a");
 }
 
 } // namespace
