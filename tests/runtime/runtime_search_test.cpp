@@ -7,7 +7,7 @@
 #include "runtime/runtime_search.h"
 #include "settings/launcher_settings.h"
 #include "settings/settings_values.h"
-#include "support/win_text.h"
+#include "support/path_text.h"
 
 namespace jltest {
 namespace {
