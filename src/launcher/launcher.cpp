@@ -5,7 +5,6 @@
 #include "launcher/command_line.h"
 #include "runtime/jre_not_found_dialog.h"
 #include "runtime/runtime_search.h"
-#include "runtime/runtime_selection.h"
 #include "support/error_message.h"
 #include "support/message_format.h"
 #include "support/message_ids.h"

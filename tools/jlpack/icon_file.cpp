@@ -4,16 +4,9 @@
 #include <cstring>
 #include <set>
 
-#include "support/little_endian.h"
-
 namespace jlpack {
 
 namespace {
-
-using jl::appendLittleEndian16;
-using jl::appendLittleEndian32;
-using jl::readLittleEndian16;
-using jl::readLittleEndian32;
 
 std::uint32_t read32BigEndian(ByteView b, size_t at) {
     return (static_cast<std::uint32_t>(b[at]) << 24) | (b[at + 1] << 16) | (b[at + 2] << 8) | b[at + 3];

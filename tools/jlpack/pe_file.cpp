@@ -3,16 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "support/little_endian.h"
 #include "support/pe_headers.h"
 
 namespace jlpack {
 
 namespace {
-
-using jl::appendLittleEndian16;
-using jl::readLittleEndian16;
-using jl::readLittleEndian32;
 
 constexpr std::uint16_t kPe32Plus = 0x20B;
 constexpr size_t kResourceDirectory = 2, kSecurityDirectory = 4, kRelocationDirectory = 5;

@@ -1,15 +1,8 @@
 #include "version_resource.h"
 
-#include "support/little_endian.h"
-
 namespace jlpack {
 
 namespace {
-
-using jl::appendLittleEndian16;
-using jl::appendLittleEndian32;
-using jl::readLittleEndian16;
-using jl::readLittleEndian32;
 
 constexpr std::uint32_t kFixedSignature = 0xFEEF04BD;
 
