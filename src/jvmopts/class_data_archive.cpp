@@ -5,11 +5,10 @@
 #include <vector>
 
 #include "jvmopts/class_data_key.h"
-#include "runtime/runtime_selection.h"
-#include "settings/ini_document.h"
 #include "settings/settings_values.h"
 #include "support/number_text.h"
 #include "support/path_text.h"
+#include "support/string_text.h"
 #include "support/trace.h"
 #include "support/unique_resource.h"
 #include "support/win_text.h"

@@ -3,27 +3,10 @@
 #include <optional>
 
 #include "runtime/vendor_runtimes.h"
-#include "runtime/version.h"
+#include "support/string_text.h"
+#include "types/version.h"
 
 namespace jl {
-
-namespace {
-
-bool containsIgnoringAsciiCase(std::string_view text, std::string_view lowerNeedle) {
-    for (size_t i = 0; i + lowerNeedle.size() <= text.size(); ++i) {
-        size_t j = 0;
-        while (j < lowerNeedle.size()) {
-            char c = text[i + j];
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-            if (c != lowerNeedle[j]) break;
-            ++j;
-        }
-        if (j == lowerNeedle.size()) return true;
-    }
-    return false;
-}
-
-} // namespace
 
 const char* dynamicArchiveRefusal(std::string_view releaseText) {
     const std::optional<Version> version = releaseFileVersion(releaseText);

@@ -1,8 +1,7 @@
 #include "jvmopts/output_redirection.h"
 
-#include "jvmhost/java_strings.h"
 #include "jvmopts/timestamp_picture.h"
-#include "support/trace.h"
+#include "support/path_text.h"
 #include "support/win_text.h"
 
 namespace jl {
@@ -16,10 +15,6 @@ std::wstring formatRun(const PictureRun& run, const SYSTEMTIME& timestamp) {
                            ? GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &timestamp, run.text.c_str(), buffer, 260)
                            : GetDateFormatW(LOCALE_USER_DEFAULT, 0, &timestamp, run.text.c_str(), buffer, 260);
     return length > 0 ? std::wstring(buffer) : run.text;
-}
-
-bool isAbsolute(const std::wstring& path) {
-    return path.size() >= 2 && (path[1] == L':' || (path[0] == L'\\' && path[1] == L'\\'));
 }
 
 } // namespace
@@ -38,7 +33,7 @@ void expandFileNameTimestamp(std::wstring& name, const SYSTEMTIME& timestamp) {
 }
 
 void createParentFolders(const std::wstring& path) {
-    if (isAbsolute(path) && pathExists(path)) return;
+    if (hasDriveOrUncForm(path) && pathExists(path)) return;
     // The first component keeps a leading "\\?\", or the "\\server" of a UNC path.
     const bool unc = path.starts_with(L"\\\\") && !path.starts_with(L"\\\\?\\");
     const size_t start = path.starts_with(L"\\\\?\\") ? 4 : (unc ? 2 : 0);
@@ -46,7 +41,7 @@ void createParentFolders(const std::wstring& path) {
     if (end == std::wstring::npos) return;
     std::wstring folder = path.substr(0, end);
     // A relative name's first component is a folder of its own.
-    if (!isAbsolute(path) && !folder.empty() && folder.find(L':') == std::wstring::npos) {
+    if (!hasDriveOrUncForm(path) && !folder.empty() && folder.find(L':') == std::wstring::npos) {
         CreateDirectoryW(folder.c_str(), nullptr);
     }
     for (size_t next = path.find(L'\\', end + 1); next != std::wstring::npos; next = path.find(L'\\', end + 1)) {
@@ -55,34 +50,6 @@ void createParentFolders(const std::wstring& path) {
         // The server and share levels of a UNC path cannot be created; the walk goes on past them.
         if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS && !unc) return;
     }
-}
-
-bool redirectStandardStream(JNIEnv* env, const std::wstring& fileName, bool append, const char* setter) {
-    createParentFolders(fileName);
-    jstring name = newJavaString(fileName, env);
-    if (!name) return false;
-    jclass fileStreamClass = env->FindClass("java/io/FileOutputStream");
-    if (!fileStreamClass) return false;
-    jmethodID fileStreamInit = env->GetMethodID(fileStreamClass, "<init>", "(Ljava/lang/String;Z)V");
-    if (!fileStreamInit) return false;
-    jobject fileStream = env->NewObject(fileStreamClass, fileStreamInit, name, append ? JNI_TRUE : JNI_FALSE);
-    if (!fileStream) return false;
-    jclass printStreamClass = env->FindClass("java/io/PrintStream");
-    if (!printStreamClass) return false;
-    jmethodID printStreamInit = env->GetMethodID(printStreamClass, "<init>", "(Ljava/io/OutputStream;)V");
-    if (!printStreamInit) return false;
-    jobject printStream = env->NewObject(printStreamClass, printStreamInit, fileStream);
-    if (!printStream) return false;
-    jclass systemClass = env->FindClass("java/lang/System");
-    if (!systemClass) return false;
-    jmethodID install = env->GetStaticMethodID(systemClass, setter, "(Ljava/io/PrintStream;)V");
-    if (!install) return false;
-    env->CallStaticVoidMethod(systemClass, install, printStream);
-    if (env->ExceptionOccurred()) {
-        env->ExceptionDescribe();
-        return false;
-    }
-    return true;
 }
 
 void expandOutputFileNames(OutputRedirection& output) {
@@ -94,18 +61,6 @@ void expandOutputFileNames(OutputRedirection& output) {
         if (outputStamped) expandFileNameTimestamp(output.outputFile, now);
         if (errorStamped) expandFileNameTimestamp(output.errorFile, now);
     }
-}
-
-void redirectOutputStreams(JNIEnv* env, const OutputRedirection& output) {
-    const auto redirect = [env](const std::wstring& file, bool append, const char* setter) {
-        if (file.empty()) return;
-        const bool redirected = redirectStandardStream(env, file, append, setter);
-        trace("jvm: ", setter[3] == 'O' ? "System.out" : "System.err", redirected ? " goes to " : " could not be sent to ",
-              Quoted{file}, append ? " (append)" : "");
-        if (!redirected && env->ExceptionOccurred()) env->ExceptionDescribe();
-    };
-    redirect(output.outputFile, output.outputAppend, "setOut");
-    redirect(output.errorFile, output.errorAppend, "setErr");
 }
 
 } // namespace jl

@@ -1,9 +1,9 @@
 #pragma once
-// System.out and System.err into the configured files.
+// The configured output and error files: their names, with the date-and-time
+// picture filled in, and the folders above them. The JNI side, which points
+// System.out and System.err at them, lives with the VM hosting.
 
 #include <windows.h>
-
-#include <jni.h>
 
 #include <string>
 
@@ -20,13 +20,7 @@ struct OutputRedirection {
 void expandFileNameTimestamp(std::wstring& name, const SYSTEMTIME& timestamp);
 // Creates the missing folders above a file.
 void createParentFolders(const std::wstring& path);
-// Installs a PrintStream on the file as System.out ("setOut") or System.err
-// ("setErr"). False when any step fails; a Java exception may then be pending.
-[[nodiscard]] bool redirectStandardStream(JNIEnv* env, const std::wstring& fileName, bool append, const char* setter);
 // Both names' pictures, expanded in place with one timestamp.
 void expandOutputFileNames(OutputRedirection& output);
-// Both streams, as configured (names already expanded); failures are described
-// and never stop the launch.
-void redirectOutputStreams(JNIEnv* env, const OutputRedirection& output);
 
 } // namespace jl

@@ -1,12 +1,10 @@
 #include "jvmopts/path_options.h"
 
+#include "support/path_text.h"
+
 namespace jl {
 
 namespace {
-
-bool hasDriveOrUncForm(std::wstring_view entry) {
-    return entry.size() >= 2 && (entry[1] == L':' || (entry[0] == L'\\' && entry[1] == L'\\'));
-}
 
 std::wstring withSeparator(std::wstring_view list) {
     std::wstring text(list);

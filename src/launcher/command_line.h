@@ -1,5 +1,5 @@
 #pragma once
-// Splitting of the process command line and of "Cmd". Platform-neutral.
+// The program's arguments from the process command line. Platform-neutral.
 
 #include <string>
 #include <string_view>
@@ -7,13 +7,9 @@
 
 namespace jl {
 
-// Appends the tokens of the text to the list without clearing it. Only U+0020
-// separates tokens; a double quote is special only where a token begins, and a
-// backslash is an ordinary character.
-void splitCommandLine(std::wstring_view text, std::vector<std::wstring>& tokens);
-
-// The program's arguments from a whole command line: trimmed, split, and the
-// first token (the program path as the caller wrote it) dropped.
+// The program's arguments from a whole command line: trimmed, split as "Cmd" is
+// (splitCommandLine), and the first token (the program path as the caller wrote
+// it) dropped.
 [[nodiscard]] std::vector<std::wstring> argumentsFromCommandLine(std::wstring_view commandLine);
 
 // True when an argument is exactly "-nosplash" or "/nosplash" (case-sensitive).

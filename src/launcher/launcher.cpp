@@ -1,6 +1,7 @@
 #include "launcher/launcher.h"
 
 #include "jvmhost/java_main_thread.h"
+#include "jvmhost/java_output_streams.h"
 #include "launcher/command_line.h"
 #include "jvmopts/vm_print_hook.h"
 #include "support/error_message.h"

@@ -8,6 +8,7 @@
 
 #include "runtime/link_colour.h"
 #include "support/com_apartment.h"
+#include "support/win_text.h"
 
 #ifndef WM_DPICHANGED_AFTERPARENT
 #define WM_DPICHANGED_AFTERPARENT 0x02E3
@@ -22,16 +23,7 @@ constexpr UINT_PTR kToolId = 1;
 
 // One of the browser's link colours, when it is set and reads as "R,G,B".
 std::optional<COLORREF> browserColour(HKEY key, const wchar_t* name) {
-    wchar_t text[16] = {};
-    DWORD type = 0;
-    DWORD size = sizeof text - sizeof(wchar_t);
-    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
-    std::wstring_view value(text, size / sizeof(wchar_t));
-    while (!value.empty() && value.back() == L'\0') value.remove_suffix(1);
-    const std::optional<RgbColour> colour = parseAnchorColour(value);
+    const std::optional<RgbColour> colour = parseAnchorColour(registryString(key, name));
     if (!colour) return std::nullopt;
     return RGB(colour->red, colour->green, colour->blue);
 }

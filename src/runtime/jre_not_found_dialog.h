@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "settings/settings_values.h"
+#include "types/runtime_filter.h"
 
 namespace jl {
 

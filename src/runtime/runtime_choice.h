@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "runtime/version.h"
+#include "types/version.h"
 #include "settings/launcher_settings.h"
 
 namespace jl {

@@ -2,10 +2,11 @@
 
 #include <vector>
 
-#include "runtime/pe_image.h"
 #include "runtime/runtime_selection.h"
 #include "runtime/vendor_runtimes.h"
 #include "settings/launcher_settings.h"
+#include "support/path_text.h"
+#include "support/pe_headers.h"
 #include "support/trace.h"
 #include "support/unique_resource.h"
 #include "support/win_text.h"
@@ -33,21 +34,6 @@ std::vector<std::wstring> subKeyNames(HKEY key) {
         names.emplace_back(name, length);
     }
     return names;
-}
-
-// A string value as stored; empty when missing or not text.
-std::wstring stringValue(HKEY key, const wchar_t* name) {
-    DWORD type = 0;
-    DWORD size = 0;
-    if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return {};
-    if ((type != REG_SZ && type != REG_EXPAND_SZ) || size == 0) return {};
-    std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
-    size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) != ERROR_SUCCESS) {
-        return {};
-    }
-    value.resize(wcsnlen(value.c_str(), size / sizeof(wchar_t)));
-    return value;
 }
 
 void collectCandidates(const RuntimeRequest& request, const RegistryRoot& root, REGSAM access,
@@ -82,7 +68,7 @@ void collectCandidates(const RuntimeRequest& request, const RegistryRoot& root, 
             trace(label, " dropped: the key cannot be opened");
             continue;
         }
-        std::wstring home = stringValue(key.get(), L"JavaHome");
+        std::wstring home = registryString(key.get(), L"JavaHome");
         if (home.empty()) {
             trace(label, " dropped: no \"JavaHome\" value");
             continue;
@@ -149,7 +135,7 @@ void collectVendorCandidates(const RuntimeRequest& request, HKEY hive, const wch
                 if (RegOpenKeyExW(rootKey.get(), homeKey.subKeyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
                     continue;  // an MSI layout registers only one of its VMs
                 }
-                const std::wstring home = stringValue(key.get(), root.homeValue);
+                const std::wstring home = registryString(key.get(), root.homeValue);
                 if (home.empty()) {
                     trace(label, " dropped: no ", Quoted{root.homeValue}, " text value");
                     continue;
@@ -272,9 +258,9 @@ bool isX86Image(const std::wstring& path) {
     if (!mapping) return false;
     UniqueView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
     if (!view) return false;
-    const std::optional<uint16_t> machine =
-        peImageMachine(static_cast<const unsigned char*>(view.get()), static_cast<size_t>(size.QuadPart));
-    return machine == kMachineI386;
+    const std::optional<PeFileHeader> header =
+        readPeFileHeader({static_cast<const uint8_t*>(view.get()), static_cast<size_t>(size.QuadPart)});
+    return header && header->machine == kMachineI386;
 }
 
 } // namespace jl

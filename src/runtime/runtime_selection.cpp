@@ -95,19 +95,4 @@ CandidateChoice chooseCandidate(const std::vector<RuntimeCandidate>& ordered,
     return {};
 }
 
-std::wstring withTrailingBackslash(std::wstring folder) {
-    if (folder.empty() || folder.back() != L'\\') folder += L'\\';
-    return folder;
-}
-
-std::wstring stripPathComponents(std::wstring_view path, int count) {
-    std::wstring result(path);
-    for (int i = 0; i < count; ++i) {
-        const size_t slash = result.rfind(L'\\');
-        if (slash == std::wstring::npos) break;
-        result.erase(slash);
-    }
-    return result;
-}
-
 } // namespace jl

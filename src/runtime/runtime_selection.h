@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/version.h"
-#include "settings/settings_values.h"
+#include "types/runtime_filter.h"
+#include "types/version.h"
 
 namespace jl {
 
@@ -61,11 +61,5 @@ struct CandidateChoice {
 // it matches; otherwise the first candidate. The list must not be empty.
 [[nodiscard]] CandidateChoice chooseCandidate(const std::vector<RuntimeCandidate>& ordered,
                                               const std::vector<std::wstring>& preferredVersions);
-
-// The folder with a "\" at its end, added when it has none.
-[[nodiscard]] std::wstring withTrailingBackslash(std::wstring folder);
-
-// The path with its last n "\"-separated components removed.
-[[nodiscard]] std::wstring stripPathComponents(std::wstring_view path, int count);
 
 } // namespace jl

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "runtime/runtime_selection.h"
-#include "runtime/version.h"
+#include "types/version.h"
 
 namespace jl {
 

@@ -1,6 +1,6 @@
 #include "settings/ini_document.h"
 
-#include <cwctype>
+#include "support/string_text.h"
 
 namespace jl {
 
@@ -37,24 +37,7 @@ void IniDocument::appendPair(std::wstring_view section, std::wstring_view key, s
     target->pairs.push_back(IniPair{std::wstring(key), std::wstring(value)});
 }
 
-void splitString(std::wstring_view text, std::wstring_view separator, std::vector<std::wstring>& pieces) {
-    pieces.clear();
-    if (separator.empty()) return;
-    size_t position = 0;
-    while (position < text.size()) {
-        const size_t found = text.find(separator, position);
-        if (found == std::wstring_view::npos) break;
-        pieces.emplace_back(text.substr(position, found - position));
-        position = found + separator.size();
-    }
-    if (position < text.size()) pieces.emplace_back(text.substr(position));
-}
-
 namespace {
-
-bool isCWhiteSpace(wchar_t c) {
-    return std::iswspace(static_cast<wint_t>(c)) != 0;
-}
 
 // Index of the first or last character whose code is above 32, or npos.
 size_t firstVisible(std::wstring_view line) {
@@ -79,18 +62,6 @@ std::wstring trimmed(std::wstring_view text) {
 }
 
 } // namespace
-
-void trimLeft(std::wstring& text) {
-    size_t start = 0;
-    while (start < text.size() && isCWhiteSpace(text[start])) ++start;
-    text.erase(0, start);
-}
-
-void trimRight(std::wstring& text) {
-    size_t end = text.size();
-    while (end > 0 && isCWhiteSpace(text[end - 1])) --end;
-    text.erase(end);
-}
 
 void parseIniText(IniDocument& document, std::wstring_view text) {
     document.clear();

@@ -40,12 +40,4 @@ private:
 // unrecognised lines are skipped, never reported.
 void parseIniText(IniDocument& document, std::wstring_view text);
 
-// Pieces of the text between occurrences of a non-empty separator. A trailing
-// separator gives no trailing empty piece; adjacent separators give empty pieces.
-void splitString(std::wstring_view text, std::wstring_view separator, std::vector<std::wstring>& pieces);
-
-// Remove C white space (U+0009..U+000D, U+0020 in the ASCII range) in place.
-void trimLeft(std::wstring& text);
-void trimRight(std::wstring& text);
-
 } // namespace jl

@@ -5,6 +5,7 @@
 #include "support/error_message.h"
 #include "support/message_ids.h"
 #include "support/path_text.h"
+#include "support/string_text.h"
 #include "support/trace.h"
 #include "support/win_text.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/version.h"
+#include "types/version.h"
 #include "settings/settings_values.h"
 
 namespace jl {

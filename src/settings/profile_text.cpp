@@ -1,5 +1,7 @@
 #include "settings/profile_text.h"
 
+#include "support/string_text.h"
+
 namespace jl {
 
 namespace {
@@ -15,18 +17,6 @@ std::wstring_view profileTrimmed(std::wstring_view text) {
 std::wstring upToNul(std::wstring_view text) {
     const size_t nul = text.find(L'\0');
     return std::wstring(nul == std::wstring_view::npos ? text : text.substr(0, nul));
-}
-
-// Only the letters A to Z match their other case: "É" and "é" are two names.
-bool sameName(std::wstring_view stored, std::wstring_view asked) {
-    if (stored.size() != asked.size()) return false;
-    for (size_t i = 0; i < stored.size(); ++i) {
-        wchar_t a = stored[i], b = asked[i];
-        if (a >= L'A' && a <= L'Z') a = static_cast<wchar_t>(a + 32);
-        if (b >= L'A' && b <= L'Z') b = static_cast<wchar_t>(b + 32);
-        if (a != b) return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -80,10 +70,10 @@ std::optional<std::wstring> ProfileText::value(std::wstring_view section, std::w
     for (const ProfileLine& line : lines_) {
         if (line.isSection) {
             if (inSection) break;  // only the first section of the name is searched
-            inSection = sameName(line.name, section);
+            inSection = equalsIgnoringAsciiCase(line.name, section);
             continue;
         }
-        if (!inSection || !sameName(line.name, key)) continue;
+        if (!inSection || !equalsIgnoringAsciiCase(line.name, key)) continue;
         if (!line.hasValue) return std::nullopt;
         const std::wstring& found = line.value;
         if (found.size() >= 2 && (found.front() == L'"' || found.front() == L'\'') && found.back() == found.front()) {

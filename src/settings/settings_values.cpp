@@ -1,21 +1,9 @@
 #include "settings/settings_values.h"
+
 #include "support/path_text.h"
+#include "support/string_text.h"
 
 namespace jl {
-
-namespace {
-
-wchar_t asciiLower(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
-
-} // namespace
-
-bool equalsIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-    }
-    return true;
-}
 
 bool isYesInAnyCase(std::wstring_view value) { return equalsIgnoringAsciiCase(value, L"Yes"); }
 

@@ -6,12 +6,11 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/version.h"
+#include "types/runtime_filter.h"
+#include "types/version.h"
 
 namespace jl {
 
-// Equal when only the case of the letters A to Z differs.
-[[nodiscard]] bool equalsIgnoringAsciiCase(std::wstring_view a, std::wstring_view b);
 // The "Yes" switches: on only for that word, in any letter case.
 [[nodiscard]] bool isYesInAnyCase(std::wstring_view value);
 // A count of whole seconds written in digits alone, at most one day; 0 (none)
@@ -24,36 +23,10 @@ namespace jl {
 [[nodiscard]] Version minimumVersionFromText(std::wstring_view text);
 [[nodiscard]] Version maximumVersionFromText(std::wstring_view text);
 
-// "JVM Type": which VM of a runtime to load. The numbers are the type codes the
-// trace shows.
-enum class JvmType { defaultVm = 0, server = 1, favorServer = 2 };
 // "server" and "favor_server" exactly; the default VM otherwise.
 [[nodiscard]] JvmType jvmTypeFromText(std::wstring_view text);
-
-struct JvmSourceFlags {
-    bool favouring = true;
-    bool jdkAllowed = true;
-    bool jreAllowed = true;
-    friend bool operator==(const JvmSourceFlags&, const JvmSourceFlags&) = default;
-};
 [[nodiscard]] JvmSourceFlags jvmSourceFlagsFromText(std::wstring_view text);
-
-struct VmProviderFlags {
-    bool jrockitAllowed = false;
-    bool jrockitFavoured = false;
-    bool sunAllowed = true;
-    bool sunFavoured = true;
-    bool ibmAllowed = false;
-    bool ibmFavoured = false;
-    friend bool operator==(const VmProviderFlags&, const VmProviderFlags&) = default;
-};
 [[nodiscard]] VmProviderFlags vmProviderFlagsFromText(std::wstring_view text);
-
-// The settings that steer the registry search ("JVM Source", "VM Provider").
-struct RuntimeFilter {
-    JvmSourceFlags source;
-    VmProviderFlags provider;
-};
 
 // "Main Class" as the JVM wants it: every "." becomes "/".
 [[nodiscard]] std::wstring internalClassName(std::wstring_view mainClass);

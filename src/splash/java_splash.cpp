@@ -1,7 +1,7 @@
 #include "splash/java_splash.h"
 
-#include "runtime/runtime_selection.h"
 #include "support/module.h"
+#include "support/path_text.h"
 #include "support/trace.h"
 #include "support/win_text.h"
 

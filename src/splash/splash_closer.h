@@ -18,7 +18,6 @@ public:
         if (function != function_) invoke();
         function_ = function;
     }
-    [[nodiscard]] bool isSet() const { return function_ != nullptr; }
     void invoke() {
         CloseFunction function = function_;
         function_ = nullptr;

@@ -15,6 +15,25 @@ std::wstring fileBaseName(std::wstring_view path) {
     return base;
 }
 
+std::wstring withTrailingBackslash(std::wstring folder) {
+    if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+    return folder;
+}
+
+std::wstring stripPathComponents(std::wstring_view path, int count) {
+    std::wstring result(path);
+    for (int i = 0; i < count; ++i) {
+        const size_t slash = result.rfind(L'\\');
+        if (slash == std::wstring::npos) break;
+        result.erase(slash);
+    }
+    return result;
+}
+
+bool hasDriveOrUncForm(std::wstring_view path) {
+    return path.size() >= 2 && (path[1] == L':' || (path[0] == L'\\' && path[1] == L'\\'));
+}
+
 std::wstring extendedLengthPath(std::wstring_view path) {
     constexpr size_t kMaxPath = 260;
     if (path.size() < kMaxPath || path.starts_with(L"\\\\?\\")) return std::wstring(path);

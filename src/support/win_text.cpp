@@ -91,6 +91,21 @@ std::wstring environmentVariable(const wchar_t* name) {
            }, 64).value_or(std::wstring());
 }
 
+std::wstring registryString(HKEY key, const wchar_t* name) {
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return {};
+    if ((type != REG_SZ && type != REG_EXPAND_SZ) || size == 0) return {};
+    // One more character than asked for: a stored value need not end in NUL.
+    std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
+    size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) != ERROR_SUCCESS) {
+        return {};
+    }
+    value.resize(wcsnlen(value.c_str(), size / sizeof(wchar_t)));
+    return value;
+}
+
 std::optional<std::wstring> modulePath() {
     // Grown past MAX_PATH rather than accept a silently cut path.
     return readGrowingText([](wchar_t* buffer, size_t capacity) -> size_t {

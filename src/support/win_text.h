@@ -36,6 +36,10 @@ void expandEnvironment(std::wstring& text);
 [[nodiscard]] std::optional<std::wstring> readGrowingText(
     const std::function<size_t(wchar_t* buffer, size_t capacity)>& call, size_t initialCapacity = 256);
 
+// A registry string value (REG_SZ or REG_EXPAND_SZ, unexpanded) up to its first
+// NUL; empty when it is missing, empty or not text.
+[[nodiscard]] std::wstring registryString(HKEY key, const wchar_t* name);
+
 // The program file's full path, however long; empty when it cannot be read, with
 // the thread's last error set.
 [[nodiscard]] std::optional<std::wstring> modulePath();

@@ -1,4 +1,4 @@
-// The process command line and "Cmd" split into arguments.
+// The process command line split into the program's arguments.
 #include "fuzz_input.h"
 #include "launcher/command_line.h"
 
@@ -6,11 +6,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::wstring text = jlfuzz::wideText(data, size);
     const std::vector<std::wstring> arguments = jl::argumentsFromCommandLine(text);
     (void)jl::hasNoSplashSwitch(arguments);
-    std::vector<std::wstring> tokens;
-    jl::splitCommandLine(text, tokens);
     size_t units = 0;
-    for (const std::wstring& token : tokens) units += token.size();
-    // Splitting only drops separators and quotes; it never makes text up.
+    for (const std::wstring& argument : arguments) units += argument.size();
+    // Splitting only drops white space, separators and quotes; it never makes text up.
     jlfuzz::require(units <= text.size());
     return 0;
 }

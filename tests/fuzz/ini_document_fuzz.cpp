@@ -18,13 +18,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     document.appendPair(L"Application", L"Key", L"value");
     jlfuzz::require(document.findValue(L"Application", L"Key") != nullptr);
-
-    std::vector<std::wstring> pieces;
-    jl::splitString(text, L";", pieces);
-    jl::splitString(text, L"\r\n", pieces);
-    std::wstring trimmed = text;
-    jl::trimLeft(trimmed);
-    jl::trimRight(trimmed);
-    jlfuzz::require(trimmed.size() <= text.size());
     return 0;
 }

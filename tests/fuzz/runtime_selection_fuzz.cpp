@@ -18,7 +18,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     std::vector<std::wstring> preferred(input.ConsumeIntegralInRange<size_t>(0, 8));
     for (std::wstring& entry : preferred) entry = jlfuzz::wideText(input, 24);
-    const std::wstring path = jlfuzz::wideText(input, 512);
 
     jl::orderCandidates(candidates, favouring, jvmType);
     // Known versions never come after unknown ones.
@@ -27,8 +26,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const jl::CandidateChoice choice = jl::chooseCandidate(candidates, preferred);
     jlfuzz::require(choice.index < candidates.size());
     (void)jl::jvmProbeOrder(jvmType);
-    (void)jl::withTrailingBackslash(path);
-    const std::wstring stripped = jl::stripPathComponents(path, input.ConsumeIntegralInRange(0, 8));
-    jlfuzz::require(stripped.size() <= path.size());
     return 0;
 }

@@ -1,6 +1,6 @@
 // Version texts: parsing, comparison, patterns and printing.
 #include "fuzz_input.h"
-#include "runtime/version.h"
+#include "types/version.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);

@@ -189,27 +189,6 @@ TEST_F(ProbeLaunch, NonDaemonThreadKeepsTheProcessUntilItEnds) {
     EXPECT_LT(position("thread-end"), position("destroy"));
 }
 
-TEST_F(ProbeLaunch, JavaMainThreadGetsTheXssStack) {
-    EXPECT_EQ(launch(L"Main Class=app.Main\nVirtual Machine Parameters=-Xss6m\n[Class Path]\nClass Path=C:\\app.jar\n").exitCode,
-              0);
-    const std::vector<std::string> stack = probeEvents(app_, "stack");
-    ASSERT_EQ(stack.size(), 1u);
-    // The whole size is committed for the thread (a few pages go to guards).
-    EXPECT_GE(std::stoull(*probe::fieldOf(stack[0], "committed")), 6u * 1048576 - 65536);
-}
-
-TEST_F(ProbeLaunch, OutputAndErrorGoToDateStampedFilesInNewFolders) {
-    writeBytesFile(app_.path(L"err.log"), "old error text\r\n");
-    const LaunchOutcome outcome = launch(std::wstring(kMinimalIni) +
-                                             L"[Application]\nOutput File=" + app_.path(L"logs\\%yyyy\\'out'-yyyyMMdd%.log") +
-                                             L"\nError File=" + app_.path(L"err.log") + L"\nError Append=yes\n",
-                                         L"out=to%20out;err=to%20err");
-    EXPECT_EQ(outcome.exitCode, 0);
-    EXPECT_EQ(readBytesFile(app_.path(L"logs\\") + localDate(L"yyyy") + L"\\out-" + localDate(L"yyyyMMdd") + L".log"),
-              "to out");
-    EXPECT_EQ(readBytesFile(app_.path(L"err.log")), "old error text\r\nto err");
-}
-
 TEST_F(ProbeLaunch, TraceShowsThePhasesOfTheLaunch) {
     ASSERT_EQ(launch(kMinimalIni).exitCode, 0);
     const std::wstring trace = app_.readTrace();

@@ -7,7 +7,7 @@
 
 #include "jvmopts/jvm_options.h"
 #include "rig/app_folder.h"
-#include "settings/ini_document.h"
+#include "support/string_text.h"
 #include "support/win_text.h"
 
 namespace jltest {

@@ -35,15 +35,6 @@ TEST(TimestampPicture, RunsKeepTimeDateAndLiteralsApart) {
     for (const auto& c : cases) EXPECT_EQ(runsText(c.picture), c.runs) << ::testing::PrintToString(std::wstring(c.picture));
 }
 
-TEST(TimestampPicture, StretchLiesBetweenTheFirstAndLastPercent) {
-    const PictureStretch stretch = findPictureStretch(L"a%b%c%d");
-    EXPECT_TRUE(stretch.present);
-    EXPECT_EQ(stretch.first, 1u);
-    EXPECT_EQ(stretch.last, 5u);
-    EXPECT_FALSE(findPictureStretch(L"plain.log").present);
-    EXPECT_EQ(findPictureStretch(L"one%").last, 3u);
-}
-
 TEST(TimestampPicture, EveryLIsTheMilliseconds) {
     EXPECT_EQ(withMilliseconds(L"ss.L-LL", 42), L"ss.42-4242");
     EXPECT_EQ(withMilliseconds(L"L", 0), L"0");

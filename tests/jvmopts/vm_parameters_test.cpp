@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "jvmopts/path_options.h"
 #include "jvmopts/vm_parameters.h"
 
 namespace jl {
@@ -82,41 +81,6 @@ TEST(SizeFields, PrefixThenColonSeparatedNumbersWithoutTheLastCharacter) {
     EXPECT_EQ(fields.prefixLength, 4u);
     EXPECT_EQ(fields.numbers, (std::vector<uint64_t>{25, 256, 0, 1024}));
     EXPECT_TRUE(parseSizeFields(L"-Xmx").numbers.empty());
-}
-
-TEST(ClassPathEntries, AbsolutePlainEntriesPassAndOthersAreSearched) {
-    const struct {
-        const wchar_t* entry;
-        bool searched;
-        const wchar_t* pattern;
-        const wchar_t* prefix;
-    } cases[] = {
-        {L"C:\\x\\missing.jar", false, L"C:\\x\\missing.jar", L""},
-        {L"\\\\server\\share\\a.jar", false, L"\\\\server\\share\\a.jar", L""},
-        {L"C:\\x\\a?.jar", false, L"C:\\x\\a?.jar", L""},
-        {L"C:\\x\\*.jar", true, L"C:\\x\\*.jar", L"C:\\x\\"},
-        {L"\\lib\\*.jar", true, L"C:\\Apps\\Tool\\lib\\*.jar", L"C:\\Apps\\Tool\\lib\\"},
-        {L"\\app.jar", true, L"C:\\Apps\\Tool\\app.jar", L"C:\\Apps\\Tool\\"},
-        {L"lib\\a.jar", true, L"C:\\Apps\\Toollib\\a.jar", L"C:\\Apps\\Toollib\\"},
-        {L"a", true, L"C:\\Apps\\Toola", L"C:\\Apps\\Tool"},
-        {L"C:*.jar", true, L"C:*.jar", L""},
-    };
-    for (const auto& c : cases) {
-        const ClassPathEntry entry = classifyClassPathEntry(c.entry, L"C:\\Apps\\Tool");
-        EXPECT_EQ(entry.searched, c.searched) << ::testing::PrintToString(std::wstring(c.entry));
-        EXPECT_EQ(entry.pattern, c.pattern);
-        EXPECT_EQ(entry.prefix, c.prefix);
-    }
-}
-
-TEST(LibraryPath, TemplatesAddOneSeparatorAndKeepTheOrder) {
-    EXPECT_EQ(libraryPathTemplate(L"%ProgramData%\\Tool\\native", L"C:\\Apps\\Tool\\", L"C:\\Java\\jre\\"),
-              L"%ProgramData%\\Tool\\native;C:\\Apps\\Tool\\;.;%Path%;C:\\Java\\jre\\lib");
-    EXPECT_EQ(libraryPathTemplate(L"D:\\native;", L"C:\\A\\", L"C:\\J\\"), L"D:\\native;C:\\A\\;.;%Path%;C:\\J\\lib");
-    EXPECT_EQ(processPathTemplate(L"C:\\Apps\\Tool\\bin", L"C:\\Java\\jre\\bin"),
-              L"C:\\Apps\\Tool\\bin;%Path%;C:\\Java\\jre\\bin");
-    EXPECT_EQ(processPathTemplate(L"C:\\x;", L"C:\\J\\bin"), L"C:\\x;%Path%;C:\\J\\bin");
-    EXPECT_EQ(processPathTemplate(L"", L"C:\\J\\bin"), L"%Path%;C:\\J\\bin");
 }
 
 } // namespace

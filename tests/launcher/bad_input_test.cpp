@@ -18,7 +18,7 @@
 #include "rig/pe_samples.h"
 #include "rig/runtime_registry.h"
 #include "rig/test_pictures.h"
-#include "settings/ini_document.h"
+#include "support/string_text.h"
 #include "support/unique_resource.h"
 #include "support/win_text.h"
 

@@ -42,20 +42,6 @@ INSTANTIATE_TEST_SUITE_P(
                       CommandLineCase{L" \t app a \t\r\n", {L"a"}},
                       CommandLineCase{L"app -NoSplash /nosplash", {L"-NoSplash", L"/nosplash"}}));
 
-TEST(CommandLine, SplitAppendsToTokensAlreadyInTheList) {
-    Tokens tokens{L"kept"};
-    splitCommandLine(L"a \"b c\"", tokens);
-    EXPECT_EQ(tokens, (Tokens{L"kept", L"a", L"b c"}));
-    splitCommandLine(L"", tokens);
-    EXPECT_EQ(tokens.size(), 3u);
-}
-
-TEST(CommandLine, SplitGivesEmptyTokenForLeadingSpaceButNoneForTrailingSpaces) {
-    Tokens tokens;
-    splitCommandLine(L" a  ", tokens);
-    EXPECT_EQ(tokens, (Tokens{L"", L"a"}));
-}
-
 TEST(CommandLine, OnlyExactWholeSwitchSuppressesSplash) {
     EXPECT_TRUE(hasNoSplashSwitch({L"-nosplash"}));
     EXPECT_TRUE(hasNoSplashSwitch({L"a", L"/nosplash", L"b"}));

@@ -36,15 +36,6 @@ TEST_F(ShippedProgram, IsAGuiImageForX64) {
     EXPECT_EQ(nt->FileHeader.PointerToSymbolTable, 0u);
 }
 
-TEST_F(ShippedProgram, ManifestAsksForInvokerLevelDpiAwarenessAndCommonControls6) {
-    const std::string manifest = resourceBytes(image_, RT_MANIFEST, MAKEINTRESOURCEW(1));
-    ASSERT_FALSE(manifest.empty());
-    for (const char* needle : {"level=\"asInvoker\"", "<dpiAware", "true/pm", "PerMonitorV2",
-                               "Microsoft.Windows.Common-Controls", "version=\"6.0.0.0\""}) {
-        EXPECT_NE(manifest.find(needle), std::string::npos) << needle;
-    }
-}
-
 TEST_F(ShippedProgram, CarriesAnIconAndVersionInformation) {
     EXPECT_FALSE(resourceBytes(image_, RT_GROUP_ICON, MAKEINTRESOURCEW(1)).empty());
     // The pictures are stored compressed; each size must still make an icon.

@@ -3,7 +3,7 @@
 
 #include <ostream>
 
-#include "runtime/version.h"
+#include "types/version.h"
 
 namespace jl {
 

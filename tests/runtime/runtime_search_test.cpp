@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include "rig/runtime_registry.h"
 #include "runtime/runtime_search.h"
 #include "settings/launcher_settings.h"
 #include "settings/settings_values.h"
-#include "support/win_text.h"
+#include "support/path_text.h"
 
 namespace jltest {
 namespace {
@@ -237,29 +239,6 @@ TEST_F(RegistrySearch, JavaHomeIsReadWithItsReleaseFile) {
         EXPECT_EQ(listed(jl::findVendorRuntimeCandidates(request_, runtimes_ + L"\\" + c.javaHome)), c.found)
             << ::testing::PrintToString(std::wstring(c.javaHome)) << " " << (c.release ? c.release : "no release file");
     }
-}
-
-TEST(RememberJrePath, ApplicationWritesPerUserCopiesAndServiceTheFilesBesideThePrograms) {
-    const TemporaryFolder temporary(L"jlremember");
-    const std::wstring& folder = temporary.path();
-    const std::wstring appData = jl::environmentVariable(L"APPDATA"), testExe = builtProgram(L"jl_runtime_tests.exe");
-    SetEnvironmentVariableW(L"APPDATA", folder.c_str());
-    jl::LauncherSettings settings;
-    settings.product.productName = L"Tool: One";
-    settings.product.productCode = L"{C0DE}";
-    settings.application.pairProduct = folder + L"\\Pair32.exe";
-    jl::rememberJrePath(L"C:\\Browsed\\", testExe, settings);
-    EXPECT_EQ(rememberedJrePath(folder + L"\\Tool One\\{C0DE}\\jl_runtime_tests.ini"), L"C:\\Browsed\\");
-    EXPECT_EQ(rememberedJrePath(folder + L"\\Tool One\\{C0DE}\\Pair32.ini"), L"C:\\Browsed\\");
-    EXPECT_FALSE(fileExists(folder + L"\\Pair32.ini"));
-
-    settings.application.isService = true;
-    jl::rememberJrePath(L"D:\\Service\\", testExe, settings);
-    const std::wstring besideTests = testExe.substr(0, testExe.rfind(L'.')) + L".ini";
-    EXPECT_EQ(rememberedJrePath(besideTests), L"D:\\Service\\");
-    EXPECT_EQ(rememberedJrePath(folder + L"\\Pair32.ini"), L"D:\\Service\\");
-    DeleteFileW(besideTests.c_str());
-    SetEnvironmentVariableW(L"APPDATA", appData.c_str());
 }
 
 } // namespace

@@ -3,9 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "rig/pe_samples.h"
 #include "rig/version_printer.h"
-#include "runtime/pe_image.h"
 #include "runtime/runtime_selection.h"
 #include "settings/settings_values.h"
 
@@ -120,29 +118,6 @@ TEST(CandidateChoice, FirstMatchingPreferenceOutranksTheOrder) {
         EXPECT_EQ(choice.index, c.chosen) << ::testing::PrintToString(c.preferred);
         EXPECT_EQ(choice.byPreference, c.byPreference) << ::testing::PrintToString(c.preferred);
     }
-}
-
-TEST(PathComponents, StripClimbsFromJvmLibraryToRuntimeFolders) {
-    EXPECT_EQ(stripPathComponents(L"C:\\Java\\jre\\bin\\server\\jvm.dll", 3), L"C:\\Java\\jre");
-    EXPECT_EQ(stripPathComponents(L"C:\\Java\\jre\\bin\\server\\jvm.dll", 2), L"C:\\Java\\jre\\bin");
-    EXPECT_EQ(stripPathComponents(L"C:\\jvm.dll", 3), L"C:");
-    EXPECT_EQ(stripPathComponents(L"jvm.dll", 1), L"jvm.dll");
-}
-
-TEST(PeImage, MachineIsReadOnlyWithinTheData) {
-    auto image = jltest::peHeaders(0x80, kMachineI386, 0x100);
-    EXPECT_EQ(peImageMachine(image.data(), image.size()), kMachineI386);
-    image = jltest::peHeaders(0x80, kMachineAmd64, 0x86);
-    EXPECT_EQ(peImageMachine(image.data(), image.size()), kMachineAmd64);
-    image = jltest::peHeaders(0x80, kMachineI386, 0x85);  // the Machine field would end past the data
-    EXPECT_EQ(peImageMachine(image.data(), image.size()), std::nullopt);
-    image = jltest::peHeaders(0xFFFFFFF0, kMachineI386, 0x100);
-    EXPECT_EQ(peImageMachine(image.data(), image.size()), std::nullopt);
-    image = jltest::peHeaders(0x80, kMachineI386, 0x100);
-    image[0x81] = 'X';
-    EXPECT_EQ(peImageMachine(image.data(), image.size()), std::nullopt);
-    EXPECT_EQ(peImageMachine(image.data(), 0x3F), std::nullopt);
-    EXPECT_EQ(peImageMachine(nullptr, 0), std::nullopt);
 }
 
 } // namespace

@@ -61,29 +61,5 @@ TEST(IniDocument, AppendPairGoesToFirstSectionOfThatNameAndNeverReplaces) {
     EXPECT_EQ(outline(document), (Lines{L"[a]", L"k=1", L"k=2", L"[b]", L"[a]", L"[c]", L"x=y"}));
 }
 
-TEST(IniDocument, SplitGivesNoTrailingEmptyPieceButAdjacentSeparatorsDo) {
-    const struct { const wchar_t *text, *separator; Lines pieces; } cases[] = {
-        {L"a;;b;", L";", {L"a", L"", L"b"}}, {L"", L";", {}}, {L"abc", L";", {L"abc"}}, {L";a", L";", {L"", L"a"}},
-        {L";;", L";", {L"", L""}}, {L"A;a", L"a", {L"A;"}}, {L"a--b---c", L"--", {L"a", L"b", L"-c"}}};
-    for (const auto& c : cases) {
-        Lines pieces{L"stale"};
-        splitString(c.text, c.separator, pieces);
-        EXPECT_EQ(pieces, c.pieces) << ::testing::PrintToString(c.text) << " by " << c.separator;
-    }
-}
-
-TEST(IniDocument, TrimRemovesOnlyAsciiWhiteSpaceAtItsOwnEnd) {
-    const auto trimmed = [](std::wstring text, void (*trim)(std::wstring&)) {
-        trim(text);
-        return text;
-    };
-    const std::wstring padded = L" \t\n\v\f\rx \ty\r\n\v\f\t ";
-    EXPECT_EQ(trimmed(padded, trimLeft), L"x \ty\r\n\v\f\t ");
-    EXPECT_EQ(trimmed(padded, trimRight), L" \t\n\v\f\rx \ty");
-    EXPECT_EQ(trimmed(L" \t\r\n", trimLeft), L"");
-    EXPECT_EQ(trimmed(L" \t\r\n", trimRight), L"");
-    EXPECT_EQ(trimmed(trimmed(L"\x01x\x1b", trimLeft), trimRight), L"\x01x\x1b");
-}
-
 } // namespace
 } // namespace jl

@@ -7,7 +7,9 @@
 #include "rig/pack_folder.h"
 #include "rig/pe_samples.h"
 #include "rig/runtime_registry.h"
+#include "settings/launcher_settings.h"
 #include "settings/setting_keys.h"
+#include "support/win_text.h"
 
 namespace jltest {
 namespace {
@@ -106,6 +108,29 @@ TEST_F(EmbeddedSettings, KeyMissingOrEmptyInTheIniFileIsTakenFromThemValueOverri
     EXPECT_EQ(probe::utf16FromHex(*probe::fieldOf(main[0], "name")), L"org.example.FromFile");
     const std::string option = probe::percentDecoded(*probe::fieldOf(options[1], "text"));
     EXPECT_EQ(option.rfind("-Djava.library.path=C:\\embedded ;C:\\extra;", 0), 0u) << option;
+}
+
+TEST(RememberJrePath, ApplicationWritesPerUserCopiesAndServiceTheFilesBesideThePrograms) {
+    const TemporaryFolder temporary(L"jlremember");
+    const std::wstring& folder = temporary.path();
+    const std::wstring appData = jl::environmentVariable(L"APPDATA"), testExe = builtProgram(L"jl_launcher_tests.exe");
+    SetEnvironmentVariableW(L"APPDATA", folder.c_str());
+    jl::LauncherSettings settings;
+    settings.product.productName = L"Tool: One";
+    settings.product.productCode = L"{C0DE}";
+    settings.application.pairProduct = folder + L"\\Pair32.exe";
+    jl::rememberJrePath(L"C:\\Browsed\\", testExe, settings);
+    EXPECT_EQ(rememberedJrePath(folder + L"\\Tool One\\{C0DE}\\jl_launcher_tests.ini"), L"C:\\Browsed\\");
+    EXPECT_EQ(rememberedJrePath(folder + L"\\Tool One\\{C0DE}\\Pair32.ini"), L"C:\\Browsed\\");
+    EXPECT_FALSE(fileExists(folder + L"\\Pair32.ini"));
+
+    settings.application.isService = true;
+    jl::rememberJrePath(L"D:\\Service\\", testExe, settings);
+    const std::wstring besideTests = testExe.substr(0, testExe.rfind(L'.')) + L".ini";
+    EXPECT_EQ(rememberedJrePath(besideTests), L"D:\\Service\\");
+    EXPECT_EQ(rememberedJrePath(folder + L"\\Pair32.ini"), L"D:\\Service\\");
+    DeleteFileW(besideTests.c_str());
+    SetEnvironmentVariableW(L"APPDATA", appData.c_str());
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // The ground the launcher's windows and threads stand on: the window binding,
-// the modal dialog base, the stop helper, and the buffer and handle helpers.
+// the modal dialog base and the stop helper.
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "support/unique_resource.h"
-#include "support/win_text.h"
 #include "support/window.h"
 
 namespace jl {
@@ -149,28 +148,6 @@ TEST(StopMessageLoopThread, ReturnsOnlyAfterTheThreadHasEndedAndGivesUpOnOneThat
         EXPECT_EQ(state.finished, c.stopped);
         if (!c.stopped) TerminateThread(thread.get(), 0);
     }
-}
-
-TEST(GrowingText, ReadsValuesLongerThanTheFirstBuffer) {
-    const std::wstring longValue(20000, L'x');
-    SetEnvironmentVariableW(L"JL_LONG_VALUE", longValue.c_str());
-    EXPECT_EQ(environmentVariable(L"JL_LONG_VALUE"), longValue);
-    std::wstring text = L"<%JL_LONG_VALUE%>";
-    expandEnvironment(text);
-    EXPECT_EQ(text, L"<" + longValue + L">");
-    SetEnvironmentVariableW(L"JL_LONG_VALUE", nullptr);
-    EXPECT_EQ(environmentVariable(L"JL_LONG_VALUE"), L"");
-}
-
-TEST(UniqueResource, FileHandlesTreatInvalidHandleValueAsNothing) {
-    UniqueFile missing(CreateFileW(L"Z:\\no\\such\\file", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    EXPECT_FALSE(missing);
-    SetLastError(ERROR_ACCESS_DENIED);
-    missing.reset();
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-    UniqueKey key;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, key.put()), ERROR_SUCCESS);
-    EXPECT_TRUE(key);
 }
 
 } // namespace

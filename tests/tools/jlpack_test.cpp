@@ -29,20 +29,6 @@ bool contains(const std::wstring& text, const std::wstring& part) { return text.
 
 std::string text(const jlpack::Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-TEST(Jlpack, HelpPrintsUsageAndSucceeds) {
-    PackFolder folder;
-    for (const wchar_t* option : {L"--help", L"-h", L"/?"}) {
-        const JlpackRun run = folder.run(option);
-        EXPECT_EQ(run.exitCode, 0) << option;
-        EXPECT_TRUE(contains(run.output, L"Usage: jlpack")) << run.output;
-        for (const wchar_t* named : {L"--launcher", L"--ini", L"--upgrade-code", L"--output", L"--icon", L"--file-version",
-                                     L"--product-version", L"--company", L"--copyright", L"--execution-level",
-                                     L"--key-text", L"--print"})
-            EXPECT_TRUE(contains(run.output, named)) << named;
-        EXPECT_EQ(run.error, L"");
-    }
-}
-
 TEST(Jlpack, RefusalExplainsOnTheErrorStreamAndWritesNothing) {
     constexpr char kGoodIni[] = "[Product Information]\nUpgrade Code=X\n[Java Runtime Environment]\nMain Class=Main\n";
     const std::string launcher = readBytesFile(builtProgram(L"jlauncher.exe"));

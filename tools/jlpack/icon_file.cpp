@@ -8,19 +8,8 @@ namespace jlpack {
 
 namespace {
 
-std::uint16_t read16(ByteView b, size_t at) { return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8)); }
-std::uint32_t read32(ByteView b, size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
 std::uint32_t read32BigEndian(ByteView b, size_t at) {
     return (static_cast<std::uint32_t>(b[at]) << 24) | (b[at + 1] << 16) | (b[at + 2] << 8) | b[at + 3];
-}
-void append16(Bytes& b, std::uint32_t v) {
-    b.push_back(static_cast<std::uint8_t>(v));
-    b.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void append32(Bytes& b, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
 bool fail(std::string* problem, std::string text) {
@@ -39,12 +28,12 @@ bool readImageHeader(IconImage& image, std::string* problem) {
         width = read32BigEndian(data, 16);
         height = read32BigEndian(data, 20);
     } else {
-        if (data.size() < 40 || read32(data, 0) < 40) return fail(problem, "an image is neither PNG nor a bitmap");
-        width = static_cast<std::int32_t>(read32(data, 4));
+        if (data.size() < 40 || readLittleEndian32(data, 0) < 40) return fail(problem, "an image is neither PNG nor a bitmap");
+        width = static_cast<std::int32_t>(readLittleEndian32(data, 4));
         // The bitmap's height counts the colour and the mask rows.
-        height = static_cast<std::int32_t>(read32(data, 8)) / 2;
-        image.planes = read16(data, 12);
-        image.bitCount = read16(data, 14);
+        height = static_cast<std::int32_t>(readLittleEndian32(data, 8)) / 2;
+        image.planes = readLittleEndian16(data, 12);
+        image.bitCount = readLittleEndian16(data, 14);
     }
     if (width <= 0 || height <= 0) return fail(problem, "an image has no size");
     if (width > kMaxIconSide || height > kMaxIconSide) {
@@ -59,11 +48,11 @@ bool readImageHeader(IconImage& image, std::string* problem) {
 } // namespace
 
 std::optional<std::vector<IconImage>> parseIconFile(ByteView bytes, std::string* problem) {
-    if (bytes.size() < 6 || read16(bytes, 0) != 0 || read16(bytes, 2) != 1) {
+    if (bytes.size() < 6 || readLittleEndian16(bytes, 0) != 0 || readLittleEndian16(bytes, 2) != 1) {
         fail(problem, "it is not an icon file (bad header)");
         return std::nullopt;
     }
-    const size_t count = read16(bytes, 4);
+    const size_t count = readLittleEndian16(bytes, 4);
     if (count == 0) {
         fail(problem, "it holds no images");
         return std::nullopt;
@@ -79,7 +68,7 @@ std::optional<std::vector<IconImage>> parseIconFile(ByteView bytes, std::string*
     std::vector<IconImage> images;
     for (size_t i = 0; i < count; ++i) {
         const size_t entry = 6 + i * 16;
-        const std::uint32_t size = read32(bytes, entry + 8), offset = read32(bytes, entry + 12);
+        const std::uint32_t size = readLittleEndian32(bytes, entry + 8), offset = readLittleEndian32(bytes, entry + 12);
         if (size > kMaxIconImageBytes) {
             fail(problem, "an image is " + std::to_string(size) + " bytes, more than icons need");
             return std::nullopt;
@@ -90,8 +79,8 @@ std::optional<std::vector<IconImage>> parseIconFile(ByteView bytes, std::string*
         }
         IconImage image;
         image.colourCount = bytes[entry + 2];
-        image.planes = read16(bytes, entry + 4);
-        image.bitCount = read16(bytes, entry + 6);
+        image.planes = readLittleEndian16(bytes, entry + 4);
+        image.bitCount = readLittleEndian16(bytes, entry + 6);
         image.data.assign(bytes.begin() + offset, bytes.begin() + offset + size);
         if (!readImageHeader(image, problem)) return std::nullopt;
         images.push_back(std::move(image));
@@ -103,14 +92,14 @@ std::vector<IconImage> iconGroupImages(const ResourceTable& resources, const Res
     std::vector<IconImage> images;
     const ByteView data = group.data;
     if (data.size() < 6) return images;
-    const size_t count = read16(data, 4);
+    const size_t count = readLittleEndian16(data, 4);
     for (size_t i = 0; i < count && 6 + (i + 1) * 14 <= data.size(); ++i) {
         const size_t entry = 6 + i * 14;
-        const Resource* icon = resources.find(kRtIcon, read16(data, entry + 12));
+        const Resource* icon = resources.find(kRtIcon, readLittleEndian16(data, entry + 12));
         if (!icon) continue;
         IconImage image;
         image.data = icon->data;
-        image.bitCount = read16(data, entry + 6);
+        image.bitCount = readLittleEndian16(data, entry + 6);
         if (!readImageHeader(image, nullptr)) continue;
         images.push_back(std::move(image));
     }
@@ -124,9 +113,9 @@ void replaceProgramIcon(ResourceTable& resources, const std::vector<IconImage>& 
     std::set<std::uint16_t> keep, drop;
     for (size_t g = 0; g < groups.size(); ++g) {
         const ByteView data = groups[g]->data;
-        const size_t count = data.size() >= 6 ? read16(data, 4) : 0;
+        const size_t count = data.size() >= 6 ? readLittleEndian16(data, 4) : 0;
         for (size_t i = 0; i < count && 6 + (i + 1) * 14 <= data.size(); ++i) {
-            (g == 0 ? drop : keep).insert(read16(data, 6 + i * 14 + 12));
+            (g == 0 ? drop : keep).insert(readLittleEndian16(data, 6 + i * 14 + 12));
         }
     }
     if (!groups.empty()) {
@@ -139,9 +128,9 @@ void replaceProgramIcon(ResourceTable& resources, const std::vector<IconImage>& 
     }
 
     Bytes group;
-    append16(group, 0);
-    append16(group, 1);
-    append16(group, static_cast<std::uint32_t>(images.size()));
+    appendLittleEndian16(group, 0);
+    appendLittleEndian16(group, 1);
+    appendLittleEndian16(group, static_cast<std::uint32_t>(images.size()));
     std::uint16_t nextId = 1;
     for (const IconImage& image : images) {
         while (resources.find(kRtIcon, nextId)) ++nextId;
@@ -149,10 +138,10 @@ void replaceProgramIcon(ResourceTable& resources, const std::vector<IconImage>& 
         group.push_back(static_cast<std::uint8_t>(image.height >= 256 ? 0 : image.height));
         group.push_back(image.colourCount);
         group.push_back(0);
-        append16(group, image.planes);
-        append16(group, image.bitCount);
-        append32(group, static_cast<std::uint32_t>(image.data.size()));
-        append16(group, nextId);
+        appendLittleEndian16(group, image.planes);
+        appendLittleEndian16(group, image.bitCount);
+        appendLittleEndian32(group, static_cast<std::uint32_t>(image.data.size()));
+        appendLittleEndian16(group, nextId);
         resources.put({ResourceName::number(kRtIcon), ResourceName::number(nextId), language, 0, image.data});
         ++nextId;
     }

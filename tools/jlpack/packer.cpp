@@ -5,6 +5,7 @@
 #include "icon_file.h"
 #include "settings/ini_document.h"
 #include "settings/settings_cipher.h"
+#include "support/string_text.h"
 #include "version_resource.h"
 
 namespace jlpack {

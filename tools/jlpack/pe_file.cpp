@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "support/pe_headers.h"
+
 namespace jlpack {
 
 namespace {
 
-constexpr std::uint16_t kMachineAmd64 = 0x8664;
 constexpr std::uint16_t kPe32Plus = 0x20B;
 constexpr size_t kResourceDirectory = 2, kSecurityDirectory = 4, kRelocationDirectory = 5;
 // Bounds that no launcher comes near; they stop a damaged tree from costing
@@ -17,20 +18,12 @@ constexpr size_t kMaxDirectoryEntries = 100000;
 constexpr size_t kMaxResourceBytes = 64u << 20;
 constexpr size_t kMaxSections = 96;
 
-std::uint16_t read16(ByteView bytes, size_t at) { return static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8)); }
-std::uint32_t read32(ByteView bytes, size_t at) {
-    return bytes[at] | (bytes[at + 1] << 8) | (bytes[at + 2] << 16) | (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
-}
 void write16(Bytes& bytes, size_t at, std::uint32_t value) {
     bytes[at] = static_cast<std::uint8_t>(value);
     bytes[at + 1] = static_cast<std::uint8_t>(value >> 8);
 }
 void write32(Bytes& bytes, size_t at, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-void append16(Bytes& bytes, std::uint32_t value) {
-    bytes.push_back(static_cast<std::uint8_t>(value));
-    bytes.push_back(static_cast<std::uint8_t>(value >> 8));
 }
 std::uint64_t alignUp(std::uint64_t value, std::uint64_t alignment) { return (value + alignment - 1) / alignment * alignment; }
 
@@ -73,26 +66,26 @@ private:
         }
         const size_t at = field & 0x7FFFFFFFu;
         if (at + 2 > section_.size()) return false;
-        const size_t length = read16(section_, at);
+        const size_t length = readLittleEndian16(section_, at);
         if (at + 2 + length * 2 > section_.size()) return false;
         name.named = true;
         name.id = 0;
         name.text.clear();
-        for (size_t i = 0; i < length; ++i) name.text += static_cast<char16_t>(read16(section_, at + 2 + i * 2));
+        for (size_t i = 0; i < length; ++i) name.text += static_cast<char16_t>(readLittleEndian16(section_, at + 2 + i * 2));
         return true;
     }
 
     bool readDirectory(size_t at, int depth, Resource& path, std::vector<Resource>& out, std::string* problem) {
         if (at + 16 > section_.size()) return fail(problem, "its resource directory runs past the resource section");
-        const size_t count = static_cast<size_t>(read16(section_, at + 12)) + read16(section_, at + 14);
+        const size_t count = static_cast<size_t>(readLittleEndian16(section_, at + 12)) + readLittleEndian16(section_, at + 14);
         if (at + 16 + count * 8 > section_.size()) return fail(problem, "its resource directory runs past the resource section");
         entriesSeen_ += count;
         if (entriesSeen_ > kMaxDirectoryEntries) return fail(problem, "its resource directory is damaged (too many entries)");
         for (size_t i = 0; i < count; ++i) {
             const size_t entry = at + 16 + i * 8;
             ResourceName name;
-            if (!readName(read32(section_, entry), name)) return fail(problem, "a resource name lies outside the resource section");
-            const std::uint32_t target = read32(section_, entry + 4);
+            if (!readName(readLittleEndian32(section_, entry), name)) return fail(problem, "a resource name lies outside the resource section");
+            const std::uint32_t target = readLittleEndian32(section_, entry + 4);
             const bool isDirectory = (target & 0x80000000u) != 0;
             if (isDirectory != (depth < 2)) return fail(problem, "its resource directory is not three levels deep");
             if (depth == 0) path.type = name;
@@ -104,7 +97,7 @@ private:
             if (name.named) return fail(problem, "a resource language is a name");
             if (out.size() >= kMaxResources) return fail(problem, "it holds too many resources");
             if (target + 16ull > section_.size()) return fail(problem, "a resource entry lies outside the resource section");
-            const std::uint32_t dataRva = read32(section_, target), size = read32(section_, target + 4);
+            const std::uint32_t dataRva = readLittleEndian32(section_, target), size = readLittleEndian32(section_, target + 4);
             if (dataRva < rva_ || dataRva - rva_ + static_cast<std::uint64_t>(size) > section_.size()) {
                 return fail(problem, "a resource's data lies outside the resource section");
             }
@@ -112,7 +105,7 @@ private:
             if (bytesSeen_ > kMaxResourceBytes) return fail(problem, "its resources are damaged (too much data)");
             Resource resource = path;
             resource.language = name.id;
-            resource.codePage = read32(section_, target + 8);
+            resource.codePage = readLittleEndian32(section_, target + 8);
             const auto first = section_.begin() + (dataRva - rva_);
             resource.data.assign(first, first + size);
             out.push_back(std::move(resource));
@@ -157,25 +150,25 @@ void ResourceTable::remove(std::uint16_t type, const ResourceName& name) {
 
 std::optional<PeImage> parsePeImage(ByteView bytes, std::string* problem) {
     PeImage image;
-    if (bytes.size() < 64 || bytes[0] != 'M' || bytes[1] != 'Z') {
+    if (!jl::hasDosHeader(bytes)) {
         fail(problem, "it is not a Windows executable (no MZ header)");
         return std::nullopt;
     }
-    const std::uint32_t peOffset = read32(bytes, 0x3C);
-    if (peOffset > bytes.size() || bytes.size() - peOffset < 24 || std::memcmp(&bytes[peOffset], "PE\0\0", 4) != 0) {
+    const std::optional<jl::PeFileHeader> header = jl::readPeFileHeader(bytes);
+    if (!header || !header->complete) {
         fail(problem, "it is truncated or damaged (no PE header)");
         return std::nullopt;
     }
-    if (read16(bytes, peOffset + 4) != kMachineAmd64) {
+    if (header->machine != jl::kMachineAmd64) {
         fail(problem, "it is not a 64-bit (x64) Windows executable");
         return std::nullopt;
     }
-    const size_t sectionCount = read16(bytes, peOffset + 6);
-    const size_t optionalSize = read16(bytes, peOffset + 20);
-    image.optionalHeaderOffset = peOffset + 24;
+    const size_t sectionCount = header->sectionCount;
+    const size_t optionalSize = header->optionalHeaderSize;
+    image.optionalHeaderOffset = static_cast<std::uint32_t>(header->optionalHeaderOffset());
     image.sectionTableOffset = static_cast<std::uint32_t>(image.optionalHeaderOffset + optionalSize);
     if (optionalSize < 112 + 16 * 8 || image.sectionTableOffset + sectionCount * 40 > bytes.size() ||
-        read16(bytes, image.optionalHeaderOffset) != kPe32Plus || read32(bytes, image.optionalHeaderOffset + 108) < 16) {
+        readLittleEndian16(bytes, image.optionalHeaderOffset) != kPe32Plus || readLittleEndian32(bytes, image.optionalHeaderOffset + 108) < 16) {
         fail(problem, "it is truncated or damaged (bad optional header)");
         return std::nullopt;
     }
@@ -183,8 +176,8 @@ std::optional<PeImage> parsePeImage(ByteView bytes, std::string* problem) {
         fail(problem, "it is damaged (bad section count)");
         return std::nullopt;
     }
-    image.sectionAlignment = read32(bytes, image.optionalHeaderOffset + 32);
-    image.fileAlignment = read32(bytes, image.optionalHeaderOffset + 36);
+    image.sectionAlignment = readLittleEndian32(bytes, image.optionalHeaderOffset + 32);
+    image.fileAlignment = readLittleEndian32(bytes, image.optionalHeaderOffset + 36);
     if (image.fileAlignment < 512 || image.fileAlignment > 65536 || (image.fileAlignment & (image.fileAlignment - 1)) ||
         image.sectionAlignment < image.fileAlignment || (image.sectionAlignment & (image.sectionAlignment - 1))) {
         fail(problem, "it is damaged (bad alignment)");
@@ -195,10 +188,10 @@ std::optional<PeImage> parsePeImage(ByteView bytes, std::string* problem) {
         const size_t at = image.sectionTableOffset + i * 40;
         PeSection section;
         section.name.assign(reinterpret_cast<const char*>(&bytes[at]), strnlen(reinterpret_cast<const char*>(&bytes[at]), 8));
-        section.virtualSize = read32(bytes, at + 8);
-        section.virtualAddress = read32(bytes, at + 12);
-        section.rawSize = read32(bytes, at + 16);
-        section.rawPointer = read32(bytes, at + 20);
+        section.virtualSize = readLittleEndian32(bytes, at + 8);
+        section.virtualAddress = readLittleEndian32(bytes, at + 12);
+        section.rawSize = readLittleEndian32(bytes, at + 16);
+        section.rawPointer = readLittleEndian32(bytes, at + 20);
         if (section.rawSize && static_cast<std::uint64_t>(section.rawPointer) + section.rawSize > bytes.size()) {
             fail(problem, "it is truncated (a section runs past the end of the file)");
             return std::nullopt;
@@ -210,8 +203,8 @@ std::optional<PeImage> parsePeImage(ByteView bytes, std::string* problem) {
         }
         image.sections.push_back(section);
     }
-    const std::uint32_t resourceRva = read32(bytes, directory(kResourceDirectory));
-    if (resourceRva == 0 || read32(bytes, directory(kResourceDirectory) + 4) == 0) {
+    const std::uint32_t resourceRva = readLittleEndian32(bytes, directory(kResourceDirectory));
+    if (resourceRva == 0 || readLittleEndian32(bytes, directory(kResourceDirectory) + 4) == 0) {
         fail(problem, "it has no resource section");
         return std::nullopt;
     }
@@ -222,14 +215,14 @@ std::optional<PeImage> parsePeImage(ByteView bytes, std::string* problem) {
         return std::nullopt;
     }
     image.resourceSection = static_cast<size_t>(found - image.sections.begin());
-    if (read32(bytes, directory(kSecurityDirectory)) != 0) {
+    if (readLittleEndian32(bytes, directory(kSecurityDirectory)) != 0) {
         fail(problem, "it is signed; pack the unsigned launcher and sign the result afterwards");
         return std::nullopt;
     }
     // Sections after the resources move when the resources grow, so only the
     // relocations, which nothing in the code points into, may follow them.
     for (size_t i = image.resourceSection + 1; i < image.sections.size(); ++i) {
-        if (image.sections[i].name != ".reloc" || image.sections[i].virtualAddress != read32(bytes, directory(kRelocationDirectory))) {
+        if (image.sections[i].name != ".reloc" || image.sections[i].virtualAddress != readLittleEndian32(bytes, directory(kRelocationDirectory))) {
             fail(problem, "sections other than .reloc follow its resources, which jlpack cannot move");
             return std::nullopt;
         }
@@ -276,8 +269,8 @@ Bytes buildResourceSection(const ResourceTable& resources, std::uint32_t section
     auto nameField = [&](const ResourceName& name) -> std::uint32_t {
         if (!name.named) return name.id;
         const size_t at = stringsAt + strings.size();
-        append16(strings, static_cast<std::uint32_t>(name.text.size()));
-        for (char16_t c : name.text) append16(strings, c);
+        appendLittleEndian16(strings, static_cast<std::uint32_t>(name.text.size()));
+        for (char16_t c : name.text) appendLittleEndian16(strings, c);
         return 0x80000000u | static_cast<std::uint32_t>(at);
     };
 
@@ -369,7 +362,7 @@ Bytes rewriteImage(const PeImage& image, const ResourceTable& resources) {
         write32(out, at + 16, sections[i].rawSize);
         write32(out, at + 20, sections[i].rawPointer);
     }
-    const std::uint32_t initialisedData = read32(out, optional + 8) - oldResources.rawSize + newResources.rawSize;
+    const std::uint32_t initialisedData = readLittleEndian32(out, optional + 8) - oldResources.rawSize + newResources.rawSize;
     write32(out, optional + 8, initialisedData);
     const PeSection& last = sections.back();
     write32(out, optional + 56, static_cast<std::uint32_t>(alignUp(last.virtualAddress + static_cast<std::uint64_t>(last.virtualSize), image.sectionAlignment)));

@@ -10,10 +10,19 @@
 #include <string>
 #include <vector>
 
+#include "support/little_endian.h"
+
 namespace jlpack {
 
 using Bytes = std::vector<std::uint8_t>;
 using ByteView = std::span<const std::uint8_t>;
+
+// PE images, icon directories and version resources store their numbers
+// little-endian.
+using jl::appendLittleEndian16;
+using jl::appendLittleEndian32;
+using jl::readLittleEndian16;
+using jl::readLittleEndian32;
 
 inline constexpr std::uint16_t kRtIcon = 3;
 inline constexpr std::uint16_t kRtString = 6;

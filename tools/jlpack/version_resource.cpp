@@ -6,21 +6,10 @@ namespace {
 
 constexpr std::uint32_t kFixedSignature = 0xFEEF04BD;
 
-std::uint16_t read16(ByteView b, size_t at) { return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8)); }
-std::uint32_t read32(ByteView b, size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
-void append16(Bytes& b, std::uint32_t v) {
-    b.push_back(static_cast<std::uint8_t>(v));
-    b.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void append32(Bytes& b, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
 void pad4(Bytes& b) { b.resize((b.size() + 3) / 4 * 4, 0); }
 void appendText(Bytes& b, std::u16string_view text) {
-    for (char16_t c : text) append16(b, c);
-    append16(b, 0);
+    for (char16_t c : text) appendLittleEndian16(b, c);
+    appendLittleEndian16(b, 0);
 }
 
 // One node: length, value length, type (1 for text), key, value, children.
@@ -52,16 +41,16 @@ struct Node {
 
 std::optional<Node> readNode(ByteView bytes, int depth) {
     if (bytes.size() < 6 || depth > 4) return std::nullopt;
-    const size_t length = read16(bytes, 0);
+    const size_t length = readLittleEndian16(bytes, 0);
     if (length < 6 || length > bytes.size()) return std::nullopt;
     bytes = bytes.first(length);
     Node n;
-    n.valueLength = read16(bytes, 2);
-    n.textValue = read16(bytes, 4) == 1;
+    n.valueLength = readLittleEndian16(bytes, 2);
+    n.textValue = readLittleEndian16(bytes, 4) == 1;
     size_t at = 6;
     for (;; at += 2) {
         if (at + 2 > bytes.size()) return std::nullopt;
-        const char16_t c = read16(bytes, at);
+        const char16_t c = readLittleEndian16(bytes, at);
         if (c == 0) break;
         n.key += c;
     }
@@ -78,7 +67,7 @@ std::optional<Node> readNode(ByteView bytes, int depth) {
     while (at + 6 <= bytes.size()) {
         std::optional<Node> child = readNode(bytes.subspan(at), depth + 1);
         if (!child) break;
-        const size_t childLength = read16(bytes, at);
+        const size_t childLength = readLittleEndian16(bytes, at);
         n.children.push_back(std::move(*child));
         at = (at + childLength + 3) / 4 * 4;
     }
@@ -111,19 +100,19 @@ std::optional<std::array<std::uint16_t, 4>> parseVersionNumbers(std::string_view
 
 Bytes buildVersionResource(const VersionInfo& info) {
     Bytes fixed;
-    append32(fixed, kFixedSignature);
-    append32(fixed, 0x00010000);
-    append32(fixed, (info.fileVersion[0] << 16) | info.fileVersion[1]);
-    append32(fixed, (info.fileVersion[2] << 16) | info.fileVersion[3]);
-    append32(fixed, (info.productVersion[0] << 16) | info.productVersion[1]);
-    append32(fixed, (info.productVersion[2] << 16) | info.productVersion[3]);
-    append32(fixed, 0x3F);       // file flags mask
-    append32(fixed, 0);          // file flags
-    append32(fixed, 0x00040004); // VOS_NT_WINDOWS32
-    append32(fixed, 1);          // VFT_APP
-    append32(fixed, 0);
-    append32(fixed, 0);
-    append32(fixed, 0);
+    appendLittleEndian32(fixed, kFixedSignature);
+    appendLittleEndian32(fixed, 0x00010000);
+    appendLittleEndian32(fixed, (info.fileVersion[0] << 16) | info.fileVersion[1]);
+    appendLittleEndian32(fixed, (info.fileVersion[2] << 16) | info.fileVersion[3]);
+    appendLittleEndian32(fixed, (info.productVersion[0] << 16) | info.productVersion[1]);
+    appendLittleEndian32(fixed, (info.productVersion[2] << 16) | info.productVersion[3]);
+    appendLittleEndian32(fixed, 0x3F);       // file flags mask
+    appendLittleEndian32(fixed, 0);          // file flags
+    appendLittleEndian32(fixed, 0x00040004); // VOS_NT_WINDOWS32
+    appendLittleEndian32(fixed, 1);          // VFT_APP
+    appendLittleEndian32(fixed, 0);
+    appendLittleEndian32(fixed, 0);
+    appendLittleEndian32(fixed, 0);
 
     std::vector<Bytes> strings;
     for (const auto& [name, value] : info.strings) {
@@ -134,8 +123,8 @@ Bytes buildVersionResource(const VersionInfo& info) {
     const Bytes table = node(u"040904B0", {}, 0, true, strings);
     const Bytes stringInfo = node(u"StringFileInfo", {}, 0, true, {table});
     Bytes translation;
-    append16(translation, 0x0409);
-    append16(translation, 1200);
+    appendLittleEndian16(translation, 0x0409);
+    appendLittleEndian16(translation, 1200);
     const Bytes var = node(u"Translation", translation, 4, false, {});
     const Bytes varInfo = node(u"VarFileInfo", {}, 0, true, {var});
     return node(u"VS_VERSION_INFO", fixed, static_cast<std::uint16_t>(fixed.size()), false, {stringInfo, varInfo});
@@ -143,12 +132,12 @@ Bytes buildVersionResource(const VersionInfo& info) {
 
 std::optional<VersionInfo> parseVersionResource(ByteView bytes) {
     const std::optional<Node> root = readNode(bytes, 0);
-    if (!root || root->key != u"VS_VERSION_INFO" || root->value.size() < 52 || read32(root->value, 0) != kFixedSignature) {
+    if (!root || root->key != u"VS_VERSION_INFO" || root->value.size() < 52 || readLittleEndian32(root->value, 0) != kFixedSignature) {
         return std::nullopt;
     }
     VersionInfo info;
-    const std::uint32_t words[4] = {read32(root->value, 8), read32(root->value, 12), read32(root->value, 16),
-                                    read32(root->value, 20)};
+    const std::uint32_t words[4] = {readLittleEndian32(root->value, 8), readLittleEndian32(root->value, 12), readLittleEndian32(root->value, 16),
+                                    readLittleEndian32(root->value, 20)};
     for (int i = 0; i < 2; ++i) {
         info.fileVersion[i * 2] = static_cast<std::uint16_t>(words[i] >> 16);
         info.fileVersion[i * 2 + 1] = static_cast<std::uint16_t>(words[i]);
@@ -160,7 +149,7 @@ std::optional<VersionInfo> parseVersionResource(ByteView bytes) {
         for (const Node& string : child.children[0].children) {
             std::u16string value;
             for (size_t at = 0; at + 1 < string.value.size(); at += 2) {
-                const char16_t c = read16(string.value, at);
+                const char16_t c = readLittleEndian16(string.value, at);
                 if (c == 0) break;
                 value += c;
             }

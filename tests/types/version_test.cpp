@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "runtime/version.h"
 #include "rig/version_printer.h"
+#include "types/version.h"
 
 namespace jl {
 namespace {
@@ -62,13 +62,6 @@ TEST(Version, TrailingZeroPartsOfAPatternAreWildcards) {
         EXPECT_EQ(versionMatchesPattern(c.version, c.pattern), c.matches)
             << ::testing::PrintToString(c.version) << " by " << ::testing::PrintToString(c.pattern);
     }
-}
-
-TEST(Version, OnlyAllZeroOrAllMaximalPartsAreOpen) {
-    EXPECT_TRUE(isOpenBound(Version{{0, 0, 0, 0}}));
-    EXPECT_TRUE(isOpenBound(Version{{kOpen, kOpen, kOpen, kOpen}}));
-    EXPECT_FALSE(isOpenBound(Version{{0, 0, 0, kOpen}}));
-    EXPECT_FALSE(isOpenBound(Version{{kOpen, kOpen, kOpen, 0}}));
 }
 
 TEST(Version, PrintingDropsTrailingZeroAndOpenPartsButKeepsTwo) {

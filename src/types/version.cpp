@@ -1,7 +1,7 @@
-#include "runtime/version.h"
-#include "support/number_text.h"
+#include "types/version.h"
 
 #include "support/message_ids.h"
+#include "support/number_text.h"
 
 namespace jl {
 

@@ -1,0 +1,35 @@
+#pragma once
+// The start of every PE image: the DOS header, the "PE\0\0" signature it points
+// at and the file header after it, read from the image's bytes within their
+// bounds. Platform-neutral: the launcher reads a runtime's jvm.dll with it, and
+// jlpack the launcher it packs.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace jl {
+
+inline constexpr uint16_t kMachineI386 = 0x014C;
+inline constexpr uint16_t kMachineAmd64 = 0x8664;
+
+struct PeFileHeader {
+    uint32_t signatureOffset = 0;  // of "PE\0\0" (the DOS header's e_lfanew)
+    uint16_t machine = 0;
+    // The rest of the file header, read only when all of its 20 bytes lie within the data.
+    bool complete = false;
+    uint16_t sectionCount = 0;
+    uint16_t optionalHeaderSize = 0;
+
+    [[nodiscard]] size_t optionalHeaderOffset() const { return size_t{signatureOffset} + 24; }
+};
+
+// True when the bytes start with a whole DOS header (64 bytes from "MZ").
+[[nodiscard]] bool hasDosHeader(std::span<const uint8_t> bytes);
+
+// The file header of a PE image, or empty when the bytes are not one: no DOS
+// header, or the signature and the Machine field after it not within the bytes.
+[[nodiscard]] std::optional<PeFileHeader> readPeFileHeader(std::span<const uint8_t> bytes);
+
+} // namespace jl

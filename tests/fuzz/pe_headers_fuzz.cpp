@@ -1,0 +1,13 @@
+// The headers at the start of a PE image, as the launcher reads a jvm.dll and
+// jlpack a launcher.
+#include "fuzz_input.h"
+#include "support/pe_headers.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // A copy of exactly the given size, so reading past it is caught.
+    const std::vector<uint8_t> bytes(data, data + size);
+    const std::optional<jl::PeFileHeader> header = jl::readPeFileHeader(bytes);
+    jlfuzz::require(!header || jl::hasDosHeader(bytes));
+    jlfuzz::require(!header || !header->complete || header->optionalHeaderOffset() <= size);
+    return 0;
+}
