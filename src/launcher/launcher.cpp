@@ -49,7 +49,6 @@ bool Launcher::init() {
                                                .singleInstanceSetting = singleInstance,
                                                .arguments = arguments_,
                                                .session = session_,
-                                               .mainClass = settings_.application.mainClass,
                                                .stayAttached = provider.ibmAllowed || provider.ibmFavoured})) {
         return false;
     }
