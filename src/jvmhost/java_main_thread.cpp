@@ -19,7 +19,6 @@ namespace {
 
 constexpr char kArgumentsMain[] = "([Ljava/lang/String;)V";
 constexpr char kNoArgumentMain[] = "()V";
-constexpr char kArgumentsSecondaryMain[] = "([Ljava/lang/String;)V";
 constexpr char kIntSecondaryMain[] = "([Ljava/lang/String;)I";
 
 // How a main method is called.
@@ -354,7 +353,7 @@ bool callSecondaryMainOn(JNIEnv* env, jclass mainClass, const std::vector<std::w
         return false;
     };
     bool intForm = false;
-    jmethodID method = env->GetStaticMethodID(mainClass, "secondaryMain", kArgumentsSecondaryMain);
+    jmethodID method = env->GetStaticMethodID(mainClass, "secondaryMain", kArgumentsMain);
     if (!method) {
         env->ExceptionClear();
         intForm = true;
