@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <iterator>
 #include <optional>
 
 #include "jvmhost/java_exception_dialog.h"
@@ -18,28 +19,91 @@ namespace {
 
 constexpr char kArgumentsMain[] = "([Ljava/lang/String;)V";
 constexpr char kNoArgumentMain[] = "()V";
+constexpr char kIntSecondaryMain[] = "([Ljava/lang/String;)I";
 
-bool hasLauncherHelper(const JavaMainArgs& args) { return args.entryPoints.findClassFromBootLoader != nullptr; }
+// How a main method is called.
+struct MainForm {
+    bool isStatic = true;
+    bool takesArguments = true;
+};
 
-// The runtime's own launcher helper finds the class as the java command would,
-// and may answer with a class of its own (for a JavaFX application). Null when
-// the runtime has no such helper or it does not know the class; a refusal ends
-// the VM with System.exit(1), which the exit hook explains.
-jclass mainClassThroughLauncherHelper(const JavaMainArgs& args) {
+// The forms in the order a runtime prefers them: main(String[]) before main().
+// A class has one main of each parameter list at most, static or not.
+constexpr MainForm kMainForms[] = {{true, true}, {false, true}, {true, false}, {false, false}};
+// Before the helper said how to call main, it ran main(String[]) only.
+constexpr size_t kArgumentsForms = 2;
+
+// The runtime's own launcher helper, as far as this runtime has one. Since
+// Java 21 it notes how the main method it chose is called in two static fields.
+struct LauncherHelper {
+    jclass type = nullptr;
+    jmethodID checkAndLoadMain = nullptr;
+    jfieldID isStaticMain = nullptr;
+    jfieldID noArgMain = nullptr;
+
+    [[nodiscard]] bool present() const { return checkAndLoadMain != nullptr; }
+    [[nodiscard]] bool saysForm() const { return isStaticMain && noArgMain; }
+};
+
+// The main method to call, on the class that has it.
+struct MainMethod {
+    jclass type = nullptr;
+    jmethodID id = nullptr;
+    jmethodID constructor = nullptr;  // for an instance main
+    MainForm form;
+};
+
+// Null when the runtime has no such field, with nothing left pending.
+jfieldID staticBooleanField(JNIEnv* env, jclass type, const char* name) {
+    jfieldID field = env->GetStaticFieldID(type, name, "Z");
+    if (!field) env->ExceptionClear();
+    return field;
+}
+
+LauncherHelper findLauncherHelper(const JavaMainArgs& args) {
+    LauncherHelper helper;
+    if (!args.entryPoints.findClassFromBootLoader) return helper;
     JNIEnv* env = args.session.jniEnv;
-    if (!hasLauncherHelper(args)) return nullptr;
-    jclass helper = args.entryPoints.findClassFromBootLoader(env, "sun/launcher/LauncherHelper");
-    if (!helper) return nullptr;
-    jmethodID checkAndLoadMain =
-        env->GetStaticMethodID(helper, "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;");
-    if (!checkAndLoadMain) return nullptr;
+    helper.type = args.entryPoints.findClassFromBootLoader(env, "sun/launcher/LauncherHelper");
+    if (!helper.type) return {};
+    helper.checkAndLoadMain =
+        env->GetStaticMethodID(helper.type, "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;");
+    if (!helper.checkAndLoadMain) {
+        // Every later JNI step would fail on the error the look-up left.
+        env->ExceptionClear();
+        return {};
+    }
+    helper.isStaticMain = staticBooleanField(env, helper.type, "isStaticMain");
+    helper.noArgMain = staticBooleanField(env, helper.type, "noArgMain");
+    return helper;
+}
+
+// The helper finds the class as the java command would, checks its main, and
+// may answer with a class of its own (for a JavaFX application). Null when it
+// gave no class; a refusal ends the VM with System.exit(1), which the exit hook
+// explains.
+jclass mainClassThroughLauncherHelper(const JavaMainArgs& args, const LauncherHelper& helper) {
+    if (!helper.present()) return nullptr;
+    JNIEnv* env = args.session.jniEnv;
     std::wstring dotted = args.mainClass;
     for (wchar_t& c : dotted) {
         if (c == L'/') c = L'.';
     }
     jstring name = newJavaString(dotted, env);
-    if (!name) return nullptr;
-    return static_cast<jclass>(env->CallStaticObjectMethod(helper, checkAndLoadMain, JNI_TRUE, jint{1}, name));
+    auto checked = name ? static_cast<jclass>(env->CallStaticObjectMethod(helper.type, helper.checkAndLoadMain,
+                                                                          JNI_TRUE, jint{1}, name))
+                        : nullptr;
+    // A failed call leaves its exception pending, and every later JNI step would fail on it.
+    if (!checked) env->ExceptionClear();
+    return checked;
+}
+
+// How the helper's chosen main is called, read from its fields after it chose.
+MainForm formChosenByHelper(JNIEnv* env, const LauncherHelper& helper) {
+    if (!helper.saysForm()) return {};
+    const bool isStatic = env->GetStaticBooleanField(helper.type, helper.isStaticMain) == JNI_TRUE;
+    const bool withoutArguments = env->GetStaticBooleanField(helper.type, helper.noArgMain) == JNI_TRUE;
+    return {isStatic, !withoutArguments};
 }
 
 bool isInstanceOf(JNIEnv* env, jobject object, const char* className) {
@@ -83,7 +147,7 @@ void reportStartException(const JavaMainArgs& args, jthrowable exception) {
 enum class ClassLookup { found, reported, leftToHelper };
 
 // Loading the class by name also runs its static initialiser.
-ClassLookup mainClassByName(const JavaMainArgs& args, jclass& found) {
+ClassLookup mainClassByName(const JavaMainArgs& args, const LauncherHelper& helper, jclass& found) {
     JNIEnv* env = args.session.jniEnv;
     jstring name = newJavaString(args.mainClass, env);
     if (!name) {
@@ -111,7 +175,7 @@ ClassLookup mainClassByName(const JavaMainArgs& args, jclass& found) {
     const bool classItselfMissing = !exception || !isInstanceOf(env, exception, "java/lang/LinkageError") ||
                                     (isInstanceOf(env, exception, "java/lang/NoClassDefFoundError") &&
                                      throwableMessage(env, exception) == decoded);
-    if (!classItselfMissing && hasLauncherHelper(args)) return ClassLookup::leftToHelper;
+    if (!classItselfMissing && helper.present()) return ClassLookup::leftToHelper;
     if (exception) {
         env->Throw(exception);
         env->ExceptionDescribe();
@@ -121,52 +185,17 @@ ClassLookup mainClassByName(const JavaMainArgs& args, jclass& found) {
     return ClassLookup::reported;
 }
 
-// Since Java 25 main may be an instance method and may take no arguments.
-bool runtimeRunsInstanceMain(JNIEnv* env) {
-    jclass runtime = env->FindClass("java/lang/Runtime");
-    jmethodID version = runtime ? env->GetStaticMethodID(runtime, "version", "()Ljava/lang/Runtime$Version;") : nullptr;
-    jobject value = version ? env->CallStaticObjectMethod(runtime, version) : nullptr;
-    jclass versionClass = value ? env->GetObjectClass(value) : nullptr;
-    jmethodID feature = versionClass ? env->GetMethodID(versionClass, "feature", "()I") : nullptr;
-    const jint number = feature ? env->CallIntMethod(value, feature) : 0;
-    env->ExceptionClear();
-    return number >= 25;
-}
-
-struct MainMethod {
-    jmethodID id = nullptr;
-    bool isStatic = true;
-    bool takesArguments = true;
-};
-
 // Null when the class has no such main; a failed initialisation stays pending.
-jmethodID findMain(JNIEnv* env, jclass type, bool isStatic, const char* signature) {
-    jmethodID id = isStatic ? env->GetStaticMethodID(type, "main", signature) : env->GetMethodID(type, "main", signature);
+jmethodID findMain(JNIEnv* env, jclass type, MainForm form) {
+    const char* signature = form.takesArguments ? kArgumentsMain : kNoArgumentMain;
+    jmethodID id =
+        form.isStatic ? env->GetStaticMethodID(type, "main", signature) : env->GetMethodID(type, "main", signature);
     if (!id) {
         jthrowable exception = env->ExceptionOccurred();
-        if (exception && isInstanceOf(env, exception, "java/lang/NoSuchMethodError")) {
-            env->ExceptionClear();
-        } else if (exception) {
-            env->ExceptionClear();
-            env->Throw(exception);
-        }
+        env->ExceptionClear();
+        if (exception && !isInstanceOf(env, exception, "java/lang/NoSuchMethodError")) env->Throw(exception);
     }
     return id;
-}
-
-// The main method the runtime's own launcher would call: main(String[]) before
-// main(), a static one before an instance one.
-MainMethod chooseMain(JNIEnv* env, jclass type, bool instanceMainAllowed) {
-    const MainMethod candidates[] = {{nullptr, true, true}, {nullptr, false, true}, {nullptr, true, false},
-                                     {nullptr, false, false}};
-    for (MainMethod candidate : candidates) {
-        if (!candidate.isStatic || !candidate.takesArguments) {
-            if (!instanceMainAllowed) break;
-        }
-        candidate.id = findMain(env, type, candidate.isStatic, candidate.takesArguments ? kArgumentsMain : kNoArgumentMain);
-        if (candidate.id || env->ExceptionCheck()) return candidate;
-    }
-    return {};
 }
 
 bool isJavaFxApplication(JNIEnv* env, jclass type) {
@@ -178,13 +207,172 @@ bool isJavaFxApplication(JNIEnv* env, jclass type) {
     return env->IsAssignableFrom(type, application) == JNI_TRUE;
 }
 
+// Any main the runtime might run: every form where the helper says which it
+// chose, else main(String[]), static or not (the helper refuses an instance one
+// in its own words); a JavaFX application needs none. An exception raised on
+// the way stays pending.
+bool hasMainToRun(JNIEnv* env, jclass type, const LauncherHelper& helper) {
+    const size_t forms = helper.saysForm() ? std::size(kMainForms) : kArgumentsForms;
+    for (size_t i = 0; i < forms; ++i) {
+        if (findMain(env, type, kMainForms[i])) return true;
+        if (env->ExceptionCheck()) return false;
+    }
+    return isJavaFxApplication(env, type);
+}
+
+// A class without any main is reported here, in the launcher's words: the
+// helper would end the process with 1 after a line on a standard error that
+// nobody may see.
+bool checkMainPresent(const JavaMainArgs& args, jclass type, const LauncherHelper& helper) {
+    JNIEnv* env = args.session.jniEnv;
+    const bool present = hasMainToRun(env, type, helper);
+    if (jthrowable exception = env->ExceptionOccurred()) {
+        reportStartException(args, exception);
+        return false;
+    }
+    if (!present) {
+        trace("jvm: the main class has no main method");
+        showErrorMessage(kMsgMainMethodMissing);
+    }
+    return present;
+}
+
+// The main the helper chose, called as it says; without a helper, or one that
+// does not say, the static main(String[]) of the class it gave or of the class
+// found by name.
+std::optional<MainMethod> chooseMain(const JavaMainArgs& args, const LauncherHelper& helper, jclass named) {
+    JNIEnv* env = args.session.jniEnv;
+    MainMethod main;
+    if (jclass checked = mainClassThroughLauncherHelper(args, helper)) {
+        main.type = checked;
+        main.form = formChosenByHelper(env, helper);
+    } else {
+        main.type = named;
+    }
+    if (!main.type) {
+        showErrorMessage(kMsgMainClassNotFound, args.mainClass);
+        return std::nullopt;
+    }
+    main.id = findMain(env, main.type, main.form);
+    if (jthrowable exception = env->ExceptionOccurred()) {
+        reportStartException(args, exception);
+        return std::nullopt;
+    }
+    if (!main.form.isStatic) main.constructor = env->GetMethodID(main.type, "<init>", "()V");
+    if (!main.id || (!main.form.isStatic && !main.constructor)) {
+        env->ExceptionClear();
+        trace("jvm: the main class has no main method this runtime runs");
+        showErrorMessage(kMsgMainMethodMissing);
+        return std::nullopt;
+    }
+    return main;
+}
+
+void callStaticMainWithArguments(JNIEnv* env, const MainMethod& main, jobjectArray arguments) {
+    env->CallStaticVoidMethod(main.type, main.id, arguments);
+}
+
+void callStaticMainWithoutArguments(JNIEnv* env, const MainMethod& main) {
+    env->CallStaticVoidMethod(main.type, main.id);
+}
+
+// A constructor that throws is reported like main throwing.
+void callInstanceMainWithArguments(JNIEnv* env, const MainMethod& main, jobjectArray arguments) {
+    if (jobject instance = env->NewObject(main.type, main.constructor)) env->CallVoidMethod(instance, main.id, arguments);
+}
+
+void callInstanceMainWithoutArguments(JNIEnv* env, const MainMethod& main) {
+    if (jobject instance = env->NewObject(main.type, main.constructor)) env->CallVoidMethod(instance, main.id);
+}
+
+// Calls main in its form; false when its arguments could not be made.
+bool callMain(const JavaMainArgs& args, const MainMethod& main) {
+    JNIEnv* env = args.session.jniEnv;
+    jobjectArray arguments = nullptr;
+    if (main.form.takesArguments && !(arguments = newJavaStringArray(args.arguments, env))) {
+        if (env->ExceptionOccurred()) {
+            env->ExceptionDescribe();
+        } else {
+            showErrorMessage(kMsgMainMethodMissing);
+        }
+        return false;
+    }
+    if (args.mainStartedEvent) SetEvent(args.mainStartedEvent);
+    if (args.beforeMain) args.beforeMain();
+
+    trace("phase: main called with ", args.arguments.size(), " argument(s)");
+    if (main.form.isStatic && main.form.takesArguments) {
+        callStaticMainWithArguments(env, main, arguments);
+    } else if (main.form.isStatic) {
+        callStaticMainWithoutArguments(env, main);
+    } else if (main.form.takesArguments) {
+        callInstanceMainWithArguments(env, main, arguments);
+    } else {
+        callInstanceMainWithoutArguments(env, main);
+    }
+    return true;
+}
+
+// An exception out of main goes to the Java Exception dialog with "Failure
+// Check". Ignored, it stays pending, so the VM reports it as uncaught when the
+// thread leaves.
+void settleEndOfMain(const JavaMainArgs& args) {
+    JNIEnv* env = args.session.jniEnv;
+    if (jthrowable exception = env->ExceptionOccurred()) {
+        trace("jvm: an exception escaped main");
+        if (args.beforeExceptionDialog) args.beforeExceptionDialog();
+        if (args.failureCheck && showJavaExceptionDialog(env, exception) == ExceptionChoice::stop) {
+            (void)callSystemExit(env);
+        }
+    } else {
+        trace("jvm: main returned");
+    }
+    if (args.stayInVmAfterMain) {
+        trace("jvm: an IBM runtime may be in use, so the Java main thread stays in the VM until the program exits");
+        Sleep(INFINITE);
+    }
+}
+
 DWORD WINAPI javaMainThreadBody(void* parameter) {
     JavaMainArgs& args = *static_cast<JavaMainArgs*>(parameter);
     if (!createJvm(args.entryPoints, args.vmOptions, args.hooks, args.session, args.runtimeSaid)) return 1;
     if (args.afterVmCreated) args.afterVmCreated(args.session.jniEnv);
-    if (!invokeMainClass(args)) return 1;
+    const bool mainCalled = invokeMainClass(args);
+    // Whatever happened, the thread leaves the VM before it ends: DestroyJavaVM
+    // waits for every attached thread, one that ended attached among them.
+    const bool left = args.session.javaVm->DetachCurrentThread() == JNI_OK;
+    if (!mainCalled || !left) return 1;
     destroyJvm(args.session);
     return 0;
+}
+
+bool callSecondaryMainOn(JNIEnv* env, jclass mainClass, const std::vector<std::wstring>& arguments,
+                         const std::function<void(jint)>& reply) {
+    const auto describeFailure = [env] {
+        if (env->ExceptionCheck()) env->ExceptionDescribe();
+        return false;
+    };
+    bool intForm = false;
+    jmethodID method = env->GetStaticMethodID(mainClass, "secondaryMain", kArgumentsMain);
+    if (!method) {
+        env->ExceptionClear();
+        intForm = true;
+        method = env->GetStaticMethodID(mainClass, "secondaryMain", kIntSecondaryMain);
+    }
+    if (!method) {
+        trace("jvm: the main class has no secondaryMain; the secondary waits for the program to end");
+        return describeFailure();
+    }
+    jobjectArray javaArguments = newJavaStringArray(arguments, env);
+    if (!javaArguments) return describeFailure();
+    if (intForm) {
+        reply(env->CallStaticIntMethod(mainClass, method, javaArguments));
+    } else {
+        // The secondary need not wait for a method that may run as long as it likes.
+        reply(0);
+        env->CallStaticVoidMethod(mainClass, method, javaArguments);
+    }
+    return env->ExceptionCheck() ? describeFailure() : true;
 }
 
 } // namespace
@@ -209,97 +397,32 @@ int runJavaMainThread(JavaMainArgs& args) {
 }
 
 bool invokeMainClass(JavaMainArgs& args) {
-    JNIEnv* env = args.session.jniEnv;
-    // A class or main that is not there at all is reported here, as before; the
-    // runtime's helper would end the process with 1 after a line on a standard
-    // error that nobody may see.
-    jclass mainClass = nullptr;
-    const ClassLookup lookup = mainClassByName(args, mainClass);
-    if (lookup == ClassLookup::reported) return false;
-    std::optional<bool> instanceMainAllowed;
-    const auto runsInstanceMain = [&] {
-        if (!instanceMainAllowed) instanceMainAllowed = runtimeRunsInstanceMain(env);
-        return *instanceMainAllowed;
-    };
-    if (mainClass) {
-        // A JavaFX application needs no main of its own, and a main that is not
-        // static is left to the helper to refuse in its own words.
-        const bool mayRun = findMain(env, mainClass, true, kArgumentsMain) ||
-                            (!env->ExceptionCheck() && findMain(env, mainClass, false, kArgumentsMain)) ||
-                            (!env->ExceptionCheck() && runsInstanceMain() && chooseMain(env, mainClass, true).id) ||
-                            (!env->ExceptionCheck() && isJavaFxApplication(env, mainClass));
-        if (jthrowable exception = env->ExceptionOccurred()) {
-            reportStartException(args, exception);
-            return false;
-        }
-        if (!mayRun) {
-            trace("jvm: the main class has no main method");
-            showErrorMessage(kMsgMainMethodMissing);
-            return false;
-        }
-    }
-    if (jclass checked = mainClassThroughLauncherHelper(args)) {
-        mainClass = checked;
-    } else if (env->ExceptionOccurred()) {
-        // A failed helper call leaves its exception pending, and every later JNI
-        // step would fail on it.
-        env->ExceptionClear();
-    }
-    if (!mainClass) {
-        showErrorMessage(kMsgMainClassNotFound, args.mainClass);
-        return false;
-    }
-    MainMethod main{findMain(env, mainClass, true, kArgumentsMain)};
-    if (!main.id && !env->ExceptionCheck()) main = chooseMain(env, mainClass, runsInstanceMain());
-    if (jthrowable exception = env->ExceptionOccurred()) {
-        reportStartException(args, exception);
-        return false;
-    }
-    jmethodID constructor = main.isStatic ? nullptr : env->GetMethodID(mainClass, "<init>", "()V");
-    if (!main.id || (!main.isStatic && !constructor)) {
-        env->ExceptionClear();
-        trace("jvm: the main class has no main method this runtime runs");
-        showErrorMessage(kMsgMainMethodMissing);
-        return false;
-    }
-    jobjectArray arguments = newJavaStringArray(args.arguments, env);
-    if (!arguments) {
-        if (env->ExceptionOccurred()) {
-            env->ExceptionDescribe();
-        } else {
-            showErrorMessage(kMsgMainMethodMissing);
-        }
-        return false;
-    }
-    if (args.mainStartedEvent) SetEvent(args.mainStartedEvent);
-    if (args.beforeMain) args.beforeMain();
+    const LauncherHelper helper = findLauncherHelper(args);
+    // A class or main that is not there at all is reported here, in the
+    // launcher's words, before the helper could end the process.
+    jclass named = nullptr;
+    if (mainClassByName(args, helper, named) == ClassLookup::reported) return false;
+    if (named && !checkMainPresent(args, named, helper)) return false;
+    const std::optional<MainMethod> main = chooseMain(args, helper, named);
+    if (!main) return false;
+    // Later starts of a single-instance program reach secondaryMain on this very
+    // class, the application's own even where the helper answered with one of
+    // its own; the reference lives as long as the VM.
+    args.session.mainClass = static_cast<jclass>(args.session.jniEnv->NewGlobalRef(named ? named : main->type));
+    if (!callMain(args, *main)) return false;
+    settleEndOfMain(args);
+    return true;
+}
 
-    trace("phase: main called with ", args.arguments.size(), " argument(s)");
-    if (main.isStatic && main.takesArguments) {
-        env->CallStaticVoidMethod(mainClass, main.id, arguments);
-    } else if (main.isStatic) {
-        env->CallStaticVoidMethod(mainClass, main.id);
-    } else if (jobject instance = env->NewObject(mainClass, constructor)) {
-        if (main.takesArguments) {
-            env->CallVoidMethod(instance, main.id, arguments);
-        } else {
-            env->CallVoidMethod(instance, main.id);
-        }
-    }  // a constructor that threw is reported like main throwing
-    if (jthrowable exception = env->ExceptionOccurred()) {
-        trace("jvm: an exception escaped main");
-        if (args.beforeExceptionDialog) args.beforeExceptionDialog();
-        if (args.failureCheck && showJavaExceptionDialog(env, exception) == ExceptionChoice::stop) {
-            (void)callSystemExit(env);
-        }
-    } else {
-        trace("jvm: main returned");
-    }
-    if (args.stayInVmAfterMain) {
-        trace("jvm: an IBM runtime may be in use, so the Java main thread stays in the VM until the program exits");
-        Sleep(INFINITE);
-    }
-    return args.session.javaVm->DetachCurrentThread() == JNI_OK;
+bool callSecondaryMain(const JvmSession& session, const std::vector<std::wstring>& arguments, bool stayAttached,
+                       const std::function<void(jint)>& reply) {
+    JavaVM* vm = session.javaVm;
+    JNIEnv* env = nullptr;
+    if (!vm || !session.mainClass) return false;
+    if (vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return false;
+    const bool called = callSecondaryMainOn(env, session.mainClass, arguments, reply);
+    if (!stayAttached) vm->DetachCurrentThread();
+    return called;
 }
 
 } // namespace jl

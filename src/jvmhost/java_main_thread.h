@@ -1,5 +1,6 @@
 #pragma once
-// The thread that creates the VM and runs the main class.
+// The thread that creates the VM and runs the main class, and the calls of
+// secondaryMain on that class.
 
 #include <windows.h>
 
@@ -34,10 +35,18 @@ struct JavaMainArgs {
 };
 
 // Runs the Java main thread and waits for it: 0 when main ran and the VM ended
-// cleanly, 1 otherwise.
+// cleanly, 1 otherwise. The thread leaves the VM on every way out.
 [[nodiscard]] int runJavaMainThread(JavaMainArgs& args);
-// Finds the main class and its main method as the runtime's own helper does,
-// calls main with the arguments and leaves the VM.
+// Finds the main class, lets the runtime's own helper choose its main method,
+// keeps the class in the session and calls main in its form; on the Java main
+// thread, which stays in the VM. False when main was not called.
 [[nodiscard]] bool invokeMainClass(JavaMainArgs& args);
+// Calls secondaryMain(String[]) of the session's main class with a later
+// start's arguments, on the calling thread, which enters the VM for the call
+// (and leaves it unless stayAttached). reply hears what that start ends with:
+// the int form's result, or 0 before the void form runs. False when there is
+// no such method or the call failed.
+[[nodiscard]] bool callSecondaryMain(const JvmSession& session, const std::vector<std::wstring>& arguments,
+                                     bool stayAttached, const std::function<void(jint)>& reply);
 
 } // namespace jl

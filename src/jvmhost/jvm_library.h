@@ -31,10 +31,13 @@ struct JvmHooks {
     jint(JNICALL* print)(FILE* stream, const char* format, va_list arguments) = nullptr;
 };
 
-// The created VM and the Java main thread's environment.
+// The created VM, the Java main thread's environment and the main class.
 struct JvmSession {
     JavaVM* javaVm = nullptr;
     JNIEnv* jniEnv = nullptr;
+    // A global reference, set before main is called and never released: the
+    // VM's end frees it.
+    jclass mainClass = nullptr;
 };
 
 // Loads jvm.dll (never freed) and resolves its entry points; false after its message.

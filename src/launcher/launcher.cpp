@@ -46,7 +46,6 @@ bool Launcher::init() {
                                                .enabled = settings_.application.singleInstance,
                                                .arguments = arguments_,
                                                .session = session_,
-                                               .mainClass = settings_.application.mainClass,
                                                .stayAttached = settings_.runtime.mayUseIbmRuntime()})) {
         return false;
     }

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <memory>
 
-#include "jvmhost/java_strings.h"
+#include "jvmhost/java_main_thread.h"
 #include "launcher/forward_block.h"
 #include "support/error_message.h"
 #include "support/message_ids.h"
@@ -55,55 +55,13 @@ void postReply(const ForwardRequest& request, jint result) {
     PostThreadMessageW(request.sender, request.target->message, static_cast<WPARAM>(static_cast<LONG_PTR>(result)), 0);
 }
 
-jclass findMainClass(JNIEnv* env, const std::wstring& mainClass) {
-    jstring name = newJavaString(mainClass, env);
-    const char* characters = name ? env->GetStringUTFChars(name, nullptr) : nullptr;
-    if (!characters) return nullptr;
-    jclass found = env->FindClass(characters);
-    env->ReleaseStringUTFChars(name, characters);
-    return found;
-}
-
-bool callSecondaryMain(JNIEnv* env, const ForwardRequest& request) {
-    const auto describeFailure = [env] {
-        if (env->ExceptionCheck()) env->ExceptionDescribe();
-        return false;
-    };
-    jclass mainClass = findMainClass(env, request.target->mainClass);
-    if (!mainClass) return describeFailure();
-    bool intForm = false;
-    jmethodID method = env->GetStaticMethodID(mainClass, "secondaryMain", "([Ljava/lang/String;)V");
-    if (!method) {
-        env->ExceptionClear();
-        intForm = true;
-        method = env->GetStaticMethodID(mainClass, "secondaryMain", "([Ljava/lang/String;)I");
-    }
-    if (!method) {
-        trace("single instance: the main class has no secondaryMain; the secondary waits for the program to end");
-        return describeFailure();
-    }
-    jobjectArray arguments = newJavaStringArray(request.arguments, env);
-    if (!arguments) return describeFailure();
-    if (intForm) {
-        postReply(request, env->CallStaticIntMethod(mainClass, method, arguments));
-    } else {
-        // The secondary need not wait for a method that may run as long as it likes.
-        postReply(request, 0);
-        env->CallStaticVoidMethod(mainClass, method, arguments);
-    }
-    return env->ExceptionCheck() ? describeFailure() : true;
-}
-
 DWORD WINAPI forwardWorker(void* parameter) {
     const std::unique_ptr<ForwardRequest> request(static_cast<ForwardRequest*>(parameter));
     const ForwardTarget& target = *request->target;
     // A request that came before main is served once main starts; the event is never reset.
     if (WaitForSingleObject(target.mainStartedEvent, INFINITE) != WAIT_OBJECT_0) return 1;
-    JavaVM* vm = target.session->javaVm;
-    JNIEnv* env = nullptr;
-    if (!vm || vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return 1;
-    const bool called = callSecondaryMain(env, *request);
-    if (!target.stayAttached) vm->DetachCurrentThread();
+    const bool called = callSecondaryMain(*target.session, request->arguments, target.stayAttached,
+                                          [&](jint result) { postReply(*request, result); });
     return called ? 0 : 1;
 }
 
@@ -151,7 +109,7 @@ bool waitForMessage(HANDLE primary, UINT wanted, WPARAM& wParam) {
 bool startPrimary(SingleInstanceState& state, const std::wstring& name, const SingleInstanceSetup& setup) {
     ForwardBlock& block = blockOf(state);
     state.mainStartedEvent.reset(CreateEventW(nullptr, TRUE, FALSE, (name + L"_upr_evt").c_str()));
-    state.target = {&setup.session, setup.mainClass, setup.stayAttached, state.mainStartedEvent.get(),
+    state.target = {&setup.session, setup.stayAttached, state.mainStartedEvent.get(),
                     RegisterWindowMessageW(name.c_str())};
     block.messageId = state.target.message;
     block.primaryProcessId = GetCurrentProcessId();

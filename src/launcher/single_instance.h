@@ -12,11 +12,10 @@
 namespace jl {
 
 // What the primary's workers read when a request is served; every member is
-// set before the listener starts, the session's VM before the main-started
-// event is signalled.
+// set before the listener starts, the session's VM and main class before the
+// main-started event is signalled.
 struct ForwardTarget {
     const JvmSession* session = nullptr;
-    std::wstring mainClass;  // with "/" separators
     bool stayAttached = false;  // an IBM runtime may be in use
     HANDLE mainStartedEvent = nullptr;
     UINT message = 0;
@@ -41,7 +40,6 @@ struct SingleInstanceSetup {
     bool enabled = false;  // "Single Instance"
     const std::vector<std::wstring>& arguments;
     const JvmSession& session;
-    const std::wstring& mainClass;
     bool stayAttached = false;
 };
 

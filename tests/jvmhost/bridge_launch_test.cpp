@@ -214,6 +214,41 @@ INSTANTIATE_TEST_SUITE_P(
                      L"", -1}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// However a start fails, the process ends within seconds: the Java main thread
+// leaves the VM first, so HotSpot's DestroyJavaVM does not wait for it.
+struct FailedStart {
+    const char* name;
+    const wchar_t* mainClass;
+    const wchar_t* caption;  // of the one message or dialog the launch shows
+    const wchar_t* text;     // the message's text; a Java Exception dialog has none
+    int exitCode;
+};
+
+void PrintTo(const FailedStart& failure, std::ostream* out) { *out << failure.name; }
+
+class BridgeFailedStart : public BridgeLaunch, public ::testing::WithParamInterface<FailedStart> {};
+
+TEST_P(BridgeFailedStart, EndsTheProcessWithinSeconds) {
+    const FailedStart& failure = GetParam();
+    app_.writeIni(bridgeRuntimeIni(failure.mainClass) + L"Failure Check=yes\n");
+    const LaunchOutcome outcome = LaunchedProcess::start(app_.exePath(), L"", launcherEnvironment(app_), {},
+                                                         {.output = {}, .error = {}, .withoutHandles = true})
+                                      .finish(10000);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].caption, failure.caption);
+    EXPECT_EQ(outcome.messages[0].text, failure.text);
+    EXPECT_EQ(outcome.exitCode, failure.exitCode);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, BridgeFailedStart,
+    ::testing::Values(
+        FailedStart{"MissingClass", L"report.Missing", L"Error", L"Could not find the main class report/Missing.\n", -1},
+        FailedStart{"RefusedMain", L"report.NoArgumentMain", L"Error", L"No main method found in specified class.\n", -1},
+        FailedStart{"InitializerExceptionIgnored", L"report.FailingInitializer", L"Java Exception", L"", -1},
+        FailedStart{"ExceptionOutOfMainIgnored", L"report.ThrowFromMain", L"Java Exception", L"", 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(BridgeLaunch, VmAndFileDescriptorOutputReachTheFilesOrTheGivenHandles) {
     // The VM's own log on standard output, its warning on standard error.
     const std::wstring vmOutput = L"Virtual Machine Parameters=-Xlog:gc:stdout -XX:+UseBiasedLocking\n";

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 #include "rig/launcher_run.h"
 #include "runtimes/probe/probe_record.h"
 
@@ -143,6 +146,118 @@ TEST_F(ProbeLaunch, HelperFailureLeavesNoExceptionInTheWayOfTheFallback) {
     expectEndedWithoutMessage(launch(kMinimalIni, L"launcherHelper=no-method"));
     EXPECT_TRUE(probeEvents(app_, "pending-exception").empty());
 }
+
+// How main is called: as the runtime's helper says where it says (JDK 25),
+// else only a static main(String[]), and the helper refuses an instance one in
+// its own words; a class with no main it could run is reported by the launcher.
+struct MainFormCase {
+    const char* name;
+    const wchar_t* scenario;
+    std::vector<std::string> calls;  // the application class's methods run, as "name signature"
+    const wchar_t* messageStart;     // of the one message; none when empty
+    int exitCode;
+};
+
+void PrintTo(const MainFormCase& form, std::ostream* out) { *out << form.name; }
+
+class ProbeMainForm : public ProbeLaunch, public ::testing::WithParamInterface<MainFormCase> {};
+
+constexpr char kArgumentsMain[] = "main ([Ljava/lang/String;)V";
+constexpr char kNoArgumentMain[] = "main ()V";
+constexpr char kConstructor[] = "<init> ()V";
+
+TEST_P(ProbeMainForm, IsCalledAsTheRuntimesHelperSays) {
+    const MainFormCase& form = GetParam();
+    const LaunchOutcome outcome = launch(kMinimalIni, form.scenario, L"one two");
+    if (form.messageStart[0]) {
+        ASSERT_EQ(outcome.messages.size(), 1u);
+        EXPECT_EQ(outcome.messages[0].text.rfind(form.messageStart, 0), 0u)
+            << ::testing::PrintToString(outcome.messages[0].text);
+    } else {
+        EXPECT_TRUE(outcome.messages.empty()) << jl::toUtf8(outcome.messages[0].text);
+    }
+    EXPECT_EQ(outcome.exitCode, form.exitCode);
+    std::vector<std::string> calls;
+    for (const std::string& line : probeEvents(app_, "call")) {
+        if (probe::fieldOf(line, "class") != "app/Main") continue;
+        calls.push_back(probe::percentDecoded(*probe::fieldOf(line, "method")) + " " +
+                        probe::percentDecoded(*probe::fieldOf(line, "signature")));
+    }
+    EXPECT_EQ(calls, form.calls);
+    std::vector<std::wstring> arguments;
+    if (!form.calls.empty() && form.calls.back() == kArgumentsMain) arguments = {L"one", L"two"};
+    EXPECT_EQ(probeMainArguments(app_), arguments);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, ProbeMainForm,
+    ::testing::Values(
+        MainFormCase{"StaticWithArguments", L"launcherHelper=jdk25;mainForm=static", {kArgumentsMain}, L"", 0},
+        MainFormCase{"StaticWithoutArguments", L"launcherHelper=jdk25;mainForm=static-no-args", {kNoArgumentMain}, L"", 0},
+        MainFormCase{"InstanceWithArguments", L"launcherHelper=jdk25;mainForm=instance", {kConstructor, kArgumentsMain},
+                     L"", 0},
+        MainFormCase{"InstanceWithoutArguments", L"launcherHelper=jdk25;mainForm=instance-no-args",
+                     {kConstructor, kNoArgumentMain}, L"", 0},
+        MainFormCase{"InstanceRefusedByAnOlderHelper", L"mainForm=instance", {},
+                     L"The Java program ended before its main method was called.", 1},
+        MainFormCase{"WithoutArgumentsMissingForAnOlderHelper", L"mainForm=static-no-args", {},
+                     L"No main method found in specified class.", -1},
+        MainFormCase{"InstanceMissingWithoutAHelper", L"launcherHelper=absent;mainForm=instance", {},
+                     L"No main method found in specified class.", -1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Each thread that entered the VM (JNI_CreateJavaVM or an attach) left it again,
+// however the start failed: DestroyJavaVM waits for every attached thread, and
+// a thread that ended attached could keep it waiting for ever.
+struct FailedStart {
+    const char* name;
+    const wchar_t* mainClass;
+    const wchar_t* scenario;
+    const wchar_t* caption;  // of the one message or dialog the launch shows
+    const wchar_t* text;     // the message's text; a Java Exception dialog has none
+    int exitCode;
+};
+
+void PrintTo(const FailedStart& failure, std::ostream* out) { *out << failure.name; }
+
+class ProbeFailedStart : public ProbeLaunch, public ::testing::WithParamInterface<FailedStart> {};
+
+// Per thread id, the times it entered the VM less the times it left, where not zero.
+std::map<std::string, int> threadsLeftInTheVm(const std::vector<std::string>& record) {
+    std::map<std::string, int> balance;
+    for (const std::string& line : record) {
+        const std::string event = probe::eventOf(line);
+        if ((event != "attach" && event != "detach") || probe::fieldOf(line, "result") != "0") continue;
+        balance[*probe::fieldOf(line, "thread")] += event == "attach" ? 1 : -1;
+    }
+    std::erase_if(balance, [](const auto& entry) { return entry.second == 0; });
+    return balance;
+}
+
+TEST_P(ProbeFailedStart, EveryThreadThatEnteredTheVmLeavesIt) {
+    const FailedStart& failure = GetParam();
+    const LaunchOutcome outcome = launch(std::wstring(L"Main Class=") + failure.mainClass +
+                                             L"\n[Class Path]\nClass Path=C:\\app.jar\n[Application]\nFailure Check=yes\n",
+                                         failure.scenario);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].caption, failure.caption);
+    EXPECT_EQ(outcome.messages[0].text, failure.text);
+    EXPECT_EQ(outcome.exitCode, failure.exitCode);
+    const std::vector<std::string> record = probe::readRecord(app_.path(L"probe.log"));
+    EXPECT_EQ(std::ranges::count_if(record, [](const std::string& line) { return probe::eventOf(line) == "attach"; }), 1);
+    EXPECT_EQ(threadsLeftInTheVm(record), (std::map<std::string, int>{})) << ::testing::PrintToString(record);
+    EXPECT_EQ(std::ranges::count_if(record, [](const std::string& line) { return line == "destroy"; }), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, ProbeFailedStart,
+    ::testing::Values(
+        FailedStart{"MissingClass", L"app.Missing", L"mainClass=app/Main", L"Error",
+                    L"Could not find the main class app/Missing.\n", -1},
+        FailedStart{"RefusedMain", L"app.Main", L"main=none", L"Error", L"No main method found in specified class.\n", -1},
+        FailedStart{"InitializerExceptionIgnored", L"app.Main", L"initializer=throw", L"Java Exception", L"", -1},
+        FailedStart{"ExceptionOutOfMainIgnored", L"app.Main", L"main=throw", L"Java Exception", L"", 0}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ProbeLaunch, SystemExitStatusBecomesTheExitCode) {
     EXPECT_EQ(launch(kMinimalIni, L"main=exit;status=7").exitCode, 7);

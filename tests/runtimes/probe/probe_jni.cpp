@@ -154,6 +154,15 @@ jobject JNICALL newObjectVariadic(JNIEnv* env, jclass type, jmethodID id, ...) {
     return object;
 }
 
+// As in HotSpot, loading the class runs its static initialiser, whose exception
+// comes out wrapped in ExceptionInInitializerError.
+void throwFromInitializer(const std::string& className) {
+    const std::string cause = dotted(vm().scenario.exceptionClass);
+    throwNew("java/lang/ExceptionInInitializerError", L"");
+    pendingException()->text += fromUtf8("Caused by: " + cause + ": probe failure\r\n\tat " + dotted(className) +
+                                         ".<clinit>(Main.java)\r\n");
+}
+
 jclass JNICALL findClass(JNIEnv*, const char* name) {
     if (blockedByPendingException("FindClass")) return nullptr;
     const std::string className = name ? name : "";
@@ -161,6 +170,10 @@ jclass JNICALL findClass(JNIEnv*, const char* name) {
     record("find-class name=" + percentEncoded(className) + " found=" + flag(found));
     if (!found) {
         throwNew("java/lang/NoClassDefFoundError", fromUtf8(className));
+        return nullptr;
+    }
+    if (vm().scenario.initializerThrows && isApplicationClass(className)) {
+        throwFromInitializer(className);
         return nullptr;
     }
     return static_cast<jclass>(localRef(newObject(Kind::Class, className)));
@@ -184,6 +197,39 @@ jmethodID JNICALL getMethodId(JNIEnv*, jclass type, const char* name, const char
 
 jmethodID JNICALL getStaticMethodId(JNIEnv*, jclass type, const char* name, const char* signature) {
     return lookUpMethod("get-static-method", type, name, signature, true);
+}
+
+jfieldID JNICALL getStaticFieldId(JNIEnv*, jclass type, const char* name, const char* signature) {
+    if (blockedByPendingException("GetStaticFieldID")) return nullptr;
+    const Object* classObject = derefKind(type, Kind::Class, "GetStaticFieldID");
+    const Field* field =
+        classObject && name && signature ? findStaticField(classObject->className, name, signature) : nullptr;
+    record("get-static-field class=" + percentEncoded(classObject ? classObject->className : "") +
+           " name=" + text(name) + " signature=" + text(signature) + " found=" + flag(field));
+    if (!field) throwNew("java/lang/NoSuchFieldError", fromUtf8(name ? name : ""));
+    return reinterpret_cast<jfieldID>(const_cast<Field*>(field));
+}
+
+jboolean JNICALL getStaticBooleanField(JNIEnv*, jclass type, jfieldID id) {
+    if (!derefKind(type, Kind::Class, "GetStaticBooleanField")) return JNI_FALSE;
+    if (!isField(id)) {
+        record("bad-field-id function=GetStaticBooleanField");
+        return JNI_FALSE;
+    }
+    return staticBooleanValue(*reinterpret_cast<const Field*>(id));
+}
+
+jboolean JNICALL isInstanceOf(JNIEnv*, jobject handle, jclass type) {
+    const Object* object = deref(handle, "IsInstanceOf");
+    const Object* classObject = derefKind(type, Kind::Class, "IsInstanceOf");
+    if (!object || !classObject) return JNI_FALSE;
+    return isSubclassOf(object->kind == Kind::Class ? "java/lang/Class" : object->className, classObject->className);
+}
+
+jboolean JNICALL isAssignableFrom(JNIEnv*, jclass type, jclass target) {
+    const Object* from = derefKind(type, Kind::Class, "IsAssignableFrom");
+    const Object* to = derefKind(target, Kind::Class, "IsAssignableFrom");
+    return from && to && isSubclassOf(from->className, to->className);
 }
 
 jclass JNICALL getObjectClass(JNIEnv*, jobject handle) {
@@ -237,6 +283,16 @@ void JNICALL setObjectArrayElement(JNIEnv*, jobjectArray handle, jsize index, jo
 
 void JNICALL deleteLocalRef(JNIEnv*, jobject handle) { deleteRef(handle); }
 
+// A global reference is a record of its own too, so it outlives the local one it came from.
+jobject JNICALL newGlobalRef(JNIEnv*, jobject handle) { return localRef(deref(handle, "NewGlobalRef")); }
+
+void JNICALL deleteGlobalRef(JNIEnv*, jobject handle) { deleteRef(handle); }
+
+// Local frames are not tracked: references live until the process ends.
+jint JNICALL pushLocalFrame(JNIEnv*, jint) { return JNI_OK; }
+
+jobject JNICALL popLocalFrame(JNIEnv*, jobject result) { return result; }
+
 // Modified UTF-8: NUL as two bytes, each surrogate on its own as three.
 const char* JNICALL getStringUtfChars(JNIEnv*, jstring handle, jboolean* isCopy) {
     const Object* string = derefKind(handle, Kind::String, "GetStringUTFChars");
@@ -263,6 +319,15 @@ const char* JNICALL getStringUtfChars(JNIEnv*, jstring handle, jboolean* isCopy)
 void JNICALL releaseStringUtfChars(JNIEnv*, jstring, const char* chars) { delete[] chars; }
 
 jthrowable JNICALL exceptionOccurred(JNIEnv*) { return static_cast<jthrowable>(localRef(pendingException())); }
+
+jboolean JNICALL exceptionCheck(JNIEnv*) { return pendingException() ? JNI_TRUE : JNI_FALSE; }
+
+jint JNICALL throwException(JNIEnv*, jthrowable handle) {
+    Object* throwable = derefKind(handle, Kind::Throwable, "Throw");
+    if (!throwable) return JNI_ERR;
+    pendingException() = throwable;
+    return JNI_OK;
+}
 
 void JNICALL exceptionDescribe(JNIEnv*) {
     Object* throwable = std::exchange(pendingException(), nullptr);
@@ -307,6 +372,16 @@ JNINativeInterface_ makeNativeInterface() {
     table.NewObjectArray = newObjectArray;
     table.SetObjectArrayElement = setObjectArrayElement;
     table.DeleteLocalRef = deleteLocalRef;
+    table.NewGlobalRef = newGlobalRef;
+    table.DeleteGlobalRef = deleteGlobalRef;
+    table.PushLocalFrame = pushLocalFrame;
+    table.PopLocalFrame = popLocalFrame;
+    table.GetStaticFieldID = getStaticFieldId;
+    table.GetStaticBooleanField = getStaticBooleanField;
+    table.IsInstanceOf = isInstanceOf;
+    table.IsAssignableFrom = isAssignableFrom;
+    table.ExceptionCheck = exceptionCheck;
+    table.Throw = throwException;
     table.GetStringUTFChars = getStringUtfChars;
     table.ReleaseStringUTFChars = releaseStringUtfChars;
     table.ExceptionOccurred = exceptionOccurred;
@@ -334,23 +409,47 @@ const JNINativeInterface_ nativeInterface = makeNativeInterface();
 JNIEnv environment{&nativeInterface};
 bool created = false;
 
+// Whether the calling thread is in the VM: since JNI_CreateJavaVM on it or an
+// attach, until it detaches or the VM ends.
+thread_local bool threadAttached = false;
+
+void recordAttach(const char* by, jint result) {
+    record("attach thread=" + std::to_string(GetCurrentThreadId()) + " by=" + by + " result=" + std::to_string(result));
+}
+
+void recordDetach(const char* by, jint result) {
+    record("detach thread=" + std::to_string(GetCurrentThreadId()) + " by=" + by + " result=" + std::to_string(result));
+}
+
+// HotSpot attaches a thread that calls it unattached and lets it go at the end,
+// which nets out; the VM's end takes a caller that was attached out with it.
 jint JNICALL destroyJavaVm(JavaVM*) {
     endVm();  // returns once the non-daemon threads have ended
     created = false;
+    if (std::exchange(threadAttached, false)) recordDetach("DestroyJavaVM", JNI_OK);
     record("destroy");
     return JNI_OK;
 }
 
-jint JNICALL attachCurrentThread(JavaVM*, void** env, void*) {
-    record("attach thread=" + std::to_string(GetCurrentThreadId()));
-    if (!created || !env) return JNI_ERR;
+jint attachThread(const char* by, void** env) {
+    const jint result = created && env ? JNI_OK : JNI_ERR;
+    recordAttach(by, result);
+    if (result != JNI_OK) return result;
     *env = &environment;
+    threadAttached = true;
     return JNI_OK;
+}
+
+jint JNICALL attachCurrentThread(JavaVM*, void** env, void*) { return attachThread("AttachCurrentThread", env); }
+
+jint JNICALL attachCurrentThreadAsDaemon(JavaVM*, void** env, void*) {
+    return attachThread("AttachCurrentThreadAsDaemon", env);
 }
 
 jint JNICALL detachCurrentThread(JavaVM*) {
     const jint result = vm().scenario.detachResult;
-    record("detach thread=" + std::to_string(GetCurrentThreadId()) + " result=" + std::to_string(result));
+    recordDetach("DetachCurrentThread", result);
+    if (result == JNI_OK) threadAttached = false;
     return result;
 }
 
@@ -362,7 +461,7 @@ jint JNICALL getEnv(JavaVM*, void** env, jint version) {
 }
 
 const JNIInvokeInterface_ invokeInterface{nullptr,       nullptr, nullptr, destroyJavaVm, attachCurrentThread,
-                                          detachCurrentThread, getEnv,  attachCurrentThread};
+                                          detachCurrentThread, getEnv,  attachCurrentThreadAsDaemon};
 JavaVM javaVm{&invokeInterface};
 
 // The calling thread's stack: the whole reservation it lives in, and how much of
@@ -448,6 +547,8 @@ jint createJavaVm(JavaVM** vmOut, void** envOut, void* rawArgs) {
     record("create-result value=" + std::to_string(result));
     if (result != JNI_OK) return result;
     created = true;
+    threadAttached = true;
+    recordAttach("JNI_CreateJavaVM", JNI_OK);
     startVm(scenario, exitHook, abortHook);
     vm().errorFile = errorFile;
     // A real jvm.dll needs libraries from its runtime's bin folder; loading

@@ -48,7 +48,8 @@ bool apply(Scenario& scenario, const std::string& key, const std::string& value)
     if (key == "window") return parseNumber(value, scenario.windowAfterMs) && scenario.windowAfterMs >= 0;
     if (key == "launcherHelper") {
         return parseMode<HelperMode>(value,
-                                     {{"present", HelperMode::Present}, {"absent", HelperMode::Absent},
+                                     {{"present", HelperMode::Present}, {"jdk25", HelperMode::Jdk25},
+                                      {"absent", HelperMode::Absent},
                                       {"no-method", HelperMode::NoMethod}, {"null", HelperMode::ReturnsNull}},
                                      scenario.launcherHelper);
     }
@@ -57,6 +58,15 @@ bool apply(Scenario& scenario, const std::string& key, const std::string& value)
                                    {{"return", MainMode::Return}, {"none", MainMode::None}, {"throw", MainMode::Throw},
                                     {"exit", MainMode::Exit}, {"abort", MainMode::Abort}},
                                    scenario.main);
+    }
+    if (key == "mainForm") {
+        return parseMode<MainForm>(value,
+                                   {{"static", MainForm::Static}, {"static-no-args", MainForm::StaticNoArgs},
+                                    {"instance", MainForm::Instance}, {"instance-no-args", MainForm::InstanceNoArgs}},
+                                   scenario.mainForm);
+    }
+    if (key == "initializer") {
+        return parseMode<bool>(value, {{"return", false}, {"throw", true}}, scenario.initializerThrows);
     }
     if (key == "secondaryMain") {
         return parseMode<SecondaryMode>(

@@ -7,8 +7,10 @@
 
 namespace probe {
 
-enum class HelperMode { Present, Absent, NoMethod, ReturnsNull };
+enum class HelperMode { Present, Jdk25, Absent, NoMethod, ReturnsNull };
 enum class MainMode { Return, None, Throw, Exit, Abort };
+// How the application class's main is declared: static or not, with String[] or without.
+enum class MainForm { Static, StaticNoArgs, Instance, InstanceNoArgs };
 enum class SecondaryMode { None, Void, Int };
 
 struct Scenario {
@@ -17,6 +19,8 @@ struct Scenario {
     HelperMode launcherHelper = HelperMode::Present;
     std::string mainClass;  // empty: every application class name exists
     MainMode main = MainMode::Return;
+    MainForm mainForm = MainForm::Static;
+    bool initializerThrows = false;  // the application class's static initialiser throws
     long status = 0;
     std::string exceptionClass = "java/lang/IllegalStateException";
     std::wstring trace;  // empty: "<exception>: probe failure" with one frame

@@ -1,6 +1,7 @@
 #include "probe_world.h"
 
 #include <algorithm>
+#include <map>
 #include <mutex>
 #include <set>
 #include <unordered_set>
@@ -43,6 +44,10 @@ const Method kMethods[] = {
     {"sun/launcher/LauncherHelper", "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;", true,
      Behaviour::CheckAndLoadMain},
     {kApplication, "main", "([Ljava/lang/String;)V", true, Behaviour::Main},
+    {kApplication, "main", "()V", true, Behaviour::Main},
+    {kApplication, "main", "([Ljava/lang/String;)V", false, Behaviour::Main},
+    {kApplication, "main", "()V", false, Behaviour::Main},
+    {kApplication, "<init>", "()V", false, Behaviour::NewApplicationObject},
     {kApplication, "secondaryMain", "([Ljava/lang/String;)V", true, Behaviour::SecondaryMain},
     {kApplication, "secondaryMain", "([Ljava/lang/String;)I", true, Behaviour::SecondaryMain},
     {"java/lang/String", "<init>", "([C)V", false, Behaviour::NewString},
@@ -54,7 +59,24 @@ const Method kMethods[] = {
     {"java/io/ByteArrayOutputStream", "<init>", "()V", false, Behaviour::NewMemoryStream},
     {"java/io/ByteArrayOutputStream", "toString", "()Ljava/lang/String;", false, Behaviour::MemoryStreamToString},
     {kAnyThrowable, "printStackTrace", "(Ljava/io/PrintStream;)V", false, Behaviour::PrintStackTrace},
+    {kAnyThrowable, "getMessage", "()Ljava/lang/String;", false, Behaviour::ThrowableMessage},
 };
+
+// JDK 25's LauncherHelper notes how the main method it chose is called.
+const Field kFields[] = {
+    {"sun/launcher/LauncherHelper", "isStaticMain", "Z"},
+    {"sun/launcher/LauncherHelper", "noArgMain", "Z"},
+};
+
+bool mainIsStatic() {
+    return state.scenario.mainForm == MainForm::Static || state.scenario.mainForm == MainForm::StaticNoArgs;
+}
+
+bool mainTakesArguments() {
+    return state.scenario.mainForm == MainForm::Static || state.scenario.mainForm == MainForm::Instance;
+}
+
+bool takesArguments(const Method& method) { return std::string_view(method.signature) != "()V"; }
 
 bool isThrowableClass(const std::string& name) {
     return name == "java/lang/Throwable" || name == state.scenario.exceptionClass ||
@@ -73,7 +95,9 @@ bool isRuntimeClass(const std::string& name) {
 bool methodPresent(const Method& method) {
     switch (method.behaviour) {
     case Behaviour::CheckAndLoadMain: return state.scenario.launcherHelper != HelperMode::NoMethod;
-    case Behaviour::Main: return state.scenario.main != MainMode::None;
+    case Behaviour::Main:
+        return state.scenario.main != MainMode::None && method.isStatic == mainIsStatic() &&
+               takesArguments(method) == mainTakesArguments();
     case Behaviour::SecondaryMain:
         return state.scenario.secondaryMain ==
                (std::string_view(method.signature).ends_with('I') ? SecondaryMode::Int : SecondaryMode::Void);
@@ -95,6 +119,12 @@ DWORD WINAPI nonDaemonThread(void* parameter) {
     return 0;
 }
 
+std::string mainNotFound(const std::string& className) {
+    return "Error: Main method not found in class " + dotted(className) +
+           ", please define the main method as:\r\n   public static void main(String[] args)\r\n"
+           "or a JavaFX application class must extend javafx.application.Application";
+}
+
 void recordArguments(Object* array) {
     if (!array) {
         record("args count=null");
@@ -107,8 +137,20 @@ void recordArguments(Object* array) {
     }
 }
 
-// JDK 17's LauncherHelper: checks the class and its main method, and on a failure
-// prints the reason and ends the VM with status 1.
+// Why JDK 17's helper refuses the application class's main, empty when it takes
+// it: it runs a static main(String[]) only.
+std::string refusalBeforeJdk25(const std::string& className) {
+    if (!mainTakesArguments()) return mainNotFound(className);
+    if (!mainIsStatic()) {
+        return "Error: Main method is not static in class " + dotted(className) +
+               ", please define the main method as:\r\n   public static void main(String[] args)";
+    }
+    return {};
+}
+
+// JDK 17's LauncherHelper (JDK 25's also takes every form of main, and notes the
+// one it chose in its fields): checks the class and its main method, and on a
+// failure prints the reason and ends the VM with status 1.
 Object* checkAndLoadMain(bool printErrors, jint mode, Object* name) {
     const std::wstring text = name ? name->text : L"";
     record("check-and-load-main printErrors=" + std::to_string(printErrors) + " mode=" + std::to_string(mode) +
@@ -121,11 +163,15 @@ Object* checkAndLoadMain(bool printErrors, jint mode, Object* name) {
         failure = "Error: Could not find or load main class " + dotted(className) +
                   "\r\nCaused by: java.lang.ClassNotFoundException: " + dotted(className);
     } else if (state.scenario.main == MainMode::None) {
-        failure = "Error: Main method not found in class " + dotted(className) +
-                  ", please define the main method as:\r\n   public static void main(String[] args)\r\n"
-                  "or a JavaFX application class must extend javafx.application.Application";
+        failure = mainNotFound(className);
+    } else if (state.scenario.launcherHelper != HelperMode::Jdk25) {
+        failure = refusalBeforeJdk25(className);
     }
-    if (failure.empty()) return newObject(Kind::Class, className);
+    if (failure.empty()) {
+        state.isStaticMain = mainIsStatic();
+        state.noArgMain = !mainTakesArguments();
+        return newObject(Kind::Class, className);
+    }
     if (!printErrors) {
         throwNew("java/lang/Error", fromUtf8(failure));
         return nullptr;
@@ -249,6 +295,7 @@ Object*& pendingException() {
 void throwNew(const std::string& className, const std::wstring& message) {
     Object* throwable = newObject(Kind::Throwable, className);
     throwable->text = fromUtf8(dotted(className)) + (message.empty() ? L"" : L": " + message) + L"\r\n";
+    throwable->message = message;
     pendingException() = throwable;
 }
 
@@ -305,12 +352,52 @@ bool isMethod(const void* id) {
     return id >= static_cast<const void*>(std::begin(kMethods)) && id < static_cast<const void*>(std::end(kMethods));
 }
 
+const Field* findStaticField(const std::string& className, const std::string& name, const std::string& signature) {
+    if (state.scenario.launcherHelper != HelperMode::Jdk25) return nullptr;
+    for (const Field& field : kFields) {
+        if (className == field.className && name == field.name && signature == field.signature) return &field;
+    }
+    return nullptr;
+}
+
+bool isField(const void* id) {
+    return id >= static_cast<const void*>(std::begin(kFields)) && id < static_cast<const void*>(std::end(kFields));
+}
+
+jboolean staticBooleanValue(const Field& field) {
+    return std::string_view(field.name) == "isStaticMain" ? state.isStaticMain : state.noArgMain;
+}
+
+bool isSubclassOf(std::string name, const std::string& ancestor) {
+    static const std::map<std::string, std::string> superclasses = {
+        {"java/lang/ExceptionInInitializerError", "java/lang/LinkageError"},
+        {"java/lang/NoClassDefFoundError", "java/lang/LinkageError"},
+        {"java/lang/UnsupportedClassVersionError", "java/lang/ClassFormatError"},
+        {"java/lang/ClassFormatError", "java/lang/LinkageError"},
+        {"java/lang/NoSuchMethodError", "java/lang/IncompatibleClassChangeError"},
+        {"java/lang/NoSuchFieldError", "java/lang/IncompatibleClassChangeError"},
+        {"java/lang/IncompatibleClassChangeError", "java/lang/LinkageError"},
+        {"java/lang/LinkageError", "java/lang/Error"},
+        {"java/lang/Error", "java/lang/Throwable"},
+        {"java/lang/Exception", "java/lang/Throwable"},
+        {"java/lang/Throwable", "java/lang/Object"}};
+    while (!name.empty()) {
+        if (name == ancestor) return true;
+        if (name == "java/lang/Object") return false;
+        const auto known = superclasses.find(name);
+        if (known != superclasses.end()) name = known->second;
+        else if (isThrowableClass(name)) name = name.ends_with("Error") ? "java/lang/Error" : "java/lang/Exception";
+        else name = "java/lang/Object";
+    }
+    return false;
+}
+
 Kind kindOfInstance(const std::string& className) {
     if (className == "java/lang/String") return Kind::String;
     if (className == "java/io/FileOutputStream") return Kind::FileStream;
     if (className == "java/io/PrintStream") return Kind::PrintStream;
     if (className == "java/io/ByteArrayOutputStream") return Kind::MemoryStream;
-    return Kind::Throwable;
+    return isApplicationClass(className) ? Kind::Instance : Kind::Throwable;
 }
 
 jvalue invoke(const Method& method, Object* self, const std::string& className, const jvalue* args) {
@@ -321,9 +408,10 @@ jvalue invoke(const Method& method, Object* self, const std::string& className, 
         result.l = localRef(checkAndLoadMain(args[0].z, args[1].i, object(2)));
         break;
     case Behaviour::Main:
-        recordArguments(object(0));
+        if (takesArguments(method)) recordArguments(object(0));
         runMain(className);
         break;
+    case Behaviour::NewApplicationObject: break;
     case Behaviour::SecondaryMain:
         recordArguments(object(0));
         result.i = state.scenario.secondaryResult;
@@ -342,6 +430,7 @@ jvalue invoke(const Method& method, Object* self, const std::string& className, 
     case Behaviour::NewMemoryStream: break;
     case Behaviour::MemoryStreamToString: result.l = localRef(newString(fromUtf8(self->bytes))); break;
     case Behaviour::PrintStackTrace: writeToStream(object(0), utf8(self->text)); break;
+    case Behaviour::ThrowableMessage: result.l = localRef(newString(self->message)); break;
     }
     return result;
 }

@@ -15,13 +15,14 @@
 namespace probe {
 
 enum class Kind {
-    Class, String, CharArray, ObjectArray, FileStream, MemoryStream, StandardStream, PrintStream, Throwable
+    Class, String, CharArray, ObjectArray, FileStream, MemoryStream, StandardStream, PrintStream, Throwable, Instance
 };
 
 struct Object {
     Kind kind;
     std::string className;          // a Class's own name; for any other object, its class
     std::wstring text;              // String and char[] contents, a Throwable's stack trace
+    std::wstring message;           // a Throwable's getMessage()
     std::vector<Object*> elements;  // Object[]
     std::string bytes;              // what a ByteArrayOutputStream holds
     Object* target = nullptr;       // what a PrintStream writes to
@@ -31,8 +32,8 @@ struct Object {
 };
 
 enum class Behaviour {
-    CheckAndLoadMain, Main, SecondaryMain, NewString, SystemExit, SetOut, SetErr,
-    NewFileStream, NewPrintStream, NewMemoryStream, MemoryStreamToString, PrintStackTrace
+    CheckAndLoadMain, Main, NewApplicationObject, SecondaryMain, NewString, SystemExit, SetOut, SetErr,
+    NewFileStream, NewPrintStream, NewMemoryStream, MemoryStreamToString, PrintStackTrace, ThrowableMessage
 };
 
 struct Method {
@@ -41,6 +42,13 @@ struct Method {
     const char* signature;
     bool isStatic;
     Behaviour behaviour;
+};
+
+// A static field of a runtime class.
+struct Field {
+    const char* className;
+    const char* name;
+    const char* signature;
 };
 
 Object* newObject(Kind kind, std::string className);
@@ -67,6 +75,8 @@ struct VmState {
     Object* err = nullptr;
     std::vector<HANDLE> threads;  // the non-daemon threads a DestroyJavaVM waits for
     std::vector<HANDLE> files;    // FileOutputStreams, closed when the VM is destroyed
+    bool isStaticMain = false;    // what a JDK 25 helper notes about the main it chose
+    bool noArgMain = false;
 };
 VmState& vm();
 void startVm(const Scenario& scenario, void(JNICALL* exitHook)(jint), void(JNICALL* abortHook)());
@@ -79,6 +89,11 @@ bool isApplicationClass(const std::string& name);
 const Method* findMethod(const std::string& className, const std::string& name, const std::string& signature,
                          bool isStatic);
 bool isMethod(const void* id);
+const Field* findStaticField(const std::string& className, const std::string& name, const std::string& signature);
+bool isField(const void* id);
+jboolean staticBooleanValue(const Field& field);
+// Whether a class is the other or extends it (throwables have their usual ancestry).
+bool isSubclassOf(std::string name, const std::string& ancestor);
 
 // The kind of object that NewObject makes for a class with a constructor here.
 Kind kindOfInstance(const std::string& className);
