@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "jvmhost/java_exception_dialog.h"
+#include "jvmhost/java_output_streams.h"
 #include "jvmhost/java_strings.h"
 #include "jvmhost/modified_utf8.h"
 #include "support/error_message.h"
@@ -336,7 +337,7 @@ void settleEndOfMain(const JavaMainArgs& args) {
 DWORD WINAPI javaMainThreadBody(void* parameter) {
     JavaMainArgs& args = *static_cast<JavaMainArgs*>(parameter);
     if (!createJvm(args.entryPoints, args.vmOptions, args.hooks, args.session, args.runtimeSaid)) return 1;
-    if (args.afterVmCreated) args.afterVmCreated(args.session.jniEnv);
+    redirectOutputStreams(args.session.jniEnv, args.javaStreams);
     const bool mainCalled = invokeMainClass(args);
     // Whatever happened, the thread leaves the VM before it ends: DestroyJavaVM
     // waits for every attached thread, one that ended attached among them.

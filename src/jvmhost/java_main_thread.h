@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "jvmhost/jvm_library.h"
+#include "jvmopts/output_redirection.h"
 
 namespace jl {
 
@@ -27,7 +28,7 @@ struct JavaMainArgs {
     // An IBM runtime may be in use: the thread stays in the VM after main.
     bool stayInVmAfterMain = false;
     HANDLE mainStartedEvent = nullptr;  // set just before main is called; may be null
-    std::function<void(JNIEnv*)> afterVmCreated;        // redirects the output streams
+    const OutputRedirection& javaStreams;               // where System.out and System.err go once the VM exists
     std::function<void()> beforeMain;                   // main is about to be called
     std::function<void()> beforeExceptionDialog;        // closes the splash window
     std::function<std::wstring()> runtimeSaid;          // what the runtime printed so far

@@ -1,7 +1,6 @@
 #include "launcher/launcher.h"
 
 #include "jvmhost/java_main_thread.h"
-#include "jvmhost/java_output_streams.h"
 #include "launcher/command_line.h"
 #include "jvmopts/vm_print_hook.h"
 #include "support/error_message.h"
@@ -142,7 +141,7 @@ int Launcher::startJava() {
         .failureCheck = settings_.application.failureCheck,
         .stayInVmAfterMain = settings_.runtime.mayUseIbmRuntime(),
         .mainStartedEvent = singleInstance_.mainStartedEvent.get(),
-        .afterVmCreated = [this](JNIEnv* env) { redirectOutputStreams(env, outputFiles_.javaStreams); },
+        .javaStreams = outputFiles_.javaStreams,
         .beforeMain =
             [this] {
                 startSettled_ = true;
