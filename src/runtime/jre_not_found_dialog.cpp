@@ -19,9 +19,16 @@ namespace {
 inline void freeItemList(PIDLIST_ABSOLUTE list) { CoTaskMemFree(list); }
 using UniqueItemList = UniqueNullable<PIDLIST_ABSOLUTE, freeItemList>;
 
+std::wstring controlText(HWND control) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
 class JreNotFoundDialog : public ModalDialog {
 public:
-    JreNotFoundDialog(const std::wstring& message, JvmType jvmType) : message_(message), jvmType_(jvmType) {}
+    JreNotFoundDialog(const std::wstring& message, JvmType jvmType, bool pairProductSet)
+        : message_(message), jvmType_(jvmType), pairProductSet_(pairProductSet) {}
 
     JreNotFoundChoice choice;
 
@@ -29,6 +36,7 @@ protected:
     bool onInit() override {
         if (!link_.attach(item(IDC_JRE_LINK))) trace("runtime: the download link could not be made live");
         SetDlgItemTextW(handle(), IDC_JRE_MESSAGE, message_.c_str());
+        browseHint_ = controlText(item(IDC_JRE_BROWSE_HINT));
         EnableWindow(item(IDOK), FALSE);
         centreInWorkArea(handle(), GetWindow(handle(), GW_OWNER));
         // OK starts disabled, so the first useful step takes the focus.
@@ -41,6 +49,8 @@ protected:
             browse();
             return true;
         }
+        // Enter reaches a disabled default button too.
+        if (id == IDOK && !IsWindowEnabled(item(IDOK))) return true;
         return ModalDialog::onCommand(id, notification);
     }
 
@@ -66,18 +76,32 @@ private:
         trace("runtime: browsed to ", Quoted{choice.folder},
               choice.jvmLibraryPath.empty() ? ", which holds no usable jvm.dll" : ", which holds ",
               Quoted{choice.jvmLibraryPath});
-        EnableWindow(item(IDOK), !choice.jvmLibraryPath.empty());
+        const ImageBitness bitness =
+            choice.jvmLibraryPath.empty() ? ImageBitness::unusable : jvmImageBitness(choice.jvmLibraryPath);
+        // Remembered, a runtime that cannot run would end every later start.
+        const bool accepted = bitness == ImageBitness::x64 || (bitness == ImageBitness::x86 && pairProductSet_);
+        const bool refused32Bit = bitness == ImageBitness::x86 && !accepted;
+        if (!choice.jvmLibraryPath.empty() && !accepted) {
+            trace("runtime: refused: ", refused32Bit ? "a 32-bit jvm.dll, and no \"Pair Product\" to run it"
+                                                     : "the jvm.dll is no whole x64 or x86 image");
+        }
+        SetDlgItemTextW(handle(), IDC_JRE_BROWSE_HINT,
+                        refused32Bit ? loadString(kMsgRuntimeIs32Bit).c_str() : browseHint_.c_str());
+        EnableWindow(item(IDOK), accepted);
     }
 
     const std::wstring& message_;
     JvmType jvmType_;
+    bool pairProductSet_;
+    std::wstring browseHint_;  // from the template, shown again when a later folder serves
     Hyperlink link_;
 };
 
 } // namespace
 
-INT_PTR runJreNotFoundDialog(HWND owner, const std::wstring& message, JvmType jvmType, JreNotFoundChoice& choice) {
-    JreNotFoundDialog dialog(message, jvmType);
+INT_PTR runJreNotFoundDialog(HWND owner, const std::wstring& message, JvmType jvmType, bool pairProductSet,
+                             JreNotFoundChoice& choice) {
+    JreNotFoundDialog dialog(message, jvmType, pairProductSet);
     const INT_PTR result = dialog.run(GetModuleHandleW(nullptr), IDD_JRE_NOT_FOUND, owner);
     if (result == IDOK) choice = dialog.choice;
     return result == IDOK || result == IDCANCEL ? result : -1;

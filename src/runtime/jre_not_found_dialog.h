@@ -14,9 +14,10 @@ struct JreNotFoundChoice {
     std::wstring jvmLibraryPath;  // the jvm.dll under it
 };
 
-// Runs the dialog modally, owned by owner (normally none). Returns IDOK with the
-// choice filled, IDCANCEL, or -1 when the dialog could not be created.
+// Runs the dialog modally, owned by owner (normally none). A folder is accepted
+// when its jvm.dll is an x64 image, or a 32-bit one and pairProductSet. Returns
+// IDOK with the choice filled, IDCANCEL, or -1 when the dialog could not be created.
 [[nodiscard]] INT_PTR runJreNotFoundDialog(HWND owner, const std::wstring& message, JvmType jvmType,
-                                           JreNotFoundChoice& choice);
+                                           bool pairProductSet, JreNotFoundChoice& choice);
 
 } // namespace jl

@@ -25,6 +25,41 @@ std::optional<ChosenRuntime> fromHome(const std::wstring& home, JvmType jvmType,
     return ChosenRuntime{std::move(library), version, source};
 }
 
+// "JRE Path" is tried first, but a runtime that cannot run from here must not end
+// every start with a failed load: a remembered folder deleted since, a jvm.dll
+// damaged, or a 32-bit one with no "Pair Product" to hand it to. The search goes
+// on as if none were named.
+std::optional<ChosenRuntime> fromJrePath(const RuntimeRequest& request, bool pairProductSet) {
+    const std::wstring home = withTrailingBackslash(request.jrePath);
+    trace("runtime: trying the configured \"JRE Path\" ", Quoted{home});
+    std::wstring library = findJvmLibrary(home, request.jvmType);
+    if (library.empty()) {
+        trace("runtime: no jvm.dll for JVM type ", request.jvmType, " under \"JRE Path\" ", Quoted{home},
+              "; searching on");
+        return std::nullopt;
+    }
+    const ImageBitness bitness = jvmImageBitness(library);
+    if (bitness == ImageBitness::unusable) {
+        trace("runtime: \"JRE Path\" skipped: ", Quoted{library},
+              " is no whole x64 or x86 image (damaged, cut short or for another machine); searching on");
+        return std::nullopt;
+    }
+    if (bitness == ImageBitness::x86 && !pairProductSet) {
+        trace("runtime: \"JRE Path\" skipped: ", Quoted{library},
+              " is a 32-bit image and no \"Pair Product\" is set to run it; searching on");
+        return std::nullopt;
+    }
+    trace("runtime: chose ", Quoted{library}, " from \"JRE Path\"");
+    return ChosenRuntime{std::move(library), Version{}, RuntimeSource::jrePath};
+}
+
+std::optional<ChosenRuntime> fromVendor(const RuntimeRequest& request, bool pairProductSet) {
+    const std::optional<InstalledRuntime> vendor = searchVendorRuntimes(request, pairProductSet);
+    if (!vendor) return std::nullopt;
+    return fromHome(vendor->homeFolder, request.jvmType, vendor->x86 ? RuntimeSource::vendor32 : RuntimeSource::vendor,
+                    vendor->version, vendor->x86 ? "the 32-bit vendor runtime" : "the vendor runtime");
+}
+
 std::optional<ChosenRuntime> fromRegistry(const RuntimeRequest& request, bool pairProductSet) {
     if (std::optional<InstalledRuntime> native = searchInstalledRuntimes(request, RegistryView::native)) {
         return fromHome(native->homeFolder, request.jvmType, RuntimeSource::registry, native->version,
@@ -48,7 +83,8 @@ std::optional<ChosenRuntime> fromDialog(const LauncherSettings& settings, const 
         loadString(messageId), {describeVersionRequirement(request.minimumVersion, request.maximumVersion)});
     trace("runtime: no usable runtime found; asking the user");
     JreNotFoundChoice choice;
-    const INT_PTR answer = runJreNotFoundDialog(GetActiveWindow(), message, request.jvmType, choice);
+    const INT_PTR answer = runJreNotFoundDialog(GetActiveWindow(), message, request.jvmType,
+                                                !settings.application.pairProduct.empty(), choice);
     if (answer == -1) {
         trace("runtime: the JRE Not Found dialog could not be created");
         SetLastError(ERROR_OUTOFMEMORY);
@@ -67,39 +103,29 @@ std::optional<ChosenRuntime> fromDialog(const LauncherSettings& settings, const 
 
 std::optional<ChosenRuntime> chooseRuntime(const LauncherSettings& settings, const std::wstring& programPath) {
     const RuntimeRequest& request = settings.runtime;
+    const bool pairProductSet = !settings.application.pairProduct.empty();
     std::optional<ChosenRuntime> chosen;
-    if (!request.jrePath.empty()) {
-        const std::wstring home = withTrailingBackslash(request.jrePath);
-        trace("runtime: trying the configured \"JRE Path\" ", Quoted{home});
-        chosen = fromHome(home, request.jvmType, RuntimeSource::jrePath, Version{}, "\"JRE Path\"");
-    }
+    if (!request.jrePath.empty()) chosen = fromJrePath(request, pairProductSet);
     if (!chosen) {
         if (const std::optional<std::wstring> home = findPrivateRuntime(folderWithBackslash(programPath))) {
             chosen = fromHome(*home, request.jvmType, RuntimeSource::privateRuntime, Version{}, "the private runtime");
         }
     }
-    if (!chosen) chosen = fromRegistry(request, !settings.application.pairProduct.empty());
-    if (!chosen) {
-        if (const std::optional<InstalledRuntime> vendor = searchVendorRuntimes(request)) {
-            chosen = fromHome(vendor->homeFolder, request.jvmType, RuntimeSource::vendor, vendor->version,
-                              "the vendor runtime");
-        }
-    }
+    if (!chosen) chosen = fromRegistry(request, pairProductSet);
+    if (!chosen) chosen = fromVendor(request, pairProductSet);
     return chosen ? chosen : fromDialog(settings, programPath);
 }
 
 bool handsOverToPairProduct(const ChosenRuntime& runtime, const std::wstring& pairProduct) {
     if (pairProduct.empty()) return false;
-    if (runtime.source == RuntimeSource::registry32) {
-        trace("registry: a 32-bit runtime was found, so the launch is handed over to \"Pair Product\"");
+    if (runtime.source == RuntimeSource::registry32 || runtime.source == RuntimeSource::vendor32) {
+        trace("launch: the chosen runtime is a 32-bit one, so the launch is handed over to \"Pair Product\"");
         return true;
     }
     // The private runtime ships with this program, and the registry's native view
-    // and the vendor keys name 64-bit runtimes.
+    // names 64-bit runtimes.
     if (runtime.source != RuntimeSource::jrePath && runtime.source != RuntimeSource::browsed) return false;
-    // The PE headers are read here rather than through Dbghelp.dll, which a
-    // planted copy beside the program could replace.
-    const bool handOver = isX86Image(runtime.jvmLibraryPath);
+    const bool handOver = jvmImageBitness(runtime.jvmLibraryPath) == ImageBitness::x86;
     trace("launch: ", Quoted{runtime.jvmLibraryPath},
           handOver ? " is a 32-bit image: handing over to " : " is not a 32-bit image, so no hand-over to ",
           Quoted{pairProduct});

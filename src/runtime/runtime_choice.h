@@ -11,7 +11,7 @@
 
 namespace jl {
 
-enum class RuntimeSource { jrePath, privateRuntime, registry, registry32, vendor, browsed };
+enum class RuntimeSource { jrePath, privateRuntime, registry, registry32, vendor, vendor32, browsed };
 
 struct ChosenRuntime {
     std::wstring jvmLibraryPath;
@@ -20,8 +20,9 @@ struct ChosenRuntime {
 };
 
 // The runtime for the program at programPath; a browsed folder is remembered
-// as "JRE Path". Empty when there is none: the user cancelled the JRE Not Found
-// dialog, or it could not be shown.
+// as "JRE Path". A 32-bit runtime is taken only when "Pair Product" can run it.
+// Empty when there is none: the user cancelled the JRE Not Found dialog, or it
+// could not be shown.
 [[nodiscard]] std::optional<ChosenRuntime> chooseRuntime(const LauncherSettings& settings,
                                                          const std::wstring& programPath);
 

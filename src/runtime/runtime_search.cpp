@@ -1,5 +1,6 @@
 #include "runtime/runtime_search.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "runtime/runtime_selection.h"
@@ -109,13 +110,30 @@ void considerVendorHome(const RuntimeRequest& request, const std::wstring& label
         return;
     }
     bool serverVm = false;
-    if (findJvmLibrary(home, request.jvmType, &serverVm).empty()) {
+    const std::wstring library = findJvmLibrary(home, request.jvmType, &serverVm);
+    if (library.empty()) {
         trace(tried, " dropped: no jvm.dll for JVM type ", request.jvmType);
         return;
     }
     const bool favoured = runtimeIsFavoured(kind, provider, request.filter);
-    trace(tried, " is a candidate: server VM ", serverVm, ", favoured ", favoured);
-    candidates.push_back(RuntimeCandidate{version.value_or(Version{}), home, serverVm, favoured, version.has_value()});
+    const bool x86 = jvmImageBitness(library) == ImageBitness::x86;
+    trace(tried, " is a candidate: server VM ", serverVm, ", favoured ", favoured, x86 ? ", 32-bit" : "");
+    candidates.push_back(
+        RuntimeCandidate{version.value_or(Version{}), home, serverVm, favoured, version.has_value(), x86});
+}
+
+// A 32-bit jvm.dll cannot load into this 64-bit process: only a "Pair Product"
+// can run it. The registry keeps such runtimes in its 32-bit view, searched after
+// the native one; here they follow every 64-bit candidate.
+void placeThirtyTwoBitCandidates(std::vector<RuntimeCandidate>& candidates, bool pairProductSet) {
+    std::erase_if(candidates, [pairProductSet](const RuntimeCandidate& candidate) {
+        if (!candidate.x86 || pairProductSet) return false;
+        trace("vendor: ", Quoted{candidate.homeFolder},
+              " dropped: a 32-bit runtime, and no \"Pair Product\" to hand the launch to");
+        return true;
+    });
+    std::stable_partition(candidates.begin(), candidates.end(),
+                          [](const RuntimeCandidate& candidate) { return !candidate.x86; });
 }
 
 void collectVendorCandidates(const RuntimeRequest& request, HKEY hive, const wchar_t* hiveName,
@@ -157,7 +175,8 @@ InstalledRuntime chooseRuntime(const std::vector<RuntimeCandidate>& candidates, 
     } else {
         trace(source, ": no preferred version matched; candidate 1 is chosen");
     }
-    return InstalledRuntime{candidates[choice.index].homeFolder, candidates[choice.index].version};
+    const RuntimeCandidate& chosen = candidates[choice.index];
+    return InstalledRuntime{chosen.homeFolder, chosen.version, chosen.x86};
 }
 
 void traceCandidates(const std::vector<RuntimeCandidate>& candidates, const wchar_t* source) {
@@ -165,7 +184,7 @@ void traceCandidates(const std::vector<RuntimeCandidate>& candidates, const wcha
         trace(source, ": candidate ", i + 1, ": ",
               candidates[i].versionKnown ? fullVersionText(candidates[i].version) : L"(version unknown)", " ",
               Quoted{candidates[i].homeFolder}, candidates[i].favoured ? " favoured" : "",
-              candidates[i].serverVm ? " server VM" : "");
+              candidates[i].serverVm ? " server VM" : "", candidates[i].x86 ? " 32-bit" : "");
     }
 }
 
@@ -201,7 +220,8 @@ std::optional<InstalledRuntime> searchInstalledRuntimes(const RuntimeRequest& re
     return chooseRuntime(candidates, request, L"registry");
 }
 
-std::vector<RuntimeCandidate> findVendorRuntimeCandidates(const RuntimeRequest& request, const std::wstring& javaHome) {
+std::vector<RuntimeCandidate> findVendorRuntimeCandidates(const RuntimeRequest& request, const std::wstring& javaHome,
+                                                          bool pairProductSet) {
     std::vector<RuntimeCandidate> candidates;
     collectVendorCandidates(request, HKEY_LOCAL_MACHINE, L"HKLM\\", candidates);
     collectVendorCandidates(request, HKEY_CURRENT_USER, L"HKCU\\", candidates);
@@ -212,21 +232,25 @@ std::vector<RuntimeCandidate> findVendorRuntimeCandidates(const RuntimeRequest& 
                            RuntimeProvider::sun, candidates);
     }
     orderCandidates(candidates, request.filter.source.favouring, request.jvmType);
+    placeThirtyTwoBitCandidates(candidates, pairProductSet);
     traceCandidates(candidates, L"vendor");
     return candidates;
 }
 
-std::optional<InstalledRuntime> searchVendorRuntimes(const RuntimeRequest& request) {
+std::optional<InstalledRuntime> searchVendorRuntimes(const RuntimeRequest& request, bool pairProductSet) {
     if (!request.searchVendorRuntimes) {
         trace("vendor: not searched (\"Search Vendor Runtimes\" is no)");
         return std::nullopt;
     }
-    const std::vector<RuntimeCandidate> candidates =
-        findVendorRuntimeCandidates(request, environmentVariable(L"JAVA_HOME"));
+    std::vector<RuntimeCandidate> candidates =
+        findVendorRuntimeCandidates(request, environmentVariable(L"JAVA_HOME"), pairProductSet);
     if (candidates.empty()) {
         trace("vendor: no candidate in the vendor keys or JAVA_HOME");
         return std::nullopt;
     }
+    // "Preferred versions" choose among the 64-bit candidates while there are any.
+    const auto firstX86 = std::ranges::find_if(candidates, &RuntimeCandidate::x86);
+    if (firstX86 != candidates.begin()) candidates.erase(firstX86, candidates.end());
     return chooseRuntime(candidates, request, L"vendor");
 }
 
@@ -248,19 +272,17 @@ void publishRuntimeVariables(const std::wstring& jvmLibraryPath) {
     trace("runtime: VQ_JVM_PATH=", Quoted{jvmLibraryPath}, ", VQ_JVM_HOME=", Quoted{home});
 }
 
-bool isX86Image(const std::wstring& path) {
+ImageBitness jvmImageBitness(const std::wstring& path) {
     UniqueFile file = UniqueFile(
         CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
+    if (!file) return ImageBitness::unusable;
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart == 0) return false;
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart == 0) return ImageBitness::unusable;
     const UniqueHandle mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-    if (!mapping) return false;
+    if (!mapping) return ImageBitness::unusable;
     UniqueView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
-    if (!view) return false;
-    const std::optional<PeFileHeader> header =
-        readPeFileHeader({static_cast<const uint8_t*>(view.get()), static_cast<size_t>(size.QuadPart)});
-    return header && header->machine == kMachineI386;
+    if (!view) return ImageBitness::unusable;
+    return peImageBitness({static_cast<const uint8_t*>(view.get()), static_cast<size_t>(size.QuadPart)});
 }
 
 } // namespace jl

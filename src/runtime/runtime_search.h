@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "support/pe_headers.h"
 #include "runtime/runtime_selection.h"
 #include "types/version.h"
 
@@ -26,6 +27,7 @@ enum class RegistryView { native, wow32 };
 struct InstalledRuntime {
     std::wstring homeFolder;  // ends in "\"
     Version version;
+    bool x86 = false;  // a 32-bit runtime, found by the vendor search with a "Pair Product" only
 };
 // The registered runtime of one view that the request chooses; empty when none qualifies.
 [[nodiscard]] std::optional<InstalledRuntime> searchInstalledRuntimes(const RuntimeRequest& request,
@@ -33,12 +35,17 @@ struct InstalledRuntime {
 
 // Where current installers leave runtimes the registry roots do not name: the
 // vendors' own keys in HKEY_LOCAL_MACHINE, then in HKEY_CURRENT_USER (64-bit
-// view only), then javaHome; in the order of preference.
+// view only), then javaHome; in the order of preference. Nothing tells these
+// places' bitness, so each jvm.dll is read: a 32-bit runtime is a candidate only
+// with a "Pair Product", and then after every 64-bit one.
 [[nodiscard]] std::vector<RuntimeCandidate> findVendorRuntimeCandidates(const RuntimeRequest& request,
-                                                                        const std::wstring& javaHome);
-// The vendor runtime the request chooses, with JAVA_HOME from the environment;
-// empty when none qualifies or "Search Vendor Runtimes" is off.
-[[nodiscard]] std::optional<InstalledRuntime> searchVendorRuntimes(const RuntimeRequest& request);
+                                                                        const std::wstring& javaHome,
+                                                                        bool pairProductSet);
+// The vendor runtime the request chooses, with JAVA_HOME from the environment:
+// as with the registry's two views, a 32-bit one only when no 64-bit one
+// qualifies. Empty when none qualifies or "Search Vendor Runtimes" is off.
+[[nodiscard]] std::optional<InstalledRuntime> searchVendorRuntimes(const RuntimeRequest& request,
+                                                                   bool pairProductSet);
 
 // The runtime beside the program: the program folder itself or its "jre64\"
 // folder, whichever first holds "bin\java.dll". programFolder ends in "\".
@@ -47,8 +54,10 @@ struct InstalledRuntime {
 // Sets VQ_JVM_PATH to the jvm.dll path and VQ_JVM_HOME to the runtime home.
 void publishRuntimeVariables(const std::wstring& jvmLibraryPath);
 
-// True when the file is a PE image for 32-bit x86. Reads only within the file.
-[[nodiscard]] bool isX86Image(const std::wstring& path);
+// The bitness of the image file, read from its bytes rather than through
+// Dbghelp.dll, which a planted copy beside the program could replace. A file
+// that cannot be read is unusable.
+[[nodiscard]] ImageBitness jvmImageBitness(const std::wstring& path);
 
 // The phrase that describes the configured version bounds.
 [[nodiscard]] std::wstring describeVersionRequirement(const Version& minimum, const Version& maximum);

@@ -46,6 +46,7 @@ struct RuntimeCandidate {
     bool serverVm = false;
     bool favoured = false;
     bool versionKnown = true;  // false for a home whose "release" file gives none
+    bool x86 = false;          // its jvm.dll is a 32-bit image (vendor search only)
 };
 
 // Stable: known versions first, then favoured (only when favouring), then server

@@ -32,4 +32,13 @@ struct PeFileHeader {
 // header, or the signature and the Machine field after it not within the bytes.
 [[nodiscard]] std::optional<PeFileHeader> readPeFileHeader(std::span<const uint8_t> bytes);
 
+// Which process can load an image: an x64 one loads into this launcher, a 32-bit
+// x86 one only into a 32-bit process, and any other into neither.
+enum class ImageBitness { x64, x86, unusable };
+
+// The bitness of a whole image: the optional header is the machine's kind, and
+// the headers and every section's data end within the bytes. Anything else (no
+// PE image, another machine, a file cut short) is unusable.
+[[nodiscard]] ImageBitness peImageBitness(std::span<const uint8_t> bytes);
+
 } // namespace jl

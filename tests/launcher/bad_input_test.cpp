@@ -38,7 +38,6 @@ struct BadInput {
 
 constexpr wchar_t kNoMainClass[] = L"Main class was not specified in INI file.";
 constexpr wchar_t kJreNotFound[] = L"The Java Runtime Environment (JRE) was not found.";
-constexpr wchar_t kJvmNotLoaded[] = L"Failed to load Java VM library: ";
 constexpr wchar_t kProgramSections[] = L"Main Class=app.Main\n[Class Path]\nClass Path=C:\\app.jar\n";
 
 class BadInputRun : public RegisteredRuntimes, public ::testing::WithParamInterface<BadInput> {
@@ -209,16 +208,16 @@ const BadInput kBadInputs[] = {
      },
      0, nullptr},
 
-    // The runtime's jvm.dll.
-    {"JvmEmpty", [](BadInputRun& r) { r.launchOnJvm(""); }, -1, kJvmNotLoaded},
+    // The runtime's jvm.dll: one that cannot load here is passed over, and the search ends at the dialog.
+    {"JvmEmpty", [](BadInputRun& r) { r.launchOnJvm(""); }, -1, kJreNotFound},
     {"JvmTruncated",
      [](BadInputRun& r) { r.launchOnJvm(readBytesFile(builtProgram(L"jl_pair_recorder.exe")).substr(0, 0x200)); }, -1,
-     kJvmNotLoaded},
+     kJreNotFound},
     {"Jvm32BitWithoutPairProduct", [](BadInputRun& r) { r.launchOnJvm(readBytesFile(builtProgram(L"x86_image.dll"))); },
-     -1, kJvmNotLoaded},
+     -1, kJreNotFound},
     {"JvmForArm64",
      [](BadInputRun& r) { r.launchOnJvm(withMachine(readBytesFile(probeRuntimeHome() + L"bin\\server\\jvm.dll"), 0xAA64)); },
-     -1, kJvmNotLoaded},
+     -1, kJreNotFound},
     {"JvmIsAFolder",
      [](BadInputRun& r) {
          const std::wstring home = r.home(L"folder");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "rig/launcher_run.h"
+#include "rig/pe_samples.h"
 #include "rig/runtime_registry.h"
 
 namespace jltest {
@@ -54,6 +55,7 @@ TEST_F(RuntimeChoice, ServerJvmTypeSkipsAClientOnlyRuntime) {
     EXPECT_EQ(outcome.exitCode, -1);
 }
 
+constexpr char kProbeJvm[] = "runtimes\\probe\\bin\\server\\jvm.dll";
 constexpr wchar_t kAdoptiumKey[] = L"Software\\Eclipse Adoptium\\JDK\\21.0.1.12\\hotspot\\MSI";
 
 // Where installers leave the probe runtime, and whether the launch runs on it.
@@ -172,27 +174,17 @@ TEST_F(HandOver, ThirtyTwoBitRegistryViewHandsOver) {
     EXPECT_EQ(recordedCommandLine(), L"\"" + app_.exePath() + L"\"");
 }
 
-TEST_F(HandOver, OtherImagesAreLoadedHereAndAPlantedDbghelpIsNot) {
-    const std::string x86 = readBytesFile(builtProgram(L"x86_image.dll"));
-    const std::pair<const wchar_t*, std::string> images[] = {
-        {L"x64", readBytesFile(builtProgram(L"jl_pair_recorder.exe"))},
-        {L"empty", ""},
-        {L"truncated", x86.substr(0, 0x44)},
-        {L"text", "not an image at all"},
-    };
+TEST_F(HandOver, SixtyFourBitJrePathIsLoadedHereAndAPlantedDbghelpIsNot) {
+    createRuntimeFiles(home(L"x64"), {L"bin\\java.dll", L"bin\\client\\jvm.dll"}, builtProgram(L"jl_pair_recorder.exe"));
+    app_.writeIni(iniFor(home(L"x64"), true));
     ASSERT_TRUE(CopyFileW(builtProgram(L"planted_dbghelp.dll").c_str(), app_.path(L"Dbghelp.dll").c_str(), FALSE));
-    for (const auto& [name, bytes] : images) {
-        createRuntimeFiles(home(name), {L"bin\\java.dll"});
-        CreateDirectoryW((home(name) + L"bin\\client").c_str(), nullptr);
-        writeBytesFile(home(name) + L"bin\\client\\jvm.dll", bytes);
-        app_.writeIni(iniFor(home(name), true));
-        // Let Wine search for Dbghelp.dll as Windows does, so a planted copy could load.
-        const LaunchOutcome outcome = runLauncher(app_, L"", {{L"WINEDLLOVERRIDES", L"dbghelp=n,b"}});
-        EXPECT_EQ(outcome.exitCode, -1) << ::testing::PrintToString(std::wstring(name));
-        // Loaded in this process, where it fails with a message.
-        EXPECT_EQ(outcome.messages.size(), 1u) << ::testing::PrintToString(std::wstring(name));
-        EXPECT_FALSE(fileExists(app_.path(L"pair-record.txt")));
-    }
+    // Let Wine search for Dbghelp.dll as Windows does, so a planted copy could load.
+    const LaunchOutcome outcome = runLauncher(app_, L"", {{L"WINEDLLOVERRIDES", L"dbghelp=n,b"}});
+    EXPECT_EQ(outcome.exitCode, -1);
+    // Loaded in this process, where it fails with a message.
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_FALSE(isJreNotFound(outcome.messages[0]));
+    EXPECT_FALSE(fileExists(app_.path(L"pair-record.txt")));
     EXPECT_FALSE(fileExists(app_.path(L"Dbghelp.dll.loaded"))) << "the planted Dbghelp.dll was loaded";
 }
 
@@ -202,6 +194,125 @@ TEST_F(HandOver, PairedProgramThatCannotStartIsReported) {
     expectEndedWithMessage(runLauncher(app_),
                            L"Failed to start the paired program " + app_.path(L"Missing32.exe") + L" (errno = 2).\n");
 }
+
+// A 32-bit runtime found by the vendors' keys or JAVA_HOME. HKEY_CURRENT_USER\Software
+// is one key for both registry views, so a 32-bit installer's entries show there.
+struct ThirtyTwoBitVendorCase {
+    const wchar_t* name;
+    bool currentUser;
+    const wchar_t* key;  // empty: JAVA_HOME names the home
+    const wchar_t* value;
+    bool pairProduct;
+};
+
+void PrintTo(const ThirtyTwoBitVendorCase& c, std::ostream* out) {
+    *out << ::testing::PrintToString(std::wstring(c.name));
+}
+
+class ThirtyTwoBitVendorRuntime : public HandOver, public ::testing::WithParamInterface<ThirtyTwoBitVendorCase> {};
+
+TEST_P(ThirtyTwoBitVendorRuntime, IsHandedToThePairedProgramOrEndsAtJreNotFound) {
+    const ThirtyTwoBitVendorCase& c = GetParam();
+    createRuntimeFiles(home(L"jdk32"), {L"bin\\server\\jvm.dll"}, builtProgram(L"x86_image.dll"));
+    std::map<std::wstring, std::wstring> environment = recorderEnvironment();
+    if (*c.key) {
+        addVendorText(c.currentUser, c.key, c.value, home(L"jdk32"));
+    } else {
+        environment[L"JAVA_HOME"] = home(L"jdk32");
+    }
+    app_.writeIni(L"[Java Runtime Environment]\nMain Class=Main\n[Application]\nPair Return Code=yes\n" +
+                  (c.pairProduct ? L"Pair Product=" + app_.path(L"MyApp32.exe") + L"\n" : std::wstring()));
+    const LaunchOutcome outcome = runLauncher(app_, L"", environment);
+    if (c.pairProduct) {
+        expectEndedWithoutMessage(outcome, 42);
+        EXPECT_EQ(recordedCommandLine(), L"\"" + app_.exePath() + L"\"");
+        return;
+    }
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_TRUE(isJreNotFound(outcome.messages[0])) << jl::toUtf8(outcome.messages[0].text);
+    EXPECT_EQ(outcome.exitCode, -1);
+    EXPECT_FALSE(fileExists(app_.path(L"pair-record.txt")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sources, ThirtyTwoBitVendorRuntime, ::testing::Values(
+    ThirtyTwoBitVendorCase{L"UserKey", true, kAdoptiumKey, L"Path", false},
+    ThirtyTwoBitVendorCase{L"UserKeyWithPairProduct", true, kAdoptiumKey, L"Path", true},
+    ThirtyTwoBitVendorCase{L"MachineKey", false, L"Software\\Azul Systems\\Zulu\\zulu-17", L"InstallationPath", false},
+    ThirtyTwoBitVendorCase{L"JavaHome", false, L"", L"", false},
+    ThirtyTwoBitVendorCase{L"JavaHomeWithPairProduct", false, L"", L"", true}),
+    [](const ::testing::TestParamInfo<ThirtyTwoBitVendorCase>& info) {
+        return std::string(info.param.name, info.param.name + wcslen(info.param.name));
+    });
+
+TEST_F(HandOver, SixtyFourBitVendorRuntimeWinsOverANewerThirtyTwoBitOne) {
+    createRuntimeFiles(home(L"jdk32"), {L"bin\\server\\jvm.dll"}, builtProgram(L"x86_image.dll"));
+    addVendorText(true, L"Software\\Eclipse Adoptium\\JDK\\21.0.1.12\\hotspot\\MSI", L"Path", home(L"jdk32"));
+    addVendorText(false, L"Software\\Eclipse Adoptium\\JDK\\17.0.9.9\\hotspot\\MSI", L"Path", probeRuntimeHome());
+    for (const bool pairProduct : {false, true}) {
+        app_.writeIni(probeIni(L"", pairProduct ? L"[Application]\nPair Product=" + app_.path(L"MyApp32.exe") + L"\n"
+                                                : std::wstring()));
+        DeleteFileW(app_.path(L"probe.log").c_str());
+        std::map<std::wstring, std::wstring> environment = probeEnvironment(app_);
+        environment.merge(recorderEnvironment());
+        expectEndedWithoutMessage(runLauncher(app_, L"", environment));
+        EXPECT_NE(loadedProbeJvm(app_).find(kProbeJvm), std::string::npos) << loadedProbeJvm(app_) << " " << pairProduct;
+        EXPECT_FALSE(fileExists(app_.path(L"pair-record.txt")));
+    }
+}
+
+// A remembered "JRE Path" whose runtime cannot run in this process: the launch
+// searches on as if none were remembered, to a registered runtime or, without
+// one, to the JRE Not Found dialog.
+struct UnusableJrePathCase {
+    const char* name;
+    std::optional<std::string> (*jvmBytes)();  // empty: the runtime was deleted
+    bool pairProduct;
+};
+
+void PrintTo(const UnusableJrePathCase& c, std::ostream* out) { *out << c.name; }
+
+std::string probeJvmBytes() { return readBytesFile(probeRuntimeHome() + L"bin\\server\\jvm.dll"); }
+
+class UnusableRememberedJrePath : public HandOver, public ::testing::WithParamInterface<UnusableJrePathCase> {};
+
+TEST_P(UnusableRememberedJrePath, SendsTheLaunchOnToTheSearchAndTheDialog) {
+    const UnusableJrePathCase& c = GetParam();
+    const std::wstring remembered = home(L"remembered");
+    if (const std::optional<std::string> bytes = c.jvmBytes()) {
+        createRuntimeFiles(remembered, {L"bin\\java.dll"});
+        CreateDirectoryW((remembered + L"bin\\server").c_str(), nullptr);
+        writeBytesFile(remembered + L"bin\\server\\jvm.dll", *bytes);
+    }
+    app_.writeIni(L"[Product Information]\nProduct Name=Demo\nProduct Code={DEMO}\n" +
+                  probeIni(L"", c.pairProduct ? L"[Application]\nPair Product=" + app_.path(L"MyApp32.exe") + L"\n"
+                                              : std::wstring()));
+    SHCreateDirectoryExW(nullptr, (app_.appDataFolder() + L"\\Demo\\{DEMO}").c_str(), nullptr);
+    writeUtf16File(app_.appDataFolder() + L"\\Demo\\{DEMO}\\MyApp.ini",
+                   L"[Java Runtime Environment]\nJRE Path=" + remembered + L"\n");
+    std::map<std::wstring, std::wstring> environment = probeEnvironment(app_);
+    environment.merge(recorderEnvironment());
+
+    const LaunchOutcome alone = runLauncher(app_, L"", environment);
+    ASSERT_EQ(alone.messages.size(), 1u);
+    EXPECT_TRUE(isJreNotFound(alone.messages[0])) << jl::toUtf8(alone.messages[0].text) << jl::toUtf8(app_.readTrace());
+    EXPECT_EQ(alone.exitCode, -1);
+
+    add(L"Software\\JavaSoft\\JDK\\", L"17", probeRuntimeHome());
+    expectEndedWithoutMessage(runLauncher(app_, L"", environment));
+    EXPECT_NE(loadedProbeJvm(app_).find(kProbeJvm), std::string::npos) << loadedProbeJvm(app_);
+    EXPECT_FALSE(fileExists(app_.path(L"pair-record.txt")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Runtimes, UnusableRememberedJrePath, ::testing::Values(
+    UnusableJrePathCase{"ThirtyTwoBit", [] { return std::optional(readBytesFile(builtProgram(L"x86_image.dll"))); },
+                        false},
+    UnusableJrePathCase{"Deleted", [] { return std::optional<std::string>(); }, false},
+    UnusableJrePathCase{"Empty", [] { return std::optional<std::string>(""); }, false},
+    UnusableJrePathCase{"NotAnImage", [] { return std::optional<std::string>("not an image at all"); }, false},
+    UnusableJrePathCase{"NotAnImageWithPairProduct", [] { return std::optional<std::string>("MZ"); }, true},
+    UnusableJrePathCase{"CutShort", [] { return std::optional(probeJvmBytes().substr(0, 0x200)); }, false},
+    UnusableJrePathCase{"ForArm64", [] { return std::optional(withMachine(probeJvmBytes(), 0xAA64)); }, false}),
+    [](const ::testing::TestParamInfo<UnusableJrePathCase>& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace jltest

@@ -16,9 +16,12 @@ namespace jltest {
 
 class JreNotFound : public ::testing::Test {
 protected:
-    // Starts MyApp.exe without any runtime and waits for the dialog.
-    void open(std::wstring_view iniLines, std::map<std::wstring, std::wstring> environment = {}) {
-        app_.writeIni(probeIni(iniLines, L"[Product Information]\nProduct Name=Demo\nProduct Code={DEMO}\n"));
+    // Starts MyApp.exe without any runtime and waits for the dialog; moreSections
+    // follow [Product Information].
+    void open(std::wstring_view iniLines, std::map<std::wstring, std::wstring> environment = {},
+              std::wstring_view moreSections = {}) {
+        app_.writeIni(probeIni(iniLines, L"[Product Information]\nProduct Name=Demo\nProduct Code={DEMO}\n" +
+                                             std::wstring(moreSections)));
         environment.merge(probeEnvironment(app_));
         process_.emplace(LaunchedProcess::start(app_.exePath(), L"", environment));
         dialog_ = waitForWindow(process_->processId(), L"#32770", L"JRE Not Found");

@@ -121,6 +121,22 @@ std::string withMachine(std::string image, std::uint16_t machine) {
     return image;
 }
 
+std::string unloadableX64Image() {
+    constexpr std::uint32_t kOptional = 64 + 24;
+    Bytes image(0x200, 0);
+    image[0] = 'M';
+    image[1] = 'Z';
+    put32(image, 0x3C, 64);
+    image[64] = 'P';
+    image[65] = 'E';
+    put16(image, 68, 0x8664);
+    put16(image, 84, 240);
+    put16(image, 86, 0x2022);  // an executable, large-address-aware DLL
+    put16(image, kOptional, 0x20B);
+    put32(image, kOptional + 60, 0x200);  // SizeOfHeaders: the whole file
+    return std::string(image.begin(), image.end());
+}
+
 std::vector<unsigned char> peHeaders(std::uint32_t ntOffset, std::uint16_t machine, size_t size) {
     std::vector<unsigned char> image(size, 0);
     image[0] = 'M';

@@ -21,6 +21,9 @@ namespace jltest {
 // The first size bytes of an image: "MZ", the offset of the NT headers and, where
 // they fit, "PE" and the machine field; zeros elsewhere.
 [[nodiscard]] std::vector<unsigned char> peHeaders(std::uint32_t ntOffset, std::uint16_t machine, size_t size);
+// The headers of an x64 DLL without sections or size: whole by its headers, yet
+// no loader maps it. A stand-in jvm.dll that a launch takes and then fails to load.
+[[nodiscard]] std::string unloadableX64Image();
 // A built image with its file header claiming another machine (e.g. 0xAA64, ARM64).
 [[nodiscard]] std::string withMachine(std::string image, std::uint16_t machine);
 

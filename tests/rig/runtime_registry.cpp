@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "rig/pe_samples.h"
 #include "support/unique_resource.h"
 
 namespace jltest {
@@ -69,6 +70,8 @@ void createRuntimeFiles(const std::wstring& home, std::initializer_list<std::wst
         }
         if (!jvmImage.empty() && relative.ends_with(L"jvm.dll")) {
             ASSERT_TRUE(CopyFileW(jvmImage.c_str(), path.c_str(), FALSE)) << GetLastError();
+        } else if (relative.ends_with(L"jvm.dll")) {
+            writeBytesFile(path, unloadableX64Image());
         } else {
             writeBytesFile(path, "stand-in");
         }

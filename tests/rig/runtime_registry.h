@@ -15,7 +15,8 @@
 namespace jltest {
 
 // Creates the files (and their folders) below a runtime home. Names ending in
-// "jvm.dll" get a copy of the given image, all others a few bytes.
+// "jvm.dll" get a copy of the given image or else unloadableX64Image(), which a
+// launch takes and fails to load; all others a few bytes.
 void createRuntimeFiles(const std::wstring& home, std::initializer_list<std::wstring_view> relativeFiles,
                         const std::wstring& jvmImage = {});
 

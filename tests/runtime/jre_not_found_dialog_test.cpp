@@ -81,6 +81,73 @@ TEST_F(JreNotFound, EachBrowseDecidesOkAndTheChosenJreFolderLaunchesAndIsRemembe
     EXPECT_EQ(rememberedJrePath(perUserIni()), jdk + L"\\jre\\");
 }
 
+// A runtime folder whose jvm.dll this 64-bit program cannot load. A "Pair
+// Product" takes a 32-bit one; anything else keeps OK disabled, and a 32-bit one
+// is named as the reason.
+struct UnloadableCase {
+    const wchar_t* name;
+    bool thirtyTwoBit;  // else a jvm.dll that is no image at all
+    bool pairProduct;
+    friend void PrintTo(const UnloadableCase& c, std::ostream* out) { *out << ::testing::PrintToString(c.name); }
+};
+
+constexpr wchar_t kThirtyTwoBitReason[] = L"This Java runtime is 32-bit; this program needs a 64-bit one.";
+
+class JreNotFoundUnloadable : public JreNotFound, public ::testing::WithParamInterface<UnloadableCase> {};
+
+TEST_P(JreNotFoundUnloadable, IsRefusedWithItsReasonUnlessThePairedProgramTakesIt) {
+    const UnloadableCase& c = GetParam();
+    const std::wstring chosen = app_.path(L"runtimes\\chosen"), good = app_.path(L"runtimes\\good");
+    ASSERT_TRUE(copyProbeRuntime(chosen) && copyProbeRuntime(good));
+    const std::wstring jvm = chosen + L"\\bin\\server\\jvm.dll";
+    if (c.thirtyTwoBit) {
+        ASSERT_TRUE(CopyFileW(builtProgram(L"x86_image.dll").c_str(), jvm.c_str(), FALSE));
+    } else {
+        writeBytesFile(jvm, "not an image at all");
+    }
+    ASSERT_TRUE(CopyFileW(builtProgram(L"jl_pair_recorder.exe").c_str(), app_.path(L"MyApp32.exe").c_str(), FALSE));
+    ASSERT_NO_FATAL_FAILURE(open(kServerIni,
+                                 {{L"JL_PAIR_RECORD", app_.path(L"pair-record.txt")}, {L"JL_PAIR_EXIT_CODE", L"42"}},
+                                 c.pairProduct ? L"[Application]\nPair Return Code=yes\nPair Product=" +
+                                                     app_.path(L"MyApp32.exe") + L"\n"
+                                               : L""));
+    const std::wstring hint = windowText(control(IDC_JRE_BROWSE_HINT));
+
+    ASSERT_NO_FATAL_FAILURE(browseTo(chosen));
+    EXPECT_EQ(pathShown(), chosen);
+    const bool accepted = c.thirtyTwoBit && c.pairProduct;
+    EXPECT_EQ(okEnabled(), accepted);
+    EXPECT_EQ(windowText(control(IDC_JRE_BROWSE_HINT)), c.thirtyTwoBit && !accepted ? kThirtyTwoBitReason : hint);
+    const int dpi = rigDpi();
+    EXPECT_EQ(expectControlsFit(dialog_, dpi), 10u);
+    EXPECT_FALSE(saveScreenshot(dialog_, L"jre-not-found-" + std::to_wstring(dpi) + L"dpi-" + c.name).empty());
+    if (accepted) {
+        ASSERT_TRUE(clickEnabledButton(dialog_, IDOK));
+        EXPECT_EQ(process_->waitForExit(), 42) << app_.readTrace();
+        EXPECT_TRUE(fileExists(app_.path(L"pair-record.txt")));
+        EXPECT_EQ(rememberedJrePath(perUserIni()), chosen + L"\\");
+        return;
+    }
+    // A 64-bit runtime is taken, and the reason goes.
+    ASSERT_NO_FATAL_FAILURE(browseTo(good));
+    EXPECT_TRUE(okEnabled());
+    EXPECT_EQ(windowText(control(IDC_JRE_BROWSE_HINT)), hint);
+    ASSERT_NO_FATAL_FAILURE(browseTo(chosen));
+    EXPECT_FALSE(okEnabled());
+    ASSERT_TRUE(clickEnabledButton(dialog_, IDCANCEL));
+    EXPECT_EQ(process_->waitForExit(), -1);
+    EXPECT_FALSE(fileExists(perUserIni()));
+    EXPECT_TRUE(probe::readRecord(app_.path(L"probe.log")).empty());
+    EXPECT_FALSE(fileExists(app_.path(L"pair-record.txt")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Runtimes, JreNotFoundUnloadable, ::testing::Values(
+    UnloadableCase{L"ThirtyTwoBit", true, false},
+    UnloadableCase{L"ThirtyTwoBitWithPairProduct", true, true},
+    UnloadableCase{L"NotAnImage", false, false},
+    UnloadableCase{L"NotAnImageWithPairProduct", false, true}),
+    [](const auto& info) { return std::string(info.param.name, info.param.name + wcslen(info.param.name)); });
+
 enum class Gesture { click, space };
 void PrintTo(Gesture gesture, std::ostream* out) { *out << (gesture == Gesture::click ? "click" : "space"); }
 

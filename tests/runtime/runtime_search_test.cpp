@@ -139,7 +139,7 @@ TEST_P(VendorInstallLayout, LeadsToItsRuntime) {
     request_.filter = {jl::jvmSourceFlagsFromText(c.jvmSource), jl::vmProviderFlagsFromText(c.vmProvider)};
     std::wstring name = c.home;
     if (name.back() == L'\\') name.pop_back();
-    EXPECT_EQ(listed(jl::findVendorRuntimeCandidates(request_, L"")),
+    EXPECT_EQ(listed(jl::findVendorRuntimeCandidates(request_, L"", false)),
               c.version ? name + L"(" + c.version + L")s " : L"");
 }
 
@@ -193,7 +193,7 @@ TEST_F(RegistrySearch, VendorCandidatesFollowTheRegistryRules) {
     addVendorText(false, L"Software\\Azul Systems\\Zulu\\zulu-11", L"InstallationPath", home(L"zulu11"));
     createRuntimeFiles(home(L"nover"), {L"bin\\server\\jvm.dll"});
     const auto found = [&](const std::wstring& javaHome) {
-        return listed(jl::findVendorRuntimeCandidates(request_, javaHome));
+        return listed(jl::findVendorRuntimeCandidates(request_, javaHome, false));
     };
 
     // Equal versions keep the listing order: HKLM, then HKCU, then JAVA_HOME.
@@ -205,9 +205,33 @@ TEST_F(RegistrySearch, VendorCandidatesFollowTheRegistryRules) {
     EXPECT_EQ(found(home(L"nover")), L"machine17(17.0.9.9)s user17(17.0.9.9)s ");
     request_.maximumVersion = jl::kNoMaximum;
     request_.preferredVersions = {L"17"};
-    const std::optional<jl::InstalledRuntime> chosen = jl::searchVendorRuntimes(request_);
+    const std::optional<jl::InstalledRuntime> chosen = jl::searchVendorRuntimes(request_, false);
     ASSERT_TRUE(chosen);
     EXPECT_EQ(chosen->homeFolder, home(L"machine17"));
+}
+
+TEST_F(RegistrySearch, ThirtyTwoBitVendorRuntimesNeedAPairProductAndComeAfterEverySixtyFourBitOne) {
+    createRuntimeFiles(home(L"user32"), {L"bin\\server\\jvm.dll"}, builtProgram(L"x86_image.dll"));
+    createRuntimeFiles(home(L"home32"), {L"bin\\server\\jvm.dll"}, builtProgram(L"x86_image.dll"));
+    createRuntimeFiles(home(L"machine64"), {L"bin\\server\\jvm.dll"});
+    addVendorText(true, L"Software\\Eclipse Adoptium\\JDK\\21.0.1.12\\hotspot\\MSI", L"Path", home(L"user32"));
+    addVendorText(false, L"Software\\Eclipse Adoptium\\JDK\\17.0.9.9\\hotspot\\MSI", L"Path", home(L"machine64"));
+
+    EXPECT_EQ(listed(jl::findVendorRuntimeCandidates(request_, home(L"home32"), false)), L"machine64(17.0.9.9)s ");
+    EXPECT_EQ(listed(jl::findVendorRuntimeCandidates(request_, home(L"home32"), true)),
+              L"machine64(17.0.9.9)s user32(21.0.1.12)s home32(?)s ");
+    // A preferred version chooses among the 64-bit runtimes while there are any.
+    request_.preferredVersions = {L"21"};
+    std::optional<jl::InstalledRuntime> chosen = jl::searchVendorRuntimes(request_, true);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->homeFolder, home(L"machine64"));
+    EXPECT_FALSE(chosen->x86);
+    request_.minimumVersion = jl::minimumVersionFromText(L"21");
+    chosen = jl::searchVendorRuntimes(request_, true);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->homeFolder, home(L"user32"));
+    EXPECT_TRUE(chosen->x86);
+    EXPECT_FALSE(jl::searchVendorRuntimes(request_, false));
 }
 
 TEST_F(RegistrySearch, JavaHomeIsReadWithItsReleaseFile) {
@@ -236,7 +260,7 @@ TEST_F(RegistrySearch, JavaHomeIsReadWithItsReleaseFile) {
         if (c.release) writeBytesFile(home(L"jh") + L"release", c.release);
         request_.minimumVersion = jl::minimumVersionFromText(c.minimum);
         request_.filter.source = jl::jvmSourceFlagsFromText(c.jvmSource);
-        EXPECT_EQ(listed(jl::findVendorRuntimeCandidates(request_, runtimes_ + L"\\" + c.javaHome)), c.found)
+        EXPECT_EQ(listed(jl::findVendorRuntimeCandidates(request_, runtimes_ + L"\\" + c.javaHome, false)), c.found)
             << ::testing::PrintToString(std::wstring(c.javaHome)) << " " << (c.release ? c.release : "no release file");
     }
 }

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <span>
+#include <string>
 
 #include "rig/pe_samples.h"
 #include "support/pe_headers.h"
@@ -28,6 +29,33 @@ TEST(PeHeaders, MachineIsReadOnlyWithinTheData) {
     EXPECT_EQ(machineOf(image), std::nullopt);
     EXPECT_EQ(machineOf(std::span(image).first(0x3F)), std::nullopt);
     EXPECT_EQ(machineOf({}), std::nullopt);
+}
+
+TEST(PeHeaders, BitnessNeedsAWholeImageWithTheMachinesKindOfHeader) {
+    const auto bitness = [](const auto& bytes) {
+        return peImageBitness({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+    };
+    const std::string x64 = jltest::unloadableX64Image();
+    EXPECT_EQ(bitness(x64), ImageBitness::x64);
+    EXPECT_EQ(bitness(x64.substr(0, 0x1FF)), ImageBitness::unusable);  // SizeOfHeaders reaches past the data
+    EXPECT_EQ(bitness(jltest::withMachine(x64, 0xAA64)), ImageBitness::unusable);
+    std::string x86 = jltest::withMachine(x64, kMachineI386);
+    EXPECT_EQ(bitness(x86), ImageBitness::unusable);  // a PE32+ optional header on an x86 image
+    x86[88] = 0x0B;
+    x86[89] = 0x01;
+    EXPECT_EQ(bitness(x86), ImageBitness::x86);
+    EXPECT_EQ(bitness(std::string(x64.begin(), x64.begin() + 0x80)), ImageBitness::unusable);  // no optional header
+    EXPECT_EQ(bitness(std::string("MZ")), ImageBitness::unusable);
+
+    // A built image with sections is whole; cut short by one byte, its last section's data is not.
+    const jlpack::Bytes image = jltest::sampleImage(jltest::sampleLauncherResources());
+    EXPECT_EQ(bitness(image), ImageBitness::x64);
+    EXPECT_EQ(bitness(jlpack::Bytes(image.begin(), image.end() - 1)), ImageBitness::unusable);
+    // A section table claiming more sections than the data holds.
+    jlpack::Bytes sections = image;
+    sections[70] = 0xFF;
+    sections[71] = 0xFF;
+    EXPECT_EQ(bitness(sections), ImageBitness::unusable);
 }
 
 } // namespace
