@@ -34,5 +34,6 @@ inline constexpr unsigned kMsgRuntimeSaid = 241;             // (%s, %s)
 inline constexpr unsigned kMsgEndedBeforeMain = 242;
 inline constexpr unsigned kMsgMainClassInitFailed = 243;     // (%s, %s)
 inline constexpr unsigned kMsgForwardedArgumentsTooLong = 250;  // (%s, %d)
+inline constexpr unsigned kMsgPrimaryNeverListened = 251;       // (%s)
 
 } // namespace jl

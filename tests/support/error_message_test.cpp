@@ -33,6 +33,21 @@ TEST(StringTable, ModulePathFailureReadsAsOneSentence) {
               L"Windows exception: failed to get the module path (errno = 5).\n");
 }
 
+// The splash window hands its place as owner back when it goes, but only its own:
+// an owner set since then stays.
+TEST(MessageOwner, IsReleasedOnlyByItsOwnWindow) {
+    const HWND splash = reinterpret_cast<HWND>(0x1230), other = reinterpret_cast<HWND>(0x4560);
+    setMessageOwner(splash);
+    releaseMessageOwner(other);
+    EXPECT_EQ(messageOwner(), splash);
+    releaseMessageOwner(splash);
+    EXPECT_EQ(messageOwner(), nullptr);
+    setMessageOwner(other);
+    releaseMessageOwner(splash);
+    EXPECT_EQ(messageOwner(), other);
+    setMessageOwner(nullptr);
+}
+
 struct RequirementCase {
     const wchar_t* minimum;
     const wchar_t* maximum;
