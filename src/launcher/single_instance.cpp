@@ -21,6 +21,12 @@
 // on the mutex and on that answer, and for its reply, only as long as the
 // primary process lives, so a primary that dies releases them all with its exit
 // code. The mutex is abandoned, not lost, when a secondary dies holding it.
+//
+// A primary that is ending has stopped its listener while its process, and so
+// the block, may still be there. A secondary whose request then finds no
+// listener takes the block over and leads in its place; it lets the mutex go
+// only once its own listener is published, and every secondary reads the block
+// again once it holds the mutex, so those queued behind it are handed to it.
 
 namespace jl {
 
@@ -30,18 +36,25 @@ namespace {
 constexpr UINT kArgumentsTakenMessage = WM_APP + 0x31;
 // A primary fills the block moments after making it; one that never does has failed.
 constexpr DWORD kListenerWaitMs = 10000;
+constexpr DWORD kListenerStopMs = 5000;
+constexpr wchar_t kEventSuffix[] = L"_upr_evt";
+constexpr wchar_t kMutexSuffix[] = L"_upr_mtx";
 
-ForwardBlock& blockOf(const SingleInstanceState& state) {
-    return *static_cast<ForwardBlock*>(const_cast<void*>(state.sharedBlock.get()));
+ForwardBlock& blockIn(const UniqueView& view) {
+    return *static_cast<ForwardBlock*>(const_cast<void*>(view.get()));
 }
 
+// The fields another process writes while this one reads them.
 std::atomic_ref<uint32_t> listenerIdOf(ForwardBlock& block) { return std::atomic_ref<uint32_t>(block.listenerThreadId); }
+DWORD primaryIdOf(ForwardBlock& block) {
+    return std::atomic_ref<uint32_t>(block.primaryProcessId).load(std::memory_order_acquire);
+}
 
 // One request, owned by the worker thread that serves it.
 struct ForwardRequest {
     DWORD sender;
     std::vector<std::wstring> arguments;
-    const ForwardTarget* target;
+    std::shared_ptr<const ForwardTarget> target;  // the worker's share
 };
 
 // Gives this thread its message queue, so that posts to it succeed from now on.
@@ -58,24 +71,33 @@ void postReply(const ForwardRequest& request, jint result) {
 DWORD WINAPI forwardWorker(void* parameter) {
     const std::unique_ptr<ForwardRequest> request(static_cast<ForwardRequest*>(parameter));
     const ForwardTarget& target = *request->target;
-    // A request that came before main is served once main starts; the event is never reset.
-    if (WaitForSingleObject(target.mainStartedEvent, INFINITE) != WAIT_OBJECT_0) return 1;
-    const bool called = callSecondaryMain(*target.session, request->arguments, target.stayAttached,
+    // A request that came before main is served once main starts; the event is
+    // reset only before this primary's listener exists.
+    if (WaitForSingleObject(target.mainStartedEvent.get(), INFINITE) != WAIT_OBJECT_0) return 1;
+    const JvmSession session = target.session.current();
+    if (!session.javaVm) return 1;
+    const bool called = callSecondaryMain(session, request->arguments, target.stayAttached,
                                           [&](jint result) { postReply(*request, result); });
     return called ? 0 : 1;
 }
 
+using ListenerShare = std::shared_ptr<ForwardListening>;
+
 DWORD WINAPI forwardListener(void* parameter) {
-    SingleInstanceState& state = *static_cast<SingleInstanceState*>(parameter);
-    ForwardBlock& block = blockOf(state);
+    // This thread's share of what it reads, handed over by startPrimary.
+    const std::unique_ptr<ListenerShare> share(static_cast<ListenerShare*>(parameter));
+    const ForwardListening& listening = **share;
+    ForwardBlock& block = blockIn(listening.block);
     makeMessageQueue();
+    // Held up past its stop, it leaves before any secondary could post to it.
+    if (listening.stopping.load()) return 0;
     // Published only now that the queue exists, so no request is posted into the void.
     listenerIdOf(block).store(GetCurrentThreadId(), std::memory_order_release);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (message.message != state.target.message) continue;
+        if (message.message != listening.target->message) continue;
         auto request = std::make_unique<ForwardRequest>(static_cast<DWORD>(message.wParam),
-                                                        decodeForwardedArguments(block.argumentArea), &state.target);
+                                                        decodeForwardedArguments(block.argumentArea), listening.target);
         PostThreadMessageW(request->sender, kArgumentsTakenMessage, 0, 0);
         trace("single instance: request of thread ", request->sender, " with ", request->arguments.size(),
               " argument(s)");
@@ -106,28 +128,68 @@ bool waitForMessage(HANDLE primary, UINT wanted, WPARAM& wParam) {
     }
 }
 
-bool startPrimary(SingleInstanceState& state, const std::wstring& name, const SingleInstanceSetup& setup) {
-    ForwardBlock& block = blockOf(state);
-    state.mainStartedEvent.reset(CreateEventW(nullptr, TRUE, FALSE, (name + L"_upr_evt").c_str()));
-    state.target = {&setup.session, setup.stayAttached, state.mainStartedEvent.get(),
-                    RegisterWindowMessageW(name.c_str())};
-    block.messageId = state.target.message;
-    block.primaryProcessId = GetCurrentProcessId();
-    if (state.target.message != 0) {
-        state.listenerThread.reset(CreateThread(nullptr, 0, forwardListener, &state, 0, &state.listenerThreadId));
+// The listener the block names, waiting a while for a primary that is still
+// starting (or taking over); 0 when none comes.
+DWORD waitForListener(ForwardBlock& block) {
+    const ULONGLONG deadline = GetTickCount64() + kListenerWaitMs;
+    for (;;) {
+        if (const DWORD listener = listenerIdOf(block).load(std::memory_order_acquire)) return listener;
+        if (GetTickCount64() >= deadline) return 0;
+        // A thread that leaves its queue unread for 5 s counts as hung, and the
+        // message box that may follow would at first answer nobody who reads it.
+        makeMessageQueue();
+        Sleep(10);
     }
+}
+
+HANDLE duplicated(HANDLE handle) {
+    HANDLE copy = nullptr;
+    if (handle) {
+        DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
+    }
+    return copy;
+}
+
+std::shared_ptr<ForwardTarget> makeTarget(const SingleInstanceState& state, const SingleInstanceSetup& setup) {
+    auto target = std::make_shared<ForwardTarget>(&setup.session);
+    target->stayAttached = setup.stayAttached;
+    target->mainStartedEvent.reset(duplicated(state.mainStartedEvent.get()));
+    target->message = state.message;
+    return target;
+}
+
+// Leads: fills the block, which the listener then keeps, and starts the listener.
+bool startPrimary(SingleInstanceState& state, const std::wstring& name, const SingleInstanceSetup& setup) {
+    state.isPrimary = true;
+    state.mainStartedEvent.reset(CreateEventW(nullptr, TRUE, FALSE, (name + kEventSuffix).c_str()));
+    // A primary still ending, which this one took over from, shares the event and
+    // has set it: main has not started here.
+    if (state.mainStartedEvent) ResetEvent(state.mainStartedEvent.get());
+    state.message = RegisterWindowMessageW(name.c_str());
+    auto listening = std::make_shared<ForwardListening>();
+    listening->mapping = std::move(state.sharedMapping);
+    listening->block = std::move(state.sharedBlock);
+    listening->target = makeTarget(state, setup);
+    ForwardBlock& block = blockIn(listening->block);
+    block.messageId = state.message;
+    block.primaryProcessId = GetCurrentProcessId();
+    const bool ready = listening->target->mainStartedEvent && state.message != 0;
+    auto* share = ready ? new ListenerShare(listening) : nullptr;
+    if (share) state.listenerThread.reset(CreateThread(nullptr, 0, forwardListener, share, 0, &state.listenerThreadId));
     if (!state.listenerThread) {
         trace("single instance: no listener (error ", GetLastError(), "); this start runs on its own");
-        // Without the block, later starts run on their own too rather than wait for a listener.
+        delete share;
+        // The block goes with `listening`, so later starts run on their own too
+        // rather than wait for a listener.
         state.enabled = state.isPrimary = false;
-        state.sharedBlock.reset();
-        state.sharedMapping.reset();
+        state.mainStartedEvent.reset();
+        return true;
     }
+    state.listening = std::move(listening);
     return true;
 }
 
-// A block that no running primary answers for (another program's, or garbage)
-// must not swallow the start: it runs on its own instead.
+// A start that cannot take part (no mutex, a primary it may not reach) runs on its own.
 bool runAlone(SingleInstanceState& state) {
     state.enabled = state.isPrimary = false;
     state.primaryProcess.reset();
@@ -136,44 +198,70 @@ bool runAlone(SingleInstanceState& state) {
     return true;
 }
 
-bool forwardToPrimary(SingleInstanceState& state, const std::wstring& name, const SingleInstanceSetup& setup) {
-    const size_t bytes = forwardedArgumentBytes(setup.arguments);
-    if (bytes > kMaxForwardedArgumentBytes) {
-        trace("single instance: the arguments take ", bytes, " bytes, more than the ", kMaxForwardedArgumentBytes,
-              " the running program can take; nothing is forwarded");
-        const std::wstring programName = setup.programPath.substr(folderWithBackslash(setup.programPath).size());
-        showErrorMessage(kMsgForwardedArgumentsTooLong, programName, static_cast<int32_t>(bytes));
-        return false;
+// The primary the block names no longer listens: it is ending, or the block
+// holds garbage. This start leads in its place, under the mutex, and lets the
+// mutex go only once its listener is published.
+bool takeOver(SingleInstanceState& state, const std::wstring& name, const SingleInstanceSetup& setup) {
+    trace("single instance: the running program no longer takes requests; this start takes its place");
+    ForwardBlock& block = blockIn(state.sharedBlock);
+    state.primaryProcess.reset();
+    listenerIdOf(block).store(0, std::memory_order_release);
+    (void)startPrimary(state, name, setup);
+    // The listener keeps the block mapped once it runs.
+    if (state.isPrimary && !waitForListener(block)) trace("single instance: the listener has not come up");
+    return true;
+}
+
+enum class LockWait { held, primaryEnded, failed };
+
+// Takes the request mutex, watching the primary the block names meanwhile: one
+// that ends releases the wait, unless another start has taken over from it.
+LockWait takeRequestLock(SingleInstanceState& state, ForwardBlock& block, HANDLE lock) {
+    for (;;) {
+        const DWORD primaryId = primaryIdOf(block);
+        state.primaryProcess.reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, primaryId));
+        // Without the primary's process (gone, or garbage in the block) the mutex alone is waited for.
+        const HANDLE lockOrPrimaryEnd[] = {lock, state.primaryProcess.get()};
+        const DWORD waited = WaitForMultipleObjects(state.primaryProcess ? 2 : 1, lockOrPrimaryEnd, FALSE, INFINITE);
+        if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED_0) return LockWait::held;
+        if (waited != WAIT_OBJECT_0 + 1) return LockWait::failed;
+        if (primaryIdOf(block) == primaryId) return LockWait::primaryEnded;
     }
-    ForwardBlock& block = blockOf(state);
-    const ULONGLONG deadline = GetTickCount64() + kListenerWaitMs;
-    DWORD listener = 0;
-    while ((listener = listenerIdOf(block).load(std::memory_order_acquire)) == 0) {
-        if (GetTickCount64() >= deadline) {
-            trace("single instance: the running program never took requests");
-            return false;
-        }
-        Sleep(10);
-    }
-    state.target.message = block.messageId;
+}
+
+// True when the listener the block names has surely stopped: there is no such
+// thread, it has ended, or it belongs to another process.
+bool listenerGone(DWORD listener, HANDLE primary) {
+    const UniqueHandle thread(OpenThread(SYNCHRONIZE | THREAD_QUERY_LIMITED_INFORMATION, FALSE, listener));
+    if (!thread) return GetLastError() == ERROR_INVALID_PARAMETER;
+    return WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0 ||
+           GetProcessIdOfThread(thread.get()) != GetProcessId(primary);
+}
+
+// Under the mutex: hands the arguments to the primary the block names now (another
+// start may have taken over while this one waited), or takes its place when that
+// one surely no longer listens.
+bool postRequest(SingleInstanceState& state, const std::wstring& name, const SingleInstanceSetup& setup) {
+    ForwardBlock& block = blockIn(state.sharedBlock);
     state.primaryProcess.reset(
-        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, block.primaryProcessId));
+        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, primaryIdOf(block)));
+    const bool primaryGone = !state.primaryProcess && GetLastError() == ERROR_INVALID_PARAMETER;
+    const DWORD listener = listenerIdOf(block).load(std::memory_order_acquire);
+    if (primaryGone || (state.primaryProcess && listenerGone(listener, state.primaryProcess.get()))) {
+        return takeOver(state, name, setup);
+    }
     if (!state.primaryProcess) {
         trace("single instance: the running program's process cannot be opened (error ", GetLastError(),
               "); this start runs on its own");
         return runAlone(state);
     }
-    makeMessageQueue();
-    const UniqueHandle lock(CreateMutexW(nullptr, FALSE, (name + L"_upr_mtx").c_str()));
-    const HANDLE lockOrPrimaryEnd[] = {lock.get(), state.primaryProcess.get()};
-    const DWORD waited = lock ? WaitForMultipleObjects(2, lockOrPrimaryEnd, FALSE, INFINITE) : WAIT_FAILED;
-    if (waited == WAIT_OBJECT_0 + 1) return true;  // the primary has ended: its exit code follows
-    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED_0) return false;
-    const ScopeExit unlock([&] { ReleaseMutex(lock.get()); });
+    state.message = block.messageId;
     (void)encodeForwardedArguments(setup.arguments, block.argumentArea);
-    if (!PostThreadMessageW(listener, state.target.message, GetCurrentThreadId(), 0)) {
-        trace("single instance: the request could not be posted (error ", GetLastError(),
-              "); this start runs on its own");
+    if (!PostThreadMessageW(listener, state.message, GetCurrentThreadId(), 0)) {
+        const DWORD error = GetLastError();
+        // The listener ended just now.
+        if (error == ERROR_INVALID_THREAD_ID) return takeOver(state, name, setup);
+        trace("single instance: the request could not be posted (error ", error, "); this start runs on its own");
         return runAlone(state);
     }
     WPARAM unused = 0;
@@ -181,7 +269,60 @@ bool forwardToPrimary(SingleInstanceState& state, const std::wstring& name, cons
     return true;
 }
 
+bool forwardToPrimary(SingleInstanceState& state, const std::wstring& name, const SingleInstanceSetup& setup) {
+    const std::wstring programName = setup.programPath.substr(folderWithBackslash(setup.programPath).size());
+    const size_t bytes = forwardedArgumentBytes(setup.arguments);
+    if (bytes > kMaxForwardedArgumentBytes) {
+        trace("single instance: the arguments take ", bytes, " bytes, more than the ", kMaxForwardedArgumentBytes,
+              " the running program can take; nothing is forwarded");
+        showErrorMessage(kMsgForwardedArgumentsTooLong, programName, static_cast<int32_t>(bytes));
+        return false;
+    }
+    if (!waitForListener(blockIn(state.sharedBlock))) {
+        trace("single instance: the running program never took requests");
+        showErrorMessage(kMsgPrimaryNeverListened, programName);
+        return false;
+    }
+    makeMessageQueue();
+    const UniqueHandle lock(CreateMutexW(nullptr, FALSE, (name + kMutexSuffix).c_str()));
+    if (!lock) {
+        trace("single instance: no request mutex (error ", GetLastError(), "); this start runs on its own");
+        return runAlone(state);
+    }
+    const LockWait waited = takeRequestLock(state, blockIn(state.sharedBlock), lock.get());
+    if (waited == LockWait::primaryEnded) return true;  // its exit code follows
+    if (waited == LockWait::failed) return false;
+    const ScopeExit unlock([&] { ReleaseMutex(lock.get()); });
+    return postRequest(state, name, setup);
+}
+
+// The event's and the mutex's names are the block's with a suffix, so a program
+// path near the longest name the system takes gives a block but neither of them.
+// Every start of that program then runs on its own, before any could wait on another.
+bool namesAccepted(const std::wstring& name) {
+    const std::wstring eventName = name + kEventSuffix, mutexName = name + kMutexSuffix;
+    const UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
+    const UniqueHandle mutex(event ? CreateMutexW(nullptr, FALSE, mutexName.c_str()) : nullptr);
+    if (mutex) return true;
+    trace("single instance: the system refuses the name ", Quoted{event ? mutexName : eventName}, " (error ",
+          GetLastError(), "); single instance is off");
+    return false;
+}
+
 } // namespace
+
+JvmSession SessionLink::current() const {
+    AcquireSRWLockShared(&lock_);
+    const JvmSession session = session_ ? *session_ : JvmSession{};
+    ReleaseSRWLockShared(&lock_);
+    return session;
+}
+
+void SessionLink::cut() {
+    AcquireSRWLockExclusive(&lock_);
+    session_ = nullptr;
+    ReleaseSRWLockExclusive(&lock_);
+}
 
 bool setupSingleInstance(SingleInstanceState& state, const SingleInstanceSetup& setup) {
     if (!setup.enabled) return true;
@@ -190,6 +331,7 @@ bool setupSingleInstance(SingleInstanceState& state, const SingleInstanceSetup& 
         return true;
     }
     const std::wstring name = forwardInstanceName(setup.programPath);
+    if (!namesAccepted(name)) return true;
     HANDLE mapping =
         CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(ForwardBlock), name.c_str());
     const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
@@ -202,7 +344,6 @@ bool setupSingleInstance(SingleInstanceState& state, const SingleInstanceSetup& 
         return true;
     }
     state.enabled = true;
-    state.isPrimary = !existed;
     trace("single instance: ", existed ? "a secondary of " : "the primary of ", Quoted{name});
     return existed ? forwardToPrimary(state, name, setup) : startPrimary(state, name, setup);
 }
@@ -210,7 +351,7 @@ bool setupSingleInstance(SingleInstanceState& state, const SingleInstanceSetup& 
 int waitForPrimary(SingleInstanceState& state) {
     if (!state.primaryProcess) return 0;
     WPARAM reply = 0;
-    if (waitForMessage(state.primaryProcess.get(), state.target.message, reply)) {
+    if (waitForMessage(state.primaryProcess.get(), state.message, reply)) {
         const int exitCode = static_cast<int>(static_cast<LONG_PTR>(reply));
         trace("single instance: the running program replied ", exitCode);
         return exitCode;
@@ -222,11 +363,18 @@ int waitForPrimary(SingleInstanceState& state) {
 }
 
 void closeSingleInstance(SingleInstanceState& state) {
-    if (state.listenerThread && !stopMessageLoopThread(state.listenerThread.get(), state.listenerThreadId, 5000)) {
-        // It may still read the block, which then stays mapped until the process ends.
-        trace("single instance: the listener thread did not end in time");
-        (void)state.sharedBlock.release();
+    // The listener and its workers each hold a share of what they read, so a
+    // listener that does not end in time is given up safely: it keeps the block
+    // and the target until it ends. (A wait without a limit would not do: a
+    // thread held in the system's DLL loading can block for any time.) Only the
+    // launcher's session, which goes with the launcher, is cut off from them.
+    if (state.listening) state.listening->stopping = true;
+    if (state.listenerThread &&
+        !stopMessageLoopThread(state.listenerThread.get(), state.listenerThreadId, kListenerStopMs)) {
+        trace("single instance: the listener thread did not end in time; it keeps what it reads");
     }
+    if (state.listening) state.listening->target->session.cut();
+    state.listening.reset();
     state.listenerThread.reset();
     state.sharedBlock.reset();
     state.sharedMapping.reset();

@@ -17,10 +17,17 @@ constexpr UINT kJavaWindowPollMs = 100;
 constexpr DWORD kStopTimeoutMs = 10000;
 
 
+// The splash thread's share of its state, handed over by startSplash.
+using SplashShare = std::shared_ptr<SplashThreadState>;
+
 DWORD WINAPI splashThreadMain(void* parameter) {
-    SplashState& splash = *static_cast<SplashState*>(parameter);
-    SplashWindow& window = *splash.window;
-    if (window.create(splash.settings.image, splash.settings.shadow)) {
+    const std::unique_ptr<SplashShare> share(static_cast<SplashShare*>(parameter));
+    SplashThreadState& splash = **share;
+    SplashWindow& window = splash.window;
+    const bool created = window.create(splash.settings.image, splash.settings.shadow);
+    // A splash closed while this thread was held up never comes up late.
+    const bool shown = created && !splash.closed.load();
+    if (shown) {
         setMessageOwner(window.handle());
         ShowWindow(window.handle(), SW_SHOWNORMAL);
         UpdateWindow(window.handle());
@@ -29,16 +36,17 @@ DWORD WINAPI splashThreadMain(void* parameter) {
         trace("splash: window shown, ", bounds.right - bounds.left, " x ", bounds.bottom - bounds.top, " at ",
               bounds.left, ", ", bounds.top);
         window.startAutoClose(splash.settings.closeOnJavaWindow, splash.settings.timeoutSeconds);
+    } else if (created) {
+        trace("splash: the splash was closed before its window came up");
     } else {
         trace("splash: the splash window could not be created (error ", GetLastError(), ")");
     }
     SetEvent(splash.windowReady.get());
     MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    while (shown && GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    setMessageOwner(nullptr);
     window.destroy();
     return 0;
 }
@@ -128,6 +136,17 @@ LRESULT SplashWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             KillTimer(handle(), kJavaWindowTimer);
             PostQuitMessage(0);
             return 0;
+        case WM_CLOSE:
+            // A message box of the launch disables its owner: the splash stays until it is answered.
+            if (!IsWindowEnabled(handle())) return 0;
+            return Window::onMessage(message, wParam, lParam);
+        case WM_DESTROY:
+            // However the window goes, later messages must not be given it as their
+            // owner (the system refuses a box owned by a window that is gone), and
+            // the thread has nothing left to run.
+            releaseMessageOwner(handle());
+            PostQuitMessage(0);
+            return 0;
         default:
             return Window::onMessage(message, wParam, lParam);
     }
@@ -135,39 +154,41 @@ LRESULT SplashWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void startSplash(SplashState& splash, const SplashSettings& settings, const std::wstring& jvmLibraryPath) {
     if (settings.image.empty()) return;
-    splash.settings = settings;
 
     const std::wstring library = findSplashLibrary(jvmLibraryPath, L"splashscreen.dll");
     if (settings.preferJavaSplash && !library.empty() && startJavaSplash(library, settings.image, splash.closer)) return;
 
     // The window is made on its own thread while this one goes on to load the JVM.
-    splash.window = std::make_unique<SplashWindow>();
-    splash.windowReady.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    setMessageOwnerPending(splash.windowReady.get());
+    splash.shared = std::make_shared<SplashThreadState>();
+    splash.shared->settings = settings;
+    splash.shared->windowReady.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    setMessageOwnerPending(splash.shared->windowReady.get());
+    auto* share = new SplashShare(splash.shared);
     DWORD threadId = 0;
-    splash.thread.reset(CreateThread(nullptr, 0, splashThreadMain, &splash, 0, &threadId));
+    splash.thread.reset(CreateThread(nullptr, 0, splashThreadMain, share, 0, &threadId));
     splash.threadId = threadId;
     // The picture races the VM's own start-up threads for the processor.
     SetThreadPriority(splash.thread.get(), THREAD_PRIORITY_HIGHEST);
-    if (!splash.thread) setMessageOwnerPending(nullptr);
+    if (!splash.thread) {
+        delete share;
+        setMessageOwnerPending(nullptr);
+    }
     trace("splash: the splash thread ", splash.thread ? "starts for " : "could not start for ", Quoted{settings.image});
 }
 
 void closeSplashWindow(SplashState& splash) {
-    if (!splash.window) return;
+    if (!splash.shared) return;
     setMessageOwnerPending(nullptr);
-    // The thread destroys its own window; the object may go only once the thread
-    // has ended. A thread stuck in the system's DLL loading must not hang the
-    // launcher's end: what it still uses is left to the end of the process.
+    splash.shared->closed = true;
+    // The thread destroys its own window. A thread stuck in the system's DLL
+    // loading must not hang the launcher's end, and it holds its own share of what
+    // it reads: the launcher's share goes whether the thread ended in time or not.
     if (!stopMessageLoopThread(splash.thread.get(), splash.threadId, kStopTimeoutMs)) {
-        trace("splash: the splash thread did not end in time");
-        (void)splash.window.release();
-        (void)splash.windowReady.release();
+        trace("splash: the splash thread did not end in time; it keeps what it reads");
     }
     setMessageOwner(nullptr);
-    splash.window.reset();
+    splash.shared.reset();
     splash.thread.reset();
-    splash.windowReady.reset();
 }
 
 } // namespace jl

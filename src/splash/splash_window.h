@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -32,13 +33,22 @@ private:
     UniqueGdiObject bitmap_;
 };
 
+// What the splash thread reads. The thread holds a share of it, and
+// closeSplashWindow drops the launcher's share whether or not the thread ended in
+// time, so a thread it gave up on still reads live state; the last holder frees it.
+struct SplashThreadState {
+    SplashSettings settings;  // the thread's own copy
+    SplashWindow window;
+    UniqueHandle windowReady;  // set once the window is up, or could not be made
+    // Set by closeSplashWindow: a thread held up until then never shows its window.
+    std::atomic<bool> closed = false;
+};
+
 // What the splash screen owns while the launch runs.
 struct SplashState {
-    SplashSettings settings;  // the splash thread's own copy
-    std::unique_ptr<SplashWindow> window;  // until closeSplashWindow
+    std::shared_ptr<SplashThreadState> shared;  // the launcher's share, until closeSplashWindow
     UniqueHandle thread;  // runs the splash window's message loop
     DWORD threadId = 0;
-    UniqueHandle windowReady;  // set once the window is up, or could not be made
     SplashCloser closer;  // the runtime splash library's "SplashClose"
 };
 
@@ -46,7 +56,8 @@ struct SplashState {
 // or in the launcher's own window, whose thread is started here without waiting
 // for it.
 void startSplash(SplashState& splash, const SplashSettings& settings, const std::wstring& jvmLibraryPath);
-// Stops the splash thread, waiting for it to end, and frees the window object.
+// Stops the splash thread, waiting a bounded time for it to end, and drops the
+// launcher's share of its state.
 void closeSplashWindow(SplashState& splash);
 
 } // namespace jl

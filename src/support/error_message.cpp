@@ -27,6 +27,11 @@ constexpr DWORD kPendingOwnerWaitMs = 5000;
 
 void setMessageOwner(HWND owner) { currentMessageOwner().store(owner); }
 
+void releaseMessageOwner(HWND owner) {
+    HWND expected = owner;
+    currentMessageOwner().compare_exchange_strong(expected, nullptr);
+}
+
 void setMessageOwnerPending(HANDLE ready) { pendingOwnerReady().store(ready); }
 
 HWND messageOwner() { return currentMessageOwner().load(); }
@@ -42,7 +47,12 @@ std::wstring loadString(unsigned id) {
 void showErrorText(const std::wstring& text) {
     trace("error message shown: ", Quoted{text});
     if (const HANDLE ready = pendingOwnerReady().load()) WaitForSingleObject(ready, kPendingOwnerWaitMs);
-    MessageBoxW(messageOwner(), text.c_str(), nullptr, MB_ICONERROR | MB_OK);
+    const HWND owner = messageOwner();
+    // The system refuses a box whose owner has gone; one that went between the
+    // look and the box must not take the message with it.
+    if (!MessageBoxW(owner, text.c_str(), nullptr, MB_ICONERROR | MB_OK) && owner) {
+        MessageBoxW(nullptr, text.c_str(), nullptr, MB_ICONERROR | MB_OK);
+    }
 }
 
 void showUnownedErrorText(const std::wstring& text) {

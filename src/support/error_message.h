@@ -15,6 +15,8 @@ namespace jl {
 // The window that owns every message box from now on (the splash window while
 // it is up); null for none. Safe to call from any thread.
 void setMessageOwner(HWND owner);
+// Clears the owner if it is still that window: the owner goes with its window.
+void releaseMessageOwner(HWND owner);
 [[nodiscard]] HWND messageOwner();
 // While another thread is still making the owner window, the event it sets once
 // the window is up (or could not be made): a message waits a little for it, so

@@ -35,6 +35,7 @@ inline constexpr unsigned kMsgEndedBeforeMain = 242;
 inline constexpr unsigned kMsgMainClassInitFailed = 243;     // (%s, %s)
 inline constexpr unsigned kMsgRuntimeIs32Bit = 244;
 inline constexpr unsigned kMsgForwardedArgumentsTooLong = 250;  // (%s, %d)
+inline constexpr unsigned kMsgPrimaryNeverListened = 251;       // (%s)
 inline constexpr unsigned kMsgVmCrashed = 260;
 inline constexpr unsigned kMsgVmCrashedWithLog = 261;           // (%s)
 

@@ -3,8 +3,11 @@
 
 #include <windows.h>
 
+#include "rig/held_thread.h"
 #include "rig/splash_launch.h"
 #include "rig/test_pictures.h"
+#include "splash/splash_window.h"
+#include "support/error_message.h"
 #include "support/win_text.h"
 
 namespace jltest {
@@ -103,6 +106,69 @@ TEST_F(SplashLaunch, StartUpMessageIsOwnedByTheSplashAndInFrontOfIt) {
     EXPECT_EQ(below, splash) << "the message is not in front of the splash";
     EXPECT_TRUE(process.pressButton(message->window, IDOK));
     EXPECT_EQ(process.waitForExit(), -1);
+}
+
+// A message that comes after the splash has gone, however it went, still shows.
+TEST_F(SplashLaunch, StartUpMessageAfterTheSplashHasGoneStillShows) {
+    struct Case {
+        const char* name;
+        const wchar_t* display;
+        bool closedFromOutside;  // WM_CLOSE, as a task manager's "End task" sends it
+    };
+    const auto check = [this](const Case& c) {
+        ASSERT_TRUE(writeSplashIni(c.display));
+        LaunchedProcess process =
+            LaunchedProcess::start(app_.exePath(), L"", probeEnvironment(app_, L"createDelay=5000;create=-1"));
+        const HWND splash = waitForWindow(process.processId(), kSplashClass, L"", 20000);
+        ASSERT_NE(splash, nullptr);
+        if (c.closedFromOutside) PostMessageW(splash, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(waitForWindowGone(splash, 4000));
+        const std::optional<DialogSnapshot> message = process.waitForDialog();
+        ASSERT_TRUE(message) << "no message; the launch ended with " << process.waitForExit().value_or(999);
+        EXPECT_EQ(message->text, L"JNI exception: failed to create the Java VM\nReason: unknown.\n");
+        EXPECT_EQ(GetWindow(message->window, GW_OWNER), nullptr);
+        EXPECT_TRUE(process.pressButton(message->window, IDOK));
+        EXPECT_EQ(process.waitForExit(), -1);
+    };
+    for (const Case& c :
+         {Case{"closed from outside", L"", true}, Case{"closed by its time-out", L"Splash Timeout=1", false}}) {
+        SCOPED_TRACE(c.name);
+        check(c);
+    }
+}
+
+// The launcher's end waits 10 s for the splash thread. One held up longer (here
+// by the loader lock, as a thread stuck in the system's DLL loading would be)
+// runs on after the launcher's own state has gone: it must read only what it
+// owns, and a splash closed meanwhile must not come up late.
+TEST(SplashThread, HeldPastTheStopReadsOnlyWhatItOwnsAndNeverComesUp) {
+    TemporaryFolder folder;
+    jl::SplashSettings settings;
+    settings.image = folder.file(L"splash.png");
+    settings.timeoutSeconds = 60;
+    ASSERT_TRUE(writePicture(settings.image, L"image/png"));
+    FaultsOnceFreed<jl::SplashState> splash;
+    ASSERT_TRUE(splash.valid());
+    jl::UniqueHandle thread;
+    {
+        LoaderLockHold hold;
+        ASSERT_TRUE(hold.held());
+        jl::startSplash(*splash, settings, folder.file(L"bin\\server\\jvm.dll"));
+        HANDLE duplicate = nullptr;
+        ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), splash->thread.get(), GetCurrentProcess(), &duplicate, 0,
+                                    FALSE, DUPLICATE_SAME_ACCESS));
+        thread.reset(duplicate);
+        const ULONGLONG stopStarted = GetTickCount64();
+        jl::closeSplashWindow(*splash);
+        EXPECT_GE(GetTickCount64() - stopStarted, 9000u) << "the stop did not wait for the held thread";
+        splash.free();  // as the launcher's end leaves it
+    }
+    ASSERT_EQ(WaitForSingleObject(thread.get(), 20000), static_cast<DWORD>(WAIT_OBJECT_0)) << "the thread came up late";
+    DWORD exitCode = 0;
+    ASSERT_TRUE(GetExitCodeThread(thread.get(), &exitCode));
+    EXPECT_EQ(exitCode, 0u) << "the splash thread read the launcher's freed state";
+    EXPECT_EQ(FindWindowW(kSplashClass, nullptr), nullptr);
+    EXPECT_EQ(jl::messageOwner(), nullptr);
 }
 
 TEST_F(SplashLaunch, NoSplashSwitchFromTheCommandLineOrCmdShowsNothing) {

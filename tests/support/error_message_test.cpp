@@ -31,5 +31,20 @@ TEST(StringTable, ModulePathFailureReadsAsOneSentence) {
               L"Windows exception: failed to get the module path (errno = 5).\n");
 }
 
+// The splash window hands its place as owner back when it goes, but only its own:
+// an owner set since then stays.
+TEST(MessageOwner, IsReleasedOnlyByItsOwnWindow) {
+    const HWND splash = reinterpret_cast<HWND>(0x1230), other = reinterpret_cast<HWND>(0x4560);
+    setMessageOwner(splash);
+    releaseMessageOwner(other);
+    EXPECT_EQ(messageOwner(), splash);
+    releaseMessageOwner(splash);
+    EXPECT_EQ(messageOwner(), nullptr);
+    setMessageOwner(other);
+    releaseMessageOwner(splash);
+    EXPECT_EQ(messageOwner(), other);
+    setMessageOwner(nullptr);
+}
+
 } // namespace
 } // namespace jl
