@@ -33,6 +33,7 @@ inline constexpr unsigned kMsgPairProductStartFailed = 240;  // (%s, %d)
 inline constexpr unsigned kMsgRuntimeSaid = 241;             // (%s, %s)
 inline constexpr unsigned kMsgEndedBeforeMain = 242;
 inline constexpr unsigned kMsgMainClassInitFailed = 243;     // (%s, %s)
+inline constexpr unsigned kMsgJreDownloadLink = 244;        // where the JRE Not Found text sends the user
 inline constexpr unsigned kMsgForwardedArgumentsTooLong = 250;  // (%s, %d)
 inline constexpr unsigned kMsgVmCrashed = 260;
 inline constexpr unsigned kMsgVmCrashedWithLog = 261;           // (%s)
