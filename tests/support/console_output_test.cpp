@@ -31,7 +31,7 @@ protected:
         std::map<std::wstring, std::wstring> merged = launcherEnvironment(app_);
         merged.merge(environment);
         return LaunchedProcess::start(app_.exePath(), std::wstring(arguments), merged, {},
-                                      {.pipes = true, .input = input})
+                                      {.output = {}, .error = {}, .withoutHandles = false, .pipes = true, .input = input})
             .finish(60000);
     }
 
@@ -97,8 +97,8 @@ TEST_F(ConsoleLauncher, OutputAndErrorFilesStillRedirect) {
     const LaunchOutcome outcome = run(L"report.ConsoleTool", L"both", {}, {},
                                       L"Output File=" + app_.path(L"out.txt") + L"\nError File=" + app_.path(L"err.txt") + L"\n");
     EXPECT_EQ(outcome.exitCode, 0) << outcome.error;
-    EXPECT_EQ(fileLines(app_.path(L"out.txt")), (std::vector<std::string>{"out 1", "out 2", "out 3", ""}));
-    EXPECT_EQ(fileLines(app_.path(L"err.txt")), (std::vector<std::string>{"err 1", "err 2", "err 3", ""}));
+    EXPECT_EQ(fileLines(app_.path(L"out.txt")), (std::vector<std::string>{"out 1", "out 2", "out 3"}));
+    EXPECT_EQ(fileLines(app_.path(L"err.txt")), (std::vector<std::string>{"err 1", "err 2", "err 3"}));
     EXPECT_EQ(outcome.output.find("out 1"), std::string::npos);
 }
 
@@ -150,8 +150,9 @@ INSTANTIATE_TEST_SUITE_P(
         StartupFailure{"NoMainClass", L"", L"", "Main class was not specified in INI file.\r\n", "", -1},
         StartupFailure{"BadVmOption", L"report.LaunchReport", L"Virtual Machine Parameters=-XX:+NoSuchOptionAnywhere\n",
                        "", "JNI exception: failed to create the Java VM\r\nReason: ", -1},
-        StartupFailure{"MissingMainClass", L"report.Missing", L"", "Could not find the main class report/Missing.\r\n",
-                       "", -1}),
+        // The runtime's own report of the class comes first, as under the java command.
+        StartupFailure{"MissingMainClass", L"report.Missing", L"", "", "\nCould not find the main class report/Missing.\r\n",
+                       -1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
