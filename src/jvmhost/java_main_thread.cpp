@@ -321,6 +321,7 @@ void settleEndOfMain(const JavaMainArgs& args) {
     JNIEnv* env = args.session.jniEnv;
     if (jthrowable exception = env->ExceptionOccurred()) {
         trace("jvm: an exception escaped main");
+        if (args.mainThrew) args.mainThrew();
         if (args.beforeExceptionDialog) args.beforeExceptionDialog();
         if (args.failureCheck && showJavaExceptionDialog(env, exception) == ExceptionChoice::stop) {
             (void)callSystemExit(env);

@@ -31,6 +31,7 @@ struct JavaMainArgs {
     const OutputRedirection& javaStreams;               // where System.out and System.err go once the VM exists
     std::function<void()> beforeMain;                   // main is about to be called
     std::function<void()> beforeExceptionDialog;        // closes the splash window
+    std::function<void()> mainThrew;                    // an exception escaped main; may be empty
     std::function<std::wstring()> runtimeSaid;          // what the runtime printed so far
     JvmSession& session;
 };

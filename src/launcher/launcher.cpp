@@ -3,6 +3,7 @@
 #include "jvmhost/java_main_thread.h"
 #include "launcher/command_line.h"
 #include "jvmopts/vm_print_hook.h"
+#include "support/console_output.h"
 #include "support/error_message.h"
 #include "support/message_format.h"
 #include "support/message_ids.h"
@@ -18,7 +19,7 @@ Launcher* processLauncher = nullptr;
 
 } // namespace
 
-Launcher::Launcher() { processLauncher = this; }
+Launcher::Launcher() : console_(isConsoleProgram()) { processLauncher = this; }
 
 Launcher::~Launcher() {
     if (processLauncher == this) processLauncher = nullptr;
@@ -100,7 +101,8 @@ int Launcher::run() {
     if (!prepareJvm()) return -1;
     const int javaResult = startJava();
     settleClassDataArchive(classData_);  // the VM is gone
-    if (javaResult == 0) return 0;
+    // The java command ends with 1 when main threw, after the VM printed the trace.
+    if (javaResult == 0) return console_ && mainThrew_ ? 1 : 0;
     startSettled_ = true;
     splash_.closer.invoke();
     return -1;
@@ -138,7 +140,8 @@ int Launcher::startJava() {
         .stackSize = jvm_.javaThreadStackSize,
         .mainClass = settings_.application.mainClass,
         .arguments = arguments_,
-        .failureCheck = settings_.application.failureCheck,
+        // A console program has no dialog to show: the exception's trace goes to standard error.
+        .failureCheck = settings_.application.failureCheck && !console_,
         .stayInVmAfterMain = settings_.runtime.mayUseIbmRuntime(),
         .mainStartedEvent = singleInstance_.mainStartedEvent.get(),
         .javaStreams = outputFiles_.javaStreams,
@@ -152,6 +155,7 @@ int Launcher::startJava() {
                 startSettled_ = true;
                 closeSplashWindow(splash_);
             },
+        .mainThrew = [this] { mainThrew_ = true; },
         .runtimeSaid =
             [this] {
                 startSettled_ = true;

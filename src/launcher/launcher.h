@@ -54,6 +54,9 @@ private:
     // The VM stopped on a fatal error after main was called.
     void explainFatalError() const;
 
+    // A console-subsystem image: no windows but a configured splash, and the java command's exit codes.
+    const bool console_;
+    std::atomic<bool> mainThrew_ = false;
     std::wstring programPath_;
     std::vector<std::wstring> arguments_;
     LauncherSettings settings_;

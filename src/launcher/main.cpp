@@ -4,7 +4,10 @@
 
 #include "launcher/launcher.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+// The entry of both programs, the GUI one and its console twin: the C runtime
+// calls wmain whichever subsystem the image is linked for, and what the image's
+// header says decides the rest at run time.
+int wmain() {
     // The working folder leaves the DLL search before anything loads by name, so
     // a library planted there reaches neither the launcher, the runtime nor the
     // shell's dialogs. Path stays searched: the runtime's own libraries need it.
@@ -22,3 +25,4 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     launcher.shutdown();
     return exitCode;
 }
+

@@ -4,6 +4,8 @@
 
 #include "runtime/jre_not_found_dialog.h"
 #include "runtime/runtime_search.h"
+#include "support/console_output.h"
+#include "support/error_message.h"
 #include "support/message_format.h"
 #include "support/message_ids.h"
 #include "support/path_text.h"
@@ -81,6 +83,12 @@ std::optional<ChosenRuntime> fromDialog(const LauncherSettings& settings, const 
     const unsigned messageId = request.jvmType == JvmType::server ? kMsgJreNotFoundServer : kMsgJreNotFound;
     const std::wstring message = formatMessage(
         loadString(messageId), {describeVersionRequirement(request.minimumVersion, request.maximumVersion)});
+    if (isConsoleProgram()) {
+        // A tool run from a script has nobody to browse: it says what is needed and where to get it.
+        trace("runtime: no usable runtime found; a console program says so and ends");
+        showErrorText(message + L"\n" + loadString(kMsgJreDownloadLink));
+        return std::nullopt;
+    }
     trace("runtime: no usable runtime found; asking the user");
     JreNotFoundChoice choice;
     const INT_PTR answer = runJreNotFoundDialog(GetActiveWindow(), message, request.jvmType,

@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "support/console_output.h"
 #include "support/message_format.h"
 #include "support/message_ids.h"
 #include "support/trace.h"
@@ -45,6 +46,11 @@ std::wstring loadString(unsigned id) {
 }
 
 void showErrorText(const std::wstring& text) {
+    if (isConsoleProgram()) {
+        trace("error message written to standard error: ", Quoted{text});
+        writeStandardErrorLine(text);
+        return;
+    }
     trace("error message shown: ", Quoted{text});
     if (const HANDLE ready = pendingOwnerReady().load()) WaitForSingleObject(ready, kPendingOwnerWaitMs);
     const HWND owner = messageOwner();
@@ -56,6 +62,11 @@ void showErrorText(const std::wstring& text) {
 }
 
 void showUnownedErrorText(const std::wstring& text) {
+    if (isConsoleProgram()) {
+        trace("error message written to standard error: ", Quoted{text});
+        writeStandardErrorLine(text);
+        return;
+    }
     trace("error message shown: ", Quoted{text});
     MessageBoxW(nullptr, text.c_str(), nullptr, MB_ICONERROR | MB_OK);
 }

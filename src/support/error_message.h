@@ -23,6 +23,8 @@ void releaseMessageOwner(HWND owner);
 // that it is not shown unowned behind the window that appears next. Null: none.
 void setMessageOwnerPending(HANDLE ready);
 
+// In a console program every one of these writes its text to standard error
+// instead, and returns at once.
 // MessageBoxW owned by the message owner (its splash window once it
 // exists), error icon, OK only, the system's default caption. Returns when the
 // user has closed the box. The text is a string-table entry, or a format from the

@@ -34,6 +34,7 @@ inline constexpr unsigned kMsgRuntimeSaid = 241;             // (%s, %s)
 inline constexpr unsigned kMsgEndedBeforeMain = 242;
 inline constexpr unsigned kMsgMainClassInitFailed = 243;     // (%s, %s)
 inline constexpr unsigned kMsgRuntimeIs32Bit = 244;
+inline constexpr unsigned kMsgJreDownloadLink = 245;        // where the JRE Not Found text sends the user
 inline constexpr unsigned kMsgForwardedArgumentsTooLong = 250;  // (%s, %d)
 inline constexpr unsigned kMsgPrimaryNeverListened = 251;       // (%s)
 inline constexpr unsigned kMsgVmCrashed = 260;

@@ -67,4 +67,18 @@ ImageBitness peImageBitness(std::span<const uint8_t> bytes) {
     return ImageBitness::unusable;
 }
 
+std::optional<size_t> peSubsystemOffset(std::span<const uint8_t> bytes) {
+    const std::optional<PeFileHeader> header = readPeFileHeader(bytes);
+    if (!header || !header->complete || header->optionalHeaderSize < kSubsystemFieldOffset + 2) return std::nullopt;
+    const size_t at = header->optionalHeaderOffset() + kSubsystemFieldOffset;
+    if (at > bytes.size() || bytes.size() - at < 2) return std::nullopt;
+    return at;
+}
+
+std::optional<uint16_t> readPeSubsystem(std::span<const uint8_t> bytes) {
+    const std::optional<size_t> at = peSubsystemOffset(bytes);
+    if (!at) return std::nullopt;
+    return readLittleEndian16(bytes, *at);
+}
+
 } // namespace jl

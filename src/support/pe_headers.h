@@ -13,6 +13,11 @@ namespace jl {
 
 inline constexpr uint16_t kMachineI386 = 0x014C;
 inline constexpr uint16_t kMachineAmd64 = 0x8664;
+// The optional header's Subsystem values a launcher is built with.
+inline constexpr uint16_t kSubsystemWindowsGui = 2;
+inline constexpr uint16_t kSubsystemWindowsConsole = 3;
+// Where the Subsystem field sits in the optional header: the same for PE32 and PE32+.
+inline constexpr size_t kSubsystemFieldOffset = 68;
 
 struct PeFileHeader {
     uint32_t signatureOffset = 0;  // of "PE\0\0" (the DOS header's e_lfanew)
@@ -40,5 +45,11 @@ enum class ImageBitness { x64, x86, unusable };
 // the headers and every section's data end within the bytes. Anything else (no
 // PE image, another machine, a file cut short) is unusable.
 [[nodiscard]] ImageBitness peImageBitness(std::span<const uint8_t> bytes);
+
+// The optional header's Subsystem field, or empty when the image has no
+// optional header that reaches it.
+[[nodiscard]] std::optional<uint16_t> readPeSubsystem(std::span<const uint8_t> bytes);
+// Where that field lies in the image's bytes, for a tool that changes it; empty as above.
+[[nodiscard]] std::optional<size_t> peSubsystemOffset(std::span<const uint8_t> bytes);
 
 } // namespace jl

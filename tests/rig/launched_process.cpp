@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <thread>
 
 namespace jltest {
 
@@ -54,6 +55,62 @@ jl::UniqueHandle streamHandle(const std::wstring& path, DWORD ownStream) {
 
 } // namespace
 
+// The test's ends of a piped child's streams, and the threads that feed and drain them.
+struct PipedStreams {
+    std::thread writer, outputReader, errorReader;
+    std::string output, error;
+
+    ~PipedStreams() { join(); }
+    void join() {
+        for (std::thread* thread : {&writer, &outputReader, &errorReader}) {
+            if (thread->joinable()) thread->join();
+        }
+    }
+};
+
+namespace {
+
+std::thread drain(HANDLE pipe, std::string& into) {
+    return std::thread([pipe, &into] {
+        char buffer[4096];
+        DWORD count = 0;
+        while (ReadFile(pipe, buffer, sizeof buffer, &count, nullptr) && count > 0) into.append(buffer, count);
+        CloseHandle(pipe);
+    });
+}
+
+// Three inheritable child ends in startup; the test's ends go to the threads of streams.
+bool connectPipes(STARTUPINFOW& startup, std::vector<jl::UniqueHandle>& childEnds, PipedStreams& streams,
+                  const std::string& input) {
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    HANDLE ends[3][2];  // read, write
+    for (auto& pair : ends) {
+        if (!CreatePipe(&pair[0], &pair[1], &inheritable, 0)) return false;
+    }
+    // The test's own ends stay out of the child, or the child would keep its own input open.
+    SetHandleInformation(ends[0][1], HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(ends[1][0], HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(ends[2][0], HANDLE_FLAG_INHERIT, 0);
+    childEnds.emplace_back(ends[0][0]);
+    childEnds.emplace_back(ends[1][1]);
+    childEnds.emplace_back(ends[2][1]);
+    startup.dwFlags |= STARTF_USESTDHANDLES;
+    startup.hStdInput = ends[0][0];
+    startup.hStdOutput = ends[1][1];
+    startup.hStdError = ends[2][1];
+    const HANDLE inputEnd = ends[0][1];
+    streams.writer = std::thread([inputEnd, input] {
+        DWORD written = 0;
+        if (!input.empty()) WriteFile(inputEnd, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
+        CloseHandle(inputEnd);
+    });
+    streams.outputReader = drain(ends[1][0], streams.output);
+    streams.errorReader = drain(ends[2][0], streams.error);
+    return true;
+}
+
+} // namespace
+
 bool isJreNotFound(const DialogSnapshot& dialog) { return dialog.caption == L"JRE Not Found"; }
 
 std::wstring windowText(HWND window) {
@@ -79,10 +136,18 @@ LaunchedProcess LaunchedProcess::start(const std::wstring& program, const std::w
     std::vector<wchar_t> block = environmentBlock(environment);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    const bool redirect = !streams.output.empty() || !streams.error.empty();
+    bool redirect = !streams.output.empty() || !streams.error.empty();
     jl::UniqueHandle input, output, error;
+    std::vector<jl::UniqueHandle> childEnds;
     if (streams.withoutHandles) startup.dwFlags |= STARTF_USESTDHANDLES;
-    if (redirect) {
+    if (streams.pipes) {
+        launched.pipes_ = std::make_shared<PipedStreams>();
+        if (!connectPipes(startup, childEnds, *launched.pipes_, streams.input)) {
+            ADD_FAILURE() << "cannot make the pipes, error " << GetLastError();
+            return launched;
+        }
+        redirect = true;
+    } else if (redirect) {
         input = streamHandle({}, STD_INPUT_HANDLE);
         output = streamHandle(streams.output, STD_OUTPUT_HANDLE);
         error = streamHandle(streams.error, STD_ERROR_HANDLE);
@@ -173,6 +238,11 @@ LaunchOutcome LaunchedProcess::finish(DWORD timeoutMs) {
     }
     const ULONGLONG now = GetTickCount64();
     outcome.exitCode = waitForExit(now < deadline ? static_cast<DWORD>(deadline - now) : 0);
+    if (pipes_) {
+        pipes_->join();
+        outcome.output = pipes_->output;
+        outcome.error = pipes_->error;
+    }
     return outcome;
 }
 

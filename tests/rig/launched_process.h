@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,16 +29,25 @@ inline constexpr int kJreMessageId = 203;
 // truncated); an empty path leaves that stream to the test's own handle.
 // Without handles, the child gets none at all, as after a start from Explorer
 // (Wine would otherwise hand a child the test's own).
+// With pipes, the child gets a pipe for each of the three streams, as a shell
+// gives a command in a pipeline: input is written into the first and then
+// closed, and what the child writes to the others is kept in the outcome.
 struct StandardStreamFiles {
     std::wstring output;
     std::wstring error;
     bool withoutHandles = false;
+    bool pipes = false;
+    std::string input;
 };
 
 struct LaunchOutcome {
     std::optional<int> exitCode;  // empty when the program had to be killed
     std::vector<DialogSnapshot> messages;
+    std::string output;  // with pipes: the bytes the program wrote to standard output
+    std::string error;   // and to standard error
 };
+
+struct PipedStreams;
 
 class LaunchedProcess {
 public:
@@ -69,6 +79,7 @@ public:
 private:
     LaunchedProcess() = default;
     jl::UniqueHandle process_;
+    std::shared_ptr<PipedStreams> pipes_;
     DWORD processId_ = 0;
 };
 

@@ -3,6 +3,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "rig/pe_samples.h"
 #include "support/pe_headers.h"
@@ -56,6 +57,31 @@ TEST(PeHeaders, BitnessNeedsAWholeImageWithTheMachinesKindOfHeader) {
     sections[70] = 0xFF;
     sections[71] = 0xFF;
     EXPECT_EQ(bitness(sections), ImageBitness::unusable);
+}
+
+// A minimal image whose file header announces an optional header of optionalSize
+// bytes, with the Subsystem field set where it lies.
+std::vector<uint8_t> imageWithSubsystem(uint16_t optionalSize, uint16_t subsystem, size_t size) {
+    std::vector<uint8_t> image = jltest::peHeaders(0x80, kMachineAmd64, size);
+    image[0x80 + 20] = static_cast<uint8_t>(optionalSize);
+    image[0x80 + 21] = static_cast<uint8_t>(optionalSize >> 8);
+    const size_t field = 0x80 + 24 + kSubsystemFieldOffset;
+    if (field + 2 <= image.size()) {
+        image[field] = static_cast<uint8_t>(subsystem);
+        image[field + 1] = static_cast<uint8_t>(subsystem >> 8);
+    }
+    return image;
+}
+
+TEST(PeHeaders, SubsystemIsReadOnlyWithinTheOptionalHeaderAndTheData) {
+    EXPECT_EQ(readPeSubsystem(imageWithSubsystem(0xF0, kSubsystemWindowsConsole, 0x200)), kSubsystemWindowsConsole);
+    EXPECT_EQ(readPeSubsystem(imageWithSubsystem(0xF0, kSubsystemWindowsGui, 0x200)), kSubsystemWindowsGui);
+    EXPECT_EQ(peSubsystemOffset(imageWithSubsystem(0xF0, kSubsystemWindowsGui, 0x200)), 0x80 + 24 + 68u);
+    // An optional header too short to hold the field, and data that ends inside it.
+    EXPECT_EQ(readPeSubsystem(imageWithSubsystem(68, kSubsystemWindowsConsole, 0x200)), std::nullopt);
+    EXPECT_EQ(readPeSubsystem(imageWithSubsystem(0xF0, kSubsystemWindowsConsole, 0x80 + 24 + 69)), std::nullopt);
+    EXPECT_EQ(readPeSubsystem(jltest::peHeaders(0x80, kMachineAmd64, 0x86)), std::nullopt);
+    EXPECT_EQ(readPeSubsystem({}), std::nullopt);
 }
 
 } // namespace

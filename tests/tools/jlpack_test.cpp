@@ -163,13 +163,20 @@ TEST(Jlpack, PrintShowsWhatACopyCarries) {
     // The INI file beside the copy gives the upgrade code; without it the settings stay enciphered.
     const JlpackRun beside = folder.run(L"--print App.exe");
     EXPECT_EQ(beside.exitCode, 0) << beside.error;
-    for (const wchar_t* part : {L"Execution level: asInvoker\n", L"Icon: 16x16 ", L"  ProductName: Shown\n",
+    for (const wchar_t* part : {L"Execution level: asInvoker\n", L"Subsystem: GUI\n", L"Icon: 16x16 ", L"  ProductName: Shown\n",
                                 L"  [Application]\n  Cmd=shown\n"}) {
         EXPECT_TRUE(contains(beside.output, part)) << part << L" in\n" << beside.output;
     }
     const JlpackRun wrongCode = folder.run(L"--print App.exe --upgrade-code Y");
     EXPECT_EQ(wrongCode.exitCode, 0);
     EXPECT_FALSE(contains(wrongCode.output, L"Cmd=shown")) << wrongCode.output;
+    // The console twin packs as a launcher too, and its copy stays a console program.
+    ASSERT_TRUE(CopyFileW(builtProgram(L"jlauncherc.exe").c_str(), folder.path(L"jlauncherc.exe").c_str(), FALSE));
+    ASSERT_EQ(folder.run(L"--launcher jlauncherc.exe --ini App.ini --output Tool.exe").exitCode, 0);
+    const JlpackRun console = folder.run(L"--print Tool.exe --upgrade-code X");
+    EXPECT_EQ(console.exitCode, 0) << console.error;
+    EXPECT_TRUE(contains(console.output, L"Subsystem: console\n")) << console.output;
+    EXPECT_TRUE(contains(console.output, L"  Cmd=shown\n")) << console.output;
     const JlpackRun notLauncher = folder.run(L"--print App.ini");
     EXPECT_EQ(notLauncher.exitCode, 1);
     EXPECT_TRUE(contains(notLauncher.error, L"jlpack: \"App.ini\" is refused: it is not a Windows executable"))

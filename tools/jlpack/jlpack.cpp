@@ -48,7 +48,7 @@ constexpr char kUsage[] =
     "  --key-text TEXT          use TEXT (ASCII) as the inner key instead of a fresh random one,\n"
     "                           so that the same inputs give the same bytes (reproducible builds,\n"
     "                           tests); anyone who has the INI file can read the settings anyway\n"
-    "  --print FILE             show what a launcher copy carries: execution level, icon sizes,\n"
+    "  --print FILE             show what a launcher copy carries: execution level, subsystem, icon sizes,\n"
     "                           version information and, deciphered with --upgrade-code or the\n"
     "                           \"Upgrade Code\" of the INI file beside it, the embedded settings\n"
     "  --help                   show this text\n"

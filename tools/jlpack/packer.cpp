@@ -5,6 +5,7 @@
 #include "icon_file.h"
 #include "settings/ini_document.h"
 #include "settings/settings_cipher.h"
+#include "support/pe_headers.h"
 #include "support/string_text.h"
 #include "version_resource.h"
 
@@ -295,6 +296,14 @@ std::optional<std::string> describeLauncher(ByteView bytes, std::string_view upg
     const auto level = executionLevelSpan(manifest->data);
     out += "Execution level: " +
            (level ? std::string(manifest->data.begin() + level->first, manifest->data.begin() + level->second) : "(none)") + "\n";
+
+    // The launcher reads this field of its own image to know whether it is a console program.
+    const std::optional<std::uint16_t> subsystem = jl::readPeSubsystem(bytes);
+    out += std::string("Subsystem: ") +
+           (subsystem == jl::kSubsystemWindowsConsole ? "console"
+            : subsystem == jl::kSubsystemWindowsGui  ? "GUI"
+                                                      : "other (" + std::to_string(subsystem.value_or(0)) + ")") +
+           "\n";
 
     const std::vector<const Resource*> groups = resources.ofType(kRtGroupIcon);
     out += "Icon:";

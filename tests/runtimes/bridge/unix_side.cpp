@@ -154,9 +154,62 @@ DWORD WINAPI runRelay(void* relay) {
     return thread != nullptr;
 }
 
+// Standard input the other way round: a Wine thread copies the Windows pipe
+// into a Unix pipe whose reading end is HotSpot's descriptor 0, and closes it
+// when the Windows side ends, so System.in sees the end of the input.
+[[gnu::noinline]] void copyInput(HANDLE source, int target) {
+    char buffer[65536];
+    DWORD count = 0;
+    while (ReadFile(source, buffer, sizeof buffer, &count, nullptr) && count > 0) {
+        for (DWORD done = 0; done < count;) {
+            const ssize_t written = write(target, buffer + done, count - done);
+            if (written < 0 && errno == EINTR) continue;
+            if (written <= 0) {
+                close(target);
+                return;
+            }
+            done += static_cast<DWORD>(written);
+        }
+    }
+    close(target);
+}
+
+struct InputRelay {
+    HANDLE source;
+    int target;
+};
+InputRelay inputRelay;
+
+DWORD WINAPI runInputRelay(void* relay) {
+    copyInput(static_cast<InputRelay*>(relay)->source, static_cast<InputRelay*>(relay)->target);
+    return 0;
+}
+
+[[gnu::noinline]] void connectStandardInput() {
+    const HANDLE handle = GetStdHandle(STD_INPUT_HANDLE);
+    if (!handle || handle == INVALID_HANDLE_VALUE) return;
+    int descriptor = -1;
+    if (wine_server_handle_to_fd(handle, 0, &descriptor, nullptr) == 0 && descriptor >= 0) {
+        if (descriptor != 0) {
+            dup2(descriptor, 0);
+            close(descriptor);
+        }
+        return;
+    }
+    if (GetFileType(handle) != FILE_TYPE_PIPE) return;  // a console keeps the terminal
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) return;
+    dup2(ends[0], 0);
+    close(ends[0]);
+    inputRelay = {handle, ends[1]};
+    HANDLE thread = CreateThread(nullptr, 0, runInputRelay, &inputRelay, 0, nullptr);
+    if (thread) CloseHandle(thread);
+}
+
 } // namespace
 
 void connectStandardStreams() {
+    connectStandardInput();
     // Java writes to file descriptors 1 and 2, which under Wine need not be the
     // process's standard handles (a child started with handles of its own still
     // has its parent's descriptors).

@@ -1,0 +1,159 @@
+// The console twin of the launcher, started as a shell starts a command in a
+// pipeline: pipes for all three standard handles, the exit code read back. The
+// Java programs run in real HotSpot on the bridge runtime.
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <span>
+#include <string>
+
+#include "rig/launcher_run.h"
+#include "support/console_output.h"
+#include "support/pe_headers.h"
+#include "support/win_text.h"
+
+namespace jltest {
+namespace {
+
+class ConsoleLauncher : public ::testing::Test {
+protected:
+    ConsoleLauncher() : app_(L"MyTool", L"jlauncherc.exe") {}
+
+    // Runs the tool on the bridge runtime with that main class, input on its standard input.
+    LaunchOutcome run(std::wstring_view mainClass, std::wstring_view arguments, const std::string& input = {},
+                      std::wstring_view runtimeLines = {}, std::wstring_view applicationLines = {}) {
+        app_.writeIni(bridgeRuntimeIni(mainClass, runtimeLines) + std::wstring(applicationLines));
+        return runWritten(arguments, input);
+    }
+    LaunchOutcome runWritten(std::wstring_view arguments, const std::string& input = {},
+                             std::map<std::wstring, std::wstring> environment = {}) {
+        std::map<std::wstring, std::wstring> merged = launcherEnvironment(app_);
+        merged.merge(environment);
+        return LaunchedProcess::start(app_.exePath(), std::wstring(arguments), merged, {},
+                                      {.output = {}, .error = {}, .withoutHandles = false, .pipes = true, .input = input})
+            .finish(60000);
+    }
+
+    AppFolder app_;
+};
+
+// Lines of piped output without their line ends.
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return lines;
+}
+
+TEST(ConsoleProgram, ImageHeadersSayWhichLauncherIsWhich) {
+    const std::string console = readBytesFile(builtProgram(L"jlauncherc.exe"));
+    const std::string gui = readBytesFile(builtProgram(L"jlauncher.exe"));
+    const auto subsystem = [](const std::string& image) {
+        return jl::readPeSubsystem(std::span(reinterpret_cast<const uint8_t*>(image.data()), image.size()));
+    };
+    EXPECT_EQ(subsystem(console), jl::kSubsystemWindowsConsole);
+    EXPECT_EQ(subsystem(gui), jl::kSubsystemWindowsGui);
+    // The test program itself is a console program, and reads its own header as one.
+    EXPECT_TRUE(jl::isConsoleProgram());
+}
+
+TEST_F(ConsoleLauncher, ArgumentsArriveExactly) {
+    const LaunchOutcome outcome = run(L"report.LaunchReport", L"\x00FC\x4E2D \"two words\" \"\" \xD83D\xDE00");
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.error;
+    EXPECT_TRUE(outcome.messages.empty());
+    std::map<std::string, std::string> values;
+    for (const std::string& line : linesOf(outcome.output)) {
+        const size_t space = line.find(' ');
+        values[line.substr(0, space)] = space == std::string::npos ? "" : line.substr(space + 1);
+    }
+    EXPECT_EQ(values["args"], "4") << outcome.output;
+    EXPECT_EQ(values["arg0"], "fc 4e2d");
+    EXPECT_EQ(values["arg1"], "74 77 6f 20 77 6f 72 64 73");
+    EXPECT_EQ(values["arg2"], "");
+    EXPECT_EQ(values["arg3"], "1f600");
+}
+
+TEST_F(ConsoleLauncher, PipedTextReachesSystemIn) {
+    const LaunchOutcome outcome = run(L"report.ConsoleTool", L"echo", "first line\nzweite Zeile \xC3\xBC\n");
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.error;
+    EXPECT_EQ(linesOf(outcome.output), (std::vector<std::string>{"in: first line", "in: zweite Zeile \xC3\xBC"}));
+}
+
+TEST_F(ConsoleLauncher, OutputArrivesInOrderOnBothStreams) {
+    const LaunchOutcome outcome = run(L"report.ConsoleTool", L"both");
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.error;
+    EXPECT_EQ(linesOf(outcome.output), (std::vector<std::string>{"out 1", "out 2", "out 3"}));
+    EXPECT_EQ(linesOf(outcome.error), (std::vector<std::string>{"err 1", "err 2", "err 3"}));
+}
+
+TEST_F(ConsoleLauncher, OutputAndErrorFilesStillRedirect) {
+    const LaunchOutcome outcome = run(L"report.ConsoleTool", L"both", {}, {},
+                                      L"Output File=" + app_.path(L"out.txt") + L"\nError File=" + app_.path(L"err.txt") + L"\n");
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.error;
+    EXPECT_EQ(fileLines(app_.path(L"out.txt")), (std::vector<std::string>{"out 1", "out 2", "out 3"}));
+    EXPECT_EQ(fileLines(app_.path(L"err.txt")), (std::vector<std::string>{"err 1", "err 2", "err 3"}));
+    EXPECT_EQ(outcome.output.find("out 1"), std::string::npos);
+}
+
+TEST_F(ConsoleLauncher, ExitCodesAreTheJavaCommands) {
+    EXPECT_EQ(run(L"report.ConsoleTool", L"").exitCode, 0);
+    EXPECT_EQ(run(L"report.ConsoleTool", L"exit:3").exitCode, 3);
+    // Failure Check has no dialog to show in a console program.
+    const LaunchOutcome thrown = run(L"report.ThrowFromMain", L"", {}, {}, L"Failure Check=yes\n");
+    EXPECT_EQ(thrown.exitCode, 1);
+    EXPECT_TRUE(thrown.messages.empty());
+    EXPECT_EQ(thrown.error.rfind("Exception in thread \"main\" java.lang.IllegalStateException: Gr\xC3\xBC\xC3\x9F" "e", 0), 0u)
+        << thrown.error;
+    EXPECT_NE(thrown.error.find("\tat report.ThrowFromMain.descend("), std::string::npos) << thrown.error;
+    EXPECT_EQ(linesOf(thrown.output), std::vector<std::string>{"main throws"});
+}
+
+// Each start-up failure: the GUI launcher's words on standard error, its exit code, no window.
+struct StartupFailure {
+    const char* name;
+    const wchar_t* mainClass;     // on the bridge runtime; null: the INI text below instead
+    const wchar_t* runtimeLines;  // or that INI text
+    const char* errorStart;
+    const char* errorPart;  // further on
+    int exitCode;
+    friend void PrintTo(const StartupFailure& failure, std::ostream* out) { *out << failure.name; }
+};
+
+class ConsoleStartupFailure : public ConsoleLauncher, public ::testing::WithParamInterface<StartupFailure> {};
+
+TEST_P(ConsoleStartupFailure, SaysWhyOnStandardErrorWithTheGuiLaunchersCode) {
+    const StartupFailure& failure = GetParam();
+    app_.writeIni(failure.mainClass ? bridgeRuntimeIni(failure.mainClass, failure.runtimeLines) : failure.runtimeLines);
+    const LaunchOutcome outcome = runWritten(L"");
+    EXPECT_TRUE(outcome.messages.empty()) << jl::toUtf8(outcome.messages.empty() ? L"" : outcome.messages[0].text);
+    EXPECT_EQ(outcome.exitCode, failure.exitCode);
+    EXPECT_EQ(outcome.error.rfind(failure.errorStart, 0), 0u) << outcome.error;
+    EXPECT_NE(outcome.error.find(failure.errorPart), std::string::npos) << outcome.error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ConsoleStartupFailure,
+    ::testing::Values(
+        StartupFailure{"NoRuntime", nullptr,
+                       L"[Java Runtime Environment]\nJVM Type=client\nMinimum Version=any\nMaximum Version=any\n"
+                       L"Main Class=app.Main\n[Class Path]\nClass Path=C:\\app.jar\n",
+                       "The Java Runtime Environment (JRE) was not found. Please  download and install a JRE (latest "
+                       "version) from:\r\nhttps://www.java.com/download/\r\n",
+                       "", -1},
+        StartupFailure{"NoMainClass", L"", L"", "Main class was not specified in INI file.\r\n", "", -1},
+        StartupFailure{"BadVmOption", L"report.LaunchReport", L"Virtual Machine Parameters=-XX:+NoSuchOptionAnywhere\n",
+                       "", "JNI exception: failed to create the Java VM\r\nReason: ", -1},
+        // The runtime's own report of the class comes first, as under the java command.
+        StartupFailure{"MissingMainClass", L"report.Missing", L"", "", "\nCould not find the main class report/Missing.\r\n",
+                       -1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace jltest
