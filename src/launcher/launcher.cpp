@@ -119,7 +119,9 @@ bool Launcher::prepareJvm() {
     outputFiles_ = openOutputFiles(settings_.output);
     capture_.captureMissingHandles(outputFiles_);
     if (!loadJvmLibrary(runtime_.jvmLibraryPath, entryPoints_)) return false;
-    (void)assembleJvmOptions(jvmSettings, programPath_, jvm_);
+    const ApplicationSettings& application = settings_.application;
+    if (!application.mainJar.empty() && !locateMainJar(application.mainJar, programPath_, jvm_)) return false;
+    (void)assembleJvmOptions(jvmSettings, application, programPath_, jvm_);
     if (jvmSettings.classDataSharing) {
         classData_ = prepareClassDataArchive(programPath_, settings_.product, runtime_.jvmLibraryPath, jvm_);
     }
@@ -127,6 +129,7 @@ bool Launcher::prepareJvm() {
     GetSystemTimeAsFileTime(&vmStart_);
     for (const std::wstring& argument : cmd) trace("options: \"Cmd\" adds argument ", Quoted{argument});
     arguments_.insert(arguments_.end(), cmd.begin(), cmd.end());
+    appendJavaCommandOption(programDescription(application, jvm_), arguments_, jvm_);
     return true;
 }
 
@@ -137,6 +140,9 @@ int Launcher::startJava() {
         .hooks = {&Launcher::vmExitHook, &Launcher::vmAbortHook, &printVmMessage},
         .stackSize = jvm_.javaThreadStackSize,
         .mainClass = settings_.application.mainClass,
+        .mainKind = settings_.application.mainKind(),
+        .mainTarget = settings_.application.mainKind() == MainKind::module ? settings_.application.mainModule
+                                                                            : jvm_.mainJar,
         .arguments = arguments_,
         .failureCheck = settings_.application.failureCheck,
         .stayInVmAfterMain = settings_.runtime.mayUseIbmRuntime(),

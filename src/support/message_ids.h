@@ -36,5 +36,7 @@ inline constexpr unsigned kMsgMainClassInitFailed = 243;     // (%s, %s)
 inline constexpr unsigned kMsgForwardedArgumentsTooLong = 250;  // (%s, %d)
 inline constexpr unsigned kMsgVmCrashed = 260;
 inline constexpr unsigned kMsgVmCrashedWithLog = 261;           // (%s)
+inline constexpr unsigned kMsgMainJarMissing = 270;             // (%s)
+inline constexpr unsigned kMsgMainModuleConflict = 271;         // (%s, %s)
 
 } // namespace jl

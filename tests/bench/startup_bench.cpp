@@ -53,7 +53,7 @@ int measureOnce(bool loadRuntime) {
     jl::prepareLibraryPath(jvmLibrary, settings.jvm, programFolder, configuration);
     jl::JvmEntryPoints entryPoints;
     if (loadRuntime && !jl::loadJvmLibrary(jvmLibrary, entryPoints)) return 3;
-    if (!jl::assembleJvmOptions(settings.jvm, *program, configuration)) return 2;
+    if (!jl::assembleJvmOptions(settings.jvm, settings.application, *program, configuration)) return 2;
     const double elapsed = secondsNow() - start;
     const std::wstring exe = jltest::builtProgram(L"");
     jltest::writeBytesFile(exe + L"elapsed.txt", std::to_string(elapsed * 1000.0));
