@@ -88,6 +88,13 @@ void addParameterOptions(const std::wstring& parameters, std::vector<SourcedOpti
     for (size_t i = 0; i < words.size(); ++i) {
         std::wstring option = words[i];
         removeQuotes(option);
+        if (const std::wstring_view setting = settingInPlaceOf(option); !setting.empty()) {
+            // Passed on, the VM would refuse to start over an option it does not know.
+            const std::wstring value = i + 1 < words.size() ? words[++i] : std::wstring();
+            trace("options: ", Quoted{option + L" " + value}, " is the java command's, which the launcher cannot place "
+                  "among the VM's options; it is left out (\"", setting, "\" says it)");
+            continue;
+        }
         const std::wstring prefix = oneWordOptionPrefix(option);
         if (!prefix.empty() && i + 1 < words.size()) {
             option = words[++i];

@@ -69,8 +69,8 @@ TEST_F(JvmOptions, ParametersKeepTheirOrderAndAreExpandedAndLastStackSizeCounts)
 // Options pasted from a java command line keep their meaning.
 TEST_F(JvmOptions, TwoWordFormsOfTheJavaCommandBecomeTheVmsOneWordForms) {
     jl::JvmSettings settings = classPathSettings(L"C:\\app.jar", false);
-    settings.vmParameters = L"--add-opens java.base/java.lang=ALL-UNNAMED -p \"C:\\my mods\" --enable-preview "
-                            L"--add-modules";
+    settings.vmParameters = L"--add-opens java.base/java.lang=ALL-UNNAMED -jar app.jar -p \"C:\\my mods\" "
+                            L"--enable-preview -m app/app.Main --add-modules";
     ASSERT_TRUE(assemble(settings));
     EXPECT_EQ(configuration_.vmOptions,
               (std::vector<std::string>{"-Djava.class.path=C:\\app.jar;", "--add-opens=java.base/java.lang=ALL-UNNAMED",
