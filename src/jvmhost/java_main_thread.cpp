@@ -41,6 +41,7 @@ struct LauncherHelper {
     jmethodID checkAndLoadMain = nullptr;
     jfieldID isStaticMain = nullptr;
     jfieldID noArgMain = nullptr;
+    jmethodID getApplicationClass = nullptr;  // the application's class where the helper answered with its own
 
     [[nodiscard]] bool present() const { return checkAndLoadMain != nullptr; }
     [[nodiscard]] bool saysForm() const { return isStaticMain && noArgMain; }
@@ -76,6 +77,8 @@ LauncherHelper findLauncherHelper(const JavaMainArgs& args) {
     }
     helper.isStaticMain = staticBooleanField(env, helper.type, "isStaticMain");
     helper.noArgMain = staticBooleanField(env, helper.type, "noArgMain");
+    helper.getApplicationClass = env->GetStaticMethodID(helper.type, "getApplicationClass", "()Ljava/lang/Class;");
+    if (!helper.getApplicationClass) env->ExceptionClear();
     return helper;
 }
 
@@ -83,16 +86,32 @@ LauncherHelper findLauncherHelper(const JavaMainArgs& args) {
 // may answer with a class of its own (for a JavaFX application). Null when it
 // gave no class; a refusal ends the VM with System.exit(1), which the exit hook
 // explains.
-jclass mainClassThroughLauncherHelper(const JavaMainArgs& args, const LauncherHelper& helper) {
-    if (!helper.present()) return nullptr;
-    JNIEnv* env = args.session.jniEnv;
+// What the helper is asked for, as the java command asks it: a class name with
+// dots (mode 1), a jar (mode 2), or "module[/class]" (mode 3).
+std::wstring helperTarget(const JavaMainArgs& args) {
+    if (args.mainKind != MainKind::className) return args.mainTarget;
     std::wstring dotted = args.mainClass;
     for (wchar_t& c : dotted) {
         if (c == L'/') c = L'.';
     }
-    jstring name = newJavaString(dotted, env);
+    return dotted;
+}
+
+jint helperMode(MainKind kind) {
+    switch (kind) {
+        case MainKind::jar: return 2;
+        case MainKind::module: return 3;
+        case MainKind::className: break;
+    }
+    return 1;
+}
+
+jclass mainClassThroughLauncherHelper(const JavaMainArgs& args, const LauncherHelper& helper) {
+    if (!helper.present()) return nullptr;
+    JNIEnv* env = args.session.jniEnv;
+    jstring name = newJavaString(helperTarget(args), env);
     auto checked = name ? static_cast<jclass>(env->CallStaticObjectMethod(helper.type, helper.checkAndLoadMain,
-                                                                          JNI_TRUE, jint{1}, name))
+                                                                          JNI_TRUE, helperMode(args.mainKind), name))
                         : nullptr;
     // A failed call leaves its exception pending, and every later JNI step would fail on it.
     if (!checked) env->ExceptionClear();
@@ -251,7 +270,7 @@ std::optional<MainMethod> chooseMain(const JavaMainArgs& args, const LauncherHel
         main.type = named;
     }
     if (!main.type) {
-        showErrorMessage(kMsgMainClassNotFound, args.mainClass);
+        showErrorMessage(kMsgMainClassNotFound, helperTarget(args));
         return std::nullopt;
     }
     main.id = findMain(env, main.type, main.form);
@@ -267,6 +286,19 @@ std::optional<MainMethod> chooseMain(const JavaMainArgs& args, const LauncherHel
         return std::nullopt;
     }
     return main;
+}
+
+// The class the launch loaded as the application's: the one found by name, else
+// the one the helper noted (a jar's or a module's main class, even where it
+// answered with a class of its own), else the one it answered with.
+jclass applicationClass(const JavaMainArgs& args, const LauncherHelper& helper, jclass named, jclass answered) {
+    if (named) return named;
+    JNIEnv* env = args.session.jniEnv;
+    jclass noted = helper.getApplicationClass
+                       ? static_cast<jclass>(env->CallStaticObjectMethod(helper.type, helper.getApplicationClass))
+                       : nullptr;
+    if (!noted) env->ExceptionClear();
+    return noted ? noted : answered;
 }
 
 void callStaticMainWithArguments(JNIEnv* env, const MainMethod& main, jobjectArray arguments) {
@@ -401,16 +433,19 @@ int runJavaMainThread(JavaMainArgs& args) {
 bool invokeMainClass(JavaMainArgs& args) {
     const LauncherHelper helper = findLauncherHelper(args);
     // A class or main that is not there at all is reported here, in the
-    // launcher's words, before the helper could end the process.
+    // launcher's words, before the helper could end the process. A jar's or a
+    // module's class is the helper's to find, and to explain when it cannot.
     jclass named = nullptr;
-    if (mainClassByName(args, helper, named) == ClassLookup::reported) return false;
-    if (named && !checkMainPresent(args, named, helper)) return false;
+    if (args.mainKind == MainKind::className) {
+        if (mainClassByName(args, helper, named) == ClassLookup::reported) return false;
+        if (named && !checkMainPresent(args, named, helper)) return false;
+    }
     const std::optional<MainMethod> main = chooseMain(args, helper, named);
     if (!main) return false;
     // Later starts of a single-instance program reach secondaryMain on this very
     // class, the application's own even where the helper answered with one of
     // its own; the reference lives as long as the VM.
-    args.session.mainClass = static_cast<jclass>(args.session.jniEnv->NewGlobalRef(named ? named : main->type));
+    args.session.mainClass = static_cast<jclass>(args.session.jniEnv->NewGlobalRef(applicationClass(args, helper, named, main->type)));
     if (!callMain(args, *main)) return false;
     settleEndOfMain(args);
     return true;

@@ -13,6 +13,7 @@
 
 #include "jvmhost/jvm_library.h"
 #include "jvmopts/output_redirection.h"
+#include "settings/launcher_settings.h"
 
 namespace jl {
 
@@ -23,6 +24,8 @@ struct JavaMainArgs {
     JvmHooks hooks;
     uint64_t stackSize = 0;  // 0: the JVM's default
     const std::wstring& mainClass;  // with "/" separators
+    MainKind mainKind = MainKind::className;
+    const std::wstring& mainTarget;  // the jar as given to the VM, or "module[/class]"
     const std::vector<std::wstring>& arguments;
     bool failureCheck = false;
     // An IBM runtime may be in use: the thread stays in the VM after main.
@@ -39,9 +42,10 @@ struct JavaMainArgs {
 // Runs the Java main thread and waits for it: 0 when main ran and the VM ended
 // cleanly, 1 otherwise. The thread leaves the VM on every way out.
 [[nodiscard]] int runJavaMainThread(JavaMainArgs& args);
-// Finds the main class, lets the runtime's own helper choose its main method,
-// keeps the class in the session and calls main in its form; on the Java main
-// thread, which stays in the VM. False when main was not called.
+// Finds the main class (or, for a jar or a module, lets the runtime's own
+// helper find it), lets the helper choose its main method, keeps the class in
+// the session and calls main in its form; on the Java main thread, which stays
+// in the VM. False when main was not called.
 [[nodiscard]] bool invokeMainClass(JavaMainArgs& args);
 // Calls secondaryMain(String[]) of the session's main class with a later
 // start's arguments, on the calling thread, which enters the VM for the call

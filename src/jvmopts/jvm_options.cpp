@@ -1,5 +1,7 @@
 #include "jvmopts/jvm_options.h"
 
+#include <algorithm>
+
 #include "jvmopts/path_options.h"
 #include "jvmopts/vm_option_files.h"
 #include "jvmopts/vm_parameters.h"
@@ -86,6 +88,13 @@ void addParameterOptions(const std::wstring& parameters, std::vector<SourcedOpti
     for (size_t i = 0; i < words.size(); ++i) {
         std::wstring option = words[i];
         removeQuotes(option);
+        if (const std::wstring_view setting = settingInPlaceOf(option); !setting.empty()) {
+            // Passed on, the VM would refuse to start over an option it does not know.
+            const std::wstring value = i + 1 < words.size() ? words[++i] : std::wstring();
+            trace("options: ", Quoted{option + L" " + value}, " is the java command's, which the launcher cannot place "
+                  "among the VM's options; it is left out (\"", setting, "\" says it)");
+            continue;
+        }
         const std::wstring prefix = oneWordOptionPrefix(option);
         if (!prefix.empty() && i + 1 < words.size()) {
             option = words[++i];
@@ -164,12 +173,57 @@ std::wstring buildClassPath(const std::wstring& classPathSetting, const std::wst
     return classPath;
 }
 
-bool assembleJvmOptions(const JvmSettings& settings, const std::wstring& programPath, JvmConfiguration& configuration) {
+namespace {
+
+std::wstring withoutTrailingSeparator(std::wstring list) {
+    if (!list.empty() && list.back() == L';') list.pop_back();
+    return list;
+}
+
+// "Module Path" and "Add Modules", and for a module the property the runtime's
+// module system reads at boot to resolve it as the main module.
+void appendModuleOptions(const JvmSettings& settings, const ApplicationSettings& application,
+                         const std::wstring& programFolder, JvmConfiguration& configuration) {
+    const std::wstring modulePath = withoutTrailingSeparator(buildClassPath(settings.modulePath, programFolder));
+    if (!modulePath.empty()) appendVmOption(configuration, L"--module-path=" + modulePath);
+    if (!settings.addModules.empty()) {
+        std::wstring modules = settings.addModules;
+        expandEnvironment(modules);
+        appendVmOption(configuration, L"--add-modules=" + modules);
+    }
+    if (application.mainKind() == MainKind::module) {
+        const std::wstring& target = application.mainModule;
+        appendVmOption(configuration, L"-Djdk.module.main=" + target.substr(0, target.find(L'/')));
+    }
+}
+
+} // namespace
+
+bool locateMainJar(const std::wstring& mainJar, const std::wstring& programPath, JvmConfiguration& configuration) {
+    std::wstring path = mainJar;
+    expandEnvironment(path);
+    const std::wstring programFolder = stripPathComponents(programPath, 1);
+    const ClassPathEntry kind = classifyClassPathEntry(path, programFolder);
+    if (kind.searched) path = kind.pattern;
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        trace("options: the main jar ", Quoted{mainJar}, " is not at ", Quoted{path});
+        showErrorMessage(kMsgMainJarMissing, path);
+        return false;
+    }
+    configuration.mainJar = pathForJvm(path);
+    trace("options: main jar ", Quoted{mainJar}, " is passed as ", Quoted{configuration.mainJar});
+    return true;
+}
+
+bool assembleJvmOptions(const JvmSettings& settings, const ApplicationSettings& application,
+                        const std::wstring& programPath, JvmConfiguration& configuration) {
     const size_t slash = programPath.rfind(L'\\');
     const std::wstring programFolder = slash == std::wstring::npos ? std::wstring() : programPath.substr(0, slash);
     std::wstring classPath = buildClassPath(settings.classPath, programFolder);
+    if (!configuration.mainJar.empty()) classPath = configuration.mainJar + L";" + classPath;
     if (settings.embeddedJar) classPath = pathForJvm(programPath) + L";" + classPath;
-    if (classPath.empty()) {
+    const bool classMode = application.mainKind() == MainKind::className;
+    if (classPath.empty() && classMode) {
         trace("options: the class path is empty");
         showErrorMessage(kMsgClassPathMissing);
         return false;
@@ -178,7 +232,8 @@ bool assembleJvmOptions(const JvmSettings& settings, const std::wstring& program
     configuration.classPath = classPath;
     // The class path's entries were expanded one by one already; a name a
     // wildcard found is taken as it is, "%" and all.
-    appendVmOption(configuration, L"-Djava.class.path=" + classPath);
+    if (!classPath.empty() || classMode) appendVmOption(configuration, L"-Djava.class.path=" + classPath);
+    appendModuleOptions(settings, application, programFolder, configuration);
     for (SourcedOption& option : parameterOptions(settings)) {
         if (option.text.starts_with(L"-Xss")) {
             configuration.javaThreadStackSize = parseStackSize(std::wstring_view(option.text).substr(4));
@@ -194,6 +249,25 @@ bool assembleJvmOptions(const JvmSettings& settings, const std::wstring& program
     }
 
     return true;
+}
+
+std::wstring programDescription(const ApplicationSettings& application, const JvmConfiguration& configuration) {
+    switch (application.mainKind()) {
+        case MainKind::module: return application.mainModule;
+        case MainKind::jar: return configuration.mainJar;
+        case MainKind::className: break;
+    }
+    std::wstring dotted = application.mainClass;
+    std::replace(dotted.begin(), dotted.end(), L'/', L'.');
+    return dotted;
+}
+
+void appendJavaCommandOption(const std::wstring& description, const std::vector<std::wstring>& arguments,
+                             JvmConfiguration& configuration) {
+    std::wstring option = L"-Dsun.java.command=" + description;
+    for (const std::wstring& argument : arguments) option += L" " + argument;
+    trace("options: ", Quoted{option});
+    appendVmOption(configuration, option);
 }
 
 std::vector<std::wstring> vmErrorReportPaths(const std::vector<std::string>& vmOptions) {

@@ -14,6 +14,7 @@ struct JvmConfiguration {
     std::vector<std::string> vmOptions;  // in the thread's ANSI code page, in order
     uint64_t javaThreadStackSize = 0;    // 0: the JVM's default
     std::wstring classPath;              // the class path option's entries, as given to the JVM
+    std::wstring mainJar;                // "Main Jar" as given to the JVM; empty without one
 };
 
 // Publishes the runtime variables, puts the library-path option at the head of
@@ -22,11 +23,27 @@ struct JvmConfiguration {
 void prepareLibraryPath(const std::wstring& jvmLibraryPath, const JvmSettings& settings,
                         const std::wstring& programFolder, JvmConfiguration& configuration);
 
-// Appends the class path and the VM parameters to the option list and reads the
-// stack size, for the program at programPath. False when the class path is empty
+// Finds "Main Jar" as a class path entry is found, into configuration.mainJar.
+// False when it names no file (after message 270): the launch ends.
+[[nodiscard]] bool locateMainJar(const std::wstring& mainJar, const std::wstring& programPath,
+                                 JvmConfiguration& configuration);
+
+// Appends the class path (led by the main jar), the module options and the VM
+// parameters to the option list and reads the stack size, for the program at
+// programPath. False when a program started by its class has no class path
 // (after message 209); start-up goes on regardless.
-[[nodiscard]] bool assembleJvmOptions(const JvmSettings& settings, const std::wstring& programPath,
-                                      JvmConfiguration& configuration);
+[[nodiscard]] bool assembleJvmOptions(const JvmSettings& settings, const ApplicationSettings& application,
+                                      const std::wstring& programPath, JvmConfiguration& configuration);
+
+// What the program is started from, as the java command names it to tools:
+// the main class with dots, the jar, or "module[/class]".
+[[nodiscard]] std::wstring programDescription(const ApplicationSettings& application,
+                                              const JvmConfiguration& configuration);
+
+// Appends "-Dsun.java.command=", the description followed by the arguments,
+// each after a space, as the java command sets it for tools (jcmd, JFR).
+void appendJavaCommandOption(const std::wstring& description, const std::vector<std::wstring>& arguments,
+                             JvmConfiguration& configuration);
 
 // Where the VM writes its report of a fatal error, in the order it tries them:
 // "-XX:ErrorFile" (its "%p" the process id) or hs_err_pid<pid>.log in the

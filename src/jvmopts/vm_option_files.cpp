@@ -41,6 +41,13 @@ std::wstring oneWordOptionPrefix(std::wstring_view word) {
     return {};
 }
 
+std::wstring_view settingInPlaceOf(std::wstring_view word) {
+    if (word == L"-jar") return L"Main Jar";
+    if (word == L"-m" || word == L"--module") return L"Main Module";
+    if (word == L"-cp" || word == L"-classpath" || word == L"--class-path") return L"Class Path";
+    return {};
+}
+
 std::vector<std::wstring> vmOptionLines(std::wstring_view text) {
     std::vector<std::wstring> options;
     while (!text.empty()) {

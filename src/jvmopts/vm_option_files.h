@@ -19,6 +19,11 @@ namespace jl {
 // the word is not one of them.
 [[nodiscard]] std::wstring oneWordOptionPrefix(std::wstring_view word);
 
+// The setting that takes the place of a java command option the VM does not
+// take ("-jar", "-m", "--module", "-cp", "-classpath", "--class-path", each
+// followed by its value); empty for any other word.
+[[nodiscard]] std::wstring_view settingInPlaceOf(std::wstring_view word);
+
 // What makes two options the same, so that the later replaces the earlier:
 // "-Xmx", "-Xms", "-Xss", "-D<name>", "-XX:<Name>" (whether "+", "-" or "=");
 // empty for options that may come more than once.

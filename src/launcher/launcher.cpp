@@ -121,7 +121,9 @@ bool Launcher::prepareJvm() {
     outputFiles_ = openOutputFiles(settings_.output);
     capture_.captureMissingHandles(outputFiles_);
     if (!loadJvmLibrary(runtime_.jvmLibraryPath, entryPoints_)) return false;
-    (void)assembleJvmOptions(jvmSettings, programPath_, jvm_);
+    const ApplicationSettings& application = settings_.application;
+    if (!application.mainJar.empty() && !locateMainJar(application.mainJar, programPath_, jvm_)) return false;
+    (void)assembleJvmOptions(jvmSettings, application, programPath_, jvm_);
     if (jvmSettings.classDataSharing) {
         classData_ = prepareClassDataArchive(programPath_, settings_.product, runtime_.jvmLibraryPath, jvm_);
     }
@@ -129,6 +131,7 @@ bool Launcher::prepareJvm() {
     GetSystemTimeAsFileTime(&vmStart_);
     for (const std::wstring& argument : cmd) trace("options: \"Cmd\" adds argument ", Quoted{argument});
     arguments_.insert(arguments_.end(), cmd.begin(), cmd.end());
+    appendJavaCommandOption(programDescription(application, jvm_), arguments_, jvm_);
     return true;
 }
 
@@ -139,6 +142,9 @@ int Launcher::startJava() {
         .hooks = {&Launcher::vmExitHook, &Launcher::vmAbortHook, &printVmMessage},
         .stackSize = jvm_.javaThreadStackSize,
         .mainClass = settings_.application.mainClass,
+        .mainKind = settings_.application.mainKind(),
+        .mainTarget = settings_.application.mainKind() == MainKind::module ? settings_.application.mainModule
+                                                                            : jvm_.mainJar,
         .arguments = arguments_,
         // A console program has no dialog to show: the exception's trace goes to standard error.
         .failureCheck = settings_.application.failureCheck && !console_,

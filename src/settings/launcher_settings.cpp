@@ -92,6 +92,8 @@ RuntimeRequest readRuntimeRequest(SettingsReader& reader) {
 ApplicationSettings readApplication(SettingsReader& reader) {
     ApplicationSettings application;
     application.mainClass = internalClassName(reader.layered(keys::kMainClass));
+    application.mainJar = reader.layered(keys::kMainJar);
+    application.mainModule = reader.layered(keys::kMainModule);
     application.isService = reader.layered(keys::kApplicationType) == L"service";
     application.failureCheck = reader.layeredYes(keys::kFailureCheck);
     application.overrideWorkingDir = reader.layeredYes(keys::kOverrideWorkingDir);
@@ -104,6 +106,8 @@ ApplicationSettings readApplication(SettingsReader& reader) {
 JvmSettings readJvmSettings(SettingsReader& reader) {
     JvmSettings jvm;
     jvm.classPath = reader.layered(keys::kClassPath);
+    jvm.modulePath = reader.layered(keys::kModulePath);
+    jvm.addModules = reader.layered(keys::kAddModules);
     jvm.embeddedJar = reader.layeredYes(keys::kEmbeddedJar);
     jvm.vmParameters = reader.layered(keys::kVirtualMachineParameters);
     jvm.libraryPath = reader.layered(keys::kLibraryPath);
@@ -160,6 +164,33 @@ SplashSettings readSplashSettings(SettingsReader& reader) {
     return splash;
 }
 
+// A program starts from a class, a jar (the class, when both are set, wins and
+// the jar leads the class path) or a module, which stands alone.
+bool hasOneStartingPoint(const ApplicationSettings& application) {
+    if (!application.mainModule.empty() && (!application.mainClass.empty() || !application.mainJar.empty())) {
+        const SettingKey other = application.mainClass.empty() ? keys::kMainJar : keys::kMainClass;
+        trace("settings: \"Main Module\" is set beside ", Quoted{other.key}, ": the launch ends here");
+        showErrorMessage(kMsgMainModuleConflict, std::wstring(keys::kMainModule.key), std::wstring(other.key));
+        return false;
+    }
+    switch (application.mainKind()) {
+        case MainKind::module:
+            trace("settings: usable; main module ", Quoted{application.mainModule});
+            return true;
+        case MainKind::jar:
+            trace("settings: usable; main jar ", Quoted{application.mainJar});
+            return true;
+        case MainKind::className: break;
+    }
+    if (application.mainClass.empty()) {
+        trace("settings: no \"Main Class\", \"Main Jar\" or \"Main Module\": the launch ends here");
+        showErrorMessage(kMsgMainClassMissing);
+        return false;
+    }
+    trace("settings: usable; main class ", Quoted{application.mainClass});
+    return true;
+}
+
 } // namespace
 
 bool loadLauncherSettings(const std::wstring& programPath, LauncherSettings& settings) {
@@ -189,13 +220,7 @@ bool loadLauncherSettings(const std::wstring& programPath, LauncherSettings& set
           runtime.jvmType, ", JDK allowed ", runtime.filter.source.jdkAllowed, ", JRE allowed ",
           runtime.filter.source.jreAllowed, ", favouring ", runtime.filter.source.favouring);
 
-    if (settings.application.mainClass.empty()) {
-        trace("settings: no \"Main Class\": the launch ends here");
-        showErrorMessage(kMsgMainClassMissing);
-        return false;
-    }
-    trace("settings: usable; main class ", Quoted{settings.application.mainClass});
-    return true;
+    return hasOneStartingPoint(settings.application);
 }
 
 std::wstring userIniPath(const std::wstring& programPath, const ProductIdentity& product, bool createFolders) {

@@ -34,14 +34,25 @@ struct RuntimeRequest {
     [[nodiscard]] bool mayUseIbmRuntime() const { return filter.provider.ibmAllowed || filter.provider.ibmFavoured; }
 };
 
+// How the program is started: by its main class (a "Main Jar" then only leads
+// the class path), as an executable jar, or as a named module.
+enum class MainKind { className, jar, module };
+
 struct ApplicationSettings {
     std::wstring mainClass;  // with "/" separators, as the JVM wants it
+    std::wstring mainJar;    // "Main Jar", written as a class path entry is
+    std::wstring mainModule; // "Main Module": "module" or "module/class"
     bool isService = false;
     bool failureCheck = false;
     bool overrideWorkingDir = false;
     bool singleInstance = false;  // "Single Instance" is exactly "yes"
     std::wstring pairProduct;
     bool pairReturnCode = false;
+
+    [[nodiscard]] MainKind mainKind() const {
+        if (!mainModule.empty()) return MainKind::module;
+        return mainClass.empty() && !mainJar.empty() ? MainKind::jar : MainKind::className;
+    }
 };
 
 // A ".vmoptions" file that could be read: its path, whose it is, and its text.
@@ -55,6 +66,8 @@ struct VmOptionsFile {
 // expanded by the step that uses them, once the runtime variables are set.
 struct JvmSettings {
     std::wstring classPath;  // "Class Path": entries separated by ";"
+    std::wstring modulePath;  // "Module Path": entries written as "Class Path" entries are
+    std::wstring addModules;  // "Add Modules": module names separated by ","
     bool embeddedJar = false;
     std::wstring vmParameters;
     std::wstring libraryPath;
@@ -95,7 +108,9 @@ struct LauncherSettings {
 // The settings of the program at programPath: [Product Information] and
 // [Display] from the file beside it, the rest from the layered settings
 // (embedded + file, deciphered once). Every key is traced with its source.
-// False when they are unusable: no INI path, or no "Main Class" (after message 210).
+// False when they are unusable: no INI path, nothing to start (no "Main Class",
+// "Main Jar" or "Main Module"; after message 210), or "Main Module" beside
+// either of the others (after message 271).
 [[nodiscard]] bool loadLauncherSettings(const std::wstring& programPath, LauncherSettings& settings);
 
 // APPDATA\<product folder>\<product code>\<program base name>.ini for a program;

@@ -23,6 +23,9 @@ inline constexpr SettingKey kJvmSource{L"Java Runtime Environment", L"JVM Source
 inline constexpr SettingKey kVmProvider{L"Java Runtime Environment", L"VM Provider"};
 inline constexpr SettingKey kSearchVendorRuntimes{L"Java Runtime Environment", L"Search Vendor Runtimes"};
 inline constexpr SettingKey kMainClass{L"Java Runtime Environment", L"Main Class"};
+inline constexpr SettingKey kMainJar{L"Java Runtime Environment", L"Main Jar"};
+inline constexpr SettingKey kMainModule{L"Java Runtime Environment", L"Main Module"};
+inline constexpr SettingKey kAddModules{L"Java Runtime Environment", L"Add Modules"};
 inline constexpr SettingKey kSystemPath{L"Java Runtime Environment", L"System Path"};
 inline constexpr SettingKey kLibraryPath{L"Java Runtime Environment", L"Library Path"};
 inline constexpr SettingKey kVirtualMachineParameters{L"Java Runtime Environment", L"Virtual Machine Parameters"};
@@ -42,6 +45,7 @@ inline constexpr SettingKey kErrorAppend{L"Application", L"Error Append"};
 inline constexpr SettingKey kCmd{L"Application", L"Cmd"};
 
 inline constexpr SettingKey kClassPath{L"Class Path", L"Class Path"};
+inline constexpr SettingKey kModulePath{L"Class Path", L"Module Path"};
 
 inline constexpr SettingKey kSplashScreen{L"Display", L"Splash Screen"};
 inline constexpr SettingKey kSplashScreenShadow{L"Display", L"Splash Screen Shadow"};
@@ -52,10 +56,10 @@ inline constexpr SettingKey kSplashTimeout{L"Display", L"Splash Timeout"};
 // Every key above: each is read, and traced with its source, at every start.
 inline constexpr SettingKey kEveryKey[] = {
     kProductCode, kUpgradeCode, kProductName, kMinimumVersion, kMaximumVersion, kPreferredVersions, kJrePath,
-    kJvmType, kJvmSource, kVmProvider, kSearchVendorRuntimes, kMainClass, kSystemPath, kLibraryPath,
+    kJvmType, kJvmSource, kVmProvider, kSearchVendorRuntimes, kMainClass, kMainJar, kMainModule, kAddModules, kSystemPath, kLibraryPath,
     kVirtualMachineParameters, kClassDataSharing, kApplicationType, kFailureCheck, kOverrideWorkingDir, kPairProduct,
     kPairReturnCode, kSingleInstance, kEmbeddedJar, kOutputFile, kOutputAppend, kErrorFile, kErrorAppend, kCmd,
-    kClassPath, kSplashScreen, kSplashScreenShadow, kPrefferNativeSplashScreen, kSplashCloseOnWindow, kSplashTimeout};
+    kClassPath, kModulePath, kSplashScreen, kSplashScreenShadow, kPrefferNativeSplashScreen, kSplashCloseOnWindow, kSplashTimeout};
 } // namespace keys
 
 } // namespace jl

@@ -39,5 +39,7 @@ inline constexpr unsigned kMsgForwardedArgumentsTooLong = 250;  // (%s, %d)
 inline constexpr unsigned kMsgPrimaryNeverListened = 251;       // (%s)
 inline constexpr unsigned kMsgVmCrashed = 260;
 inline constexpr unsigned kMsgVmCrashedWithLog = 261;           // (%s)
+inline constexpr unsigned kMsgMainJarMissing = 270;             // (%s)
+inline constexpr unsigned kMsgMainModuleConflict = 271;         // (%s, %s)
 
 } // namespace jl

@@ -53,7 +53,7 @@ int measureOnce(bool loadRuntime) {
     jl::prepareLibraryPath(jvmLibrary, settings.jvm, programFolder, configuration);
     jl::JvmEntryPoints entryPoints;
     if (loadRuntime && !jl::loadJvmLibrary(jvmLibrary, entryPoints)) return 3;
-    if (!jl::assembleJvmOptions(settings.jvm, *program, configuration)) return 2;
+    if (!jl::assembleJvmOptions(settings.jvm, settings.application, *program, configuration)) return 2;
     const double elapsed = secondsNow() - start;
     const std::wstring exe = jltest::builtProgram(L"");
     jltest::writeBytesFile(exe + L"elapsed.txt", std::to_string(elapsed * 1000.0));
@@ -193,6 +193,66 @@ double timeToMain(int runs) {
     std::printf("%-34s %.3f (goal: at most 1.03)\n", "ratio launcher / host", median(times[0]) / median(times[2]));
     std::printf("%-34s %.3f\n", "ratio launcher / bare host", median(times[0]) / median(times[3]));
     return median(times[0]);
+}
+
+// From starting a process to main for an executable jar and for a named module:
+// a launcher copy against the minimal host doing what the java command does for
+// that shape (the jar on the class path or the main module's property, the
+// program's name for tools, the runtime's helper in the jar or module mode), on
+// the same bridge runtime, alternating.
+void timeToMainInShapes(int runs) {
+    const std::wstring bridgeHome = fullPath(jltest::testProgramFolder() + L"\\..\\runtimes\\bridge\\");
+    const std::wstring shapes = fullPath(jltest::testProgramFolder() + L"\\..\\runtimes\\shapes\\");
+    const std::wstring jar = shapes + L"app\\shapes-app.jar", mods = shapes + L"mods";
+    if (!jltest::fileExists(bridgeHome + L"bin\\server\\jvm.dll") || !jltest::fileExists(jar)) {
+        std::printf("time to main in jar and module mode: the shapes are not built here, nothing measured\n");
+        return;
+    }
+    const std::wstring folder = jltest::makeTemporaryFolder(L"jlshape");
+    const std::wstring stampFile = folder + L"\\stamp.txt";
+    const std::wstring host = L"--jvm=\"" + bridgeHome + L"bin\\server\\jvm.dll\" --out=\"" + stampFile + L"\" --helper ";
+    struct Shape {
+        const char* name;
+        std::wstring settings;
+        std::wstring hostArguments;
+    };
+    const Shape shapeList[] = {
+        {"jar", L"Main Jar=" + jar + L"\n[Class Path]\n",
+         host + L"\"--option=-Djava.class.path=" + jar + L"\" \"--option=-Dsun.java.command=" + jar + L" stamp\" --mode=2 \"" +
+             jar + L"\" stamp"},
+        {"module", L"Main Module=shapes.app\n[Class Path]\nModule Path=" + mods + L"\n",
+         host + L"\"--option=--module-path=" + mods + L"\" --option=-Djdk.module.main=shapes.app "
+                L"\"--option=-Dsun.java.command=shapes.app stamp\" --mode=3 shapes.app stamp"}};
+    CopyFileW(jltest::builtProgram(L"jlauncher.exe").c_str(), (folder + L"\\ShapeApp.exe").c_str(), FALSE);
+    for (const Shape& shape : shapeList) {
+        jltest::writeUtf16File(folder + L"\\ShapeApp.ini", L"[Java Runtime Environment]\nJRE Path=" + bridgeHome + L"\n" +
+                                                               shape.settings + L"[Application]\nOutput File=" +
+                                                               stampFile + L"\n");
+        std::vector<double> times[2];
+        for (int run = 0; run < runs * 2; ++run) {
+            DeleteFileW(stampFile.c_str());
+            const long long start = epochMicroseconds();
+            jltest::LaunchedProcess process =
+                run % 2 == 0 ? jltest::LaunchedProcess::start(folder + L"\\ShapeApp.exe", L"stamp", {{L"JLAUNCHER_LOG", L""}})
+                             : jltest::LaunchedProcess::start(jltest::builtProgram(L"jl_bridge_host.exe"), shape.hostArguments);
+            const std::optional<int> code = process.waitForExit(60000);
+            const std::string stamp = jltest::readBytesFile(stampFile);
+            Sleep(300);
+            if (code != 0 || stamp.empty()) {
+                std::printf("time to main, %s mode: run %d of the %s failed\n", shape.name, run / 2,
+                            run % 2 == 0 ? "launcher" : "host");
+                continue;
+            }
+            times[run % 2].push_back(static_cast<double>(std::stoll(stamp) - start) / 1000.0);
+        }
+        if (times[0].empty() || times[1].empty()) continue;
+        for (std::vector<double>& list : times) std::sort(list.begin(), list.end());
+        const double launcher = times[0][times[0].size() / 2], minimal = times[1][times[1].size() / 2];
+        std::printf("time to main, %-6s mode: launcher median %7.1f ms, host like the java command %7.1f ms, "
+                    "ratio %.3f (goal: at most 1.03)\n",
+                    shape.name, launcher, minimal, launcher / minimal);
+    }
+    jltest::removeFolderTree(folder);
 }
 
 // Time to the end of main for a program that loads 2,000 classes of its own,
@@ -363,6 +423,7 @@ int wmain(int argc, wchar_t** argv) {
         runScenario({"typical INI, bridge runtime", L"\\lib\\*.jar;%SystemDrive%\\ext\\x.jar;\\classes", 2, true, true}, runs);
     std::printf("Time from process start to main, real HotSpot on the bridge runtime:\n");
     const double toMain = timeToMain(runs);
+    timeToMainInShapes(runs);
     if (beforeVm > 0 && toMain > 0) {
         std::printf("%-34s %.1f%% (goal: at most 2%%)\n", "entry to JNI_CreateJavaVM / to main", beforeVm / toMain * 100.0);
     }

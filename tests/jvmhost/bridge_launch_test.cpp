@@ -57,6 +57,11 @@ TEST_F(BridgeLaunch, JavaProgramSeesItsArgumentsOptionsAndRuntime) {
     EXPECT_EQ(values["prop:report.value"], "from the environment");
     EXPECT_NE(values["inputs"].find("-Xmx65536K"), std::string::npos) << values["inputs"];
     EXPECT_NE(values["inputs"].find("-Dreport.value=from the environment"), std::string::npos) << values["inputs"];
+    // Tools name the program by its class and arguments.
+    const std::string& command = values["prop:sun.java.command"];
+    EXPECT_TRUE(command.starts_with("report.LaunchReport \xC3\xBC")) << command;
+    EXPECT_NE(command.find(" two words  "), std::string::npos) << command;
+    EXPECT_TRUE(command.ends_with(" --from-cmd c d")) << command;
     EXPECT_LE(std::stoull(values["maxMemory"]), 64ull << 20);
     EXPECT_GT(std::stoull(values["maxMemory"]), 48ull << 20);
     EXPECT_TRUE(values["prop:java.class.path"].ends_with("launch-report.jar")) << values["prop:java.class.path"];
@@ -286,6 +291,175 @@ TEST_F(BridgeLaunch, JavaFxApplicationStartsThroughTheRuntimesHelper) {
                L"", L"report.FxApplication");
     expectEndedWithoutMessage(outcome);
     EXPECT_EQ(readBytesFile(app_.path(L"out.txt")), "JavaFX launch of report.FxApplication (LM_CLASS) with 1 argument(s)\n");
+}
+
+// A file of the application shapes the build packs, as a full path.
+std::wstring shapesFile(std::wstring_view relative) { return buildFolder(L"runtimes\\shapes\\" + std::wstring(relative)); }
+
+// Copies a folder and everything in it.
+bool copyFolder(const std::wstring& from, const std::wstring& to) {
+    if (!CreateDirectoryW(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    WIN32_FIND_DATAW found;
+    jl::UniqueFind search(FindFirstFileW((from + L"\\*").c_str(), &found));
+    for (bool more = search.valid(); more; more = FindNextFileW(search.get(), &found)) {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const bool copied = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                                ? copyFolder(from + L"\\" + name, to + L"\\" + name)
+                                : CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE);
+        if (!copied) return false;
+    }
+    return true;
+}
+
+// Executable jars, named modules and runtime images: each started with no
+// class path unless a case gives one, the program's report in out.txt.
+class BridgeShapes : public BridgeLaunch {
+protected:
+    LaunchOutcome shape(std::wstring_view runtimeLines, std::wstring_view classPathLines = L"",
+                        std::wstring_view arguments = L"", bool privateRuntime = false) {
+        const std::wstring jrePath = privateRuntime ? L"" : L"JRE Path=" + buildFolder(L"runtimes\\bridge\\") + L"\n";
+        app_.writeIni(L"[Java Runtime Environment]\n" + jrePath + std::wstring(runtimeLines) + L"[Class Path]\n" +
+                      std::wstring(classPathLines) + L"[Application]\nOutput File=" + app_.path(L"out.txt") +
+                      L"\nError File=" + app_.path(L"err.txt") + L"\n");
+        return LaunchedProcess::start(app_.exePath(), std::wstring(arguments), launcherEnvironment(app_)).finish(60000);
+    }
+    std::map<std::string, std::string> report() const { return reportValues(app_.path(L"out.txt")); }
+    const std::wstring modules_ = L"Module Path=" + shapesFile(L"mods\\shapes.app.jar") + L"\n";
+};
+
+TEST_F(BridgeShapes, ExecutableJarRunsItsManifestMainClassWithItsClassPathAndOpens) {
+    const std::wstring jar = shapesFile(L"app\\shapes-app.jar");
+    expectEndedWithoutMessage(shape(L"Main Jar=" + jar + L"\n", L"", L"one \"two words\""));
+    auto values = report();
+    EXPECT_EQ(values["class"], "shapes.JarMain");
+    EXPECT_EQ(values["module"], "null");
+    EXPECT_EQ(values["lib"], "shapes-lib");  // the manifest's Class-Path
+    EXPECT_EQ(values["opened"], "true");     // the manifest's Add-Opens
+    EXPECT_EQ(values["command"], jl::toUtf8(jar) + " one two words");
+
+    // "Main Class" beside the jar: that class runs, and the manifest's Main-Class and Add-Opens are not read.
+    expectEndedWithoutMessage(shape(L"Main Jar=" + jar + L"\nMain Class=shapes.OtherMain\n", L"", L"x"));
+    values = report();
+    EXPECT_EQ(values["class"], "shapes.OtherMain");
+    EXPECT_EQ(values["lib"], "shapes-lib");
+    EXPECT_EQ(values["opened"], "false");
+    EXPECT_EQ(values["command"], "shapes.OtherMain x");
+}
+
+TEST_F(BridgeShapes, JarWithoutMainClassOrMissingIsExplained) {
+    const LaunchOutcome noMain = shape(L"Main Jar=" + shapesFile(L"app\\shapes-nomain.jar") + L"\n");
+    ASSERT_EQ(noMain.messages.size(), 1u);
+    EXPECT_EQ(noMain.messages[0].text.rfind(kEndedBeforeMain, 0), 0u) << ::testing::PrintToString(noMain.messages[0].text);
+    EXPECT_NE(noMain.messages[0].text.find(L"no main manifest attribute"), std::wstring::npos)
+        << ::testing::PrintToString(noMain.messages[0].text);
+    EXPECT_EQ(noMain.exitCode, 1);
+
+    expectEndedWithMessage(shape(L"Main Jar=\\missing\\app.jar\n"),
+                           L"The main jar " + app_.folder() + L"\\missing\\app.jar was not found.");
+}
+
+TEST_F(BridgeShapes, ModuleRunsItsModuleMainClassOrTheNamedClass) {
+    expectEndedWithoutMessage(shape(L"Main Module=shapes.app\n", modules_, L"a"));
+    auto values = report();
+    EXPECT_EQ(values["class"], "shapes.app.ModMain");
+    EXPECT_EQ(values["module"], "shapes.app");
+    EXPECT_EQ(values["command"], "shapes.app a");
+    EXPECT_EQ(values["extra"], "false");
+    EXPECT_EQ(values["opened"], "false");
+
+    expectEndedWithoutMessage(shape(L"Main Module=shapes.app/shapes.app.Second\n", modules_));
+    values = report();
+    EXPECT_EQ(values["class"], "shapes.app.Second");
+    EXPECT_EQ(values["module"], "shapes.app");
+    EXPECT_EQ(values["command"], "shapes.app/shapes.app.Second");
+}
+
+TEST_F(BridgeShapes, AddModulesAndTwoWordOptionsFromTheJavaCommandTakeEffect) {
+    expectEndedWithoutMessage(shape(L"Main Module=shapes.app\nAdd Modules=shapes.extra\n"
+                                    L"Virtual Machine Parameters=--add-opens java.base/java.lang=shapes.app\n",
+                                    L"Module Path=" + shapesFile(L"mods") + L"\n"));
+    auto values = report();
+    EXPECT_EQ(values["extra"], "true");
+    EXPECT_EQ(values["opened"], "true");
+}
+
+TEST_F(BridgeShapes, MissingModuleAndConflictingKeysAreExplained) {
+    const LaunchOutcome missing = shape(L"Main Module=shapes.nowhere\n", modules_);
+    ASSERT_EQ(missing.messages.size(), 1u);
+    EXPECT_NE(missing.messages[0].text.find(L"Module shapes.nowhere not found"), std::wstring::npos)
+        << ::testing::PrintToString(missing.messages[0].text);
+    EXPECT_NE(missing.exitCode, 0);
+
+    expectEndedWithMessage(
+        shape(L"Main Module=shapes.app\nMain Class=shapes.app.ModMain\n", modules_),
+        L"Main Module and Main Class cannot both be set: a program starts from a module, or from a class or a jar.");
+    expectEndedWithMessage(
+        shape(L"Main Module=shapes.app\nMain Jar=" + shapesFile(L"app\\shapes-app.jar") + L"\n", modules_),
+        L"Main Module and Main Jar cannot both be set: a program starts from a module, or from a class or a jar.");
+}
+
+// A jlink image of java.base and the application's module, shipped as jre64:
+// "Main Module" alone starts it, on the image's own VM and modules.
+TEST_F(BridgeShapes, RuntimeImageWithTheApplicationInsideRunsAsThePrivateRuntime) {
+    ASSERT_TRUE(copyFolder(shapesFile(L"jre64"), app_.path(L"jre64")));
+    expectEndedWithoutMessage(shape(L"Main Module=shapes.app\n", L"", L"", true));
+    auto values = report();
+    EXPECT_EQ(values["class"], "shapes.app.ModMain");
+    EXPECT_EQ(values["module"], "shapes.app");
+    EXPECT_EQ(values["desktop"], "false");  // the image's modules, not the build machine's JDK
+    EXPECT_TRUE(values["home"].ends_with("/jre64")) << values["home"];
+    // The runtime choice is the program's own folder's.
+    EXPECT_NE(app_.readTrace().find(app_.path(L"jre64")), std::wstring::npos);
+}
+
+// The README's three examples, each started as written (plus the bridge as the
+// runtime where the example names none, and the output file) with the files it
+// names placed beside the program. Its jlink command made the image the build uses.
+std::vector<std::wstring> readmeShapeExamples() {
+    const std::string readme = readBytesFile(L"Z:" + jl::fromUtf8(JL_SOURCE_DIR) + L"/README.md");
+    const size_t section = readme.find("### Executable jars, modules and runtime images");
+    const size_t end = readme.find("\n### ", section + 1);
+    std::vector<std::wstring> examples;
+    for (size_t at = readme.find("```ini\n", section); at < end; at = readme.find("```ini\n", at)) {
+        at += 7;
+        examples.push_back(jl::fromUtf8(readme.substr(at, readme.find("```", at) - at)));
+    }
+    return examples;
+}
+
+TEST_F(BridgeShapes, ReadmeExamplesRunAsWritten) {
+    const std::vector<std::wstring> examples = readmeShapeExamples();
+    ASSERT_EQ(examples.size(), 3u);
+    const std::wstring section = L"[Java Runtime Environment]\n";
+    const std::wstring bridge = section + L"JRE Path=" + buildFolder(L"runtimes\\bridge\\") + L"\n";
+    const std::wstring output = L"[Application]\nOutput File=" + app_.path(L"out.txt") + L"\n";
+    const auto run = [&](std::wstring ini) {
+        ini.replace(ini.find(section), section.size(), bridge);
+        app_.writeIni(ini + output);
+        return LaunchedProcess::start(app_.exePath(), L"", launcherEnvironment(app_)).finish(60000);
+    };
+
+    ASSERT_TRUE(CreateDirectoryW(app_.path(L"app").c_str(), nullptr));
+    for (const wchar_t* jar : {L"shapes-app.jar", L"shapes-lib.jar"}) {
+        ASSERT_TRUE(CopyFileW(shapesFile(L"app\\" + std::wstring(jar)).c_str(), app_.path(L"app\\" + std::wstring(jar)).c_str(), FALSE));
+    }
+    expectEndedWithoutMessage(run(examples[0]));
+    EXPECT_EQ(report()["class"], "shapes.JarMain");
+
+    ASSERT_TRUE(copyFolder(shapesFile(L"mods"), app_.path(L"mods")));
+    expectEndedWithoutMessage(run(examples[1]));
+    auto values = report();
+    EXPECT_EQ(values["class"], "shapes.app.ModMain");
+    EXPECT_EQ(values["extra"], "true");
+    EXPECT_EQ(values["opened"], "true");
+
+    ASSERT_TRUE(copyFolder(shapesFile(L"jre64"), app_.path(L"jre64")));
+    app_.writeIni(examples[2] + output);
+    expectEndedWithoutMessage(LaunchedProcess::start(app_.exePath(), L"", launcherEnvironment(app_)).finish(60000));
+    values = report();
+    EXPECT_EQ(values["class"], "shapes.app.ModMain");
+    EXPECT_TRUE(values["home"].ends_with("/jre64")) << values["home"];
 }
 
 TEST_F(BridgeLaunch, InstanceAndParameterlessMainRunOnJava25) {

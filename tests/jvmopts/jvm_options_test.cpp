@@ -23,8 +23,8 @@ jl::JvmSettings classPathSettings(const std::wstring& classPath, bool embeddedJa
 class JvmOptions : public ::testing::Test {
 protected:
     bool assemble(const jl::JvmSettings& settings, const std::wstring& programPath = {}) {
-        return jl::assembleJvmOptions(settings, programPath.empty() ? folder_ + L"\\Tool.exe" : programPath,
-                                      configuration_);
+        return jl::assembleJvmOptions(settings, application_,
+                                      programPath.empty() ? folder_ + L"\\Tool.exe" : programPath, configuration_);
     }
     void touch(const std::wstring& relative) {
         const size_t slash = relative.rfind(L'\\');
@@ -34,6 +34,7 @@ protected:
 
     const TemporaryFolder temporary_{L"jlopts"};
     const std::wstring& folder_ = temporary_.path();
+    jl::ApplicationSettings application_;
     jl::JvmConfiguration configuration_;
 };
 
@@ -68,12 +69,43 @@ TEST_F(JvmOptions, ParametersKeepTheirOrderAndAreExpandedAndLastStackSizeCounts)
 // Options pasted from a java command line keep their meaning.
 TEST_F(JvmOptions, TwoWordFormsOfTheJavaCommandBecomeTheVmsOneWordForms) {
     jl::JvmSettings settings = classPathSettings(L"C:\\app.jar", false);
-    settings.vmParameters = L"--add-opens java.base/java.lang=ALL-UNNAMED -p \"C:\\my mods\" --enable-preview "
-                            L"--add-modules";
+    settings.vmParameters = L"--add-opens java.base/java.lang=ALL-UNNAMED -jar app.jar -p \"C:\\my mods\" "
+                            L"--enable-preview -m app/app.Main --add-modules";
     ASSERT_TRUE(assemble(settings));
     EXPECT_EQ(configuration_.vmOptions,
               (std::vector<std::string>{"-Djava.class.path=C:\\app.jar;", "--add-opens=java.base/java.lang=ALL-UNNAMED",
                                         "--module-path=C:\\my mods", "--enable-preview", "--add-modules"}));
+}
+
+// A jar leads the class path; a module needs none, and its own module path and
+// modules come as the VM's one-word options with the main module's property.
+TEST_F(JvmOptions, JarLeadsTheClassPathAndModuleModeTakesModuleOptionsWithoutClassPath) {
+    touch(L"app\\run.jar");
+    touch(L"mods\\a.jar");
+    application_.mainJar = L"\\app\\run.jar";
+    ASSERT_TRUE(jl::locateMainJar(application_.mainJar, folder_ + L"\\Tool.exe", configuration_));
+    ASSERT_TRUE(assemble(classPathSettings(L"C:\\extra.jar", false)));
+    EXPECT_EQ(jl::fromAnsiString(configuration_.vmOptions.at(0)),
+              L"-Djava.class.path=" + folder_ + L"\\app\\run.jar;C:\\extra.jar;");
+    EXPECT_EQ(jl::programDescription(application_, configuration_), folder_ + L"\\app\\run.jar");
+    // Jar mode without "Class Path" still has its class path, and no message.
+    configuration_.vmOptions.clear();
+    ASSERT_TRUE(assemble(classPathSettings(L"", false)));
+    EXPECT_EQ(jl::fromAnsiString(configuration_.vmOptions.at(0)), L"-Djava.class.path=" + folder_ + L"\\app\\run.jar;");
+
+    configuration_ = {};
+    application_ = {};
+    application_.mainModule = L"shapes.app/shapes.app.Main";
+    jl::JvmSettings settings = classPathSettings(L"", false);
+    settings.modulePath = L"\\mods\\*.jar;%SystemDrive%\\more";
+    settings.addModules = L"shapes.extra,java.sql";
+    ASSERT_TRUE(assemble(settings));
+    EXPECT_EQ(configuration_.vmOptions,
+              (std::vector<std::string>{"--module-path=" + jl::toAnsiString(folder_) + "\\mods\\a.jar;C:\\more",
+                                        "--add-modules=shapes.extra,java.sql", "-Djdk.module.main=shapes.app"}));
+    EXPECT_EQ(jl::programDescription(application_, configuration_), L"shapes.app/shapes.app.Main");
+    jl::appendJavaCommandOption(L"shapes.app", {L"one", L"two"}, configuration_);
+    EXPECT_EQ(configuration_.vmOptions.back(), "-Dsun.java.command=shapes.app one two");
 }
 
 TEST_F(JvmOptions, FolderNamedOutsideTheAnsiCodePageIsPassedByItsShortName) {

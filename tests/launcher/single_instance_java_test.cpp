@@ -66,6 +66,25 @@ INSTANTIATE_TEST_SUITE_P(Forms, SecondaryExitCode,
                                            FormCase{L"IntForm", L"reply:-5", -5, true},
                                            FormCase{L"NoForm", L"x", 9, false}));
 
+// secondaryMain is looked up on the class the launch loaded, also where the
+// runtime's helper found it from a jar's manifest or a module's descriptor.
+TEST_F(SingleInstanceJava, SecondaryMainIsReachedInJarAndModuleModes) {
+    const std::wstring shapes = buildFolder(L"runtimes\\shapes\\");
+    const std::wstring starts[] = {L"Main Jar=" + shapes + L"app\\shapes-app.jar\n[Class Path]\n",
+                                   L"Main Module=shapes.app\n[Class Path]\nModule Path=" + shapes + L"mods\n"};
+    for (const std::wstring& start : starts) {
+        app_.writeIni(L"[Java Runtime Environment]\nJRE Path=" + buildFolder(L"runtimes\\bridge\\") + L"\n" + start +
+                      L"[Application]\nSingle Instance=yes\nOutput File=" + app_.path(L"out.txt") + L"\nError File=" +
+                      app_.path(L"err.txt") + L"\n");
+        LaunchedProcess primary = LaunchedProcess::start(app_.exePath(), L"until:1", launcherEnvironment(app_));
+        ASSERT_TRUE(waitForListeningPrimary(app_)) << jl::toUtf8(start);
+        EXPECT_EQ(runSecondary(L"hello there"), 0) << jl::toUtf8(start);
+        EXPECT_EQ(primary.waitForExit(), 0) << jl::toUtf8(start);
+        const std::vector<std::string> lines = output();
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "secondary hello|there"), lines.end()) << jl::toUtf8(start);
+    }
+}
+
 TEST_F(SingleInstanceJava, ArgumentsArriveAsTheSecondaryWasGivenThem) {
     LaunchedProcess primary = startPrimary(L"IntForm", L"until:4");
     EXPECT_EQ(runSecondary(L""), 101);

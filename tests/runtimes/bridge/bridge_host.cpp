@@ -4,9 +4,12 @@
 // the arguments as UTF-16 strings and leaves the VM the way the launcher does.
 //
 //   jl_bridge_host --jvm=PATH [--option=VMOPTION]... [--out=FILE] [--hook-log=FILE]
-//                  [--helper] [--timing] MAINCLASS [ARGUMENT]...
+//                  [--helper] [--mode=N] [--timing] MAINCLASS [ARGUMENT]...
 //
-// --helper finds the main class through LauncherHelper.checkAndLoadMain.
+// --helper finds the main class through LauncherHelper.checkAndLoadMain, in the
+// helper's mode N (1 a class, the default; 2 a jar; 3 "module[/class]"), so
+// MAINCLASS is what that mode names; the VM options the java command adds for a
+// mode (the jar's class path, the main module's property) come as --option.
 // Exit codes: 0 main returned and the VM ended, 2 bad use, 3 no VM, 4 no main
 // class or main method, 5 main threw, 6 the detach failed; System.exit(n) gives n.
 
@@ -26,6 +29,7 @@ struct Request {
     std::wstring jvm, out, hookLog, mainClass;
     std::vector<std::wstring> options, arguments;
     bool helper = false;
+    int mode = 1;
     bool timing = false;
 };
 
@@ -92,7 +96,7 @@ jclass findMainClass(JNIEnv* env) {
         helper ? env->GetStaticMethodID(helper, "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;")
                : nullptr;
     jstring name = check ? newJavaString(env, request.mainClass) : nullptr;
-    return name ? static_cast<jclass>(env->CallStaticObjectMethod(helper, check, JNI_TRUE, 1, name)) : nullptr;
+    return name ? static_cast<jclass>(env->CallStaticObjectMethod(helper, check, JNI_TRUE, request.mode, name)) : nullptr;
 }
 
 DWORD WINAPI javaMainThread(void*) {
@@ -152,6 +156,7 @@ bool parse(int argc, wchar_t** argv) {
         else if (argument.starts_with(L"--out=")) request.out = value;
         else if (argument.starts_with(L"--hook-log=")) request.hookLog = value;
         else if (argument == L"--helper") request.helper = true;
+        else if (argument.starts_with(L"--mode=")) request.mode = _wtoi(value.c_str());
         else if (argument == L"--timing") request.timing = true;
         else return false;
     }
@@ -167,7 +172,7 @@ int wmain(int argc, wchar_t** argv) {
     if (!parse(argc, argv)) {
         fprintf(stderr,
                 "usage: jl_bridge_host --jvm=PATH [--option=OPTION]... [--out=FILE] [--hook-log=FILE] "
-                "[--helper] [--timing] MAINCLASS [ARGUMENT]...\n");
+                "[--helper] [--mode=N] [--timing] MAINCLASS [ARGUMENT]...\n");
         return 2;
     }
     HMODULE jvm = LoadLibraryW(request.jvm.c_str());

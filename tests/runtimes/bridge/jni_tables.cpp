@@ -6,6 +6,7 @@
 #include <jvmti.h>
 
 #include <memory>
+#include <string_view>
 #include <mutex>
 #include <shared_mutex>
 #include <unordered_map>
@@ -114,6 +115,30 @@ jmethodID fileStreamConstructor = nullptr;
     return stream;
 }
 
+// LauncherHelper.checkAndLoadMain(printToStderr, mode, what) opens the jar it is
+// given in mode 2 (a jar): the launcher's Windows name becomes a Unix one.
+jmethodID checkAndLoadMain = nullptr;
+constexpr jint kJarMode = 2;
+
+[[gnu::noinline]] jobject callStaticObject(JNIEnv* env, jclass type, jmethodID method, const jvalue* args) {
+    JNIEnv* real = realEnv(env);
+    if (method != checkAndLoadMain || !args || args[1].i != kJarMode || !args[2].l) {
+        return real->CallStaticObjectMethodA(type, method, args);
+    }
+    auto name = static_cast<jstring>(args[2].l);
+    std::u16string windowsName(real->GetStringLength(name), u'\0');
+    real->GetStringRegion(name, 0, static_cast<jsize>(windowsName.size()),
+                          reinterpret_cast<jchar*>(windowsName.data()));
+    const std::u16string unixName = toUtf16(unixPath(windowsName), CP_UTF8);
+    jvalue translated[3] = {args[0], args[1], args[2]};
+    translated[2].l =
+        real->NewString(reinterpret_cast<const jchar*>(unixName.data()), static_cast<jsize>(unixName.size()));
+    if (!translated[2].l) return nullptr;
+    jobject result = real->CallStaticObjectMethodA(type, method, translated);
+    real->DeleteLocalRef(translated[2].l);
+    return result;
+}
+
 // --- the JNIEnv entries ---------------------------------------------------
 
 template <auto Member>
@@ -130,6 +155,10 @@ template <auto MemberA>
 constexpr bool kIsNewObject = false;
 template <>
 constexpr bool kIsNewObject<&Table::NewObjectA> = true;
+template <auto MemberA>
+constexpr bool kIsCallStaticObject = false;
+template <>
+constexpr bool kIsCallStaticObject<&Table::CallStaticObjectMethodA> = true;
 
 // The "..." and va_list entries, carried out through the jvalue form.
 template <auto MemberA>
@@ -140,6 +169,8 @@ struct ByArray<MemberA> {
     static R invoke(JNIEnv* env, Target target, jmethodID method, const jvalue* args) {
         if constexpr (kIsNewObject<MemberA>) {
             return newObject(env, target, method, args);
+        } else if constexpr (kIsCallStaticObject<MemberA>) {
+            return callStaticObject(env, target, method, args);
         } else {
             JNIEnv* real = realEnv(env);
             return (real->functions->*MemberA)(real, target, method, args);
@@ -193,11 +224,16 @@ BRIDGE_MSABI jmethodID getStaticMethodId(JNIEnv* env, jclass type, const char* n
     JNIEnv* real = realEnv(env);
     jmethodID method = real->GetStaticMethodID(type, name, signature);
     recordMethod(method, signature);
+    if (method && std::string_view(name) == "checkAndLoadMain") checkAndLoadMain = method;
     return method;
 }
 
 BRIDGE_MSABI jobject newObjectA(JNIEnv* env, jclass type, jmethodID method, const jvalue* args) {
     return newObject(env, type, method, args);
+}
+
+BRIDGE_MSABI jobject callStaticObjectA(JNIEnv* env, jclass type, jmethodID method, const jvalue* args) {
+    return callStaticObject(env, type, method, args);
 }
 
 BRIDGE_MSABI jint getJavaVm(JNIEnv*, JavaVM** vm) {
@@ -229,6 +265,7 @@ Table makeEnvTable() {
     fill(table.GetMethodID, &getMethodId);
     fill(table.GetStaticMethodID, &getStaticMethodId);
     fill(table.NewObjectA, &newObjectA);
+    fill(table.CallStaticObjectMethodA, &callStaticObjectA);
     fill(table.GetJavaVM, &getJavaVm);
     fill(table.RegisterNatives, &registerNatives);
     return table;

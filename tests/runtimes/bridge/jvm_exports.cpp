@@ -30,13 +30,41 @@ void resolve(void* library, Function& function, const char* name) {
     function = reinterpret_cast<Function>(dlsym(library, name));
 }
 
-// HotSpot from JL_BRIDGE_LIBJVM, or the JDK the bridge was built against.
+// A runtime home whose jvm.dll is this bridge and which carries a Linux runtime
+// of its own (a jlink image: lib/server/libjvm.so and lib/modules) runs that
+// runtime's HotSpot, so its own modules are the ones Java sees. Empty otherwise.
+std::string homeHotSpot() {
+    HMODULE self = nullptr;
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCWSTR>(&homeHotSpot), &self)) {
+        return {};
+    }
+    WCHAR file[4096];
+    const DWORD length = GetModuleFileNameW(self, file, 4096);
+    if (length == 0 || length >= 4096) return {};
+    std::u16string home(utf16(file), length);
+    for (int i = 0; i < 3 && !home.empty(); ++i) {  // home\bin\server\jvm.dll
+        const size_t separator = home.find_last_of(u"\\/");
+        home.resize(separator == std::u16string::npos ? 0 : separator);
+    }
+    if (home.empty()) return {};
+    const std::string unixHome = unixPath(home);
+    const std::string libjvm = unixHome + "/lib/server/libjvm.so";
+    if (access(libjvm.c_str(), R_OK) != 0 || access((unixHome + "/lib/modules").c_str(), R_OK) != 0) return {};
+    return libjvm;
+}
+
+// HotSpot from JL_BRIDGE_LIBJVM, else the runtime home's own, else the JDK the bridge was built against.
 [[gnu::noinline]] const HotSpot* loadHotSpot() {
     static const HotSpot loaded = [] {
         HotSpot hotSpot;
         WCHAR configured[4096];
         const DWORD length = GetEnvironmentVariableW(win(u"JL_BRIDGE_LIBJVM"), configured, 4096);
-        const std::string path = length > 0 && length < 4096 ? toUtf8(utf16(configured)) : BRIDGE_DEFAULT_LIBJVM;
+        const std::string home = length > 0 && length < 4096 ? std::string() : homeHotSpot();
+        const std::string path = length > 0 && length < 4096 ? toUtf8(utf16(configured))
+                                 : home.empty()              ? std::string(BRIDGE_DEFAULT_LIBJVM)
+                                                             : home;
+        if (!home.empty()) fprintf(stderr, "bridge jvm.dll: running the runtime home's own HotSpot %s\n", home.c_str());
         void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
         if (!library) {
             fprintf(stderr, "bridge jvm.dll: cannot load %s: %s\n", path.c_str(), dlerror());
@@ -116,8 +144,14 @@ std::string unixOption(const char* option) {
     const std::u16string text = toUtf16(option, CP_ACP);
     const std::u16string_view view = text;
     for (const std::u16string_view prefix :
-         {u"-Djava.class.path=", u"-Djava.library.path=", u"-Xbootclasspath/a:", u"--module-path="}) {
+         {u"-Djava.class.path=", u"-Djava.library.path=", u"-Xbootclasspath/a:", u"--module-path=",
+          u"--upgrade-module-path="}) {
         if (view.starts_with(prefix)) return toUtf8(prefix) + unixPathList(view.substr(prefix.size()));
+    }
+    // --patch-module=<module>=<paths>
+    if (view.starts_with(u"--patch-module=") && view.find(u'=', 15) != std::u16string_view::npos) {
+        const size_t equals = view.find(u'=', 15);
+        return toUtf8(view.substr(0, equals + 1)) + unixPathList(view.substr(equals + 1));
     }
     for (const std::u16string_view prefix :
          {u"-XX:ErrorFile=", u"-XX:SharedArchiveFile=", u"-XX:ArchiveClassesAtExit="}) {

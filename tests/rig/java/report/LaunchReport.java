@@ -36,6 +36,7 @@ public final class LaunchReport {
         }
         System.out.println("prop:java.class.path " + System.getProperty("java.class.path"));
         System.out.println("prop:report.value " + System.getProperty("report.value"));
+        System.out.println("prop:sun.java.command " + System.getProperty("sun.java.command"));
         System.out.println("inputs " + String.join("|", ManagementFactory.getRuntimeMXBean().getInputArguments()));
         System.out.println("maxMemory " + Runtime.getRuntime().maxMemory());
         try {

@@ -1,0 +1,4 @@
+/** The modular application; its ModuleMainClass is shapes.app.ModMain. */
+module shapes.app {
+    exports shapes.app;
+}
