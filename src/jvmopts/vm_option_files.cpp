@@ -1,7 +1,5 @@
 #include "jvmopts/vm_option_files.h"
 
-#include <unordered_set>
-
 namespace jl {
 
 namespace {
@@ -83,18 +81,17 @@ bool isClassPathOption(std::wstring_view option) {
 }
 
 std::vector<size_t> survivingOptions(const std::vector<std::wstring>& options, const std::vector<size_t>& layers) {
+    // A few dozen options at most: comparing each with the later ones costs less
+    // than the code of a hash set would weigh in the program.
+    std::vector<std::wstring> identities;
+    for (const std::wstring& option : options) identities.push_back(vmOptionIdentity(option));
     std::vector<size_t> kept;
-    std::unordered_set<std::wstring> inLaterLayers;
-    std::unordered_set<std::wstring> inThisLayer;
-    for (size_t i = options.size(); i-- > 0;) {
-        if (i + 1 < options.size() && layers[i] != layers[i + 1]) {
-            inLaterLayers.insert(inThisLayer.begin(), inThisLayer.end());
-            inThisLayer.clear();
+    for (size_t i = 0; i < options.size(); ++i) {
+        bool replaced = false;
+        for (size_t j = i + 1; j < options.size() && !replaced; ++j) {
+            replaced = !identities[i].empty() && layers[j] > layers[i] && identities[j] == identities[i];
         }
-        const std::wstring identity = vmOptionIdentity(options[i]);
-        if (!identity.empty() && inLaterLayers.count(identity)) continue;
-        if (!identity.empty()) inThisLayer.insert(identity);
-        kept.insert(kept.begin(), i);
+        if (!replaced) kept.push_back(i);
     }
     return kept;
 }

@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include "settings/setting_keys.h"
+
 namespace jltest {
 namespace {
 
@@ -20,6 +22,13 @@ std::string fileText(const std::string& path) {
 }
 
 using Keys = std::set<std::pair<std::string, std::string>>;
+
+// The keys are ASCII.
+std::string narrow(const wchar_t* text) {
+    std::string result;
+    for (; *text; ++text) result += static_cast<char>(*text);
+    return result;
+}
 
 Keys matches(const std::string& text, const std::regex& pattern) {
     Keys keys;
@@ -37,6 +46,11 @@ TEST(SettingsReference, ReadmeTableNamesEveryKeyTheCodeReads) {
     const Keys inCode = matches(code, std::regex(R"re(\{L"([^"]+)", L"([^"]+)"\})re"));
     const Keys inReadme = matches(readme.substr(table), std::regex(R"re(\n\| "([^"]+)" \| "([^"]+)" \|)re"));
     ASSERT_GT(inCode.size(), 30u);
+    // The list every launch traces holds each key once.
+    Keys everyKey;
+    for (const jl::SettingKey& key : jl::keys::kEveryKey) everyKey.emplace(narrow(key.section), narrow(key.key));
+    EXPECT_EQ(everyKey, inCode);
+    EXPECT_EQ(std::size(jl::keys::kEveryKey), inCode.size());
     for (const auto& [section, key] : inCode) {
         EXPECT_TRUE(inReadme.count({section, key})) << "README lacks [" << section << "] \"" << key << "\"";
     }
