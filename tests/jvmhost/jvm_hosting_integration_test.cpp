@@ -33,17 +33,19 @@ TEST_F(ProbeLaunch, OptionsReachTheJvmInOrderInTheAnsiCodePageBetweenThePrintHoo
                                          L"[Class Path]\nClass Path=C:\\app.jar\n");
     expectEndedWithoutMessage(outcome);
     const std::vector<std::string> options = probeOptionTexts(app_);
-    ASSERT_EQ(options.size(), 8u);
+    ASSERT_EQ(options.size(), 9u);
     EXPECT_EQ(options[0], "vfprintf");
     EXPECT_EQ(options[1].rfind("-Djava.library.path=C:\\native;", 0), 0u) << options[1];
     EXPECT_EQ(options[2], "-Djava.class.path=C:\\app.jar;");
     EXPECT_EQ(options[3], "-Xmx16384K");
     EXPECT_EQ(options[4], "-Dtitle=A B");
     EXPECT_EQ(options[5], "-Dcaf\xE9=1");
-    EXPECT_EQ(options[6], "abort");
-    EXPECT_EQ(options[7], "exit");
+    // As the java command names the program to the runtime's tools.
+    EXPECT_EQ(options[6], "-Dsun.java.command=app.Main");
+    EXPECT_EQ(options[7], "abort");
+    EXPECT_EQ(options[8], "exit");
     const std::vector<std::string> hooks = probeEvents(app_, "option");
-    for (const size_t hook : {0, 6, 7}) EXPECT_EQ(probe::fieldOf(hooks[hook], "extraInfo"), "1");
+    for (const size_t hook : {0, 7, 8}) EXPECT_EQ(probe::fieldOf(hooks[hook], "extraInfo"), "1");
     const std::vector<std::string> create = probeEvents(app_, "create");
     ASSERT_EQ(create.size(), 1u);
     EXPECT_EQ(probe::fieldOf(create[0], "version"), "0x00010002");
@@ -291,7 +293,8 @@ TEST_F(ProbeLaunch, EmptyClassPathIsReportedAndTheLaunchGoesOn) {
     ASSERT_EQ(outcome.messages.size(), 1u);
     EXPECT_EQ(outcome.messages[0].text, L"Java Class Path was not specified in INI file.");
     EXPECT_EQ(outcome.exitCode, 0);
-    EXPECT_EQ(probeOptionTexts(app_), (std::vector<std::string>{"vfprintf", "abort", "exit"}));
+    EXPECT_EQ(probeOptionTexts(app_),
+              (std::vector<std::string>{"vfprintf", "-Dsun.java.command=app.Main", "abort", "exit"}));
 }
 
 TEST_F(ProbeLaunch, NonDaemonThreadKeepsTheProcessUntilItEnds) {
