@@ -115,6 +115,22 @@ TEST_F(ConsoleLauncher, ExitCodesAreTheJavaCommands) {
     EXPECT_EQ(linesOf(thrown.output), std::vector<std::string>{"main throws"});
 }
 
+// Ctrl+C pressed on the console while main waits: the runtime's own handling
+// runs the shutdown hooks and ends with 130, as under the java command. The
+// launcher has no handler of its own that could swallow the event. The helper
+// gives the program a console that takes control events (see its header).
+TEST_F(ConsoleLauncher, CtrlCRunsTheShutdownHooksAndEndsWith130) {
+    app_.writeIni(bridgeRuntimeIni(L"report.ConsoleTool") + L"Output File=" + app_.path(L"out.txt") + L"\n");
+    std::map<std::wstring, std::wstring> environment = launcherEnvironment(app_);
+    const LaunchOutcome outcome =
+        LaunchedProcess::start(builtProgram(L"jl_ctrl_c_sender.exe"),
+                               L"\"" + app_.path(L"out.txt") + L"\" waiting \"" + app_.exePath() + L"\" hook", environment)
+            .finish(120000);
+    EXPECT_EQ(outcome.exitCode, 130);
+    EXPECT_TRUE(outcome.messages.empty());
+    EXPECT_EQ(fileLines(app_.path(L"out.txt")), (std::vector<std::string>{"waiting", "hook ran"}));
+}
+
 // Each start-up failure: the GUI launcher's words on standard error, its exit code, no window.
 struct StartupFailure {
     const char* name;
