@@ -132,8 +132,9 @@ std::wstring fullPath(const std::wstring& path) {
 // From starting a process to the Java program's main, through a launcher copy,
 // through a minimal host that does what the runtime's own launcher does before
 // main (creates the VM, asks LauncherHelper for the main class, calls main), and
-// through a bare host that finds the class itself. The launcher's median, or
-// negative when nothing was measured.
+// through a bare host that finds the class itself; and through a copy of the
+// console launcher, against that same host, itself a console program. The
+// launcher's median, or negative when nothing was measured.
 double timeToMain(int runs) {
     const std::wstring bridgeHome = fullPath(jltest::testProgramFolder() + L"\\..\\runtimes\\bridge\\");
     const std::wstring jar = fullPath(jltest::testProgramFolder() + L"\\..\\runtimes\\launch-report\\launch-report.jar");
@@ -144,18 +145,21 @@ double timeToMain(int runs) {
     const std::wstring folder = jltest::makeTemporaryFolder(L"jlmain");
     const std::wstring stampFile = folder + L"\\stamp.txt";
     // DemoApp sends its output to "Output File"; PlainApp has none and is
-    // started with its standard output on the file.
-    for (const wchar_t* app : {L"DemoApp", L"PlainApp"}) {
-        CopyFileW(jltest::builtProgram(L"jlauncher.exe").c_str(), (folder + L"\\" + app + L".exe").c_str(), FALSE);
+    // started with its standard output on the file. ToolApp is the console
+    // launcher, with "Output File" as DemoApp.
+    for (const wchar_t* app : {L"DemoApp", L"PlainApp", L"ToolApp"}) {
+        const bool console = std::wstring(app) == L"ToolApp";
+        CopyFileW(jltest::builtProgram(console ? L"jlauncherc.exe" : L"jlauncher.exe").c_str(),
+                  (folder + L"\\" + app + L".exe").c_str(), FALSE);
         jltest::writeUtf16File(folder + L"\\" + app + L".ini",
                                L"[Java Runtime Environment]\nMain Class=report.StartStamp\nJRE Path=" + bridgeHome +
                                    L"\nMinimum Version=11\nMaximum Version=any\n[Class Path]\nClass Path=" + jar +
                                    L"\n[Application]\n" +
-                                   (std::wstring(app) == L"DemoApp" ? L"Output File=" + stampFile + L"\n" : L""));
+                                   (std::wstring(app) != L"PlainApp" ? L"Output File=" + stampFile + L"\n" : L""));
     }
     const std::wstring hostArguments = L"--jvm=\"" + bridgeHome + L"bin\\server\\jvm.dll\" \"--option=-Djava.class.path=" +
                                        jar + L"\" --out=\"" + stampFile + L"\" ";
-    constexpr int kVariants = 4;
+    constexpr int kVariants = 5;
     std::vector<double> times[kVariants];
     for (int run = 0; run < runs * kVariants; ++run) {
         DeleteFileW(stampFile.c_str());
@@ -167,8 +171,9 @@ double timeToMain(int runs) {
                                                             {.output = stampFile, .error = {}})
             : variant == 2 ? jltest::LaunchedProcess::start(jltest::builtProgram(L"jl_bridge_host.exe"),
                                                             hostArguments + L"--helper report.StartStamp")
-                           : jltest::LaunchedProcess::start(jltest::builtProgram(L"jl_bridge_host.exe"),
-                                                            hostArguments + L"report.StartStamp");
+            : variant == 3 ? jltest::LaunchedProcess::start(jltest::builtProgram(L"jl_bridge_host.exe"),
+                                                            hostArguments + L"report.StartStamp")
+                           : jltest::LaunchedProcess::start(folder + L"\\ToolApp.exe", L"", {{L"JLAUNCHER_LOG", L""}});
         const std::optional<int> code = process.waitForExit(60000);
         const std::string stamp = jltest::readBytesFile(stampFile);
         Sleep(300);
@@ -185,13 +190,16 @@ double timeToMain(int runs) {
     }
     const auto median = [](const std::vector<double>& list) { return list[list.size() / 2]; };
     const char* names[kVariants] = {"DemoApp.exe (\"Output File\")", "PlainApp.exe (standard output)",
-                                    "host like the runtime's launcher", "bare host (finds the class itself)"};
+                                    "host like the runtime's launcher", "bare host (finds the class itself)",
+                                    "ToolApp.exe (console launcher)"};
     for (int i = 0; i < kVariants; ++i) {
         std::printf("%-34s median %7.1f ms   min %7.1f ms   (%zu runs)\n", names[i], median(times[i]),
                     times[i].front(), times[i].size());
     }
     std::printf("%-34s %.3f (goal: at most 1.03)\n", "ratio launcher / host", median(times[0]) / median(times[2]));
     std::printf("%-34s %.3f\n", "ratio launcher / bare host", median(times[0]) / median(times[3]));
+    // The host is a console program too: the console launcher's own ratio.
+    std::printf("%-34s %.3f (goal: at most 1.03)\n", "ratio console launcher / host", median(times[4]) / median(times[2]));
     return median(times[0]);
 }
 
@@ -413,6 +421,9 @@ int wmain(int argc, wchar_t** argv) {
     WIN32_FILE_ATTRIBUTE_DATA exe;
     if (GetFileAttributesExW(jltest::builtProgram(L"jlauncher.exe").c_str(), GetFileExInfoStandard, &exe)) {
         std::printf("%-34s %lu bytes (goal: at most 153,600)\n", "jlauncher.exe", exe.nFileSizeLow);
+    }
+    if (GetFileAttributesExW(jltest::builtProgram(L"jlauncherc.exe").c_str(), GetFileExInfoStandard, &exe)) {
+        std::printf("%-34s %lu bytes\n", "jlauncherc.exe", exe.nFileSizeLow);
     }
     std::printf("Launcher start-up, entry to the end of the VM option list (under this system):\n");
     runScenario({"typical INI (3 class path entries)", L"\\lib\\*.jar;%SystemDrive%\\ext\\x.jar;\\classes", 2}, runs);

@@ -115,6 +115,49 @@ TEST_F(ConsoleLauncher, ExitCodesAreTheJavaCommands) {
     EXPECT_EQ(linesOf(thrown.output), std::vector<std::string>{"main throws"});
 }
 
+// Ctrl+C pressed on the console while main waits: the runtime's own handling
+// runs the shutdown hooks and ends with 130, as under the java command. The
+// launcher has no handler of its own that could swallow the event. The helper
+// gives the program a console that takes control events (see its header).
+TEST_F(ConsoleLauncher, CtrlCRunsTheShutdownHooksAndEndsWith130) {
+    app_.writeIni(bridgeRuntimeIni(L"report.ConsoleTool") + L"Output File=" + app_.path(L"out.txt") + L"\n");
+    std::map<std::wstring, std::wstring> environment = launcherEnvironment(app_);
+    const LaunchOutcome outcome =
+        LaunchedProcess::start(builtProgram(L"jl_ctrl_c_sender.exe"),
+                               L"\"" + app_.path(L"out.txt") + L"\" waiting \"" + app_.exePath() + L"\" hook", environment)
+            .finish(120000);
+    EXPECT_EQ(outcome.exitCode, 130);
+    EXPECT_TRUE(outcome.messages.empty());
+    EXPECT_EQ(fileLines(app_.path(L"out.txt")), (std::vector<std::string>{"waiting", "hook ran"}));
+}
+
+// Before the VM exists Ctrl+C simply ends the launcher: it installed no handler
+// of its own that could hold the event back. Here the launcher has done all it
+// does before the VM (search, load, options) and waits in the probe runtime's
+// JNI_CreateJavaVM, which has made no VM yet. The probe runtime is a plain PE
+// DLL: WINEDLLPATH must not lead Wine to HotSpot instead.
+TEST_F(ConsoleLauncher, CtrlCBeforeTheVmExistsEndsTheLauncher) {
+    app_.writeIni(probeIni(L"JRE Path=" + probeRuntimeHome() + L"\n", L"[Application]\n"));
+    std::map<std::wstring, std::wstring> environment = probeEnvironment(app_, L"createDelay=20000");
+    environment[L"WINEDLLPATH"] = L"";
+    const ULONGLONG started = GetTickCount64();
+    const LaunchOutcome outcome =
+        LaunchedProcess::start(builtProgram(L"jl_ctrl_c_sender.exe"),
+                               L"\"" + app_.tracePath() + L"\" \"JNI_CreateJavaVM called\" \"" + app_.exePath() + L"\"",
+                               environment)
+            .finish(60000);
+    ASSERT_TRUE(outcome.exitCode);
+    // The default handling: STATUS_CONTROL_C_EXIT on Windows, 0 under Wine.
+    EXPECT_TRUE(*outcome.exitCode == static_cast<int>(STATUS_CONTROL_C_EXIT) || *outcome.exitCode == 0)
+        << *outcome.exitCode;
+    EXPECT_LT(GetTickCount64() - started, 15000u) << "the launcher outlived the event";
+    // The helper pressed Ctrl+C only once the call was made; it never came back.
+    const std::string trace = readBytesFile(app_.tracePath());
+    EXPECT_NE(trace.find("JNI_CreateJavaVM called"), std::string::npos) << trace;
+    EXPECT_EQ(trace.find("JNI_CreateJavaVM returned"), std::string::npos) << trace;
+    EXPECT_TRUE(outcome.messages.empty());
+}
+
 // Each start-up failure: the GUI launcher's words on standard error, its exit code, no window.
 struct StartupFailure {
     const char* name;
