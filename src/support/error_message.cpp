@@ -45,13 +45,23 @@ std::wstring loadString(unsigned id) {
     return std::wstring(text, static_cast<size_t>(length));
 }
 
-void showErrorText(const std::wstring& text) {
-    if (isConsoleProgram()) {
-        trace("error message written to standard error: ", Quoted{text});
-        writeStandardErrorLine(text);
-        return;
+namespace {
+
+// A console program has no windows of its own: its messages go to standard error.
+bool writtenToStandardError(const std::wstring& text) {
+    if (!isConsoleProgram()) {
+        trace("error message shown: ", Quoted{text});
+        return false;
     }
-    trace("error message shown: ", Quoted{text});
+    trace("error message written to standard error: ", Quoted{text});
+    writeStandardErrorLine(text);
+    return true;
+}
+
+} // namespace
+
+void showErrorText(const std::wstring& text) {
+    if (writtenToStandardError(text)) return;
     if (const HANDLE ready = pendingOwnerReady().load()) WaitForSingleObject(ready, kPendingOwnerWaitMs);
     const HWND owner = messageOwner();
     // The system refuses a box whose owner has gone; one that went between the
@@ -62,12 +72,7 @@ void showErrorText(const std::wstring& text) {
 }
 
 void showUnownedErrorText(const std::wstring& text) {
-    if (isConsoleProgram()) {
-        trace("error message written to standard error: ", Quoted{text});
-        writeStandardErrorLine(text);
-        return;
-    }
-    trace("error message shown: ", Quoted{text});
+    if (writtenToStandardError(text)) return;
     MessageBoxW(nullptr, text.c_str(), nullptr, MB_ICONERROR | MB_OK);
 }
 

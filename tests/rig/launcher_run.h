@@ -109,10 +109,9 @@ inline void expectEndedWithoutMessage(const LaunchOutcome& outcome, int exitCode
            app.path(L"err.txt") + L"\n" + std::wstring(applicationLines);
 }
 
-// A text file's lines, without their line ends.
-[[nodiscard]] inline std::vector<std::string> fileLines(const std::wstring& path) {
+// A text's lines, without their line ends.
+[[nodiscard]] inline std::vector<std::string> textLines(const std::string& text) {
     std::vector<std::string> lines;
-    const std::string text = readBytesFile(path);
     for (size_t start = 0; start < text.size();) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
@@ -123,6 +122,9 @@ inline void expectEndedWithoutMessage(const LaunchOutcome& outcome, int exitCode
     }
     return lines;
 }
+
+// A text file's lines, without their line ends.
+[[nodiscard]] inline std::vector<std::string> fileLines(const std::wstring& path) { return textLines(readBytesFile(path)); }
 
 // The "key value" lines the launch-report program writes, by key.
 [[nodiscard]] inline std::map<std::string, std::string> reportValues(const std::wstring& path) {

@@ -38,20 +38,6 @@ protected:
     AppFolder app_;
 };
 
-// Lines of piped output without their line ends.
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    for (size_t start = 0; start < text.size();) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(std::move(line));
-        start = end + 1;
-    }
-    return lines;
-}
-
 TEST(ConsoleProgram, ImageHeadersSayWhichLauncherIsWhich) {
     const std::string console = readBytesFile(builtProgram(L"jlauncherc.exe"));
     const std::string gui = readBytesFile(builtProgram(L"jlauncher.exe"));
@@ -69,7 +55,7 @@ TEST_F(ConsoleLauncher, ArgumentsArriveExactly) {
     EXPECT_EQ(outcome.exitCode, 0) << outcome.error;
     EXPECT_TRUE(outcome.messages.empty());
     std::map<std::string, std::string> values;
-    for (const std::string& line : linesOf(outcome.output)) {
+    for (const std::string& line : textLines(outcome.output)) {
         const size_t space = line.find(' ');
         values[line.substr(0, space)] = space == std::string::npos ? "" : line.substr(space + 1);
     }
@@ -83,14 +69,14 @@ TEST_F(ConsoleLauncher, ArgumentsArriveExactly) {
 TEST_F(ConsoleLauncher, PipedTextReachesSystemIn) {
     const LaunchOutcome outcome = run(L"report.ConsoleTool", L"echo", "first line\nzweite Zeile \xC3\xBC\n");
     EXPECT_EQ(outcome.exitCode, 0) << outcome.error;
-    EXPECT_EQ(linesOf(outcome.output), (std::vector<std::string>{"in: first line", "in: zweite Zeile \xC3\xBC"}));
+    EXPECT_EQ(textLines(outcome.output), (std::vector<std::string>{"in: first line", "in: zweite Zeile \xC3\xBC"}));
 }
 
 TEST_F(ConsoleLauncher, OutputArrivesInOrderOnBothStreams) {
     const LaunchOutcome outcome = run(L"report.ConsoleTool", L"both");
     EXPECT_EQ(outcome.exitCode, 0) << outcome.error;
-    EXPECT_EQ(linesOf(outcome.output), (std::vector<std::string>{"out 1", "out 2", "out 3"}));
-    EXPECT_EQ(linesOf(outcome.error), (std::vector<std::string>{"err 1", "err 2", "err 3"}));
+    EXPECT_EQ(textLines(outcome.output), (std::vector<std::string>{"out 1", "out 2", "out 3"}));
+    EXPECT_EQ(textLines(outcome.error), (std::vector<std::string>{"err 1", "err 2", "err 3"}));
 }
 
 TEST_F(ConsoleLauncher, OutputAndErrorFilesStillRedirect) {
@@ -112,7 +98,7 @@ TEST_F(ConsoleLauncher, ExitCodesAreTheJavaCommands) {
     EXPECT_EQ(thrown.error.rfind("Exception in thread \"main\" java.lang.IllegalStateException: Gr\xC3\xBC\xC3\x9F" "e", 0), 0u)
         << thrown.error;
     EXPECT_NE(thrown.error.find("\tat report.ThrowFromMain.descend("), std::string::npos) << thrown.error;
-    EXPECT_EQ(linesOf(thrown.output), std::vector<std::string>{"main throws"});
+    EXPECT_EQ(textLines(thrown.output), std::vector<std::string>{"main throws"});
 }
 
 // Ctrl+C pressed on the console while main waits: the runtime's own handling
