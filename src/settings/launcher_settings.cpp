@@ -45,12 +45,6 @@ private:
     LayeredSettingsSource& layered_;
 };
 
-std::wstring perUserPathFrom(const std::wstring& sourcePath, const ProductIdentity& product, bool createFolders) {
-    if (createFolders) return makePerUserFolders(environmentVariable(L"APPDATA"), sourcePath, product).iniPath;
-    return perUserIniLocation(environmentVariable(L"APPDATA"), product.productName, product.productCode, sourcePath)
-        .iniPath;
-}
-
 std::wstring readJrePath(const std::wstring& programPath, const LauncherSettings& settings, SettingsReader& reader) {
     if (settings.application.isService) return reader.layered(keys::kJrePath);
     const std::wstring perUserPath = userIniPath(programPath, settings.product, false);
@@ -224,7 +218,9 @@ bool loadLauncherSettings(const std::wstring& programPath, LauncherSettings& set
 }
 
 std::wstring userIniPath(const std::wstring& programPath, const ProductIdentity& product, bool createFolders) {
-    return perUserPathFrom(programPath, product, createFolders);
+    if (createFolders) return makePerUserFolders(environmentVariable(L"APPDATA"), programPath, product).iniPath;
+    return perUserIniLocation(environmentVariable(L"APPDATA"), product.productName, product.productCode, programPath)
+        .iniPath;
 }
 
 PerUserIniLocation makePerUserFolders(const std::wstring& root, const std::wstring& programPath,
@@ -249,7 +245,7 @@ void rememberJrePath(const std::wstring& folder, const std::wstring& programPath
         return;
     }
     write(userIniPath(programPath, settings.product, true));
-    if (!pairProduct.empty()) write(perUserPathFrom(pairProduct, settings.product, true));
+    if (!pairProduct.empty()) write(userIniPath(pairProduct, settings.product, true));
 }
 
 } // namespace jl

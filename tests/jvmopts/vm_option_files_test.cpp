@@ -51,14 +51,5 @@ TEST(VmOptionFiles, ALaterLayerReplacesTheSameOptionAndALayerKeepsItsOwnRepeats)
                              L"-Xmx2g", L"-XX:MaxRAM=1g", L"-Dname.more=user"}));
 }
 
-TEST(VmOptionFiles, IdentityNamesTheOptionWhateverItsValueOrSign) {
-    EXPECT_EQ(vmOptionIdentity(L"-Xmx1:20:40P"), L"-Xmx");
-    EXPECT_EQ(vmOptionIdentity(L"-Dkey=a=b"), L"-Dkey");
-    EXPECT_EQ(vmOptionIdentity(L"-Dflag"), L"-Dflag");
-    EXPECT_EQ(vmOptionIdentity(L"-XX:+Name"), vmOptionIdentity(L"-XX:Name=3"));
-    EXPECT_EQ(vmOptionIdentity(L"-XX:-Name"), L"-XX:Name");
-    EXPECT_EQ(vmOptionIdentity(L"--add-opens=a/b=c"), L"");
-}
-
 } // namespace
 } // namespace jl

@@ -60,52 +60,6 @@ TEST(WindowBinding, RoutesMessagesToTheObjectAndDiesWithItOrLetsItGoWhenDestroye
     EXPECT_FALSE(window.create(GetModuleHandleW(nullptr), L"NoSuchClass", L"", WS_POPUP, 0, 0, 0, 1, 1, nullptr));
 }
 
-// An in-memory template: one button with id 42, DS_SETFONT so the dialog gets
-// WM_SETFONT before WM_INITDIALOG.
-struct alignas(DWORD) ButtonDialogTemplate {
-    DLGTEMPLATE dialog{WS_POPUP | WS_CAPTION | DS_SETFONT, 0, 1, 0, 0, 100, 50};
-    WORD menu = 0, windowClass = 0, title = 0, pointSize = 8;
-    wchar_t font[13] = L"MS Shell Dlg";  // ends on a DWORD boundary, where the item must start
-    DLGITEMTEMPLATE item{WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 5, 5, 40, 14, 42};
-    WORD classMarker = 0xFFFF, buttonClass = 0x0080, text = 0, extra = 0;
-};
-
-class RecordingDialog : public ModalDialog {
-public:
-    std::vector<std::wstring> events;
-
-protected:
-    bool onInit() override {
-        events.push_back(L"init");
-        SetWindowPos(handle(), nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
-        PostMessageW(handle(), WM_COMMAND, MAKEWPARAM(42, BN_CLICKED), reinterpret_cast<LPARAM>(item(42)));
-        return true;
-    }
-    void onSize(UINT, int width, int) override {
-        if (events.empty() || events.back() != L"size") events.push_back(L"size");
-        if (width <= 0) events.push_back(L"empty size");
-    }
-    bool onCommand(int id, int) override {
-        events.push_back(L"command " + std::to_wstring(id));
-        if (id == 42) end(7);
-        return true;
-    }
-    INT_PTR onMessage(UINT message, WPARAM, LPARAM, bool& handled) override {
-        if (events.empty() && message != WM_NCDESTROY) events.push_back(L"message before init");
-        handled = false;
-        return 0;
-    }
-};
-
-TEST(ModalDialogBase, HooksRunInOrderAndEndGivesTheResult) {
-    ButtonDialogTemplate dialogTemplate;
-    RecordingDialog dialog;
-    const INT_PTR result = dialog.runIndirect(GetModuleHandleW(nullptr), &dialogTemplate.dialog, nullptr);
-    EXPECT_EQ(result, 7);
-    EXPECT_EQ(dialog.events, (std::vector<std::wstring>{L"init", L"size", L"command 42"}));
-    EXPECT_EQ(dialog.handle(), nullptr);
-}
-
 struct LoopThread {
     std::atomic<bool> quitSeen{false};
     std::atomic<bool> finished{false};
