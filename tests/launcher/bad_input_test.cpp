@@ -70,14 +70,6 @@ public:
         writeBytesFile(path, bytes);
         kept_.emplace_back(path, std::string(bytes));
     }
-    // A launch on a runtime home whose bin\server\jvm.dll holds the given bytes.
-    void launchOnJvm(std::string_view jvmBytes) {
-        const std::wstring home = this->home(L"broken");
-        createRuntimeFiles(home, {L"bin\\java.dll"});
-        CreateDirectoryW((home + L"bin\\server").c_str(), nullptr);
-        writeBytesFile(home + L"bin\\server\\jvm.dll", jvmBytes);
-        ini_ = runtimeIni(L"JRE Path=" + home + L"\n");
-    }
     // The probe launch's settings embedded as jlpack would (see embedSettings); the
     // INI file names the upgrade code and, when asked, the launch again.
     void embedProbeLaunch(const std::string& keyCode, std::wstring_view iniUpgradeCode,
@@ -208,16 +200,7 @@ const BadInput kBadInputs[] = {
      },
      0, nullptr},
 
-    // The runtime's jvm.dll: one that cannot load here is passed over, and the search ends at the dialog.
-    {"JvmEmpty", [](BadInputRun& r) { r.launchOnJvm(""); }, -1, kJreNotFound},
-    {"JvmTruncated",
-     [](BadInputRun& r) { r.launchOnJvm(readBytesFile(builtProgram(L"jl_pair_recorder.exe")).substr(0, 0x200)); }, -1,
-     kJreNotFound},
-    {"Jvm32BitWithoutPairProduct", [](BadInputRun& r) { r.launchOnJvm(readBytesFile(builtProgram(L"x86_image.dll"))); },
-     -1, kJreNotFound},
-    {"JvmForArm64",
-     [](BadInputRun& r) { r.launchOnJvm(withMachine(readBytesFile(probeRuntimeHome() + L"bin\\server\\jvm.dll"), 0xAA64)); },
-     -1, kJreNotFound},
+    // A jvm.dll that is no file (damaged and 32-bit ones: UnusableRememberedJrePath).
     {"JvmIsAFolder",
      [](BadInputRun& r) {
          const std::wstring home = r.home(L"folder");
