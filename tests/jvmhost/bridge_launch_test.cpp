@@ -159,7 +159,9 @@ TEST_F(BridgeLaunch, JavaMainThreadRunsWithTheXssStack) {
 }
 
 
-// A start that fails says why, in the runtime's words where it printed any.
+// A start that fails says why, in the runtime's words where it printed any, and
+// the process ends: a Java main thread left in the VM would keep HotSpot's
+// DestroyJavaVM waiting until the run is killed.
 struct StartFailure {
     const char* name;
     const wchar_t* mainClass;
@@ -219,41 +221,6 @@ INSTANTIATE_TEST_SUITE_P(
                      L"", -1}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// However a start fails, the process ends within seconds: the Java main thread
-// leaves the VM first, so HotSpot's DestroyJavaVM does not wait for it.
-struct FailedStart {
-    const char* name;
-    const wchar_t* mainClass;
-    const wchar_t* caption;  // of the one message or dialog the launch shows
-    const wchar_t* text;     // the message's text; a Java Exception dialog has none
-    int exitCode;
-};
-
-void PrintTo(const FailedStart& failure, std::ostream* out) { *out << failure.name; }
-
-class BridgeFailedStart : public BridgeLaunch, public ::testing::WithParamInterface<FailedStart> {};
-
-TEST_P(BridgeFailedStart, EndsTheProcessWithinSeconds) {
-    const FailedStart& failure = GetParam();
-    app_.writeIni(bridgeRuntimeIni(failure.mainClass) + L"Failure Check=yes\n");
-    const LaunchOutcome outcome = LaunchedProcess::start(app_.exePath(), L"", launcherEnvironment(app_), {},
-                                                         {.output = {}, .error = {}, .withoutHandles = true})
-                                      .finish(10000);
-    ASSERT_EQ(outcome.messages.size(), 1u);
-    EXPECT_EQ(outcome.messages[0].caption, failure.caption);
-    EXPECT_EQ(outcome.messages[0].text, failure.text);
-    EXPECT_EQ(outcome.exitCode, failure.exitCode);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, BridgeFailedStart,
-    ::testing::Values(
-        FailedStart{"MissingClass", L"report.Missing", L"Error", L"Could not find the main class report/Missing.\n", -1},
-        FailedStart{"RefusedMain", L"report.NoArgumentMain", L"Error", L"No main method found in specified class.\n", -1},
-        FailedStart{"InitializerExceptionIgnored", L"report.FailingInitializer", L"Java Exception", L"", -1},
-        FailedStart{"ExceptionOutOfMainIgnored", L"report.ThrowFromMain", L"Java Exception", L"", 0}),
-    [](const auto& info) { return std::string(info.param.name); });
-
 TEST_F(BridgeLaunch, VmAndFileDescriptorOutputReachTheFilesOrTheGivenHandles) {
     // The VM's own log on standard output, its warning on standard error.
     const std::wstring vmOutput = L"Virtual Machine Parameters=-Xlog:gc:stdout -XX:+UseBiasedLocking\n";
@@ -295,22 +262,6 @@ TEST_F(BridgeLaunch, JavaFxApplicationStartsThroughTheRuntimesHelper) {
 
 // A file of the application shapes the build packs, as a full path.
 std::wstring shapesFile(std::wstring_view relative) { return buildFolder(L"runtimes\\shapes\\" + std::wstring(relative)); }
-
-// Copies a folder and everything in it.
-bool copyFolder(const std::wstring& from, const std::wstring& to) {
-    if (!CreateDirectoryW(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
-    WIN32_FIND_DATAW found;
-    jl::UniqueFind search(FindFirstFileW((from + L"\\*").c_str(), &found));
-    for (bool more = search.valid(); more; more = FindNextFileW(search.get(), &found)) {
-        const std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..") continue;
-        const bool copied = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                                ? copyFolder(from + L"\\" + name, to + L"\\" + name)
-                                : CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE);
-        if (!copied) return false;
-    }
-    return true;
-}
 
 // Executable jars, named modules and runtime images: each started with no
 // class path unless a case gives one, the program's report in out.txt.

@@ -62,26 +62,6 @@ TEST_F(SingleInstance, ArgumentsBeyondTheLimitEndTheSecondaryWithAMessage) {
     primary.terminate(0);
 }
 
-TEST_F(SingleInstance, SecondaryMainIsLookedUpOnTheClassMainRanOnNotFoundAgain) {
-    writeIni(app_);
-    LaunchedProcess primary = start(app_, L"secondaryMain=int;secondaryResult=5;thread=20000");
-    ASSERT_TRUE(waitForListeningPrimary(app_));
-    ASSERT_TRUE(waitForProbeMainCalls(app_, 1));
-    EXPECT_EQ(start(app_, L"", L"x").waitForExit(), 5);
-    const auto count = [&](std::string_view event, std::string_view name) {
-        return std::ranges::count_if(probeEvents(app_, event),
-                                     [&](const std::string& line) { return probe::fieldOf(line, "name") == name; });
-    };
-    EXPECT_EQ(count("find-class", "app/Main"), 1);
-    EXPECT_EQ(count("get-static-method", "secondaryMain"), 2);  // the void form, then the int form
-    for (const std::string& line : probeEvents(app_, "get-static-method")) {
-        if (probe::fieldOf(line, "name") == "secondaryMain") {
-            EXPECT_EQ(probe::fieldOf(line, "class"), "app/Main");
-        }
-    }
-    primary.terminate(0);
-}
-
 TEST_F(SingleInstance, KilledPrimaryReleasesWaitingSecondariesWithItsExitCode) {
     writeIni(app_);
     LaunchedProcess primary = start(app_, L"secondaryMain=none;thread=60000");

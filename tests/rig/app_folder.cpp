@@ -35,6 +35,21 @@ std::wstring makeTemporaryFolder(std::wstring_view prefix) {
     }
 }
 
+bool copyFolder(const std::wstring& from, const std::wstring& to) {
+    if (!CreateDirectoryW(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    WIN32_FIND_DATAW found;
+    jl::UniqueFind search(FindFirstFileW((from + L"\\*").c_str(), &found));
+    for (bool more = search.valid(); more; more = FindNextFileW(search.get(), &found)) {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const bool copied = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                                ? copyFolder(from + L"\\" + name, to + L"\\" + name)
+                                : CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE);
+        if (!copied) return false;
+    }
+    return true;
+}
+
 void removeFolderTree(const std::wstring& folderPath) {
     // The extended-length form also removes trees deeper than MAX_PATH.
     const std::wstring folder =

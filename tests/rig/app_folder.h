@@ -15,6 +15,8 @@ namespace jltest {
 
 [[nodiscard]] std::wstring makeTemporaryFolder(std::wstring_view prefix);
 void removeFolderTree(const std::wstring& folder);
+// Copies a folder and everything in it.
+[[nodiscard]] bool copyFolder(const std::wstring& from, const std::wstring& to);
 
 // Writes text as UTF-16LE with a byte-order mark (what the private-profile
 // functions read as Unicode), turning each lone "\n" into "\r\n".
