@@ -69,20 +69,6 @@ TEST_F(ProbeLaunch, LibraryPlantedInTheWorkingFolderIsNotLoaded) {
     EXPECT_FALSE(fileExists(working.path() + L"\\java.dll.loaded")) << "the planted java.dll was loaded";
 }
 
-TEST_F(ProbeLaunch, ArgumentsFromCommandLineAndCmdReachMainIntact) {
-    const LaunchOutcome outcome =
-        launch(std::wstring(kMinimalIni) + L"[Application]\nCmd=--cmd \"\" \"from cmd\"\n", L"",
-               L"\x00FC\x4E2D \"two words\"tail \"\" back\\\"slash tab\there \xD83D\xDE00 -nosplash");
-    EXPECT_EQ(outcome.exitCode, 0);
-    // Only spaces separate, a quote counts only where an argument begins, a backslash is plain.
-    EXPECT_EQ(probeMainArguments(app_),
-              (std::vector<std::wstring>{L"\x00FC\x4E2D", L"two words", L"tail", L"", L"back\\\"slash", L"tab\there",
-                                         L"\xD83D\xDE00", L"-nosplash", L"--cmd", L"from cmd"}));
-    // The runtime's launcher helper is asked with dots, FindClass would be asked with slashes.
-    ASSERT_EQ(probeEvents(app_, "check-and-load-main").size(), 1u);
-    EXPECT_EQ(probe::utf16FromHex(*probe::fieldOf(probeEvents(app_, "check-and-load-main")[0], "name")), L"app.Main");
-}
-
 TEST_F(ProbeLaunch, JrePathWithoutItsBackslashServesAndOverrideWorkingDirMovesToTheProgramFolder) {
     std::wstring home = probeRuntimeHome();
     home.pop_back();
@@ -261,11 +247,6 @@ INSTANTIATE_TEST_SUITE_P(
         FailedStart{"ExceptionOutOfMainIgnored", L"app.Main", L"main=throw", L"Java Exception", L"", 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ProbeLaunch, SystemExitStatusBecomesTheExitCode) {
-    EXPECT_EQ(launch(kMinimalIni, L"main=exit;status=7").exitCode, 7);
-    EXPECT_EQ(probeEvents(app_, "exit-hook").size(), 1u);
-}
-
 // A crash of the runtime once main runs is never silent; the message names the
 // VM's report where one was written for this launch.
 TEST_F(ProbeLaunch, FatalErrorAfterMainIsShownWithTheVmsReport) {
@@ -295,26 +276,6 @@ TEST_F(ProbeLaunch, EmptyClassPathIsReportedAndTheLaunchGoesOn) {
     EXPECT_EQ(outcome.exitCode, 0);
     EXPECT_EQ(probeOptionTexts(app_),
               (std::vector<std::string>{"vfprintf", "-Dsun.java.command=app.Main", "abort", "exit"}));
-}
-
-TEST_F(ProbeLaunch, NonDaemonThreadKeepsTheProcessUntilItEnds) {
-    EXPECT_EQ(launch(kMinimalIni, L"thread=600").exitCode, 0);
-    const std::vector<std::string> record = probe::readRecord(app_.path(L"probe.log"));
-    const auto position = [&](std::string_view event) {
-        return std::find_if(record.begin(), record.end(), [&](const std::string& line) { return probe::eventOf(line) == event; });
-    };
-    ASSERT_NE(position("thread-end"), record.end());
-    EXPECT_LT(position("thread-end"), position("destroy"));
-}
-
-TEST_F(ProbeLaunch, TraceShowsThePhasesOfTheLaunch) {
-    ASSERT_EQ(launch(kMinimalIni).exitCode, 0);
-    const std::wstring trace = app_.readTrace();
-    for (const wchar_t* phase : {L"settings: usable", L"runtime: chose", L"phase: jvm.dll loaded",
-                                 L"phase: JNI_CreateJavaVM called", L"phase: JNI_CreateJavaVM returned 0",
-                                 L"phase: main called"}) {
-        EXPECT_NE(trace.find(phase), std::wstring::npos) << ::testing::PrintToString(std::wstring(phase));
-    }
 }
 
 TEST_F(ProbeLaunch, VmMessagesReachTheStandardHandlesAfterItsCLibraryStarted) {
