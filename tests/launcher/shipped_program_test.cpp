@@ -1,5 +1,5 @@
-// What the shipped program carries: a GUI x64 image with its manifest, icon and
-// version information.
+// What the shipped program carries: its icon and version information (its image
+// headers: ConsoleProgram.ImageHeadersSayWhichLauncherIsWhich).
 
 #include <windows.h>
 
@@ -22,19 +22,6 @@ protected:
                                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)};
     const HMODULE image_ = module_.get();
 };
-
-TEST_F(ShippedProgram, IsAGuiImageForX64) {
-    const std::string file = readBytesFile(builtProgram(L"jlauncher.exe"));
-    ASSERT_GT(file.size(), sizeof(IMAGE_DOS_HEADER));
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(file.data());
-    ASSERT_EQ(dos->e_magic, IMAGE_DOS_SIGNATURE);
-    ASSERT_LT(static_cast<size_t>(dos->e_lfanew) + sizeof(IMAGE_NT_HEADERS64), file.size());
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(file.data() + dos->e_lfanew);
-    EXPECT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_AMD64);
-    EXPECT_EQ(nt->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
-    // Stripped: no COFF symbol table is left in the image.
-    EXPECT_EQ(nt->FileHeader.PointerToSymbolTable, 0u);
-}
 
 TEST_F(ShippedProgram, CarriesAnIconAndVersionInformation) {
     EXPECT_FALSE(resourceBytes(image_, RT_GROUP_ICON, MAKEINTRESOURCEW(1)).empty());

@@ -41,11 +41,18 @@ protected:
 TEST(ConsoleProgram, ImageHeadersSayWhichLauncherIsWhich) {
     const std::string console = readBytesFile(builtProgram(L"jlauncherc.exe"));
     const std::string gui = readBytesFile(builtProgram(L"jlauncher.exe"));
-    const auto subsystem = [](const std::string& image) {
-        return jl::readPeSubsystem(std::span(reinterpret_cast<const uint8_t*>(image.data()), image.size()));
+    const auto bytes = [](const std::string& image) {
+        return std::span(reinterpret_cast<const uint8_t*>(image.data()), image.size());
     };
-    EXPECT_EQ(subsystem(console), jl::kSubsystemWindowsConsole);
-    EXPECT_EQ(subsystem(gui), jl::kSubsystemWindowsGui);
+    EXPECT_EQ(jl::readPeSubsystem(bytes(console)), jl::kSubsystemWindowsConsole);
+    EXPECT_EQ(jl::readPeSubsystem(bytes(gui)), jl::kSubsystemWindowsGui);
+    for (const std::string* image : {&console, &gui}) {
+        EXPECT_EQ(jl::peImageBitness(bytes(*image)), jl::ImageBitness::x64);
+        // Stripped: no COFF symbol table is left in the image.
+        const auto header = jl::readPeFileHeader(bytes(*image));
+        ASSERT_TRUE(header);
+        EXPECT_EQ(image->compare(header->signatureOffset + 12, 4, std::string(4, '\0')), 0);
+    }
     // The test program itself is a console program, and reads its own header as one.
     EXPECT_TRUE(jl::isConsoleProgram());
 }
