@@ -15,11 +15,14 @@ constexpr const wchar_t* kVendorFolders[] = {
 
 ReleaseArchitecture architectureOf(std::string_view name) {
     if (name.empty()) return ReleaseArchitecture::unknown;
-    for (std::string_view x64 : {"amd64", "x86_64"}) {
-        if (name.size() == x64.size() && containsIgnoringAsciiCase(name, x64)) return ReleaseArchitecture::x64;
-    }
-    for (std::string_view x86 : {"x86", "i386", "i586", "i686"}) {
-        if (name.size() == x86.size() && containsIgnoringAsciiCase(name, x86)) return ReleaseArchitecture::x86;
+    static constexpr struct {
+        std::string_view name;
+        ReleaseArchitecture architecture;
+    } kNames[] = {{"amd64", ReleaseArchitecture::x64}, {"x86_64", ReleaseArchitecture::x64},
+                  {"x86", ReleaseArchitecture::x86},   {"i386", ReleaseArchitecture::x86},
+                  {"i586", ReleaseArchitecture::x86},  {"i686", ReleaseArchitecture::x86}};
+    for (const auto& known : kNames) {
+        if (name.size() == known.name.size() && containsIgnoringAsciiCase(name, known.name)) return known.architecture;
     }
     return ReleaseArchitecture::other;
 }
@@ -61,12 +64,9 @@ ReleaseFacts readReleaseFacts(std::string_view text) {
     }
     facts.architectureName = releaseValue(text, "OS_ARCH").value_or("");
     facts.architecture = architectureOf(facts.architectureName);
-    // Semeru writes JVM_VARIANT="Openj9"; older OpenJ9 builds name it only as their implementor.
-    const std::string_view variant = releaseValue(text, "JVM_VARIANT").value_or("");
-    const std::string_view implementor = releaseValue(text, "IMPLEMENTOR").value_or("");
-    if (containsIgnoringAsciiCase(variant, "openj9") || containsIgnoringAsciiCase(implementor, "openj9") ||
-        containsIgnoringAsciiCase(implementor, "IBM") ||
-        containsIgnoringAsciiCase(implementor, "International Business Machines")) {
+    // OpenJ9 builds name their VM JVM_VARIANT="Openj9"; IBM's own, IMPLEMENTOR="IBM Corporation".
+    if (containsIgnoringAsciiCase(releaseValue(text, "JVM_VARIANT").value_or(""), "openj9") ||
+        containsIgnoringAsciiCase(releaseValue(text, "IMPLEMENTOR").value_or(""), "IBM")) {
         facts.provider = RuntimeProvider::ibm;
     }
     const std::string_view imageType = releaseValue(text, "IMAGE_TYPE").value_or("");

@@ -20,7 +20,7 @@ TEST(ReleaseFile, FactsComeFromTheirKeys) {
         {"JAVA_VERSION_DATE=\"2023\"\nJAVA_VERSION=\"1.8.0_392\"\nOS_ARCH=\"x86_64\"\nIMAGE_TYPE=\"jre\"",
          Version{{1, 8, 0, 392}}, x64, RuntimeProvider::sun, RuntimeKind::jre},
         {"IMPLEMENTOR=\"IBM Corporation\"\nJVM_VARIANT=\"Openj9\"\nOS_ARCH=\"x86\"\n", {}, x86, RuntimeProvider::ibm, {}},
-        {"IMPLEMENTOR=\"Eclipse OpenJ9\"\nOS_ARCH=\"aarch64\"\nIMAGE_TYPE=\"JDKX\"\n", {}, other, RuntimeProvider::ibm, {}},
+        {"JVM_VARIANT=\"openj9\"\nOS_ARCH=\"aarch64\"\nIMAGE_TYPE=\"JDKX\"\n", {}, other, RuntimeProvider::ibm, {}},
         {"OS_ARCH=amd64\nIMAGE_TYPE=JDK\nJVM_VARIANT=\"Hotspot\"\n", {}, unknown, RuntimeProvider::sun, {}},
     };
     for (const auto& c : cases) {
