@@ -128,7 +128,7 @@ void considerHome(const RuntimeRequest& request, const std::wstring& label, cons
         return;
     }
     const bool favoured = runtimeIsFavoured(kind, facts.provider, request.filter);
-    const bool x86 = facts.x86.value_or(jvmImageBitness(library) == ImageBitness::x86);
+    const bool x86 = facts.x86 ? *facts.x86 : jvmImageBitness(library) == ImageBitness::x86;
     trace(tried, " is a candidate: server VM ", serverVm, ", favoured ", favoured, x86 ? ", 32-bit" : "");
     candidates.push_back(
         RuntimeCandidate{version.value_or(Version{}), home, serverVm, favoured, version.has_value(), x86});
@@ -209,7 +209,7 @@ std::vector<std::wstring> registryNamedHomes() {
 }
 
 // The names of a folder's subfolders, in the order the file system lists them;
-// empty when the folder cannot be listed.
+// nothing when the folder cannot be listed.
 std::optional<std::vector<std::wstring>> subfolderNames(const std::wstring& folder) {
     WIN32_FIND_DATAW found;
     const UniqueFind find = UniqueFind(FindFirstFileW((folder + L"*").c_str(), &found));

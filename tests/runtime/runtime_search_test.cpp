@@ -266,14 +266,12 @@ TEST_F(RegistrySearch, JavaHomeIsReadWithItsReleaseFile) {
     }
 }
 
-// Runtimes unpacked where no registry key names them, below the test's own
-// Program Files (PF), LOCALAPPDATA (LA) and USERPROFILE (UP) folders.
+// Runtimes unpacked below the test's own Program Files (PF), LOCALAPPDATA (LA) and USERPROFILE (UP).
 class FolderScan : public RegistrySearch {
 protected:
-    void unpack(const std::wstring& relativeHome, const char* release, const wchar_t* jvm = L"bin\\server\\jvm.dll") {
-        const std::wstring home = runtimes_ + L"\\" + relativeHome;
-        createRuntimeFiles(home, {jvm});
-        if (release) writeBytesFile(home + L"release", release);
+    void unpack(const std::wstring& relativeHome, const char* release) {
+        createRuntimeFiles(runtimes_ + L"\\" + relativeHome, {L"bin\\server\\jvm.dll"});
+        if (release) writeBytesFile(runtimes_ + L"\\" + relativeHome + L"release", release);
     }
     std::wstring scanned(bool pairProduct = false, const std::vector<std::wstring>& registeredHomes = {}) {
         const jl::ScanRoots roots{runtimes_ + L"\\PF", runtimes_ + L"\\LA\\", runtimes_ + L"\\UP"};
@@ -282,13 +280,11 @@ protected:
 };
 
 TEST_F(FolderScan, FindsEachPlaceInItsOrderAndOnlyTheirDirectSubfolders) {
-    const char* const release = "JAVA_VERSION=\"21\"\nOS_ARCH=\"amd64\"\n";
-    // Equal versions keep the order in which the places are scanned.
     for (const wchar_t* home : {L"UP\\.gradle\\jdks\\g\\", L"LA\\Programs\\Semeru\\s\\", L"PF\\Java\\j\\",
                                 L"PF\\Amazon Corretto\\c\\", L"LA\\Programs\\p\\", L"UP\\.jdks\\i\\",
                                 L"UP\\scoop\\apps\\t\\current\\", L"named\\n\\", L"PF\\Java\\deep\\d\\",
                                 L"UP\\scoop\\apps\\t\\other\\", L"PF\\Other\\o\\"}) {
-        unpack(home, release);
+        unpack(home, "JAVA_VERSION=\"21\"\nOS_ARCH=\"amd64\"\n");
     }
     EXPECT_EQ(scanned(false, {home(L"named\\registered")}),
               L"PF\\Java\\j(21.0.0.0)s PF\\Amazon Corretto\\c(21.0.0.0)s LA\\Programs\\p(21.0.0.0)s "
@@ -297,24 +293,18 @@ TEST_F(FolderScan, FindsEachPlaceInItsOrderAndOnlyTheirDirectSubfolders) {
 }
 
 TEST_F(FolderScan, ReleaseFileAndSettingsDecide) {
-    const struct {
-        const char* release;  // none: the folder has no "release" file
-        const wchar_t* settings[3];  // "Minimum Version", "VM Provider", "JVM Source"
-        bool pairProduct;
-        const wchar_t* found;
+    const struct {  // no release: the folder has no "release" file
+        const char* release; const wchar_t* settings[3];  // "Minimum Version", "VM Provider", "JVM Source"
+        bool pairProduct; const wchar_t* found;
     } cases[] = {
-        {"JAVA_VERSION=\"17.0.9\"\nOS_ARCH=\"x86_64\"\n", {L"", L"", L""}, false, L"PF\\Java\\rt(17.0.9.0)s "},
         {"JAVA_VERSION=\"17.0.9\"\nOS_ARCH=\"aarch64\"\n", {L"", L"", L""}, false, L""},
         {"JAVA_VERSION=\"17.0.9\"\nOS_ARCH=\"x86\"\n", {L"", L"", L""}, false, L""},
-        {"JAVA_VERSION=\"17.0.9\"\nOS_ARCH=\"x86\"\n", {L"", L"", L""}, true,
-         L"PF\\Java\\x64(11.0.0.0)s PF\\Java\\rt(17.0.9.0)s "},
-        {"JAVA_VERSION=\"17.0.9\"\n", {L"17", L"", L""}, false, L"PF\\Java\\rt(17.0.9.0)s "},
+        {"JAVA_VERSION=\"17.0.9\"\nOS_ARCH=\"x86\"\n", {L"", L"", L""}, true, L"PF\\Java\\x64(11.0.0.0)s PF\\Java\\rt(17.0.9.0)s "},
         {"JAVA_VERSION=\"17.0.9\"\n", {L"18", L"", L""}, false, L""},
         {nullptr, {L"", L"", L""}, false, L"PF\\Java\\rt(?)s "},
         {nullptr, {L"11", L"", L""}, false, L""},
         {"JVM_VARIANT=\"Openj9\"\nJAVA_VERSION=\"17\"\n", {L"", L"", L""}, false, L""},
         {"JVM_VARIANT=\"Openj9\"\nJAVA_VERSION=\"17\"\n", {L"", L"ibm", L""}, false, L"PF\\Java\\rt(17.0.0.0)s "},
-        {"IMAGE_TYPE=\"JRE\"\nJAVA_VERSION=\"17\"\n", {L"", L"", L"only_JDK"}, false, L""},
         {"IMAGE_TYPE=\"JDK\"\nJAVA_VERSION=\"17\"\n", {L"", L"", L"only_JDK"}, false, L"PF\\Java\\rt(17.0.0.0)s "},
     };
     for (const auto& c : cases) {
