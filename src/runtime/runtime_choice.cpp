@@ -62,6 +62,14 @@ std::optional<ChosenRuntime> fromVendor(const RuntimeRequest& request, bool pair
                     vendor->version, vendor->x86 ? "the 32-bit vendor runtime" : "the vendor runtime");
 }
 
+std::optional<ChosenRuntime> fromScan(const RuntimeRequest& request, bool pairProductSet) {
+    const std::optional<InstalledRuntime> scanned = searchRuntimeFolders(request, pairProductSet);
+    if (!scanned) return std::nullopt;
+    return fromHome(scanned->homeFolder, request.jvmType,
+                    scanned->x86 ? RuntimeSource::scanned32 : RuntimeSource::scanned, scanned->version,
+                    scanned->x86 ? "the scanned 32-bit runtime" : "the scanned runtime");
+}
+
 std::optional<ChosenRuntime> fromRegistry(const RuntimeRequest& request, bool pairProductSet) {
     if (std::optional<InstalledRuntime> native = searchInstalledRuntimes(request, RegistryView::native)) {
         return fromHome(native->homeFolder, request.jvmType, RuntimeSource::registry, native->version,
@@ -121,12 +129,14 @@ std::optional<ChosenRuntime> chooseRuntime(const LauncherSettings& settings, con
     }
     if (!chosen) chosen = fromRegistry(request, pairProductSet);
     if (!chosen) chosen = fromVendor(request, pairProductSet);
+    if (!chosen) chosen = fromScan(request, pairProductSet);
     return chosen ? chosen : fromDialog(settings, programPath);
 }
 
 bool handsOverToPairProduct(const ChosenRuntime& runtime, const std::wstring& pairProduct) {
     if (pairProduct.empty()) return false;
-    if (runtime.source == RuntimeSource::registry32 || runtime.source == RuntimeSource::vendor32) {
+    if (runtime.source == RuntimeSource::registry32 || runtime.source == RuntimeSource::vendor32 ||
+        runtime.source == RuntimeSource::scanned32) {
         trace("launch: the chosen runtime is a 32-bit one, so the launch is handed over to \"Pair Product\"");
         return true;
     }

@@ -1,7 +1,8 @@
 #pragma once
 // Which runtime a launch uses: "JRE Path", the private runtime, the registry
 // (native view, then the 32-bit one with a "Pair Product"), the vendors' keys
-// and JAVA_HOME, and at last the folder the user browses for.
+// and JAVA_HOME, the folders runtimes are unpacked to, and at last the folder
+// the user browses for.
 
 #include <optional>
 #include <string>
@@ -11,11 +12,13 @@
 
 namespace jl {
 
-enum class RuntimeSource { jrePath, privateRuntime, registry, registry32, vendor, vendor32, browsed };
+enum class RuntimeSource {
+    jrePath, privateRuntime, registry, registry32, vendor, vendor32, scanned, scanned32, browsed
+};
 
 struct ChosenRuntime {
     std::wstring jvmLibraryPath;
-    Version version;  // known from the registry and vendor searches only
+    Version version;  // known from the registry and vendor searches and the scan only
     RuntimeSource source = RuntimeSource::jrePath;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "runtime/runtime_folders.h"
 #include "runtime/runtime_selection.h"
 #include "runtime/vendor_runtimes.h"
 #include "settings/launcher_settings.h"
@@ -88,12 +89,21 @@ void collectCandidates(const RuntimeRequest& request, const RegistryRoot& root, 
     }
 }
 
-// A home that a vendor key or JAVA_HOME names, judged by the rules of the
-// registry roots once its version, kind and provider are known.
-void considerVendorHome(const RuntimeRequest& request, const std::wstring& label, const std::wstring& homeText,
-                        std::optional<Version> version, bool jdkKey, RuntimeProvider provider,
-                        std::vector<RuntimeCandidate>& candidates) {
+// What a vendor key, JAVA_HOME or a folder's "release" file tells about a home;
+// the rest is read from the home itself.
+struct HomeFacts {
+    std::optional<Version> version;   // else the "release" file's
+    std::optional<RuntimeKind> kind;  // else bin\javac.exe makes it a JDK
+    RuntimeProvider provider = RuntimeProvider::sun;
+    std::optional<bool> x86;          // else the jvm.dll's image tells
+};
+
+// A home found outside the registry roots, judged by their rules once its
+// version, kind and provider are known.
+void considerHome(const RuntimeRequest& request, const std::wstring& label, const std::wstring& homeText,
+                  HomeFacts facts, std::vector<RuntimeCandidate>& candidates) {
     const std::wstring home = withTrailingBackslash(homeText);
+    std::optional<Version>& version = facts.version;
     if (!version) {
         const std::optional<std::string> release = readFileBytes(home + L"release");
         if (release) version = releaseFileVersion(*release);
@@ -104,9 +114,11 @@ void considerVendorHome(const RuntimeRequest& request, const std::wstring& label
         trace(tried, version ? " dropped: outside the version bounds" : " dropped: version bounds are set");
         return;
     }
-    const RuntimeKind kind = (jdkKey || pathExists(home + L"bin\\javac.exe")) ? RuntimeKind::jdk : RuntimeKind::jre;
-    if (!runtimeIsSearched(kind, provider, request.filter)) {
-        trace(tried, " dropped: ", whyRootIsSkipped(RegistryRoot{L"", kind, provider, false, false}, request.filter));
+    const RuntimeKind kind =
+        facts.kind ? *facts.kind : pathExists(home + L"bin\\javac.exe") ? RuntimeKind::jdk : RuntimeKind::jre;
+    if (!runtimeIsSearched(kind, facts.provider, request.filter)) {
+        trace(tried, " dropped: ",
+              whyRootIsSkipped(RegistryRoot{L"", kind, facts.provider, false, false}, request.filter));
         return;
     }
     bool serverVm = false;
@@ -115,8 +127,8 @@ void considerVendorHome(const RuntimeRequest& request, const std::wstring& label
         trace(tried, " dropped: no jvm.dll for JVM type ", request.jvmType);
         return;
     }
-    const bool favoured = runtimeIsFavoured(kind, provider, request.filter);
-    const bool x86 = jvmImageBitness(library) == ImageBitness::x86;
+    const bool favoured = runtimeIsFavoured(kind, facts.provider, request.filter);
+    const bool x86 = facts.x86 ? *facts.x86 : jvmImageBitness(library) == ImageBitness::x86;
     trace(tried, " is a candidate: server VM ", serverVm, ", favoured ", favoured, x86 ? ", 32-bit" : "");
     candidates.push_back(
         RuntimeCandidate{version.value_or(Version{}), home, serverVm, favoured, version.has_value(), x86});
@@ -125,10 +137,11 @@ void considerVendorHome(const RuntimeRequest& request, const std::wstring& label
 // A 32-bit jvm.dll cannot load into this 64-bit process: only a "Pair Product"
 // can run it. The registry keeps such runtimes in its 32-bit view, searched after
 // the native one; here they follow every 64-bit candidate.
-void placeThirtyTwoBitCandidates(std::vector<RuntimeCandidate>& candidates, bool pairProductSet) {
-    std::erase_if(candidates, [pairProductSet](const RuntimeCandidate& candidate) {
+void placeThirtyTwoBitCandidates(std::vector<RuntimeCandidate>& candidates, bool pairProductSet,
+                                 const wchar_t* source) {
+    std::erase_if(candidates, [pairProductSet, source](const RuntimeCandidate& candidate) {
         if (!candidate.x86 || pairProductSet) return false;
-        trace("vendor: ", Quoted{candidate.homeFolder},
+        trace(source, ": ", Quoted{candidate.homeFolder},
               " dropped: a 32-bit runtime, and no \"Pair Product\" to hand the launch to");
         return true;
     });
@@ -158,11 +171,77 @@ void collectVendorCandidates(const RuntimeRequest& request, HKEY hive, const wch
                     trace(label, " dropped: no ", Quoted{root.homeValue}, " text value");
                     continue;
                 }
-                considerVendorHome(request, label, home, version, vendorKeyIsJdk(root, name), homeKey.provider,
-                                   candidates);
+                const std::optional<RuntimeKind> kind =
+                    vendorKeyIsJdk(root, name) ? std::optional(RuntimeKind::jdk) : std::nullopt;
+                considerHome(request, label, home, HomeFacts{version, kind, homeKey.provider, std::nullopt},
+                             candidates);
             }
         }
     }
+}
+
+// The home folders that the registry roots (both views) and the vendors' keys
+// name, whatever the settings: their parent folders often hold other runtimes.
+std::vector<std::wstring> registryNamedHomes() {
+    std::vector<std::wstring> homes;
+    const auto readHomes = [&homes](HKEY hive, const wchar_t* rootPath, REGSAM view, const VendorRoot* vendor) {
+        UniqueKey rootKey;
+        if (RegOpenKeyExW(hive, rootPath, 0, KEY_READ | view, rootKey.put()) != ERROR_SUCCESS) return;
+        for (const std::wstring& name : subKeyNames(rootKey.get())) {
+            const std::vector<VendorHomeKey> keys =
+                vendor ? vendorHomeKeys(*vendor, name) : std::vector{VendorHomeKey{name, RuntimeProvider::sun}};
+            for (const VendorHomeKey& homeKey : keys) {
+                UniqueKey key;
+                if (RegOpenKeyExW(rootKey.get(), homeKey.subKeyPath.c_str(), 0, KEY_READ | view, key.put()) ==
+                    ERROR_SUCCESS) {
+                    homes.push_back(registryString(key.get(), vendor ? vendor->homeValue : L"JavaHome"));
+                }
+            }
+        }
+    };
+    for (const REGSAM view : {REGSAM{0}, REGSAM{KEY_WOW64_32KEY}}) {
+        for (const RegistryRoot& root : kRegistryRoots) readHomes(HKEY_LOCAL_MACHINE, root.keyPath, view, nullptr);
+    }
+    for (const HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        for (const VendorRoot& root : kVendorRoots) readHomes(hive, root.keyPath, 0, &root);
+    }
+    return homes;
+}
+
+// The names of a folder's subfolders, in the order the file system lists them;
+// nothing when the folder cannot be listed.
+std::optional<std::vector<std::wstring>> subfolderNames(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    const UniqueFind find = UniqueFind(FindFirstFileW((folder + L"*").c_str(), &found));
+    if (!find) return std::nullopt;
+    std::vector<std::wstring> names;
+    do {
+        const std::wstring_view name = found.cFileName;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..") {
+            names.emplace_back(name);
+        }
+    } while (FindNextFileW(find.get(), &found));
+    return names;
+}
+
+// A folder found by the scan: a runtime when it holds a jvm.dll, judged by what
+// its "release" file says. No process is started to ask it.
+void considerScannedHome(const RuntimeRequest& request, const std::wstring& label, const std::wstring& home,
+                         std::vector<RuntimeCandidate>& candidates) {
+    if (findJvmLibrary(home, JvmType::defaultVm).empty()) {
+        trace(label, " -> ", Quoted{home}, " dropped: no bin\\<vm>\\jvm.dll, not a runtime");
+        return;
+    }
+    const std::string release = readFileBytes(home + L"release").value_or(std::string());
+    const ReleaseFacts facts = readReleaseFacts(release);
+    if (facts.architecture == ReleaseArchitecture::other) {
+        trace(label, " -> ", Quoted{home}, " dropped: built for ",
+              Quoted{std::wstring(facts.architectureName.begin(), facts.architectureName.end())});
+        return;
+    }
+    std::optional<bool> x86;
+    if (facts.architecture != ReleaseArchitecture::unknown) x86 = facts.architecture == ReleaseArchitecture::x86;
+    considerHome(request, label, home, HomeFacts{facts.version, facts.kind, facts.provider, x86}, candidates);
 }
 
 // The candidate that "Preferred versions" or else the order chooses.
@@ -177,6 +256,15 @@ InstalledRuntime chooseRuntime(const std::vector<RuntimeCandidate>& candidates, 
     }
     const RuntimeCandidate& chosen = candidates[choice.index];
     return InstalledRuntime{chosen.homeFolder, chosen.version, chosen.x86};
+}
+
+// As with the registry's two views: "Preferred versions" choose among the
+// 64-bit candidates while there are any.
+InstalledRuntime chooseSixtyFourBitFirst(std::vector<RuntimeCandidate>& candidates, const RuntimeRequest& request,
+                                         const wchar_t* source) {
+    const auto firstX86 = std::ranges::find_if(candidates, &RuntimeCandidate::x86);
+    if (firstX86 != candidates.begin()) candidates.erase(firstX86, candidates.end());
+    return chooseRuntime(candidates, request, source);
 }
 
 void traceCandidates(const std::vector<RuntimeCandidate>& candidates, const wchar_t* source) {
@@ -228,11 +316,10 @@ std::vector<RuntimeCandidate> findVendorRuntimeCandidates(const RuntimeRequest& 
     if (javaHome.empty()) {
         trace("vendor: JAVA_HOME is not set");
     } else {
-        considerVendorHome(request, L"vendor: JAVA_HOME " + javaHome, javaHome, std::nullopt, false,
-                           RuntimeProvider::sun, candidates);
+        considerHome(request, L"vendor: JAVA_HOME " + javaHome, javaHome, HomeFacts{}, candidates);
     }
     orderCandidates(candidates, request.filter.source.favouring, request.jvmType);
-    placeThirtyTwoBitCandidates(candidates, pairProductSet);
+    placeThirtyTwoBitCandidates(candidates, pairProductSet, L"vendor");
     traceCandidates(candidates, L"vendor");
     return candidates;
 }
@@ -248,10 +335,45 @@ std::optional<InstalledRuntime> searchVendorRuntimes(const RuntimeRequest& reque
         trace("vendor: no candidate in the vendor keys or JAVA_HOME");
         return std::nullopt;
     }
-    // "Preferred versions" choose among the 64-bit candidates while there are any.
-    const auto firstX86 = std::ranges::find_if(candidates, &RuntimeCandidate::x86);
-    if (firstX86 != candidates.begin()) candidates.erase(firstX86, candidates.end());
-    return chooseRuntime(candidates, request, L"vendor");
+    return chooseSixtyFourBitFirst(candidates, request, L"vendor");
+}
+
+std::vector<RuntimeCandidate> findScannedRuntimeCandidates(const RuntimeRequest& request, const ScanRoots& roots,
+                                                           const std::vector<std::wstring>& registeredHomes,
+                                                           bool pairProductSet) {
+    std::vector<RuntimeCandidate> candidates;
+    for (const ScanPlace& place : runtimeScanPlaces(roots, registeredHomes)) {
+        const std::optional<std::vector<std::wstring>> names = subfolderNames(place.folder);
+        if (!names) {
+            trace("scan: ", Quoted{place.folder}, " cannot be listed");
+            continue;
+        }
+        trace("scan: ", Quoted{place.folder}, " has ", names->size(), " subfolder(s)");
+        const std::wstring label = L"scan: " + place.folder;
+        for (const std::wstring& name : *names) {
+            considerScannedHome(request, label, place.folder + name + L"\\" + place.homeBelow, candidates);
+        }
+    }
+    orderCandidates(candidates, request.filter.source.favouring, request.jvmType);
+    placeThirtyTwoBitCandidates(candidates, pairProductSet, L"scan");
+    traceCandidates(candidates, L"scan");
+    return candidates;
+}
+
+std::optional<InstalledRuntime> searchRuntimeFolders(const RuntimeRequest& request, bool pairProductSet) {
+    if (!request.searchVendorRuntimes) {
+        trace("scan: not run (\"Search Vendor Runtimes\" is no)");
+        return std::nullopt;
+    }
+    const ScanRoots roots{environmentVariable(L"ProgramFiles"), environmentVariable(L"LOCALAPPDATA"),
+                          environmentVariable(L"USERPROFILE")};
+    std::vector<RuntimeCandidate> candidates =
+        findScannedRuntimeCandidates(request, roots, registryNamedHomes(), pairProductSet);
+    if (candidates.empty()) {
+        trace("scan: no candidate in the scanned folders");
+        return std::nullopt;
+    }
+    return chooseSixtyFourBitFirst(candidates, request, L"scan");
 }
 
 std::optional<std::wstring> findPrivateRuntime(const std::wstring& programFolder) {

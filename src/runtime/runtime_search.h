@@ -12,6 +12,7 @@
 namespace jl {
 
 struct RuntimeRequest;
+struct ScanRoots;
 
 // Which registry view a search reads: the native (64-bit) one, or the 32-bit one.
 enum class RegistryView { native, wow32 };
@@ -27,7 +28,7 @@ enum class RegistryView { native, wow32 };
 struct InstalledRuntime {
     std::wstring homeFolder;  // ends in "\"
     Version version;
-    bool x86 = false;  // a 32-bit runtime, found by the vendor search with a "Pair Product" only
+    bool x86 = false;  // a 32-bit runtime, found by the vendor search or the scan with a "Pair Product" only
 };
 // The registered runtime of one view that the request chooses; empty when none qualifies.
 [[nodiscard]] std::optional<InstalledRuntime> searchInstalledRuntimes(const RuntimeRequest& request,
@@ -45,6 +46,18 @@ struct InstalledRuntime {
 // as with the registry's two views, a 32-bit one only when no 64-bit one
 // qualifies. Empty when none qualifies or "Search Vendor Runtimes" is off.
 [[nodiscard]] std::optional<InstalledRuntime> searchVendorRuntimes(const RuntimeRequest& request,
+                                                                   bool pairProductSet);
+
+// The runtimes in the folders where installers, IDEs and build tools unpack them
+// without a registry key (see runtimeScanPlaces), with the parent folders of
+// registeredHomes; ordered as the vendor search orders its own.
+[[nodiscard]] std::vector<RuntimeCandidate> findScannedRuntimeCandidates(
+    const RuntimeRequest& request, const ScanRoots& roots, const std::vector<std::wstring>& registeredHomes,
+    bool pairProductSet);
+// The scanned runtime the request chooses, with the folders from ProgramFiles,
+// LOCALAPPDATA and USERPROFILE and the homes the registry names; chosen as the
+// vendor search chooses. Empty when none qualifies or "Search Vendor Runtimes" is off.
+[[nodiscard]] std::optional<InstalledRuntime> searchRuntimeFolders(const RuntimeRequest& request,
                                                                    bool pairProductSet);
 
 // The runtime beside the program: the program folder itself or its "jre64\"

@@ -46,7 +46,7 @@ struct RuntimeCandidate {
     bool serverVm = false;
     bool favoured = false;
     bool versionKnown = true;  // false for a home whose "release" file gives none
-    bool x86 = false;          // its jvm.dll is a 32-bit image (vendor search only)
+    bool x86 = false;          // a 32-bit runtime (vendor search and scan only)
 };
 
 // Stable: known versions first, then favoured (only when favouring), then server

@@ -1,5 +1,7 @@
 #include "runtime/vendor_runtimes.h"
 
+#include "runtime/runtime_folders.h"
+
 namespace jl {
 
 const VendorRoot kVendorRoots[13] = {
@@ -29,24 +31,7 @@ bool vendorKeyIsJdk(const VendorRoot& root, std::wstring_view subKeyName) {
     return subKeyName.find(L"jre") == std::wstring_view::npos;
 }
 
-std::optional<Version> releaseFileVersion(std::string_view text) {
-    constexpr std::string_view kKey = "JAVA_VERSION=";
-    for (size_t start = 0; start < text.size();) {
-        size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        start = end + 1;
-        if (!line.starts_with(kKey)) continue;
-        line.remove_prefix(kKey.size());
-        if (line.ends_with('\r')) line.remove_suffix(1);
-        if (line.size() < 2 || line.front() != '"' || line.back() != '"') return std::nullopt;
-        const std::wstring value(line.begin() + 1, line.end() - 1);
-        Version version;
-        if (!parseVersion(value, 0, version)) return std::nullopt;
-        return version;
-    }
-    return std::nullopt;
-}
+std::optional<Version> releaseFileVersion(std::string_view text) { return readReleaseFacts(text).version; }
 
 bool versionSatisfiesBounds(const std::optional<Version>& version, const Version& minimum, const Version& maximum) {
     if (version) return versionInRange(*version, minimum, maximum);

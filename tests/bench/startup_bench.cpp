@@ -23,6 +23,8 @@
 #include "jvmopts/jvm_options.h"
 #include "rig/app_folder.h"
 #include "rig/launched_process.h"
+#include "rig/runtime_registry.h"
+#include "runtime/runtime_folders.h"
 #include "runtime/runtime_search.h"
 #include "settings/launcher_settings.h"
 #include "support/path_text.h"
@@ -412,6 +414,33 @@ void timeToSplash(int runs) {
     std::printf("%-34s %d of %zu runs\n", "splash shown first", splashFirst, splashMs.size());
 }
 
+// The folder scan in this process, over 50 runtimes unpacked in five of its
+// places below a folder of its own, "Minimum Version=11" taking 39 of them.
+void timeFolderScan(int runs) {
+    const std::wstring root = jltest::makeTemporaryFolder(L"jlscan") + L"\\";
+    const wchar_t* const places[] = {L"PF\\Java\\", L"PF\\Eclipse Adoptium\\", L"LA\\Programs\\",
+                                     L"UP\\.jdks\\", L"UP\\scoop\\apps\\"};
+    for (int i = 0; i < 50; ++i) {
+        const std::wstring home = root + places[i % 5] + L"jdk-" + std::to_wstring(i) + (i % 5 == 4 ? L"\\current\\" : L"\\");
+        jltest::createRuntimeFiles(home, {L"bin\\server\\jvm.dll"});
+        jltest::writeBytesFile(home + L"release", "JAVA_VERSION=\"" + std::to_string(i) + ".0.1\"\nOS_ARCH=\"amd64\"\n");
+    }
+    jl::RuntimeRequest request;
+    request.minimumVersion = jl::Version{{11, 0, 0, 0}};
+    std::vector<double> milliseconds;
+    size_t taken = 0;
+    for (int run = 0; run < runs; ++run) {
+        const double start = secondsNow();
+        taken = jl::findScannedRuntimeCandidates(request, {root + L"PF", root + L"LA", root + L"UP"}, {}, false).size();
+        milliseconds.push_back((secondsNow() - start) * 1000.0);
+    }
+    jltest::removeFolderTree(root);
+    std::sort(milliseconds.begin(), milliseconds.end());
+    std::printf("%-34s median %7.3f ms   min %7.3f ms   max %7.3f ms   (%zu runs, %zu of 50 taken)\n",
+                "folder scan, 50 runtimes", milliseconds[milliseconds.size() / 2], milliseconds.front(),
+                milliseconds.back(), milliseconds.size(), taken);
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -428,6 +457,8 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("Launcher start-up, entry to the end of the VM option list (under this system):\n");
     runScenario({"typical INI (3 class path entries)", L"\\lib\\*.jar;%SystemDrive%\\ext\\x.jar;\\classes", 2}, runs);
     runScenario({"\\lib\\*.jar over 2,000 jars", L"\\lib\\*.jar", 2000}, runs);
+    std::printf("Runtime search without a registry key (no process started):\n");
+    timeFolderScan(runs);
     std::printf("Entry to the JNI_CreateJavaVM call, jvm.dll loaded:\n");
     runScenario({"typical INI, probe runtime", L"\\lib\\*.jar;%SystemDrive%\\ext\\x.jar;\\classes", 2, true}, runs);
     const double beforeVm =

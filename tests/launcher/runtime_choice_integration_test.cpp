@@ -260,6 +260,36 @@ TEST_F(HandOver, SixtyFourBitVendorRuntimeWinsOverANewerThirtyTwoBitOne) {
     }
 }
 
+// A launch runs on a runtime found by the scan only when the registry and the vendors' keys give none; their
+// switch turns it off too, and a 32-bit one is handed to "Pair Product" as theirs are.
+TEST_F(HandOver, ScannedFolderRuntimeComesAfterTheRegistryAndTheVendorKeys) {
+    const std::wstring scanned = runtimes_ + L"\\UP\\scoop\\apps\\temurin25-jdk\\current";
+    ASSERT_TRUE(copyProbeRuntime(scanned));
+    writeBytesFile(scanned + L"\\release", "JAVA_VERSION=\"25\"\nOS_ARCH=\"amd64\"\n");
+    for (const wchar_t* name : {L"tem21", L"jre11"}) createRuntimeFiles(home(name), {L"bin\\server\\jvm.dll"});
+    std::map<std::wstring, std::wstring> environment = recorderEnvironment();
+    environment.merge(std::map<std::wstring, std::wstring>{
+        {L"ProgramFiles", home(L"PF")}, {L"LOCALAPPDATA", home(L"LA")}, {L"USERPROFILE", home(L"UP")}});
+    environment.merge(probeEnvironment(app_));
+    const auto launch = [&](const wchar_t* settings, const std::wstring& application = {}) {
+        app_.writeIni(probeIni(settings, application));
+        return runLauncher(app_, L"", environment);
+    };
+    expectEndedWithoutMessage(launch(L""));
+    EXPECT_NE(loadedProbeJvm(app_).find("temurin25-jdk\\current\\bin\\server\\jvm.dll"), std::string::npos);
+    const LaunchOutcome off = launch(L"Search Vendor Runtimes=no\n");
+    EXPECT_TRUE(off.messages.size() == 1 && isJreNotFound(off.messages[0]));
+    addVendorText(false, kAdoptiumKey, L"Path", home(L"tem21"));
+    EXPECT_EQ(failedJvmLibrary(launch(L"")), home(L"tem21") + L"bin\\server\\jvm.dll");
+    add(L"Software\\JavaSoft\\JRE\\", L"11.0.2", home(L"jre11"));
+    EXPECT_EQ(failedJvmLibrary(launch(L"")), home(L"jre11") + L"bin\\server\\jvm.dll");
+
+    createRuntimeFiles(home(L"UP\\.jdks\\jdk-32"), {L"bin\\server\\jvm.dll"}, builtProgram(L"x86_image.dll"));
+    writeBytesFile(home(L"UP\\.jdks\\jdk-32") + L"release", "JAVA_VERSION=\"26\"\nOS_ARCH=\"x86\"\n");
+    const std::wstring pair = L"[Application]\nPair Return Code=yes\nPair Product=" + app_.path(L"MyApp32.exe") + L"\n";
+    expectEndedWithoutMessage(launch(L"Minimum Version=26\n", pair), 42);
+}
+
 // A remembered "JRE Path" whose runtime cannot run in this process: the launch
 // searches on as if none were remembered, to a registered runtime or, without
 // one, to the JRE Not Found dialog.

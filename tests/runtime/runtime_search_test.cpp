@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "rig/runtime_registry.h"
+#include "runtime/runtime_folders.h"
 #include "runtime/runtime_search.h"
 #include "settings/launcher_settings.h"
 #include "settings/settings_values.h"
@@ -262,6 +263,58 @@ TEST_F(RegistrySearch, JavaHomeIsReadWithItsReleaseFile) {
         request_.filter.source = jl::jvmSourceFlagsFromText(c.jvmSource);
         EXPECT_EQ(listed(jl::findVendorRuntimeCandidates(request_, runtimes_ + L"\\" + c.javaHome, false)), c.found)
             << ::testing::PrintToString(std::wstring(c.javaHome)) << " " << (c.release ? c.release : "no release file");
+    }
+}
+
+// Runtimes unpacked below the test's own Program Files (PF), LOCALAPPDATA (LA) and USERPROFILE (UP).
+class FolderScan : public RegistrySearch {
+protected:
+    void unpack(const std::wstring& relativeHome, const char* release) {
+        createRuntimeFiles(runtimes_ + L"\\" + relativeHome, {L"bin\\server\\jvm.dll"});
+        if (release) writeBytesFile(runtimes_ + L"\\" + relativeHome + L"release", release);
+    }
+    std::wstring scanned(bool pairProduct = false, const std::vector<std::wstring>& registeredHomes = {}) {
+        const jl::ScanRoots roots{runtimes_ + L"\\PF", runtimes_ + L"\\LA\\", runtimes_ + L"\\UP"};
+        return listed(jl::findScannedRuntimeCandidates(request_, roots, registeredHomes, pairProduct));
+    }
+};
+
+TEST_F(FolderScan, FindsEachPlaceInItsOrderAndOnlyTheirDirectSubfolders) {
+    for (const wchar_t* home : {L"UP\\.gradle\\jdks\\g\\", L"LA\\Programs\\Semeru\\s\\", L"PF\\Java\\j\\",
+                                L"PF\\Amazon Corretto\\c\\", L"LA\\Programs\\p\\", L"UP\\.jdks\\i\\",
+                                L"UP\\scoop\\apps\\t\\current\\", L"named\\n\\", L"PF\\Java\\deep\\d\\",
+                                L"UP\\scoop\\apps\\t\\other\\", L"PF\\Other\\o\\"}) {
+        unpack(home, "JAVA_VERSION=\"21\"\nOS_ARCH=\"amd64\"\n");
+    }
+    EXPECT_EQ(scanned(false, {home(L"named\\registered")}),
+              L"PF\\Java\\j(21.0.0.0)s PF\\Amazon Corretto\\c(21.0.0.0)s LA\\Programs\\p(21.0.0.0)s "
+              L"LA\\Programs\\Semeru\\s(21.0.0.0)s UP\\.jdks\\i(21.0.0.0)s UP\\scoop\\apps\\t\\current(21.0.0.0)s "
+              L"UP\\.gradle\\jdks\\g(21.0.0.0)s named\\n(21.0.0.0)s ");
+}
+
+TEST_F(FolderScan, ReleaseFileAndSettingsDecide) {
+    const struct {  // no release: the folder has no "release" file
+        const char* release; const wchar_t* settings[3];  // "Minimum Version", "VM Provider", "JVM Source"
+        bool pairProduct; const wchar_t* found;
+    } cases[] = {
+        {"JAVA_VERSION=\"17.0.9\"\nOS_ARCH=\"aarch64\"\n", {L"", L"", L""}, false, L""},
+        {"JAVA_VERSION=\"17.0.9\"\nOS_ARCH=\"x86\"\n", {L"", L"", L""}, false, L""},
+        {"JAVA_VERSION=\"17.0.9\"\nOS_ARCH=\"x86\"\n", {L"", L"", L""}, true, L"PF\\Java\\x64(11.0.0.0)s PF\\Java\\rt(17.0.9.0)s "},
+        {"JAVA_VERSION=\"17.0.9\"\n", {L"18", L"", L""}, false, L""},
+        {nullptr, {L"", L"", L""}, false, L"PF\\Java\\rt(?)s "},
+        {nullptr, {L"11", L"", L""}, false, L""},
+        {"JVM_VARIANT=\"Openj9\"\nJAVA_VERSION=\"17\"\n", {L"", L"", L""}, false, L""},
+        {"JVM_VARIANT=\"Openj9\"\nJAVA_VERSION=\"17\"\n", {L"", L"ibm", L""}, false, L"PF\\Java\\rt(17.0.0.0)s "},
+        {"IMAGE_TYPE=\"JDK\"\nJAVA_VERSION=\"17\"\n", {L"", L"", L"only_JDK"}, false, L"PF\\Java\\rt(17.0.0.0)s "},
+    };
+    for (const auto& c : cases) {
+        removeFolderTree(runtimes_ + L"\\PF");
+        unpack(L"PF\\Java\\rt\\", c.release);
+        // With a "Pair Product", a 32-bit runtime comes after an older 64-bit one.
+        if (c.pairProduct) unpack(L"PF\\Java\\x64\\", "JAVA_VERSION=\"11\"\nOS_ARCH=\"amd64\"\n");
+        request_.minimumVersion = jl::minimumVersionFromText(c.settings[0]);
+        request_.filter = {jl::jvmSourceFlagsFromText(c.settings[2]), jl::vmProviderFlagsFromText(c.settings[1])};
+        EXPECT_EQ(scanned(c.pairProduct), c.found) << (c.release ? c.release : "no release file");
     }
 }
 
