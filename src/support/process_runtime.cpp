@@ -1,4 +1,4 @@
-// The C++ runtime's last resorts, for the shipped program only (the test
+// The process entry and the C++ runtime's last resorts, for the shipped program only (the test
 // programs keep the library's own). The library's versions print through a
 // name demangler and throw exception objects whose classes bring most of the
 // library's string and locale code with them; the launcher catches no
@@ -9,7 +9,10 @@
 
 #include <cstdlib>
 #include <exception>
+#include <memory>
 #include <new>
+
+#include "support/console_output.h"
 
 namespace {
 
@@ -52,7 +55,40 @@ void __throw_underflow_error(const char* what) { endProcess(what); }
 void __throw_invalid_argument(const char* what) { endProcess(what); }
 void __throw_out_of_range_fmt(const char* what, ...) { endProcess(what); }
 void __throw_bad_function_call() { endProcess("bad function call"); }
+
+// Without type information, make_shared's control block asks the library
+// whether a type_info names its tag, and the library's answer brings its
+// exception classes along. This program names no type_info of its own (it is
+// built without them), so only the tag itself, compared by address before
+// this is asked, could match.
+bool _Sp_make_shared_tag::_S_eq(const type_info&) noexcept { return false; }
 } // namespace std
+
+// The process entry, in place of the C runtime's start-up, whose argument,
+// wildcard, locale and signal set-up the launcher has no use for: wmain takes
+// no arguments and the C library initialises itself when it loads. What the
+// start-up did that still matters is done here: the image's pseudo
+// relocations, the C library told the program's kind (so its last-resort
+// messages go to standard error in a console program and never become a
+// window there), global constructors, and exit() so atexit handlers run.
+extern "C" void _pei386_runtime_relocator();
+extern "C" void __main();
+extern "C" void __set_app_type(int);
+int wmain();
+
+// The C library's import library carries atexit only as data; the start-up
+// used to supply the function, which hands the handler to the library's table
+// that exit() runs.
+extern "C" int atexit(void (*handler)()) { return _onexit(reinterpret_cast<_onexit_t>(handler)) ? 0 : -1; }
+
+extern "C" [[noreturn]] void jlProcessStart() {
+    _pei386_runtime_relocator();
+    constexpr int kConsoleApp = 1;
+    constexpr int kGuiApp = 2;
+    __set_app_type(jl::isConsoleProgram() ? kConsoleApp : kGuiApp);
+    __main();
+    std::exit(wmain());
+}
 
 // Out of memory ends the process rather than throwing.
 void* operator new(std::size_t size) {
