@@ -33,9 +33,9 @@ public:
     SERVICE_STATUS_PROCESS waitWhile(DWORD state, DWORD timeoutMs) const {
         SERVICE_STATUS_PROCESS status{};
         DWORD size = 0;
-        for (const ULONGLONG end = GetTickCount64() + timeoutMs; GetTickCount64() < end; Sleep(20)) {
+        for (const ULONGLONG end = GetTickCount64() + timeoutMs;; Sleep(20)) {
             if (!QueryServiceStatusEx(open().get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
-                                      sizeof status, &size) || status.dwCurrentState != state) break;
+                                      sizeof status, &size) || status.dwCurrentState != state || GetTickCount64() >= end) break;
         }
         return status;
     }
@@ -44,18 +44,19 @@ public:
 
 class Service : public ::testing::Test {
 protected:
-    // A service program of report.ServiceProgram, writing to out.txt, installed quietly.
-    // Without the runtime, "JRE Path" names a missing folder and no other runtime is recent enough.
-    void install(std::wstring_view serviceLines, bool withRuntime = true, bool isService = true) {
+    // A service of report.ServiceProgram writing to out.txt. Without the runtime,
+    // "JRE Path" names a missing folder and no other runtime is recent enough.
+    void writeIni(std::wstring_view serviceLines, bool withRuntime = true, bool isService = true) {
         std::wstring ini = bridgeRuntimeIni(L"report.ServiceProgram", withRuntime ? L"" : L"Minimum Version=99\n");
-        if (!withRuntime) ini.replace(ini.find(L"JRE Path=") + 9, 0, app_.path(L"none"));
-        app_.writeIni(ini + L"Output File=" +
-                      app_.path(L"out.txt") + (isService ? L"\nApplication Type=service" : L"") +
+        const std::wstring bridge = buildFolder(L"runtimes\\bridge\\");
+        if (!withRuntime) ini.replace(ini.find(bridge), bridge.size(), app_.path(L"none"));
+        app_.writeIni(ini + L"Output File=" + app_.path(L"out.txt") + (isService ? L"\nApplication Type=service" : L"") +
                       L"\n[Product Information]\nProduct Name=JL Test\n[Service]\nService Name=" + service_.name_ +
                       L"\n" + std::wstring(serviceLines));
-        if (isService) {
-            ASSERT_EQ(command(L"--install-service --quiet").exitCode, 0);
-        }
+    }
+    void install(std::wstring_view serviceLines, bool withRuntime = true) {
+        writeIni(serviceLines, withRuntime);
+        ASSERT_EQ(command(L"--install-service --quiet").exitCode, 0);
     }
     LaunchOutcome command(const std::wstring& arguments) { return runLauncher(app_, arguments); }
     [[nodiscard]] std::vector<std::string> output() const { return fileLines(app_.path(L"out.txt")); }
@@ -65,8 +66,11 @@ protected:
 };
 
 TEST_F(Service, InstallHandsOverItsConfigurationAndUninstallRemovesIt) {
-    install(L"Description=Runs the report\nStart Type=manual\nDependencies=RpcSs\nPreshutdown Timeout=90\n"
-            L"Restart On Failure=30\n");
+    // Wine refuses failure actions: a setting the manager refuses fails the install and leaves no service.
+    writeIni(L"Restart On Failure=30\n");
+    EXPECT_NE(command(L"--install-service --quiet").exitCode, 0);
+    EXPECT_FALSE(service_.open());
+    install(L"Description=Runs the report\nStart Type=manual\nDependencies=RpcSs\nPreshutdown Timeout=90\n");
     std::vector<BYTE> buffer(8192);
     DWORD size = 0;
     auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
@@ -75,7 +79,12 @@ TEST_F(Service, InstallHandsOverItsConfigurationAndUninstallRemovesIt) {
     EXPECT_STREQ(config->lpDisplayName, L"JL Test");
     EXPECT_EQ(config->dwStartType, static_cast<DWORD>(SERVICE_DEMAND_START));
     EXPECT_EQ(config->dwServiceType, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS));
-    EXPECT_STREQ(config->lpDependencies, L"RpcSs");
+    // Wine answers no dependencies here; it keeps them where Windows does.
+    wchar_t dependencies[16] = {};
+    DWORD bytes = sizeof dependencies;
+    EXPECT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, (L"SYSTEM\\CurrentControlSet\\Services\\" + service_.name_).c_str(),
+                           L"DependOnService", RRF_RT_REG_MULTI_SZ, nullptr, dependencies, &bytes), 0);
+    EXPECT_EQ(std::wstring(dependencies, bytes / sizeof(wchar_t)), std::wstring(L"RpcSs\0\0", 7));
     ASSERT_TRUE(QueryServiceConfig2W(service_.open().get(), SERVICE_CONFIG_DESCRIPTION, buffer.data(), 8192, &size));
     EXPECT_STREQ(reinterpret_cast<SERVICE_DESCRIPTIONW*>(buffer.data())->lpDescription, L"Runs the report");
     ASSERT_TRUE(QueryServiceConfig2W(service_.open().get(), SERVICE_CONFIG_PRESHUTDOWN_INFO, buffer.data(), 8192, &size));
@@ -119,7 +128,12 @@ TEST_P(ServiceRun, ReachesStoppedWithTheProgramsCode) {
     const ServiceRunCase& c = GetParam();
     install(c.serviceLines, c.withRuntime);
     std::vector<const wchar_t*> arguments = c.arguments;
-    ASSERT_TRUE(StartServiceW(service_.open().get(), static_cast<DWORD>(arguments.size()), arguments.data()));
+    if (c.withRuntime) {
+        ASSERT_TRUE(StartServiceW(service_.open().get(), static_cast<DWORD>(arguments.size()), arguments.data()));
+        EXPECT_EQ(service_.waitWhile(0, 0).dwCurrentState, static_cast<DWORD>(SERVICE_START_PENDING));
+    } else {
+        EXPECT_EQ(command(L"--start-service --quiet").exitCode, ERROR_SERVICE_SPECIFIC_ERROR);
+    }
     SERVICE_STATUS_PROCESS status = service_.waitWhile(SERVICE_START_PENDING, 60000);
     if (c.stopped) {
         ASSERT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
@@ -129,7 +143,8 @@ TEST_P(ServiceRun, ReachesStoppedWithTheProgramsCode) {
         // A stop method that never returns holds the stop for "Stop Timeout" (2 s) only.
         EXPECT_LT(GetTickCount64() - stopAt, 15000u);
     }
-    status = service_.waitWhile(status.dwCurrentState, 30000);
+    // Nothing waits for a person: a message box would hold the service in its state.
+    if (status.dwCurrentState != SERVICE_STOPPED) status = service_.waitWhile(status.dwCurrentState, 30000);
     EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
     EXPECT_EQ(status.dwWin32ExitCode, c.win32ExitCode);
     EXPECT_EQ(status.dwServiceSpecificExitCode, c.serviceSpecificCode);
@@ -154,7 +169,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Wine's processes hold every right; the check is the caller's to give here.
 TEST_F(Service, CommandsNeedAServiceProgramAndAdministratorRights) {
-    install(L"", true, false);
+    writeIni(L"", true, false);
     const LaunchOutcome refused = command(L"--install-service");
     ASSERT_EQ(refused.messages.size(), 1u);
     EXPECT_EQ(refused.messages[0].text, app_.exePath() + L" is not a service program: the service commands need "
@@ -166,7 +181,7 @@ TEST_F(Service, CommandsNeedAServiceProgramAndAdministratorRights) {
     settings.application.isService = true;
     settings.service.name = service_.name_;
     const std::wstring errors = app_.path(L"errors.txt");
-    const jl::UniqueFile file(CreateFileW(errors.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    const jl::UniqueFile file(CreateFileW(errors.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr));
     const HANDLE original = GetStdHandle(STD_ERROR_HANDLE);
     SetStdHandle(STD_ERROR_HANDLE, file.get());
     for (const jl::ServiceCommand command : {jl::ServiceCommand::install, jl::ServiceCommand::start}) {
