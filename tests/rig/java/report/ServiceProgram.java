@@ -1,17 +1,26 @@
 package report;
 
+import java.lang.management.ManagementFactory;
 import java.util.concurrent.CountDownLatch;
 
 // A service's program. main notes its arguments on standard output and does what
 // the first asks: "exit4" ends with System.exit(4), "throw" throws, anything else
 // returns and leaves a worker that runs until stop is called. The stop methods
-// and a shutdown hook note their calls too.
+// and a shutdown hook note their calls too; "timed" adds the time to each note,
+// and the VM's start time, for the bench.
 public class ServiceProgram {
     private static final CountDownLatch stopped = new CountDownLatch(1);
+    private static boolean timed;
+
+    private static void note(String line) {
+        System.out.println(timed ? line + " @" + System.currentTimeMillis() : line);
+    }
 
     public static void main(String[] args) throws Exception {
-        System.out.println("main " + String.join(" ", args));
-        Runtime.getRuntime().addShutdownHook(new Thread(() -> System.out.println("hook")));
+        timed = args.length > 0 && args[0].equals("timed");
+        if (timed) System.out.println("vm @" + ManagementFactory.getRuntimeMXBean().getStartTime());
+        note("main " + String.join(" ", args));
+        Runtime.getRuntime().addShutdownHook(new Thread(() -> note("hook")));
         String mode = args.length > 0 ? args[0] : "";
         if (mode.equals("exit4")) {
             Thread.sleep(1000);
@@ -29,7 +38,7 @@ public class ServiceProgram {
     }
 
     public static void stop(String[] args) {
-        System.out.println("stop " + String.join(" ", args));
+        note("stop " + String.join(" ", args));
         stopped.countDown();
     }
 
