@@ -395,8 +395,9 @@ void printMedian(const char* name, std::vector<double> totals, std::vector<doubl
 
 // StartService to RUNNING and the stop control to STOPPED of a service of the
 // report program with a stop method. The launcher's share of the start: its
-// process's start to the VM's; of the stop: the control to the stop method, and
-// the last shutdown hook to STOPPED.
+// process's creation to the VM's (Wine's process start and jvm.dll's loading
+// included); of the stop: the control to the stop method, and the last
+// shutdown hook to STOPPED.
 void timeService(int runs) {
     const std::wstring bridgeHome = fullPath(jltest::testProgramFolder() + L"\\..\\runtimes\\bridge\\");
     const std::wstring jar = fullPath(jltest::testProgramFolder() + L"\\..\\runtimes\\launch-report\\launch-report.jar");
