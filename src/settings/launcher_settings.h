@@ -100,14 +100,14 @@ struct SplashSettings {
 // [Service]: how a service program is registered with the service manager and
 // how it stops.
 struct ServiceSettings {
-    std::wstring name;         // default: the program's base name
-    std::wstring displayName;  // default: "Product Name", else the service name
-    std::wstring description;
+    std::wstring name{};         // default: the program's base name
+    std::wstring displayName{};  // default: "Product Name", else the service name
+    std::wstring description{};
     ServiceStartType startType = ServiceStartType::automatic;
     ServiceAccount account = ServiceAccount::localService;
-    std::vector<std::wstring> dependencies;
-    std::optional<unsigned> restartDelaySeconds;  // none: the service manager never restarts it
-    std::wstring stopMethod;  // "Class.method" or "method" (of the main class); empty: System.exit(0)
+    std::vector<std::wstring> dependencies{};
+    std::optional<unsigned> restartDelaySeconds{};  // none: the service manager never restarts it
+    std::wstring stopMethod{};  // "Class.method" or "method" (of the main class); empty: System.exit(0)
     unsigned stopTimeoutSeconds = 30;
     unsigned preshutdownTimeoutSeconds = 0;  // 0: the system's own
 };

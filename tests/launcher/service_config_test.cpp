@@ -13,19 +13,6 @@ namespace {
 
 using namespace std::string_literals;
 
-ServiceSettings serviceSettings(ServiceStartType startType, ServiceAccount account,
-                                std::vector<std::wstring> dependencies = {}, std::optional<unsigned> restart = {},
-                                unsigned preshutdown = 0) {
-    ServiceSettings settings;
-    settings.name = L"Svc";
-    settings.startType = startType;
-    settings.account = account;
-    settings.dependencies = std::move(dependencies);
-    settings.restartDelaySeconds = restart;
-    settings.preshutdownTimeoutSeconds = preshutdown;
-    return settings;
-}
-
 // Also what Wine does not keep or act on: delayed start, accounts, failure
 // actions and the preshutdown time are checked here, as handed over.
 TEST(ServiceConfig, HandsTheManagerWhatTheSettingsSay) {
@@ -37,12 +24,14 @@ TEST(ServiceConfig, HandsTheManagerWhatTheSettingsSay) {
         std::vector<uint32_t> restartsMs;
         uint32_t preshutdownMs;
     } cases[] = {
-        {ServiceSettings{.name = L"Svc"}, kServiceAutoStart, false, L"NT AUTHORITY\\LocalService", L"", {}, 0},
-        {serviceSettings(ServiceStartType::delayed, ServiceAccount::localSystem, {L"Tcpip", L"Dnscache"}),
+        {{}, kServiceAutoStart, false, L"NT AUTHORITY\\LocalService", L"", {}, 0},
+        {{.startType = ServiceStartType::delayed, .account = ServiceAccount::localSystem,
+          .dependencies = {L"Tcpip", L"Dnscache"}},
          kServiceAutoStart, true, L"", L"Tcpip\0Dnscache\0\0"s, {}, 0},
-        {serviceSettings(ServiceStartType::manual, ServiceAccount::networkService, {}, 60, 120), kServiceDemandStart,
-         false, L"NT AUTHORITY\\NetworkService", L"", {60000, 60000, 60000}, 120000},
-        {serviceSettings(ServiceStartType::disabled, ServiceAccount::localService, {}, 0), kServiceDisabled, false,
+        {{.startType = ServiceStartType::manual, .account = ServiceAccount::networkService, .restartDelaySeconds = 60,
+          .preshutdownTimeoutSeconds = 120},
+         kServiceDemandStart, false, L"NT AUTHORITY\\NetworkService", L"", {60000, 60000, 60000}, 120000},
+        {{.startType = ServiceStartType::disabled, .restartDelaySeconds = 0}, kServiceDisabled, false,
          L"NT AUTHORITY\\LocalService", L"", {0, 0, 0}, 0},
     };
     for (const auto& c : cases) {

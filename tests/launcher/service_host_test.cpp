@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "launcher/service_commands.h"
 #include "rig/launcher_run.h"
 
