@@ -38,7 +38,10 @@ demo: build
 	@scripts/run-demo.sh
 
 # Start-up figures under Wine; printed, not judged.
+# The rig starts afresh: its service manager, which the bench's service runs
+# under, then carries the bridge's WINEDLLPATH of the bench's own start.
 bench: build
+	@tests/rig/wine-rig.sh stop $(BUILD_DIR)/wine-rig
 	@WINEDLLPATH=$(CURDIR)/$(BUILD_DIR)/runtimes/bridge/winelib \
 		tests/rig/wine-run.sh $(BUILD_DIR)/wine-rig $(BUILD_DIR)/bin/jl_startup_bench.exe
 	@tests/rig/wine-rig.sh stop $(BUILD_DIR)/wine-rig

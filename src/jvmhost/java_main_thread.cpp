@@ -354,6 +354,7 @@ void settleEndOfMain(const JavaMainArgs& args) {
     if (jthrowable exception = env->ExceptionOccurred()) {
         trace("jvm: an exception escaped main");
         if (args.mainThrew) args.mainThrew();
+        if (args.reportUncaught) showErrorMessage(kMsgMainThrew, describeThrowable(env, exception));
         if (args.beforeExceptionDialog) args.beforeExceptionDialog();
         if (args.failureCheck && showJavaExceptionDialog(env, exception) == ExceptionChoice::stop) {
             (void)callSystemExit(env);
@@ -460,6 +461,67 @@ bool callSecondaryMain(const JvmSession& session, const std::vector<std::wstring
     const bool called = callSecondaryMainOn(env, session.mainClass, arguments, reply);
     if (!stayAttached) vm->DetachCurrentThread();
     return called;
+}
+
+namespace {
+
+// A name as the JNI look-ups take it; empty when it cannot be made.
+std::string modifiedUtf8(JNIEnv* env, const std::wstring& text) {
+    jstring java = newJavaString(text, env);
+    const char* characters = java ? env->GetStringUTFChars(java, nullptr) : nullptr;
+    if (!characters) return {};
+    std::string bytes(characters);
+    env->ReleaseStringUTFChars(java, characters);
+    return bytes;
+}
+
+// The stop method in its String[] form, else in its form without arguments.
+bool callStopMethodOn(JNIEnv* env, jclass type, const std::wstring& method, const std::vector<std::wstring>& arguments) {
+    const std::string name = modifiedUtf8(env, method);
+    if (name.empty()) return false;
+    if (jmethodID withArguments = env->GetStaticMethodID(type, name.c_str(), kArgumentsMain)) {
+        jobjectArray javaArguments = newJavaStringArray(arguments, env);
+        if (!javaArguments) return false;
+        env->CallStaticVoidMethod(type, withArguments, javaArguments);
+        return true;
+    }
+    env->ExceptionClear();
+    jmethodID plain = env->GetStaticMethodID(type, name.c_str(), kNoArgumentMain);
+    if (!plain) return false;
+    env->CallStaticVoidMethod(type, plain);
+    return true;
+}
+
+} // namespace
+
+bool callStaticStopMethod(const JvmSession& session, const std::wstring& className, const std::wstring& method,
+                          const std::vector<std::wstring>& arguments) {
+    JavaVM* vm = session.javaVm;
+    JNIEnv* env = nullptr;
+    if (!vm || vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return false;
+    trace("jvm: calling the stop method ", Quoted{method}, " of ", className.empty() ? L"the main class" : className.c_str());
+    // A thread attached from outside Java finds classes through the system class loader.
+    jclass type = className.empty() ? session.mainClass : env->FindClass(modifiedUtf8(env, className).c_str());
+    const bool called = type && callStopMethodOn(env, type, method, arguments);
+    jthrowable exception = env->ExceptionOccurred();
+    if (called && exception) {
+        showErrorMessage(kMsgStopMethodThrew, describeThrowable(env, exception));
+    } else if (!called) {
+        showErrorMessage(kMsgStopMethodMissing, className.empty() ? method : className + L"." + method);
+    }
+    env->ExceptionClear();
+    trace("jvm: the stop method ", called && !exception ? "returned" : "failed");
+    vm->DetachCurrentThread();
+    return called && !exception;
+}
+
+void exitJavaFromThread(const JvmSession& session, jint status) {
+    JavaVM* vm = session.javaVm;
+    JNIEnv* env = nullptr;
+    if (!vm || vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return;
+    trace("jvm: calling System.exit(", static_cast<int>(status), ")");
+    (void)callSystemExit(env, status);
+    vm->DetachCurrentThread();
 }
 
 } // namespace jl

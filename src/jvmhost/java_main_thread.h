@@ -28,6 +28,8 @@ struct JavaMainArgs {
     const std::wstring& mainTarget;  // the jar as given to the VM, or "module[/class]"
     const std::vector<std::wstring>& arguments;
     bool failureCheck = false;
+    // An exception out of main is also told in a message (a service's goes to the event log).
+    bool reportUncaught = false;
     // An IBM runtime may be in use: the thread stays in the VM after main.
     bool stayInVmAfterMain = false;
     HANDLE mainStartedEvent = nullptr;  // set just before main is called; may be null
@@ -54,5 +56,15 @@ struct JavaMainArgs {
 // no such method or the call failed.
 [[nodiscard]] bool callSecondaryMain(const JvmSession& session, const std::vector<std::wstring>& arguments,
                                      bool stayAttached, const std::function<void(jint)>& reply);
+
+// Calls the static method (String[] or no arguments) of the named class, or of
+// the session's main class when className is empty, on the calling thread,
+// which enters the VM for the call and leaves it. False, after a message, when
+// there is no such method or it threw.
+[[nodiscard]] bool callStaticStopMethod(const JvmSession& session, const std::wstring& className,
+                                        const std::wstring& method, const std::vector<std::wstring>& arguments);
+// System.exit(status) from the calling thread, which enters the VM for it: the
+// shutdown hooks run and the VM's exit hook ends the process.
+void exitJavaFromThread(const JvmSession& session, jint status);
 
 } // namespace jl

@@ -31,12 +31,12 @@ jobjectArray newJavaStringArray(const std::vector<std::wstring>& texts, JNIEnv* 
     return array;
 }
 
-bool callSystemExit(JNIEnv* env) {
+bool callSystemExit(JNIEnv* env, jint status) {
     jclass systemClass = env->FindClass("java/lang/System");
     if (!systemClass) return false;
     jmethodID exitMethod = env->GetStaticMethodID(systemClass, "exit", "(I)V");
     if (!exitMethod) return false;
-    env->CallStaticVoidMethod(systemClass, exitMethod, jint{-1});
+    env->CallStaticVoidMethod(systemClass, exitMethod, status);
     if (env->ExceptionOccurred()) {
         env->ExceptionDescribe();
         return false;

@@ -11,7 +11,7 @@ namespace jl {
 // Java strings from the exact UTF-16 code units; null on any failure.
 [[nodiscard]] jstring newJavaString(const std::wstring& text, JNIEnv* env);
 [[nodiscard]] jobjectArray newJavaStringArray(const std::vector<std::wstring>& texts, JNIEnv* env);
-// System.exit(-1); true only if it returned without a pending exception.
-bool callSystemExit(JNIEnv* env);
+// System.exit(status); true only if it returned without a pending exception.
+bool callSystemExit(JNIEnv* env, jint status = -1);
 
 } // namespace jl

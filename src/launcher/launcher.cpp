@@ -2,6 +2,7 @@
 
 #include "jvmhost/java_main_thread.h"
 #include "launcher/command_line.h"
+#include "launcher/service_commands.h"
 #include "jvmopts/vm_print_hook.h"
 #include "support/console_output.h"
 #include "support/error_message.h"
@@ -29,6 +30,9 @@ Launcher* Launcher::current() { return processLauncher; }
 
 bool Launcher::init() {
     arguments_ = argumentsFromCommandLine(GetCommandLineW());
+    serviceRequest_ = serviceRequestFrom(arguments_);
+    const bool asService = serviceRequest_.command == ServiceCommand::run;
+    if (asService) arguments_.erase(arguments_.begin());
     trace("launch: ", arguments_.size(), " argument(s) for the Java program");
     for (size_t i = 0; i < arguments_.size(); ++i) trace("launch: argument ", i + 1, " = ", Quoted{arguments_[i]});
 
@@ -39,8 +43,16 @@ bool Launcher::init() {
         return false;
     }
     programPath_ = std::move(*program);
+    // A service shows nothing: its messages go to the event log, under the
+    // program's name until the settings name the service.
+    if (asService) serviceHost_.routeMessagesToEventLog(fileBaseName(programPath_));
 
-    if (!loadLauncherSettings(programPath_, settings_)) return false;
+    if (!loadLauncherSettings(programPath_, settings_)) {
+        // The service manager still hears that the start failed.
+        settingsUsable_ = false;
+        return asService;
+    }
+    if (serviceRequest_.command != ServiceCommand::none) return true;
     if (!setupSingleInstance(singleInstance_, {.programPath = programPath_,
                                                .isService = settings_.application.isService,
                                                .enabled = settings_.application.singleInstance,
@@ -96,16 +108,68 @@ int Launcher::startPairProduct() {
 }
 
 int Launcher::run() {
+    if (serviceRequest_.command == ServiceCommand::run) return runAsService();
+    if (serviceRequest_.command != ServiceCommand::none) {
+        return runServiceCommand(serviceRequest_.command, {settings_, programPath_, serviceRequest_.quiet, {}});
+    }
     if (handOver_) return startPairProduct();
     if (singleInstance_.enabled && !singleInstance_.isPrimary) return waitForPrimary(singleInstance_);
     if (!prepareJvm()) return -1;
+    return runJava();
+}
+
+int Launcher::runJava() {
     const int javaResult = startJava();
     settleClassDataArchive(classData_);  // the VM is gone
-    // The java command ends with 1 when main threw, after the VM printed the trace.
-    if (javaResult == 0) return console_ && mainThrew_ ? 1 : 0;
+    // The java command ends with 1 when main threw, after the VM printed the
+    // trace; so does a service, whose manager then sees a failure.
+    if (javaResult == 0) return (console_ || serviceHost_.active()) && mainThrew_ ? 1 : 0;
     startSettled_ = true;
     splash_.closer.invoke();
     return -1;
+}
+
+int Launcher::runAsService() {
+    if (settingsUsable_) serviceHost_.routeMessagesToEventLog(settings_.service.name);
+    if (!serviceHost_.dispatch(settings_.service, &Launcher::serviceMain)) return -1;
+    // After a System.exit the VM's exit hook told the manager, and the VM is
+    // ending the process: nothing may be torn down under it meanwhile.
+    if (vmExiting_) Sleep(INFINITE);
+    return serviceExitCode_;
+}
+
+void WINAPI Launcher::serviceMain(DWORD argc, wchar_t** argv) {
+    Launcher* launcher = current();
+    if (!launcher || !launcher->serviceHost_.connect([launcher] { launcher->stopJava(); })) return;
+    // The arguments given to this start of the service follow those of its command line.
+    for (DWORD i = 1; i < argc; ++i) launcher->arguments_.push_back(argv[i]);
+    launcher->serviceExitCode_ = launcher->launchInService();
+    launcher->serviceHost_.reportStopped(launcher->serviceExitCode_);
+}
+
+int Launcher::launchInService() {
+    if (!settingsUsable_) return -1;
+    if (!settings_.application.isService) {
+        showErrorText(formatMessage(loadString(kMsgNotAService), {programPath_}));
+        return ERROR_NOT_SUPPORTED;
+    }
+    if (settings_.application.overrideWorkingDir) applyWorkingDirectory();
+    std::optional<ChosenRuntime> chosen = chooseRuntime(settings_, programPath_);
+    if (!chosen) return static_cast<int>(kNoRuntimeServiceCode);
+    runtime_ = std::move(*chosen);
+    serviceHost_.advanceStart();
+    if (!prepareJvm()) return -1;
+    serviceHost_.advanceStart();
+    return runJava();
+}
+
+void Launcher::stopJava() {
+    const std::wstring& method = settings_.service.stopMethod;
+    if (!method.empty()) {
+        const StopMethodName name = stopMethodFrom(method);
+        if (callStaticStopMethod(session_, name.className, name.method, arguments_)) return;
+    }
+    exitJavaFromThread(session_, 0);
 }
 
 bool Launcher::prepareJvm() {
@@ -113,7 +177,7 @@ bool Launcher::prepareJvm() {
     prepareLibraryPath(runtime_.jvmLibraryPath, jvmSettings, folderWithBackslash(programPath_), jvm_);
     // "Cmd" adds its arguments after the command line's; its switches count too.
     const std::vector<std::wstring> cmd = cmdArguments(jvmSettings);
-    if (!hasNoSplashSwitch(arguments_) && !hasNoSplashSwitch(cmd)) {
+    if (!serviceHost_.active() && !hasNoSplashSwitch(arguments_) && !hasNoSplashSwitch(cmd)) {
         startSplash(splash_, settings_.splash, runtime_.jvmLibraryPath);
     }
     // Before jvm.dll and its C library load, which take their copies of the
@@ -147,7 +211,8 @@ int Launcher::startJava() {
                                                                             : jvm_.mainJar,
         .arguments = arguments_,
         // A console program has no dialog to show: the exception's trace goes to standard error.
-        .failureCheck = settings_.application.failureCheck && !console_,
+        .failureCheck = settings_.application.failureCheck && !console_ && !serviceHost_.active(),
+        .reportUncaught = serviceHost_.active(),
         .stayInVmAfterMain = settings_.runtime.mayUseIbmRuntime(),
         .mainStartedEvent = singleInstance_.mainStartedEvent.get(),
         .javaStreams = outputFiles_.javaStreams,
@@ -155,6 +220,7 @@ int Launcher::startJava() {
             [this] {
                 startSettled_ = true;
                 capture_.stop();
+                serviceHost_.reportRunning();
             },
         .beforeExceptionDialog =
             [this] {
@@ -210,6 +276,11 @@ void JNICALL Launcher::vmExitHook(jint status) {
     if (status != 0) launcher->explainEarlyEnd();
     // The VM has written its class-data archive by now; the process ends right after this hook.
     settleClassDataArchive(launcher->classData_);
+    // Else the manager may go on showing a service whose program has ended as running.
+    if (launcher->serviceHost_.active()) {
+        launcher->vmExiting_ = true;
+        launcher->serviceHost_.reportStopped(static_cast<int>(status));
+    }
 }
 
 void JNICALL Launcher::vmAbortHook() {
@@ -220,6 +291,10 @@ void JNICALL Launcher::vmAbortHook() {
         launcher->explainFatalError();
     } else {
         launcher->explainEarlyEnd();
+    }
+    if (launcher->serviceHost_.active()) {
+        launcher->vmExiting_ = true;
+        launcher->serviceHost_.reportStopped(1);
     }
 }
 

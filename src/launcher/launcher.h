@@ -16,6 +16,8 @@
 #include "jvmopts/jvm_options.h"
 #include "jvmopts/output_capture.h"
 #include "jvmopts/output_files.h"
+#include "launcher/service_config.h"
+#include "launcher/service_host.h"
 #include "launcher/single_instance.h"
 #include "runtime/runtime_choice.h"
 #include "settings/launcher_settings.h"
@@ -46,6 +48,15 @@ private:
     // Everything between the runtime's choice and the VM: Path, splash, output files, jvm.dll, options.
     [[nodiscard]] bool prepareJvm();
     [[nodiscard]] int startJava();
+    // The VM's run from its start to its end: the process exit code.
+    [[nodiscard]] int runJava();
+
+    // Under the service manager: the dispatcher on this thread, the launch on the service's.
+    [[nodiscard]] int runAsService();
+    static void WINAPI serviceMain(DWORD argc, wchar_t** argv);
+    [[nodiscard]] int launchInService();
+    // On a thread of its own: "Stop Method", else System.exit(0).
+    void stopJava();
 
     static void JNICALL vmExitHook(jint status);
     static void JNICALL vmAbortHook();
@@ -56,6 +67,12 @@ private:
 
     // A console-subsystem image: no windows but a configured splash, and the java command's exit codes.
     const bool console_;
+    ServiceRequest serviceRequest_;
+    bool settingsUsable_ = true;
+    ServiceHost serviceHost_;
+    int serviceExitCode_ = 0;
+    // The VM's exit hook has told the service manager; the VM ends the process.
+    std::atomic<bool> vmExiting_ = false;
     std::atomic<bool> mainThrew_ = false;
     std::wstring programPath_;
     std::vector<std::wstring> arguments_;

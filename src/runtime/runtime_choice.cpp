@@ -91,9 +91,10 @@ std::optional<ChosenRuntime> fromDialog(const LauncherSettings& settings, const 
     const unsigned messageId = request.jvmType == JvmType::server ? kMsgJreNotFoundServer : kMsgJreNotFound;
     const std::wstring message = formatMessage(
         loadString(messageId), {describeVersionRequirement(request.minimumVersion, request.maximumVersion)});
-    if (isConsoleProgram()) {
-        // A tool run from a script has nobody to browse: it says what is needed and where to get it.
-        trace("runtime: no usable runtime found; a console program says so and ends");
+    if (isConsoleProgram() || messagesGoToEventLog()) {
+        // A tool run from a script, or a service, has nobody to browse: it says
+        // what is needed and where to get it.
+        trace("runtime: no usable runtime found; with nobody to browse, the launch says so and ends");
         showErrorText(message + L"\n" + loadString(kMsgJreDownloadLink));
         return std::nullopt;
     }

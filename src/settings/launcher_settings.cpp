@@ -158,6 +158,30 @@ SplashSettings readSplashSettings(SettingsReader& reader) {
     return splash;
 }
 
+ServiceSettings readServiceSettings(SettingsReader& reader, const std::wstring& programPath,
+                                    const ProductIdentity& product) {
+    ServiceSettings service;
+    service.name = reader.layered(keys::kServiceName);
+    if (service.name.empty()) service.name = fileBaseName(programPath);
+    service.displayName = reader.layered(keys::kDisplayName);
+    if (service.displayName.empty()) service.displayName = product.productName.empty() ? service.name : product.productName;
+    service.description = reader.layered(keys::kDescription);
+    service.startType = serviceStartTypeFromText(reader.layered(keys::kStartType));
+    service.account = serviceAccountFromText(reader.layered(keys::kAccount));
+    splitString(reader.layered(keys::kDependencies), L";", service.dependencies);
+    std::erase_if(service.dependencies, [](std::wstring& name) {
+        trimLeft(name);
+        trimRight(name);
+        return name.empty();
+    });
+    const std::wstring restart = reader.layered(keys::kRestartOnFailure);
+    if (!restart.empty()) service.restartDelaySeconds = secondsFromText(restart);
+    service.stopMethod = reader.layered(keys::kStopMethod);
+    if (const unsigned seconds = secondsFromText(reader.layered(keys::kStopTimeout))) service.stopTimeoutSeconds = seconds;
+    service.preshutdownTimeoutSeconds = secondsFromText(reader.layered(keys::kPreshutdownTimeout));
+    return service;
+}
+
 // A program starts from a class, a jar (the class, when both are set, wins and
 // the jar leads the class path) or a module, which stands alone.
 bool hasOneStartingPoint(const ApplicationSettings& application) {
@@ -209,6 +233,7 @@ bool loadLauncherSettings(const std::wstring& programPath, LauncherSettings& set
     settings.jvm.optionFiles = readVmOptionsFiles(programPath, settings.product);
     settings.output = readOutputSettings(reader);
     settings.splash = readSplashSettings(reader);
+    settings.service = readServiceSettings(reader, programPath, settings.product);
     const RuntimeRequest& runtime = settings.runtime;
     trace("settings: application type ", settings.application.isService ? "service" : "application", ", JVM type ",
           runtime.jvmType, ", JDK allowed ", runtime.filter.source.jdkAllowed, ", JRE allowed ",

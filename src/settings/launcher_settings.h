@@ -3,6 +3,7 @@
 // Settings: every key the launcher reads, read and traced once, at the start
 // of a launch, into one value whose parts the later steps take as they are.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,21 @@ struct SplashSettings {
     unsigned timeoutSeconds = 0;  // 0 for none
 };
 
+// [Service]: how a service program is registered with the service manager and
+// how it stops.
+struct ServiceSettings {
+    std::wstring name{};         // default: the program's base name
+    std::wstring displayName{};  // default: "Product Name", else the service name
+    std::wstring description{};
+    ServiceStartType startType = ServiceStartType::automatic;
+    ServiceAccount account = ServiceAccount::localService;
+    std::vector<std::wstring> dependencies{};
+    std::optional<unsigned> restartDelaySeconds{};  // none: the service manager never restarts it
+    std::wstring stopMethod{};  // "Class.method" or "method" (of the main class); empty: System.exit(0)
+    unsigned stopTimeoutSeconds = 30;
+    unsigned preshutdownTimeoutSeconds = 0;  // 0: the system's own
+};
+
 struct LauncherSettings {
     ProductIdentity product;
     RuntimeRequest runtime;
@@ -103,6 +119,7 @@ struct LauncherSettings {
     JvmSettings jvm;
     OutputSettings output;
     SplashSettings splash;
+    ServiceSettings service;
 };
 
 // The settings of the program at programPath: [Product Information] and

@@ -53,13 +53,26 @@ inline constexpr SettingKey kPrefferNativeSplashScreen{L"Display", L"Preffer Nat
 inline constexpr SettingKey kSplashCloseOnWindow{L"Display", L"Splash Close On Window"};
 inline constexpr SettingKey kSplashTimeout{L"Display", L"Splash Timeout"};
 
+inline constexpr SettingKey kServiceName{L"Service", L"Service Name"};
+inline constexpr SettingKey kDisplayName{L"Service", L"Display Name"};
+inline constexpr SettingKey kDescription{L"Service", L"Description"};
+inline constexpr SettingKey kStartType{L"Service", L"Start Type"};
+inline constexpr SettingKey kAccount{L"Service", L"Account"};
+inline constexpr SettingKey kDependencies{L"Service", L"Dependencies"};
+inline constexpr SettingKey kRestartOnFailure{L"Service", L"Restart On Failure"};
+inline constexpr SettingKey kStopMethod{L"Service", L"Stop Method"};
+inline constexpr SettingKey kStopTimeout{L"Service", L"Stop Timeout"};
+inline constexpr SettingKey kPreshutdownTimeout{L"Service", L"Preshutdown Timeout"};
+
 // Every key above: each is read, and traced with its source, at every start.
 inline constexpr SettingKey kEveryKey[] = {
     kProductCode, kUpgradeCode, kProductName, kMinimumVersion, kMaximumVersion, kPreferredVersions, kJrePath,
     kJvmType, kJvmSource, kVmProvider, kSearchVendorRuntimes, kMainClass, kMainJar, kMainModule, kAddModules, kSystemPath, kLibraryPath,
     kVirtualMachineParameters, kClassDataSharing, kApplicationType, kFailureCheck, kOverrideWorkingDir, kPairProduct,
     kPairReturnCode, kSingleInstance, kEmbeddedJar, kOutputFile, kOutputAppend, kErrorFile, kErrorAppend, kCmd,
-    kClassPath, kModulePath, kSplashScreen, kSplashScreenShadow, kPrefferNativeSplashScreen, kSplashCloseOnWindow, kSplashTimeout};
+    kClassPath, kModulePath, kSplashScreen, kSplashScreenShadow, kPrefferNativeSplashScreen, kSplashCloseOnWindow, kSplashTimeout,
+    kServiceName, kDisplayName, kDescription, kStartType, kAccount, kDependencies, kRestartOnFailure, kStopMethod,
+    kStopTimeout, kPreshutdownTimeout};
 } // namespace keys
 
 } // namespace jl

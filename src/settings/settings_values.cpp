@@ -19,6 +19,19 @@ unsigned secondsFromText(std::wstring_view text) {
     return seconds;
 }
 
+ServiceStartType serviceStartTypeFromText(std::wstring_view text) {
+    if (equalsIgnoringAsciiCase(text, L"delayed")) return ServiceStartType::delayed;
+    if (equalsIgnoringAsciiCase(text, L"manual")) return ServiceStartType::manual;
+    if (equalsIgnoringAsciiCase(text, L"disabled")) return ServiceStartType::disabled;
+    return ServiceStartType::automatic;
+}
+
+ServiceAccount serviceAccountFromText(std::wstring_view text) {
+    if (equalsIgnoringAsciiCase(text, L"LocalSystem")) return ServiceAccount::localSystem;
+    if (equalsIgnoringAsciiCase(text, L"NetworkService")) return ServiceAccount::networkService;
+    return ServiceAccount::localService;
+}
+
 Version minimumVersionFromText(std::wstring_view text) {
     if (text == L"any") return kNoMinimum;
     Version version;

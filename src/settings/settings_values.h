@@ -28,6 +28,13 @@ namespace jl {
 [[nodiscard]] JvmSourceFlags jvmSourceFlagsFromText(std::wstring_view text);
 [[nodiscard]] VmProviderFlags vmProviderFlagsFromText(std::wstring_view text);
 
+// [Service] "Start Type" and "Account", in any case; the defaults (auto,
+// LocalService) for an empty or unknown text.
+enum class ServiceStartType { automatic, delayed, manual, disabled };
+enum class ServiceAccount { localSystem, localService, networkService };
+[[nodiscard]] ServiceStartType serviceStartTypeFromText(std::wstring_view text);
+[[nodiscard]] ServiceAccount serviceAccountFromText(std::wstring_view text);
+
 // "Main Class" as the JVM wants it: every "." becomes "/".
 [[nodiscard]] std::wstring internalClassName(std::wstring_view mainClass);
 

@@ -22,7 +22,14 @@ std::atomic<HANDLE>& pendingOwnerReady() {
     return ready;
 }
 
+std::atomic<HANDLE>& eventLogSource() {
+    static std::atomic<HANDLE> source{nullptr};
+    return source;
+}
+
 constexpr DWORD kPendingOwnerWaitMs = 5000;
+// The one entry of the program's message table, "%1": the event's text is the message itself.
+constexpr DWORD kEventLogMessageId = 1;
 
 } // namespace
 
@@ -32,6 +39,10 @@ void releaseMessageOwner(HWND owner) {
     HWND expected = owner;
     currentMessageOwner().compare_exchange_strong(expected, nullptr);
 }
+
+void setMessageEventSource(HANDLE source) { eventLogSource().store(source); }
+
+bool messagesGoToEventLog() { return eventLogSource().load() != nullptr; }
 
 void setMessageOwnerPending(HANDLE ready) { pendingOwnerReady().store(ready); }
 
@@ -47,8 +58,17 @@ std::wstring loadString(unsigned id) {
 
 namespace {
 
-// A console program has no windows of its own: its messages go to standard error.
+// A service's messages go to the event log, and a console program, which has
+// no windows of its own, writes them to standard error.
 bool writtenToStandardError(const std::wstring& text) {
+    if (const HANDLE source = eventLogSource().load()) {
+        const wchar_t* strings[] = {text.c_str()};
+        const bool reported =
+            ReportEventW(source, EVENTLOG_ERROR_TYPE, 0, kEventLogMessageId, nullptr, 1, 0, strings, nullptr) != FALSE;
+        trace("error message ", reported ? "written to the event log: " : "could not be written to the event log: ",
+              Quoted{text});
+        return true;
+    }
     if (!isConsoleProgram()) {
         trace("error message shown: ", Quoted{text});
         return false;
@@ -69,6 +89,11 @@ void showErrorText(const std::wstring& text) {
     if (!MessageBoxW(owner, text.c_str(), nullptr, MB_ICONERROR | MB_OK) && owner) {
         MessageBoxW(nullptr, text.c_str(), nullptr, MB_ICONERROR | MB_OK);
     }
+}
+
+void showInformationText(const std::wstring& text) {
+    if (writtenToStandardError(text)) return;
+    MessageBoxW(messageOwner(), text.c_str(), nullptr, MB_ICONINFORMATION | MB_OK);
 }
 
 void showUnownedErrorText(const std::wstring& text) {

@@ -23,6 +23,12 @@ void releaseMessageOwner(HWND owner);
 // that it is not shown unowned behind the window that appears next. Null: none.
 void setMessageOwnerPending(HANDLE ready);
 
+// A service has nobody to read a box: while an event-log source is set, every
+// message below goes to the Application event log as an error (and to the
+// trace) instead. Null: none. The caller keeps the source open meanwhile.
+void setMessageEventSource(HANDLE source);
+[[nodiscard]] bool messagesGoToEventLog();
+
 // In a console program every one of these writes its text to standard error
 // instead, and returns at once.
 // MessageBoxW owned by the message owner (its splash window once it
@@ -32,6 +38,9 @@ void setMessageOwnerPending(HANDLE ready);
 void showErrorMessage(unsigned id);
 // A text already expanded from a string-table format.
 void showErrorText(const std::wstring& text);
+// The same route for a message that reports success: a box with the
+// information icon, or a line on standard error.
+void showInformationText(const std::wstring& text);
 // For a thread that may be crashing: no owner window, whose thread may be the
 // one that stopped.
 void showUnownedErrorText(const std::wstring& text);

@@ -41,5 +41,21 @@ inline constexpr unsigned kMsgVmCrashed = 260;
 inline constexpr unsigned kMsgVmCrashedWithLog = 261;           // (%s)
 inline constexpr unsigned kMsgMainJarMissing = 270;             // (%s)
 inline constexpr unsigned kMsgMainModuleConflict = 271;         // (%s, %s)
+inline constexpr unsigned kMsgNotAService = 280;                // (%s)
+inline constexpr unsigned kMsgNeedsAdministrator = 281;
+inline constexpr unsigned kMsgServiceInstalled = 282;           // (%s)
+inline constexpr unsigned kMsgServiceInstallFailed = 283;       // (%s, %d)
+inline constexpr unsigned kMsgServiceRemoved = 284;             // (%s)
+inline constexpr unsigned kMsgServiceRemoveFailed = 285;        // (%s, %d)
+inline constexpr unsigned kMsgServiceRunning = 286;             // (%s)
+inline constexpr unsigned kMsgServiceStartFailed = 287;         // (%s, %d)
+inline constexpr unsigned kMsgServiceNotRunning = 288;          // (%s)
+inline constexpr unsigned kMsgServiceStopFailed = 289;          // (%s, %d)
+inline constexpr unsigned kMsgServiceNotInstalled = 290;        // (%s)
+inline constexpr unsigned kMsgServiceEndedAtStart = 291;        // (%s, %d)
+inline constexpr unsigned kMsgMainThrew = 292;                  // (%s)
+inline constexpr unsigned kMsgStopMethodMissing = 293;          // (%s)
+inline constexpr unsigned kMsgStopMethodThrew = 294;            // (%s)
+inline constexpr unsigned kMsgStopTimedOut = 295;               // (%s, %d)
 
 } // namespace jl

@@ -66,6 +66,8 @@ inline void freeModule(HMODULE module) { FreeLibrary(module); }
 inline void deleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
 inline void destroyWindow(HWND window) { DestroyWindow(window); }
 inline void deleteDc(HDC dc) { DeleteDC(dc); }
+inline void closeServiceHandle(SC_HANDLE handle) { CloseServiceHandle(handle); }
+inline void deregisterEventSource(HANDLE source) { DeregisterEventSource(source); }
 
 template <auto Close>
 struct InvalidHandleValueIsInvalid {
@@ -89,6 +91,10 @@ using UniqueView = UniqueResource<detail::NullIsInvalid<const void*, detail::unm
 using UniqueModule = UniqueResource<detail::NullIsInvalid<HMODULE, detail::freeModule>>;
 using UniqueGdiObject = UniqueResource<detail::NullIsInvalid<HGDIOBJ, detail::deleteGdiObject>>;
 using UniqueWindow = UniqueResource<detail::NullIsInvalid<HWND, detail::destroyWindow>>;
+// The service manager's handles, of the manager itself and of one service.
+using UniqueServiceHandle = UniqueResource<detail::NullIsInvalid<SC_HANDLE, detail::closeServiceHandle>>;
+// A registered event-log source (RegisterEventSourceW).
+using UniqueEventSource = UniqueResource<detail::NullIsInvalid<HANDLE, detail::deregisterEventSource>>;
 
 // Runs a clean-up at scope exit unless dismissed.
 template <typename F>

@@ -28,6 +28,7 @@
 #include "runtime/runtime_search.h"
 #include "settings/launcher_settings.h"
 #include "support/path_text.h"
+#include "support/unique_resource.h"
 #include "support/win_text.h"
 
 namespace {
@@ -359,6 +360,95 @@ void timeSecondaryReply(int runs) {
                 milliseconds[milliseconds.size() / 2], milliseconds.front(), milliseconds.size());
 }
 
+// Milliseconds since 1970, the clock Java's currentTimeMillis reads.
+double epochMs() {
+    FILETIME now;
+    GetSystemTimePreciseAsFileTime(&now);
+    return static_cast<double>((static_cast<ULONGLONG>(now.dwHighDateTime) << 32 | now.dwLowDateTime) -
+                               116444736000000000ull) / 10000.0;
+}
+
+// The time the service program noted beside that line, "<line> @<ms>"; negative when none.
+double notedMs(const std::wstring& output, const std::string& line) {
+    const std::string text = jltest::readBytesFile(output);
+    const size_t found = text.find(line + " @");
+    return found == std::string::npos ? -1.0 : std::atof(text.c_str() + found + line.size() + 2);
+}
+
+// Polls the service (1 ms) until it leaves the state; the moment it did, or negative after a minute.
+double whenLeft(SC_HANDLE service, DWORD state, DWORD& reached) {
+    SERVICE_STATUS status{};
+    for (const ULONGLONG end = GetTickCount64() + 60000; GetTickCount64() < end; Sleep(1)) {
+        if (QueryServiceStatus(service, &status) && status.dwCurrentState != state) {
+            reached = status.dwCurrentState;
+            return epochMs();
+        }
+    }
+    return -1.0;
+}
+
+void printMedian(const char* name, std::vector<double> totals, std::vector<double> shares) {
+    if (totals.empty()) return;
+    std::sort(totals.begin(), totals.end());
+    std::sort(shares.begin(), shares.end());
+    std::printf("%-34s median %7.1f ms   min %7.1f ms   the launcher's share %6.1f ms (%zu runs)\n", name,
+                totals[totals.size() / 2], totals.front(), shares[shares.size() / 2], totals.size());
+}
+
+// StartService to RUNNING and the stop control to STOPPED of a service of the
+// report program with a stop method. The launcher's share of the start: its
+// process's creation to the VM's (Wine's process start and jvm.dll's loading
+// included); of the stop: the control to the stop method, and the last
+// shutdown hook to STOPPED.
+void timeService(int runs) {
+    const std::wstring bridgeHome = fullPath(jltest::testProgramFolder() + L"\\..\\runtimes\\bridge\\");
+    const std::wstring jar = fullPath(jltest::testProgramFolder() + L"\\..\\runtimes\\launch-report\\launch-report.jar");
+    if (!jltest::fileExists(bridgeHome + L"bin\\server\\jvm.dll") || !jltest::fileExists(jar)) return;
+    jltest::AppFolder app(L"BenchService");
+    const std::wstring name = L"JlBench" + std::to_wstring(GetCurrentProcessId()), output = app.path(L"out.txt");
+    app.writeIni(L"[Java Runtime Environment]\nMain Class=report.ServiceProgram\nJRE Path=" + bridgeHome +
+                 L"\n[Class Path]\nClass Path=" + jar + L"\n[Application]\nApplication Type=service\nOutput File=" +
+                 output + L"\n[Service]\nService Name=" + name + L"\nStop Method=report.ServiceProgram.stop\n");
+    if (jltest::LaunchedProcess::start(app.exePath(), L"--install-service --quiet").waitForExit(60000) != 0) {
+        std::printf("service: the install failed, nothing measured\n");
+        return;
+    }
+    const jl::UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    const jl::UniqueServiceHandle service(OpenServiceW(manager.get(), name.c_str(), SERVICE_ALL_ACCESS));
+    std::vector<double> starts, startShares, stops, stopShares;
+    for (int run = 0; run < runs; ++run) {
+        DeleteFileW(output.c_str());
+        const wchar_t* arguments[] = {L"timed"};
+        DWORD state = 0;
+        const double started = epochMs();
+        const double running = StartServiceW(service.get(), 1, arguments) ? whenLeft(service.get(), SERVICE_START_PENDING, state) : -1.0;
+        SERVICE_STATUS_PROCESS process{};
+        DWORD size = 0;
+        QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&process), sizeof process, &size);
+        const jl::UniqueHandle handle(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process.dwProcessId));
+        FILETIME created{}, unused[3];
+        GetProcessTimes(handle.get(), &created, &unused[0], &unused[1], &unused[2]);
+        for (int i = 0; i < 600 && notedMs(output, "main timed") < 0; ++i) Sleep(10);
+        SERVICE_STATUS status{};
+        const double stopAt = epochMs();
+        const double stopped = running > 0 && state == SERVICE_RUNNING && ControlService(service.get(), SERVICE_CONTROL_STOP, &status)
+                                   ? whenLeft(service.get(), status.dwCurrentState, state) : -1.0;
+        if (stopped < 0 || state != SERVICE_STOPPED || notedMs(output, "hook") < 0) {
+            std::printf("service: run %d failed\n", run);
+            continue;
+        }
+        const double createdMs = static_cast<double>((static_cast<ULONGLONG>(created.dwHighDateTime) << 32 | created.dwLowDateTime) -
+                                                     116444736000000000ull) / 10000.0;
+        starts.push_back(running - started);
+        startShares.push_back(notedMs(output, "vm") - createdMs);
+        stops.push_back(stopped - stopAt);
+        stopShares.push_back(notedMs(output, "stop timed") - stopAt + stopped - notedMs(output, "hook"));
+    }
+    (void)jltest::LaunchedProcess::start(app.exePath(), L"--uninstall-service --quiet").waitForExit(60000);
+    printMedian("StartService to RUNNING", starts, startShares);
+    printMedian("stop control to STOPPED", stops, stopShares);
+}
+
 // The milliseconds since process start of the first trace line holding the text; negative when none.
 double traceMoment(const std::string& trace, const std::string& text) {
     const size_t found = trace.find(text);
@@ -475,5 +565,7 @@ int wmain(int argc, wchar_t** argv) {
     timeSecondaryReply(runs);
     std::printf("Time from process start to the splash window shown and to the VM created, same launch (bridge runtime):\n");
     timeToSplash(runs);
+    std::printf("A service of the report program under the service manager (bridge runtime):\n");
+    timeService(runs);
     return 0;
 }

@@ -35,6 +35,16 @@ TEST(SettingsValues, SecondsAreDigitsAloneUpToOneDay) {
         EXPECT_EQ(secondsFromText(none), 0u) << none;
 }
 
+TEST(SettingsValues, ServiceStartTypeAndAccountInAnyCaseWithTheirDefaults) {
+    EXPECT_EQ(serviceStartTypeFromText(L"DELAYED"), ServiceStartType::delayed);
+    EXPECT_EQ(serviceStartTypeFromText(L"manual"), ServiceStartType::manual);
+    EXPECT_EQ(serviceStartTypeFromText(L"Disabled"), ServiceStartType::disabled);
+    EXPECT_EQ(serviceStartTypeFromText(L"boot"), ServiceStartType::automatic);
+    EXPECT_EQ(serviceAccountFromText(L"localsystem"), ServiceAccount::localSystem);
+    EXPECT_EQ(serviceAccountFromText(L"NetworkService"), ServiceAccount::networkService);
+    EXPECT_EQ(serviceAccountFromText(L""), ServiceAccount::localService);
+}
+
 TEST(SettingsValues, JvmTypeKnowsOnlyExactServerWords) {
     EXPECT_EQ(jvmTypeFromText(L"server"), JvmType::server);
     EXPECT_EQ(jvmTypeFromText(L"favor_server"), JvmType::favorServer);
