@@ -276,6 +276,15 @@ void traceCandidates(const std::vector<RuntimeCandidate>& candidates, const wcha
     }
 }
 
+// Candidates found outside the registry roots, in the roots' order, the 32-bit
+// ones after every 64-bit one (or gone without a "Pair Product").
+void arrangeCandidates(std::vector<RuntimeCandidate>& candidates, const RuntimeRequest& request, bool pairProductSet,
+                       const wchar_t* source) {
+    orderCandidates(candidates, request.filter.source.favouring, request.jvmType);
+    placeThirtyTwoBitCandidates(candidates, pairProductSet, source);
+    traceCandidates(candidates, source);
+}
+
 } // namespace
 
 std::wstring findJvmLibrary(const std::wstring& homeFolder, JvmType jvmType, bool* serverVm) {
@@ -318,9 +327,7 @@ std::vector<RuntimeCandidate> findVendorRuntimeCandidates(const RuntimeRequest& 
     } else {
         considerHome(request, L"vendor: JAVA_HOME " + javaHome, javaHome, HomeFacts{}, candidates);
     }
-    orderCandidates(candidates, request.filter.source.favouring, request.jvmType);
-    placeThirtyTwoBitCandidates(candidates, pairProductSet, L"vendor");
-    traceCandidates(candidates, L"vendor");
+    arrangeCandidates(candidates, request, pairProductSet, L"vendor");
     return candidates;
 }
 
@@ -354,9 +361,7 @@ std::vector<RuntimeCandidate> findScannedRuntimeCandidates(const RuntimeRequest&
             considerScannedHome(request, label, place.folder + name + L"\\" + place.homeBelow, candidates);
         }
     }
-    orderCandidates(candidates, request.filter.source.favouring, request.jvmType);
-    placeThirtyTwoBitCandidates(candidates, pairProductSet, L"scan");
-    traceCandidates(candidates, L"scan");
+    arrangeCandidates(candidates, request, pairProductSet, L"scan");
     return candidates;
 }
 
