@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdarg>
+
 #include "support/number_text.h"
 #include "support/unique_resource.h"
 #include "support/win_text.h"
@@ -28,6 +30,8 @@ double millisecondsSinceProcessStart() {
 } // namespace
 
 bool traceEnabled() { return GetEnvironmentVariableW(kTraceVariable, nullptr, 0) > 1; }
+
+namespace {
 
 void writeTraceLine(std::wstring_view line) {
     const DWORD lastError = GetLastError();
@@ -58,45 +62,50 @@ void writeTraceLine(std::wstring_view line) {
     SetLastError(lastError);
 }
 
-namespace {
-
 void appendAscii(std::wstring& line, const char* text) {
     for (; *text; ++text) line += static_cast<wchar_t>(static_cast<unsigned char>(*text));
 }
 
+void appendPiece(std::wstring& line, unsigned char kind, const void* piece) {
+    switch (kind) {
+    case 'w': line += static_cast<const wchar_t*>(piece); break;
+    case 'p': {
+        const wchar_t* text = *static_cast<const wchar_t* const*>(piece);
+        line += text ? text : L"(null)";
+        break;
+    }
+    case 'n': appendAscii(line, static_cast<const char*>(piece)); break;
+    case 'P': appendAscii(line, *static_cast<const char* const*>(piece)); break;
+    case 's': line += *static_cast<const std::wstring*>(piece); break;
+    case 'v': line += *static_cast<const std::wstring_view*>(piece); break;
+    case 'B': line += *static_cast<const bool*>(piece) ? L"yes" : L"no"; break;
+    case 'c': appendDecimal(line, static_cast<long long>(*static_cast<const signed char*>(piece))); break;
+    case 'h': appendDecimal(line, static_cast<long long>(*static_cast<const short*>(piece))); break;
+    case 'x': appendDecimal(line, static_cast<long long>(*static_cast<const int*>(piece))); break;
+    case 'l': appendDecimal(line, *static_cast<const long long*>(piece)); break;
+    case 'C': appendDecimal(line, static_cast<unsigned long long>(*static_cast<const unsigned char*>(piece))); break;
+    case 'H': appendDecimal(line, static_cast<unsigned long long>(*static_cast<const unsigned short*>(piece))); break;
+    case 'X': appendDecimal(line, static_cast<unsigned long long>(*static_cast<const unsigned*>(piece))); break;
+    case 'L': appendDecimal(line, *static_cast<const unsigned long long*>(piece)); break;
+    }
+}
+
 } // namespace
 
-void writeTrace(const char* kinds, const void* const* pieces) {
+void writeTrace(const char* kinds, ...) {
+    if (!traceEnabled()) return;
+    va_list pieces;
+    va_start(pieces, kinds);
     std::wstring line;
-    for (; *kinds; ++kinds, ++pieces) {
-        const void* piece = *pieces;
-        switch (*kinds) {
-        case 'w': line += static_cast<const wchar_t*>(piece); break;
-        case 'p': {
-            const wchar_t* text = *static_cast<const wchar_t* const*>(piece);
-            line += text ? text : L"(null)";
-            break;
-        }
-        case 'n': appendAscii(line, static_cast<const char*>(piece)); break;
-        case 'P': appendAscii(line, *static_cast<const char* const*>(piece)); break;
-        case 's': line += *static_cast<const std::wstring*>(piece); break;
-        case 'v': line += *static_cast<const std::wstring_view*>(piece); break;
-        case 'q':
-            line += L'"';
-            line += static_cast<const Quoted*>(piece)->text;
-            line += L'"';
-            break;
-        case 'B': line += *static_cast<const bool*>(piece) ? L"yes" : L"no"; break;
-        case 'c': appendDecimal(line, static_cast<long long>(*static_cast<const signed char*>(piece))); break;
-        case 'h': appendDecimal(line, static_cast<long long>(*static_cast<const short*>(piece))); break;
-        case 'x': appendDecimal(line, static_cast<long long>(*static_cast<const int*>(piece))); break;
-        case 'l': appendDecimal(line, *static_cast<const long long*>(piece)); break;
-        case 'C': appendDecimal(line, static_cast<unsigned long long>(*static_cast<const unsigned char*>(piece))); break;
-        case 'H': appendDecimal(line, static_cast<unsigned long long>(*static_cast<const unsigned short*>(piece))); break;
-        case 'X': appendDecimal(line, static_cast<unsigned long long>(*static_cast<const unsigned*>(piece))); break;
-        case 'L': appendDecimal(line, *static_cast<const unsigned long long*>(piece)); break;
-        }
+    for (; *kinds; ++kinds) {
+        const unsigned char kind = static_cast<unsigned char>(*kinds);
+        const void* piece = va_arg(pieces, const void*);
+        const bool quoted = (kind & detail::kQuotedKind) != 0;
+        if (quoted) line += L'"';
+        appendPiece(line, kind & ~detail::kQuotedKind, piece);
+        if (quoted) line += L'"';
     }
+    va_end(pieces);
     writeTraceLine(line);
 }
 

@@ -11,58 +11,71 @@
 namespace jl {
 
 [[nodiscard]] bool traceEnabled();
-void writeTraceLine(std::wstring_view line);
 
-// A value shown in double quotes, so empty and blank values stay visible.
+// A value shown in double quotes, so empty and blank values stay visible. It
+// refers to the value itself, so a call passes the value's address and nothing
+// is copied for the trace.
+template <typename Text>
 struct Quoted {
-    std::wstring_view text;
+    const Text& text;
 };
+template <typename Text>
+Quoted(const Text&) -> Quoted<Text>;
 
 namespace detail {
 // How writeTrace reads each argument of trace(): the call passes only the
 // arguments' addresses and one shared string of these codes per combination of
-// types, which keeps the many trace lines small in the program.
+// types, which keeps the many trace lines small in the program. A quoted
+// value has the code of its text with the high bit set.
+constexpr unsigned char kQuotedKind = 0x80;
+
 template <typename Piece>
-constexpr char traceKind() {
-    using Plain = std::remove_cv_t<Piece>;
-    if constexpr (std::is_array_v<Plain>) {
-        // A literal: the address is the text. Plain ASCII literals are narrow,
-        // which halves what the trace's texts weigh in the program.
-        using Character = std::remove_cv_t<std::remove_extent_t<Plain>>;
-        static_assert(std::is_same_v<Character, wchar_t> || std::is_same_v<Character, char>);
-        return std::is_same_v<Character, wchar_t> ? 'w' : 'n';
-    } else if constexpr (std::is_same_v<Plain, const wchar_t*> || std::is_same_v<Plain, wchar_t*>) {
-        return 'p';
-    } else if constexpr (std::is_same_v<Plain, const char*>) {
-        return 'P';  // an ASCII literal chosen at run time
-    } else if constexpr (std::is_same_v<Plain, std::wstring>) {
-        return 's';
-    } else if constexpr (std::is_same_v<Plain, std::wstring_view>) {
-        return 'v';
-    } else if constexpr (std::is_same_v<Plain, Quoted>) {
-        return 'q';
-    } else if constexpr (std::is_same_v<Plain, bool>) {
-        return 'B';
-    } else if constexpr (std::is_enum_v<Plain>) {
-        return traceKind<std::underlying_type_t<Plain>>();
-    } else {
-        static_assert(std::is_integral_v<Plain> && !std::is_same_v<Plain, wchar_t>, "no trace form for this type");
-        constexpr const char* kinds = std::is_signed_v<Plain> ? "chxl" : "CHXL";
-        return kinds[sizeof(Plain) == 1 ? 0 : sizeof(Plain) == 2 ? 1 : sizeof(Plain) == 4 ? 2 : 3];
+struct TraceKind {
+    static constexpr unsigned char value() {
+        using Plain = std::remove_cv_t<Piece>;
+        if constexpr (std::is_array_v<Plain>) {
+            // A literal: the address is the text. Plain ASCII literals are narrow,
+            // which halves what the trace's texts weigh in the program.
+            using Character = std::remove_cv_t<std::remove_extent_t<Plain>>;
+            static_assert(std::is_same_v<Character, wchar_t> || std::is_same_v<Character, char>);
+            return std::is_same_v<Character, wchar_t> ? 'w' : 'n';
+        } else if constexpr (std::is_same_v<Plain, const wchar_t*> || std::is_same_v<Plain, wchar_t*>) {
+            return 'p';
+        } else if constexpr (std::is_same_v<Plain, const char*>) {
+            return 'P';  // an ASCII literal chosen at run time
+        } else if constexpr (std::is_same_v<Plain, std::wstring>) {
+            return 's';
+        } else if constexpr (std::is_same_v<Plain, std::wstring_view>) {
+            return 'v';
+        } else if constexpr (std::is_same_v<Plain, bool>) {
+            return 'B';
+        } else if constexpr (std::is_enum_v<Plain>) {
+            return TraceKind<std::underlying_type_t<Plain>>::value();
+        } else {
+            static_assert(std::is_integral_v<Plain> && !std::is_same_v<Plain, wchar_t>, "no trace form for this type");
+            constexpr const char* kinds = std::is_signed_v<Plain> ? "chxl" : "CHXL";
+            return kinds[sizeof(Plain) == 1 ? 0 : sizeof(Plain) == 2 ? 1 : sizeof(Plain) == 4 ? 2 : 3];
+        }
     }
-}
+    [[gnu::always_inline]] static const void* address(const Piece& piece) { return &piece; }
+};
+template <typename Text>
+struct TraceKind<Quoted<Text>> {
+    static constexpr unsigned char value() { return TraceKind<Text>::value() | kQuotedKind; }
+    [[gnu::always_inline]] static const void* address(const Quoted<Text>& piece) { return &piece.text; }
+};
 template <typename... Pieces>
-inline constexpr char kTraceKinds[] = {traceKind<Pieces>()..., '\0'};
+inline constexpr char kTraceKinds[] = {static_cast<char>(TraceKind<Pieces>::value())..., '\0'};
 } // namespace detail
 
-// Joins the pieces that kinds describes and writes the line.
-void writeTrace(const char* kinds, const void* const* pieces);
+// Joins the pieces that kinds describes, one address each after it, and
+// writes the line when the trace is on. The addresses travel as variable
+// arguments, mostly in registers: the many call sites stay a few bytes each.
+void writeTrace(const char* kinds, ...);
 
 template <typename... Pieces>
-void trace(const Pieces&... pieces) {
-    if (!traceEnabled()) return;
-    const void* const addresses[] = {static_cast<const void*>(&pieces)...};
-    writeTrace(detail::kTraceKinds<Pieces...>, addresses);
+[[gnu::always_inline]] inline void trace(const Pieces&... pieces) {
+    writeTrace(detail::kTraceKinds<Pieces...>, detail::TraceKind<Pieces>::address(pieces)...);
 }
 
 } // namespace jl
