@@ -58,46 +58,6 @@ TEST_F(RuntimeChoice, ServerJvmTypeSkipsAClientOnlyRuntime) {
 constexpr char kProbeJvm[] = "runtimes\\probe\\bin\\server\\jvm.dll";
 constexpr wchar_t kAdoptiumKey[] = L"Software\\Eclipse Adoptium\\JDK\\21.0.1.12\\hotspot\\MSI";
 
-// Where installers leave the probe runtime, and whether the launch runs on it.
-struct VendorLaunchCase {
-    const wchar_t* name;
-    bool currentUser;
-    const wchar_t* key;    // empty: JAVA_HOME names the home
-    const wchar_t* value;
-    bool trailingBackslash;
-};
-
-void PrintTo(const VendorLaunchCase& c, std::ostream* out) { *out << ::testing::PrintToString(std::wstring(c.name)); }
-
-class VendorRuntimeLaunch : public RuntimeChoice, public ::testing::WithParamInterface<VendorLaunchCase> {};
-
-TEST_P(VendorRuntimeLaunch, RunsOnTheRuntimeTheInstallerLeft) {
-    const VendorLaunchCase& c = GetParam();
-    std::wstring probeHome = probeRuntimeHome();
-    if (!c.trailingBackslash) probeHome.pop_back();
-    std::map<std::wstring, std::wstring> environment;
-    if (*c.key) {
-        addVendorText(c.currentUser, c.key, c.value, probeHome);
-        if (std::wstring(c.value) == L"Path") addVendorNumber(c.currentUser, c.key, L"JavaHome", 1);
-    } else {
-        environment[L"JAVA_HOME"] = probeHome;
-    }
-    app_.writeIni(probeIni());
-    expectEndedWithoutMessage(runLauncher(app_, L"", environment));
-}
-
-INSTANTIATE_TEST_SUITE_P(Installers, VendorRuntimeLaunch, ::testing::Values(
-    VendorLaunchCase{L"AdoptiumMachine", false, kAdoptiumKey, L"Path", true},
-    VendorLaunchCase{L"MicrosoftUser", true, L"Software\\Microsoft\\JDK\\17.0.9.8\\hotspot\\MSI", L"Path", false},
-    VendorLaunchCase{L"ZuluUser", true, L"Software\\Azul Systems\\Zulu\\zulu-17", L"InstallationPath", true},
-    VendorLaunchCase{L"LibericaMachine", false, L"Software\\BellSoft\\Liberica\\jdk-21", L"InstallationPath", false},
-    VendorLaunchCase{L"SapMachine", false, L"Software\\SapMachine\\JDK\\17.0.9", L"JavaHome", true},
-    VendorLaunchCase{L"JavaHomeWithBackslash", false, L"", L"", true},
-    VendorLaunchCase{L"JavaHomeWithoutBackslash", false, L"", L"", false}),
-    [](const ::testing::TestParamInfo<VendorLaunchCase>& info) {
-        return std::string(info.param.name, info.param.name + wcslen(info.param.name));
-    });
-
 TEST_F(RuntimeChoice, ClassicRootWinsOverANewerVendorRuntime) {
     createRuntimeFiles(home(L"jre11"), {L"bin\\server\\jvm.dll"});
     add(L"Software\\JavaSoft\\JRE\\", L"11.0.2", home(L"jre11"));
@@ -197,35 +157,42 @@ TEST_F(HandOver, PairedProgramThatCannotStartIsReported) {
 
 // A 32-bit runtime found by the vendors' keys or JAVA_HOME. HKEY_CURRENT_USER\Software
 // is one key for both registry views, so a 32-bit installer's entries show there.
-struct ThirtyTwoBitVendorCase {
+// Where installers leave a runtime: a 64-bit one runs the launch; a 32-bit one
+// is handed to "Pair Product", or without one the launch ends at JRE Not Found.
+enum class VendorHome { x64, x64WithoutBackslash, x86, x86WithPairProduct };
+
+struct VendorCase {
     const wchar_t* name;
     bool currentUser;
     const wchar_t* key;  // empty: JAVA_HOME names the home
     const wchar_t* value;
-    bool pairProduct;
+    VendorHome home;
 };
 
-void PrintTo(const ThirtyTwoBitVendorCase& c, std::ostream* out) {
-    *out << ::testing::PrintToString(std::wstring(c.name));
-}
+void PrintTo(const VendorCase& c, std::ostream* out) { *out << ::testing::PrintToString(std::wstring(c.name)); }
 
-class ThirtyTwoBitVendorRuntime : public HandOver, public ::testing::WithParamInterface<ThirtyTwoBitVendorCase> {};
+class VendorRuntime : public HandOver, public ::testing::WithParamInterface<VendorCase> {};
 
-TEST_P(ThirtyTwoBitVendorRuntime, IsHandedToThePairedProgramOrEndsAtJreNotFound) {
-    const ThirtyTwoBitVendorCase& c = GetParam();
-    createRuntimeFiles(home(L"jdk32"), {L"bin\\server\\jvm.dll"}, builtProgram(L"x86_image.dll"));
+TEST_P(VendorRuntime, RunsTheLaunchOrIsHandedOverAsItsBitnessSays) {
+    const VendorCase& c = GetParam();
+    const bool x86 = c.home == VendorHome::x86 || c.home == VendorHome::x86WithPairProduct;
+    std::wstring homeFolder = x86 ? home(L"jdk32") : probeRuntimeHome();
+    if (x86) createRuntimeFiles(homeFolder, {L"bin\\server\\jvm.dll"}, builtProgram(L"x86_image.dll"));
+    if (c.home == VendorHome::x64WithoutBackslash) homeFolder.pop_back();
     std::map<std::wstring, std::wstring> environment = recorderEnvironment();
     if (*c.key) {
-        addVendorText(c.currentUser, c.key, c.value, home(L"jdk32"));
+        addVendorText(c.currentUser, c.key, c.value, homeFolder);
+        if (std::wstring(c.value) == L"Path") addVendorNumber(c.currentUser, c.key, L"JavaHome", 1);
     } else {
-        environment[L"JAVA_HOME"] = home(L"jdk32");
+        environment[L"JAVA_HOME"] = homeFolder;
     }
-    app_.writeIni(L"[Java Runtime Environment]\nMain Class=Main\n[Application]\nPair Return Code=yes\n" +
-                  (c.pairProduct ? L"Pair Product=" + app_.path(L"MyApp32.exe") + L"\n" : std::wstring()));
+    const bool pairProduct = c.home == VendorHome::x86WithPairProduct;
+    app_.writeIni(probeIni(L"", L"[Application]\nPair Return Code=yes\n" +
+                                    (pairProduct ? L"Pair Product=" + app_.path(L"MyApp32.exe") + L"\n" : std::wstring())));
     const LaunchOutcome outcome = runLauncher(app_, L"", environment);
-    if (c.pairProduct) {
-        expectEndedWithoutMessage(outcome, 42);
-        EXPECT_EQ(recordedCommandLine(), L"\"" + app_.exePath() + L"\"");
+    if (!x86 || pairProduct) {
+        expectEndedWithoutMessage(outcome, x86 ? 42 : 0);
+        EXPECT_EQ(recordedCommandLine(), x86 ? L"\"" + app_.exePath() + L"\"" : L"");
         return;
     }
     ASSERT_EQ(outcome.messages.size(), 1u);
@@ -234,13 +201,20 @@ TEST_P(ThirtyTwoBitVendorRuntime, IsHandedToThePairedProgramOrEndsAtJreNotFound)
     EXPECT_FALSE(fileExists(app_.path(L"pair-record.txt")));
 }
 
-INSTANTIATE_TEST_SUITE_P(Sources, ThirtyTwoBitVendorRuntime, ::testing::Values(
-    ThirtyTwoBitVendorCase{L"UserKey", true, kAdoptiumKey, L"Path", false},
-    ThirtyTwoBitVendorCase{L"UserKeyWithPairProduct", true, kAdoptiumKey, L"Path", true},
-    ThirtyTwoBitVendorCase{L"MachineKey", false, L"Software\\Azul Systems\\Zulu\\zulu-17", L"InstallationPath", false},
-    ThirtyTwoBitVendorCase{L"JavaHome", false, L"", L"", false},
-    ThirtyTwoBitVendorCase{L"JavaHomeWithPairProduct", false, L"", L"", true}),
-    [](const ::testing::TestParamInfo<ThirtyTwoBitVendorCase>& info) {
+INSTANTIATE_TEST_SUITE_P(Installers, VendorRuntime, ::testing::Values(
+    VendorCase{L"AdoptiumMachine", false, kAdoptiumKey, L"Path", VendorHome::x64},
+    VendorCase{L"MicrosoftUser", true, L"Software\\Microsoft\\JDK\\17.0.9.8\\hotspot\\MSI", L"Path", VendorHome::x64WithoutBackslash},
+    VendorCase{L"ZuluUser", true, L"Software\\Azul Systems\\Zulu\\zulu-17", L"InstallationPath", VendorHome::x64},
+    VendorCase{L"LibericaMachine", false, L"Software\\BellSoft\\Liberica\\jdk-21", L"InstallationPath", VendorHome::x64WithoutBackslash},
+    VendorCase{L"SapMachine", false, L"Software\\SapMachine\\JDK\\17.0.9", L"JavaHome", VendorHome::x64},
+    VendorCase{L"JavaHomeWithBackslash", false, L"", L"", VendorHome::x64},
+    VendorCase{L"JavaHomeWithoutBackslash", false, L"", L"", VendorHome::x64WithoutBackslash},
+    VendorCase{L"ThirtyTwoBitUserKey", true, kAdoptiumKey, L"Path", VendorHome::x86},
+    VendorCase{L"ThirtyTwoBitUserKeyWithPairProduct", true, kAdoptiumKey, L"Path", VendorHome::x86WithPairProduct},
+    VendorCase{L"ThirtyTwoBitMachineKey", false, L"Software\\Azul Systems\\Zulu\\zulu-17", L"InstallationPath", VendorHome::x86},
+    VendorCase{L"ThirtyTwoBitJavaHome", false, L"", L"", VendorHome::x86},
+    VendorCase{L"ThirtyTwoBitJavaHomeWithPairProduct", false, L"", L"", VendorHome::x86WithPairProduct}),
+    [](const ::testing::TestParamInfo<VendorCase>& info) {
         return std::string(info.param.name, info.param.name + wcslen(info.param.name));
     });
 
