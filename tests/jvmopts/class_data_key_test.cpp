@@ -26,12 +26,5 @@ TEST(ClassDataKey, OnlyHotSpotFrom13OnKeepsAnArchive) {
     for (const auto& c : cases) EXPECT_EQ(dynamicArchiveRefusal(c.release) != nullptr, c.refused) << c.release;
 }
 
-TEST(ClassDataKey, NameCarriesTheKeysDigest) {
-    const uint64_t digest = archiveKeyDigest(L"runtime\tC:\\jre\\\n");
-    EXPECT_NE(digest, archiveKeyDigest(L"runtime\tC:\\jre2\\\n"));
-    EXPECT_EQ(archiveFileName(L"MyApp", 0x0123456789abcdefULL), L"MyApp-0123456789abcdef.jsa");
-    EXPECT_EQ(archiveFileName(L"A", 0), L"A-0000000000000000.jsa");
-}
-
 } // namespace
 } // namespace jl

@@ -38,19 +38,6 @@ protected:
     jl::JvmConfiguration configuration_;
 };
 
-TEST_F(JvmOptions, ClassPathOfWildcardAndAbsoluteEntriesAfterTheEmbeddedJarOrItAlone) {
-    touch(L"lib\\a.jar");
-    touch(L"lib\\b.jar");
-    ASSERT_TRUE(assemble(classPathSettings(L"\\lib\\*.jar;%SystemDrive%\\ext\\x.jar", true)));
-    ASSERT_EQ(configuration_.vmOptions.size(), 1u);
-    EXPECT_EQ(jl::fromAnsiString(configuration_.vmOptions[0]), L"-Djava.class.path=" + folder_ + L"\\Tool.exe;" + folder_ +
-                                                              L"\\lib\\a.jar;" + folder_ + L"\\lib\\b.jar;C:\\ext\\x.jar;");
-    // Alone, the embedded jar is a class path.
-    configuration_ = {};
-    ASSERT_TRUE(assemble(classPathSettings(L"\\missing\\*.jar", true)));
-    EXPECT_EQ(jl::fromAnsiString(configuration_.vmOptions.at(0)), L"-Djava.class.path=" + folder_ + L"\\Tool.exe;");
-}
-
 TEST_F(JvmOptions, ParametersKeepTheirOrderAndAreExpandedAndLastStackSizeCounts) {
     SetEnvironmentVariableW(L"JL_UNDEFINED", nullptr);
     SetEnvironmentVariableW(L"JL_OPTION_VALUE", L"expanded");
@@ -79,6 +66,7 @@ TEST_F(JvmOptions, TwoWordFormsOfTheJavaCommandBecomeTheVmsOneWordForms) {
 
 // A jar leads the class path; a module needs none, and its own module path and
 // modules come as the VM's one-word options with the main module's property.
+// How tools name the program shows in the bridge's launches (sun.java.command).
 TEST_F(JvmOptions, JarLeadsTheClassPathAndModuleModeTakesModuleOptionsWithoutClassPath) {
     touch(L"app\\run.jar");
     touch(L"mods\\a.jar");
@@ -87,7 +75,6 @@ TEST_F(JvmOptions, JarLeadsTheClassPathAndModuleModeTakesModuleOptionsWithoutCla
     ASSERT_TRUE(assemble(classPathSettings(L"C:\\extra.jar", false)));
     EXPECT_EQ(jl::fromAnsiString(configuration_.vmOptions.at(0)),
               L"-Djava.class.path=" + folder_ + L"\\app\\run.jar;C:\\extra.jar;");
-    EXPECT_EQ(jl::programDescription(application_, configuration_), folder_ + L"\\app\\run.jar");
     // Jar mode without "Class Path" still has its class path, and no message.
     configuration_.vmOptions.clear();
     ASSERT_TRUE(assemble(classPathSettings(L"", false)));
@@ -103,9 +90,6 @@ TEST_F(JvmOptions, JarLeadsTheClassPathAndModuleModeTakesModuleOptionsWithoutCla
     EXPECT_EQ(configuration_.vmOptions,
               (std::vector<std::string>{"--module-path=" + jl::toAnsiString(folder_) + "\\mods\\a.jar;C:\\more",
                                         "--add-modules=shapes.extra,java.sql", "-Djdk.module.main=shapes.app"}));
-    EXPECT_EQ(jl::programDescription(application_, configuration_), L"shapes.app/shapes.app.Main");
-    jl::appendJavaCommandOption(L"shapes.app", {L"one", L"two"}, configuration_);
-    EXPECT_EQ(configuration_.vmOptions.back(), "-Dsun.java.command=shapes.app one two");
 }
 
 TEST_F(JvmOptions, FolderNamedOutsideTheAnsiCodePageIsPassedByItsShortName) {

@@ -24,6 +24,10 @@ TEST(FileNameTimestamp, PictureBetweenFirstAndLastPercentIsFormatted) {
     EXPECT_EQ(stamped(L"Log_%L%.txt"), L"Log_42.txt");
     EXPECT_EQ(stamped(L"%'at' h'h'%"), L"at 8h");
     EXPECT_EQ(stamped(L"%'it''s' HH%.log"), L"it's 20.log");
+    // Two quotes stand for one outside a quoted stretch too; an unclosed one runs to the end.
+    EXPECT_EQ(stamped(L"%''HH''%"), L"'20'");
+    EXPECT_EQ(stamped(L"%'unclosed HH%"), L"unclosed HH");
+    EXPECT_EQ(stamped(L"%ss.L-LL%"), L"07.42-4242");
 }
 
 TEST(FileNameTimestamp, FormatterOutputIsNotFormattedAgain) {

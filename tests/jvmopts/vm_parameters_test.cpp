@@ -28,38 +28,22 @@ TEST(VmParameters, SplitAtSpacesOutsideQuotesThenQuotesAreRemoved) {
     EXPECT_EQ(parametersAfterQuoteRemoval(L""), Parameters{});
 }
 
-struct MemoryCase {
-    const wchar_t* parameter;
-    uint64_t physicalKiB;
-    const wchar_t* result;
-};
-
-void PrintTo(const MemoryCase& c, std::ostream* out) { *out << ::testing::PrintToString(std::wstring(c.parameter)); }
-
-class RelativeMemory : public ::testing::TestWithParam<MemoryCase> {};
-
-TEST_P(RelativeMemory, BecomesKilobytesOfTheMachinesMemory) {
-    const MemoryCase& c = GetParam();
-    ASSERT_TRUE(isRelativeMemoryOption(c.parameter));
-    const MachineMemory memory{c.physicalKiB << 10, uint64_t{8} << 40};
-    EXPECT_EQ(resolveRelativeMemoryOption(c.parameter, memory), c.result);
+TEST(RelativeMemory, BecomesKilobytesOfTheMachinesMemory) {
+    const struct { const wchar_t* parameter; uint64_t physicalKiB; const wchar_t* result; } cases[] = {
+        {L"-Xmx50P", 16777216, L"-Xmx8388608K"}, {L"-Xmx10:512:2048P", 4194304, L"-Xmx524288K"},
+        {L"-Xmx75:256:1024P", 16777216, L"-Xmx1048576K"}, {L"-Xmx50:0:1024T", 4194304, L"-Xmx1048576K"},
+        {L"-Xms10T", 4194304, L"-Xms858993459K"}, {L"-Xmx50:2048:1024p", 16777216, L"-Xmx2097152K"},
+        {L"-Xmx0P", 16777216, L"-Xmx0K"}, {L"-Xmx:512P", 16777216, L"-Xmx524288K"}, {L"-Xss1t", 1024, L"-Xss85899345K"},
+        {L"-Xmx200P", 1024, L"-Xmx2048K"},
+        // Far beyond the 64-bit range: the largest size, never a small one.
+        {L"-Xmx99999999999999999999999P", 16777216, L"-Xmx18446744073709551615K"},
+        {L"-Xmx1:99999999999999999999P", 16, L"-Xmx18446744073709551615K"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(c.parameter)));
+        ASSERT_TRUE(isRelativeMemoryOption(c.parameter));
+        EXPECT_EQ(resolveRelativeMemoryOption(c.parameter, MachineMemory{c.physicalKiB << 10, uint64_t{8} << 40}), c.result);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Options, RelativeMemory,
-    ::testing::Values(MemoryCase{L"-Xmx50P", 16777216, L"-Xmx8388608K"},
-                      MemoryCase{L"-Xmx10:512:2048P", 4194304, L"-Xmx524288K"},
-                      MemoryCase{L"-Xmx75:256:1024P", 16777216, L"-Xmx1048576K"},
-                      MemoryCase{L"-Xmx50:0:1024T", 4194304, L"-Xmx1048576K"},
-                      MemoryCase{L"-Xms10T", 4194304, L"-Xms858993459K"},
-                      MemoryCase{L"-Xmx50:2048:1024p", 16777216, L"-Xmx2097152K"},
-                      MemoryCase{L"-Xmx0P", 16777216, L"-Xmx0K"},
-                      MemoryCase{L"-Xmx:512P", 16777216, L"-Xmx524288K"},
-                      MemoryCase{L"-Xss1t", 1024, L"-Xss85899345K"},
-                      MemoryCase{L"-Xmx200P", 1024, L"-Xmx2048K"},
-                      // Far beyond the 64-bit range: the largest size, never a small one.
-                      MemoryCase{L"-Xmx99999999999999999999999P", 16777216, L"-Xmx18446744073709551615K"},
-                      MemoryCase{L"-Xmx1:99999999999999999999P", 16, L"-Xmx18446744073709551615K"}));
 
 TEST(RelativeMemory, OnlyTheThreeOptionsInTheirLetterCaseWithASuffixQualify) {
     for (const wchar_t* parameter : {L"-XMX50P", L"-Xmx512m", L"-Xmx2G", L"-Xmn50P", L"-Dx=50P"}) {
@@ -74,13 +58,6 @@ TEST(StackSize, UnitsDigitsAndUnusableForms) {
         {L"7", 7},         {L"99999999999999999999g", UINT64_MAX},
     };
     for (const auto& [text, bytes] : cases) EXPECT_EQ(parseStackSize(text), bytes) << ::testing::PrintToString(std::wstring(text));
-}
-
-TEST(SizeFields, PrefixThenColonSeparatedNumbersWithoutTheLastCharacter) {
-    const SizeFields fields = parseSizeFields(L"-Xmx25:x256::1024P");
-    EXPECT_EQ(fields.prefixLength, 4u);
-    EXPECT_EQ(fields.numbers, (std::vector<uint64_t>{25, 256, 0, 1024}));
-    EXPECT_TRUE(parseSizeFields(L"-Xmx").numbers.empty());
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "launcher/command_line.h"
@@ -11,36 +11,24 @@ namespace {
 
 using Tokens = std::vector<std::wstring>;
 
-struct CommandLineCase {
-    const wchar_t* commandLine;
-    Tokens arguments;
-};
-
-void PrintTo(const CommandLineCase& c, std::ostream* out) { *out << ::testing::PrintToString(c.commandLine); }
-
-class CommandLineArguments : public ::testing::TestWithParam<CommandLineCase> {};
-
-TEST_P(CommandLineArguments, SplitOnSpacesWithQuotesOnlyAtTokenStartAndDropProgramPath) {
-    EXPECT_EQ(argumentsFromCommandLine(GetParam().commandLine), GetParam().arguments);
+TEST(CommandLine, ArgumentsSplitOnSpacesWithQuotesOnlyAtTokenStartAndDropProgramPath) {
+    const std::pair<const wchar_t*, Tokens> cases[] = {
+        {L"C:\\Apps\\app.exe", {}}, {L"", {}}, {L" \t ", {}},
+        {L"\"C:\\Program Files\\app.exe\" a b", {L"a", L"b"}},
+        // Unquoted program path with a space: only its first piece is dropped.
+        {L"C:\\Program Files\\app.exe a", {L"Files\\app.exe", L"a"}},
+        {L"app   a    b", {L"a", L"b"}}, {L"app \"\" b", {L"", L"b"}}, {L"app \"a b\"c d", {L"a b", L"c", L"d"}},
+        {L"app \"a  b c", {L"a  b c"}}, {L"app a \"", {L"a", L""}}, {L"app a\tb \tc", {L"a\tb", L"\tc"}},
+        {L"app ab\"cd ef\"", {L"ab\"cd", L"ef\""}},
+        // A backslash escapes nothing: the quote after it still closes the token.
+        {L"app \"a\\\" b", {L"a\\", L"b"}}, {L"app \\\"x y\"", {L"\\\"x", L"y\""}},
+        // Surrounding white space of any kind goes before splitting.
+        {L" \t app a \t\r\n", {L"a"}},
+        {L"app -NoSplash /nosplash", {L"-NoSplash", L"/nosplash"}}};
+    for (const auto& [commandLine, arguments] : cases) {
+        EXPECT_EQ(argumentsFromCommandLine(commandLine), arguments) << ::testing::PrintToString(commandLine);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    CommandLine, CommandLineArguments,
-    ::testing::Values(CommandLineCase{L"C:\\Apps\\app.exe", {}}, CommandLineCase{L"", {}}, CommandLineCase{L" \t ", {}},
-                      CommandLineCase{L"\"C:\\Program Files\\app.exe\" a b", {L"a", L"b"}},
-                      // Unquoted program path with a space: only its first piece is dropped.
-                      CommandLineCase{L"C:\\Program Files\\app.exe a", {L"Files\\app.exe", L"a"}},
-                      CommandLineCase{L"app   a    b", {L"a", L"b"}}, CommandLineCase{L"app \"\" b", {L"", L"b"}},
-                      CommandLineCase{L"app \"a b\"c d", {L"a b", L"c", L"d"}},
-                      CommandLineCase{L"app \"a  b c", {L"a  b c"}}, CommandLineCase{L"app a \"", {L"a", L""}},
-                      CommandLineCase{L"app a\tb \tc", {L"a\tb", L"\tc"}},
-                      CommandLineCase{L"app ab\"cd ef\"", {L"ab\"cd", L"ef\""}},
-                      // A backslash escapes nothing: the quote after it still closes the token.
-                      CommandLineCase{L"app \"a\\\" b", {L"a\\", L"b"}},
-                      CommandLineCase{L"app \\\"x y\"", {L"\\\"x", L"y\""}},
-                      // Surrounding white space of any kind goes before splitting.
-                      CommandLineCase{L" \t app a \t\r\n", {L"a"}},
-                      CommandLineCase{L"app -NoSplash /nosplash", {L"-NoSplash", L"/nosplash"}}));
 
 TEST(CommandLine, OnlyExactWholeSwitchSuppressesSplash) {
     EXPECT_TRUE(hasNoSplashSwitch({L"-nosplash"}));

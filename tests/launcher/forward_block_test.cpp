@@ -32,30 +32,6 @@ TEST(ForwardBlock, EveryLengthUpToTheLimitRoundTripsAndOneMoreDoesNot) {
     }
 }
 
-TEST(ForwardBlock, AnEmptyArgumentEndsTheListUnlessItComesFirst) {
-    EXPECT_EQ(roundTrip({}), Arguments{L""});
-    const Arguments full{L"a", L"bb", L"\xD83D\xDE00", L"\x00FC", L"e"};
-    for (size_t empty = 0; empty < full.size(); ++empty) {
-        Arguments arguments = full;
-        arguments[empty].clear();
-        // A first one is followed by text, not by a second terminator.
-        const Arguments expected = empty == 0 ? arguments : Arguments(full.begin(), full.begin() + empty);
-        EXPECT_EQ(roundTrip(arguments), expected) << empty;
-    }
-}
-
-TEST(ForwardBlock, WritingClearsOnlyTheUsedHalfAndNothingWhenTooLong) {
-    Area area;
-    area.fill(u'?');
-    ASSERT_TRUE(encodeForwardedArguments({L"hi"}, area));
-    EXPECT_EQ(std::u16string(area.data(), 4), std::u16string(u"hi\0\0", 4));
-    EXPECT_EQ(area[519], u'\0');
-    EXPECT_EQ(area[520], u'?');
-    area.fill(u'?');
-    EXPECT_FALSE(encodeForwardedArguments({std::wstring(519, L'x')}, area));
-    EXPECT_EQ(area[0], u'?');
-}
-
 TEST(ForwardBlock, AreaWithoutClosingTerminatorIsReadToItsEndOnly) {
     Area area;
     area.fill(u'z');

@@ -1,5 +1,5 @@
-// What the shipped program carries: its icon and version information (its image
-// headers: ConsoleProgram.ImageHeadersSayWhichLauncherIsWhich).
+// What the shipped program carries: its icon and version information (its
+// subsystem shows in jlpack's print of a packed copy: Jlpack.PrintShowsWhatACopyCarries).
 
 #include <windows.h>
 

@@ -151,20 +151,16 @@ TEST(SingleInstanceListener, HeldPastTheStopReadsOnlyWhatItOwnsAndTakesNoRequest
                                                      .arguments = arguments,
                                                      .session = session}));
         ASSERT_TRUE(state->isPrimary);
-        HANDLE duplicate = nullptr;
-        ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), state->listenerThread.get(), GetCurrentProcess(), &duplicate,
-                                    0, FALSE, DUPLICATE_SAME_ACCESS));
-        listener.reset(duplicate);
+        listener = duplicateThreadHandle(state->listenerThread.get());
+        ASSERT_TRUE(listener);
         const ULONGLONG stopStarted = GetTickCount64();
         jl::closeSingleInstance(*state);
         EXPECT_GE(GetTickCount64() - stopStarted, 4500u) << "the stop did not wait for the held listener";
         state.free();  // as the launcher's end leaves it
     }
-    ASSERT_EQ(WaitForSingleObject(listener.get(), 10000), static_cast<DWORD>(WAIT_OBJECT_0))
-        << "the listener took requests after the stop";
-    DWORD exitCode = 0;
-    ASSERT_TRUE(GetExitCodeThread(listener.get(), &exitCode));
-    EXPECT_EQ(exitCode, 0u) << "the listener read the launcher's freed state";
+    const std::optional<DWORD> exitCode = threadExitCode(listener.get(), 10000);
+    ASSERT_TRUE(exitCode) << "the listener took requests after the stop";
+    EXPECT_EQ(*exitCode, 0u) << "the listener read the launcher's freed state";
     // The block went with the listener's share: a later start leads instead of waiting.
     const jl::UniqueHandle block(OpenFileMappingW(FILE_MAP_READ, FALSE, jl::forwardInstanceName(programPath).c_str()));
     EXPECT_FALSE(block);

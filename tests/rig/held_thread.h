@@ -8,9 +8,11 @@
 #include <atomic>
 #include <cstdint>
 #include <new>
+#include <optional>
 #include <utility>
 
 #include "support/module.h"
+#include "support/unique_resource.h"
 
 namespace jltest {
 
@@ -44,6 +46,21 @@ private:
     ULONG_PTR cookie_ = 0;
     bool held_ = false;
 };
+
+// A handle of the test's own to a thread, still valid once the state that
+// held the thread's first handle has gone.
+[[nodiscard]] inline jl::UniqueHandle duplicateThreadHandle(HANDLE thread) {
+    HANDLE duplicate = nullptr;
+    DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &duplicate, 0, FALSE, DUPLICATE_SAME_ACCESS);
+    return jl::UniqueHandle(duplicate);
+}
+
+// A thread's exit code once it has ended, waiting up to timeoutMs; empty if it has not.
+[[nodiscard]] inline std::optional<DWORD> threadExitCode(HANDLE thread, DWORD timeoutMs) {
+    DWORD exitCode = 0;
+    if (WaitForSingleObject(thread, timeoutMs) != WAIT_OBJECT_0 || !GetExitCodeThread(thread, &exitCode)) return {};
+    return exitCode;
+}
 
 // The exit code of a thread that read freed state.
 inline constexpr DWORD kFreedStateRead = 0xDEAD;

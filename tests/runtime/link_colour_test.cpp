@@ -2,36 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "runtime/link_colour.h"
 
 namespace jl {
 namespace {
 
-struct ColourCase {
-    const wchar_t* text;
-    std::optional<RgbColour> expected;
-};
-
-class AnchorColour : public ::testing::TestWithParam<ColourCase> {};
-
-TEST_P(AnchorColour, ParsesRedGreenBlueOrNothing) {
-    EXPECT_EQ(parseAnchorColour(GetParam().text), GetParam().expected) << ::testing::PrintToString(std::wstring(GetParam().text));
+TEST(AnchorColour, ParsesRedGreenBlueOrNothing) {
+    const std::pair<const wchar_t*, std::optional<RgbColour>> cases[] = {
+        {L"0,128,0", RgbColour{0, 128, 0}}, {L"255,255,255", RgbColour{255, 255, 255}},
+        {L"256,1,300", RgbColour{0, 1, 44}},  // each number keeps its low byte
+        {L"0001,2,3", RgbColour{1, 2, 3}}, {L"0;128;0", std::nullopt}, {L"0,128", std::nullopt},
+        {L"0,128,", std::nullopt}, {L",128,0", std::nullopt}, {L"0,128,0,", std::nullopt}, {L" 0,128,0", std::nullopt},
+        {L"0,128,0x", std::nullopt}, {L"000,000,0000", std::nullopt},  // twelve characters
+        {L"", std::nullopt}};
+    for (const auto& [text, colour] : cases) EXPECT_EQ(parseAnchorColour(text), colour) << ::testing::PrintToString(text);
 }
-
-INSTANTIATE_TEST_SUITE_P(Values, AnchorColour, ::testing::Values(
-    ColourCase{L"0,128,0", RgbColour{0, 128, 0}},
-    ColourCase{L"255,255,255", RgbColour{255, 255, 255}},
-    ColourCase{L"256,1,300", RgbColour{0, 1, 44}},        // each number keeps its low byte
-    ColourCase{L"0001,2,3", RgbColour{1, 2, 3}},
-    ColourCase{L"0;128;0", std::nullopt},
-    ColourCase{L"0,128", std::nullopt},
-    ColourCase{L"0,128,", std::nullopt},
-    ColourCase{L",128,0", std::nullopt},
-    ColourCase{L"0,128,0,", std::nullopt},
-    ColourCase{L" 0,128,0", std::nullopt},
-    ColourCase{L"0,128,0x", std::nullopt},
-    ColourCase{L"000,000,0000", std::nullopt},             // twelve characters
-    ColourCase{L"", std::nullopt}));
 
 } // namespace
 } // namespace jl

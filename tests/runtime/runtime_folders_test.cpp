@@ -17,6 +17,13 @@ TEST(ReleaseFile, FactsComeFromTheirKeys) {
         {"IMPLEMENTOR=\"IBM Corporation\"\nOS_ARCH=\"i586\"\n", {}, x86, ibm, {}},
         {"JVM_VARIANT=\"openj9\"\nOS_ARCH=\"aarch64\"\nIMAGE_TYPE=\"JDKX\"\n", {}, other, ibm, {}},
         {"OS_ARCH=amd64\nIMAGE_TYPE=JDK\nJVM_VARIANT=\"Hotspot\"\n", {}, unknown, sun, {}},
+        // JAVA_VERSION only as its own key, quoted whole, with digits.
+        {"JAVA_RUNTIME_VERSION=\"21+35\"\nJAVA_VERSION=\"21\"\n", Version{{21, 0, 0, 0}}, unknown, sun, {}},
+        {"IMPLEMENTOR_JAVA_VERSION=\"17\"\nJAVA_VERSION=17.0.9\n", {}, unknown, sun, {}},
+        {"JAVA_VERSION=\"17.0.9\n", {}, unknown, sun, {}},
+        {"JAVA_VERSION=\"unknown\"\n", {}, unknown, sun, {}},
+        {"JAVA_VERSION=\"99999999999\"\n", {}, unknown, sun, {}},
+        {"\"\n=\nJAVA_VERSION=\"", {}, unknown, sun, {}},
     };
     for (const auto& c : cases) {
         const ReleaseFacts facts = readReleaseFacts(c.text);

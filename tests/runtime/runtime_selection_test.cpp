@@ -49,21 +49,6 @@ TEST(RegistryRoots, SourceAndProviderDecideWhichRootsAreSearchedAndFavoured) {
     }
 }
 
-std::wstring probePaths(JvmType jvmType) {
-    std::wstring text;
-    for (const JvmProbe& probe : jvmProbeOrder(jvmType)) {
-        text += std::wstring(probe.relativePath).substr(4, std::wstring(probe.relativePath).find(L'\\', 4) - 4);
-        text += probe.serverVm ? L"* " : L" ";
-    }
-    return text;
-}
-
-TEST(JvmProbe, OrderDependsOnJvmType) {
-    EXPECT_EQ(probePaths(JvmType::defaultVm), L"client classic hotspot server* jrockit ");
-    EXPECT_EQ(probePaths(JvmType::server), L"server* ");
-    EXPECT_EQ(probePaths(JvmType::favorServer), L"server* client classic hotspot server* jrockit ");
-}
-
 RuntimeCandidate candidate(const wchar_t* version, const wchar_t* home, bool serverVm, bool favoured) {
     RuntimeCandidate result{{}, home, serverVm, favoured};
     (void)parseVersion(version, 0, result.version);
@@ -91,14 +76,6 @@ TEST(CandidateOrder, FavouredThenServerThenVersionAndStableOtherwise) {
     ordered = found;
     orderCandidates(ordered, false, JvmType::favorServer);
     EXPECT_EQ(homes(ordered), L"d c b a e ");
-}
-
-TEST(CandidateOrder, UnknownVersionsComeAfterEveryKnownOne) {
-    RuntimeCandidate unknown = candidate(L"", L"u", true, true);
-    unknown.versionKnown = false;
-    std::vector<RuntimeCandidate> ordered = {unknown, candidate(L"1.6", L"k", false, false)};
-    orderCandidates(ordered, true, JvmType::favorServer);
-    EXPECT_EQ(homes(ordered), L"k u ");
 }
 
 TEST(CandidateChoice, FirstMatchingPreferenceOutranksTheOrder) {

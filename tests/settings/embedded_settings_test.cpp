@@ -1,4 +1,5 @@
-// The embedded settings' cipher, resources and text decoding.
+// Reading the embedded settings' resources; their deciphering and decoding show
+// in the launches of packed programs.
 
 #include <gtest/gtest.h>
 
@@ -16,12 +17,6 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 
 Bytes bytesOf(std::string_view text) { return Bytes(text.begin(), text.end()); }
-
-TEST(EmbeddedWideText, ReadsLittleEndianCodeUnitsDroppingAnOddByte) {
-    EXPECT_EQ(wideTextFromBytes({0x41}), L"");
-    EXPECT_EQ(wideTextFromBytes({0x3A, 0x04, 0x0D, 0x00, 0x0A, 0x00, 0x42}), L"\u043A\r\n");
-    EXPECT_EQ(wideTextFromBytes({0x00, 0x00, 0x5B, 0x00}), std::wstring(L"\0[", 2));
-}
 
 TEST(EmbeddedResource, UserLanguageIsPreferredOverNeutral) {
     const jltest::TemporaryFolder folder(L"jlres");

@@ -51,15 +51,5 @@ TEST(IniDocument, LookUpsAnswerFirstOccurrenceAndCompareExactly) {
     EXPECT_EQ(document.findSection(L"APP"), nullptr);
 }
 
-TEST(IniDocument, AppendPairGoesToFirstSectionOfThatNameAndNeverReplaces) {
-    IniDocument document;
-    document.appendPair(L"a", L"k", L"1");
-    document.appendSection(L"b");
-    document.appendSection(L"a");
-    document.appendPair(L"a", L"k", L"2");
-    document.appendPair(L"c", L"x", L"y");
-    EXPECT_EQ(outline(document), (Lines{L"[a]", L"k=1", L"k=2", L"[b]", L"[a]", L"[c]", L"x=y"}));
-}
-
 } // namespace
 } // namespace jl

@@ -72,11 +72,6 @@ TEST(SettingsValues, VmProviderWordInAnyCaseSetsAllSixFlags) {
     for (const auto& [text, flags] : cases) EXPECT_TRUE(vmProviderFlagsFromText(text) == flags) << text;
 }
 
-TEST(SettingsValues, MainClassDotsBecomeSlashes) {
-    EXPECT_EQ(internalClassName(L"com.example.app.Main"), L"com/example/app/Main");
-    EXPECT_EQ(internalClassName(L"a.b/c.D$1"), L"a/b/c/D$1");
-}
-
 TEST(SettingsValues, IniPathReplacesEverythingAfterLastDot) {
     EXPECT_EQ(iniPathForProgram(L"C:\\Apps\\app.v2.exe"), L"C:\\Apps\\app.v2.ini");
     // The only dot sits in a folder name, so the cut falls inside it.
@@ -84,24 +79,18 @@ TEST(SettingsValues, IniPathReplacesEverythingAfterLastDot) {
     EXPECT_EQ(iniPathForProgram(L"C:\\Apps\\App"), L"");
 }
 
-TEST(SettingsValues, PerUserIniLivesUnderFilteredNameAndUnfilteredCode) {
+TEST(SettingsValues, PerUserIniLivesUnderFilteredNameAndUnfilteredCodeWithTheProgramsBaseName) {
     EXPECT_EQ(productFolderName(L"a\\b?c\"d|e>f<g:h/i*j (x64)"), L"abcdefghij (x64)");
-    const PerUserIniLocation location = perUserIniLocation(L"C:\\Users\\u\\AppData\\Roaming", L"Acme: Tools/Pro",
-                                                           L"{AB:1/2}", L"C:\\Program Files\\Acme\\Tool.exe");
-    EXPECT_EQ(location.productFolder, L"C:\\Users\\u\\AppData\\Roaming\\Acme ToolsPro");
-    EXPECT_EQ(location.codeFolder, L"C:\\Users\\u\\AppData\\Roaming\\Acme ToolsPro\\{AB:1/2}");
-    EXPECT_EQ(location.iniPath, L"C:\\Users\\u\\AppData\\Roaming\\Acme ToolsPro\\{AB:1/2}\\Tool.ini");
-}
-
-TEST(SettingsValues, PerUserIniBaseNameIsFileNameWithoutItsExtension) {
     const auto iniPath = [](const wchar_t* appData, const wchar_t* source) {
-        return perUserIniLocation(appData, L"P", L"C", source).iniPath;
+        return perUserIniLocation(appData, L"Acme: Tools/Pro", L"{AB:1/2}", source).iniPath;
     };
-    EXPECT_EQ(iniPath(L"D:", L"C:\\a.b\\Tool"), L"D:\\P\\C\\Tool.ini");
-    EXPECT_EQ(iniPath(L"D:", L"C:\\a\\Tool.v2.exe"), L"D:\\P\\C\\Tool.v2.ini");
-    EXPECT_EQ(iniPath(L"D:", L"Tool.exe"), L"D:\\P\\C\\Tool.ini");
+    EXPECT_EQ(iniPath(L"C:\\Users\\u\\AppData\\Roaming", L"C:\\Program Files\\Acme\\Tool.exe"),
+              L"C:\\Users\\u\\AppData\\Roaming\\Acme ToolsPro\\{AB:1/2}\\Tool.ini");
+    EXPECT_EQ(iniPath(L"D:", L"C:\\a.b\\Tool"), L"D:\\Acme ToolsPro\\{AB:1/2}\\Tool.ini");
+    EXPECT_EQ(iniPath(L"D:", L"C:\\a\\Tool.v2.exe"), L"D:\\Acme ToolsPro\\{AB:1/2}\\Tool.v2.ini");
+    EXPECT_EQ(iniPath(L"D:", L"Tool.exe"), L"D:\\Acme ToolsPro\\{AB:1/2}\\Tool.ini");
     // An unset APPDATA leaves a path that starts at the separator.
-    EXPECT_EQ(iniPath(L"", L"C:\\a\\Tool.exe"), L"\\P\\C\\Tool.ini");
+    EXPECT_EQ(iniPath(L"", L"C:\\a\\Tool.exe"), L"\\Acme ToolsPro\\{AB:1/2}\\Tool.ini");
 }
 
 } // namespace

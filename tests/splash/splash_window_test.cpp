@@ -177,19 +177,16 @@ TEST(SplashThread, HeldPastTheStopReadsOnlyWhatItOwnsAndNeverComesUp) {
         LoaderLockHold hold;
         ASSERT_TRUE(hold.held());
         jl::startSplash(*splash, settings, folder.file(L"bin\\server\\jvm.dll"));
-        HANDLE duplicate = nullptr;
-        ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), splash->thread.get(), GetCurrentProcess(), &duplicate, 0,
-                                    FALSE, DUPLICATE_SAME_ACCESS));
-        thread.reset(duplicate);
+        thread = duplicateThreadHandle(splash->thread.get());
+        ASSERT_TRUE(thread);
         const ULONGLONG stopStarted = GetTickCount64();
         jl::closeSplashWindow(*splash);
         EXPECT_GE(GetTickCount64() - stopStarted, 9000u) << "the stop did not wait for the held thread";
         splash.free();  // as the launcher's end leaves it
     }
-    ASSERT_EQ(WaitForSingleObject(thread.get(), 20000), static_cast<DWORD>(WAIT_OBJECT_0)) << "the thread came up late";
-    DWORD exitCode = 0;
-    ASSERT_TRUE(GetExitCodeThread(thread.get(), &exitCode));
-    EXPECT_EQ(exitCode, 0u) << "the splash thread read the launcher's freed state";
+    const std::optional<DWORD> exitCode = threadExitCode(thread.get(), 20000);
+    ASSERT_TRUE(exitCode) << "the thread came up late";
+    EXPECT_EQ(*exitCode, 0u) << "the splash thread read the launcher's freed state";
     EXPECT_EQ(FindWindowW(kSplashClass, nullptr), nullptr);
     EXPECT_EQ(jl::messageOwner(), nullptr);
 }

@@ -26,11 +26,6 @@ TEST(StringTable, HoldsEveryMessageTheProgramUses) {
     }
 }
 
-TEST(StringTable, ModulePathFailureReadsAsOneSentence) {
-    EXPECT_EQ(formatMessage(loadString(kMsgWindowsException), {loadString(kMsgModulePathFailed), int32_t{5}}),
-              L"Windows exception: failed to get the module path (errno = 5).\n");
-}
-
 // The splash window hands its place as owner back when it goes, but only its own:
 // an owner set since then stays.
 TEST(MessageOwner, IsReleasedOnlyByItsOwnWindow) {

@@ -45,19 +45,5 @@ TEST(Trim, RemovesOnlyAsciiWhiteSpaceAtItsOwnEnd) {
     EXPECT_EQ(trimmed(trimmed(L"\x01x\x1b", trimLeft), trimRight), L"\x01x\x1b");
 }
 
-TEST(CommandLineSplit, AppendsToTokensAlreadyInTheList) {
-    Pieces tokens{L"kept"};
-    splitCommandLine(L"a \"b c\"", tokens);
-    EXPECT_EQ(tokens, (Pieces{L"kept", L"a", L"b c"}));
-    splitCommandLine(L"", tokens);
-    EXPECT_EQ(tokens.size(), 3u);
-}
-
-TEST(CommandLineSplit, GivesEmptyTokenForLeadingSpaceButNoneForTrailingSpaces) {
-    Pieces tokens;
-    splitCommandLine(L" a  ", tokens);
-    EXPECT_EQ(tokens, (Pieces{L"", L"a"}));
-}
-
 } // namespace
 } // namespace jl

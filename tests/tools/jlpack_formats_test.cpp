@@ -1,5 +1,6 @@
-// The packer's platform-neutral parts: cipher, .ico reader, version resource and
-// the image rewrite, on images made in memory. Runs natively and under Wine.
+// The packer's platform-neutral parts: .ico reader, version resource, the image
+// rewrite and the packing request, on images made in memory. Runs natively and
+// under Wine. The cipher is held against CryptoAPI in the Windows equivalence test.
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,6 @@
 #include "packer.h"
 #include "pe_file.h"
 #include "rig/pe_samples.h"
-#include "settings/settings_cipher.h"
 #include "version_resource.h"
 
 namespace jltest {
@@ -19,31 +19,6 @@ namespace {
 using jlpack::Bytes;
 
 Bytes bytesOf(std::string_view text) { return Bytes(text.begin(), text.end()); }
-
-std::string hex(std::span<const std::uint8_t> bytes) {
-    std::string text;
-    for (std::uint8_t b : bytes) text += "0123456789abcdef"[b >> 4], text += "0123456789abcdef"[b & 15];
-    return text;
-}
-
-TEST(PackCipher, Md5MatchesTheReferenceDigests) {
-    const std::pair<const char*, const char*> digests[] = {
-        {"", "d41d8cd98f00b204e9800998ecf8427e"},
-        {"abc", "900150983cd24fb0d6963f7d28e17f72"},
-        {"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
-        {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
-         "57edf4a22be3c955ac49da2e2107b67a"}};
-    for (const auto& [text, digest] : digests) EXPECT_EQ(hex(jl::md5(bytesOf(text))), digest) << text;
-}
-
-TEST(PackCipher, EnciphersAsTheLauncherDeciphers) {
-    // The launcher's own test vector: RC4 under the Base provider's 40-bit key from MD5("JLauncher").
-    Bytes data = bytesOf("[Application]");
-    jl::applySettingsCipher("JLauncher", data);
-    EXPECT_EQ(data, (Bytes{0x3c, 0x7f, 0xb9, 0x2e, 0x07, 0xac, 0xe6, 0x2a, 0xfd, 0x24, 0xfd, 0x4c, 0x9c}));
-    jl::applySettingsCipher("JLauncher", data);
-    EXPECT_EQ(data, bytesOf("[Application]"));
-}
 
 TEST(PackIconFile, RefusesDamagedAndHugeIcons) {
     Bytes truncated = sampleIconFile({32});
@@ -86,17 +61,10 @@ TEST(PackIconFile, ReadsEveryImageWithItsTrueSize) {
     EXPECT_TRUE((*images)[2].png);
 }
 
-TEST(PackVersion, NumbersAndStringsSurviveARoundTrip) {
+TEST(PackVersion, NumbersAreOneToFourPartsOfSixteenBits) {
     EXPECT_EQ(jlpack::parseVersionNumbers("2.5"), (std::array<std::uint16_t, 4>{2, 5, 0, 0}));
     EXPECT_EQ(jlpack::parseVersionNumbers("1.2.3.65535"), (std::array<std::uint16_t, 4>{1, 2, 3, 65535}));
     for (const char* bad : {"", "1.", "1..2", "1.2.3.4.5", "65536", "1.x", "v1"}) EXPECT_FALSE(jlpack::parseVersionNumbers(bad)) << bad;
-
-    jlpack::VersionInfo info{{1, 2, 3, 4}, {5, 6, 7, 8}, {{u"ProductName", u"Gr\u00FC\u00DFe"}, {u"FileVersion", u"1.2.3.4"}, {u"A", u""}}};
-    const auto read = jlpack::parseVersionResource(jlpack::buildVersionResource(info));
-    ASSERT_TRUE(read);
-    EXPECT_TRUE(std::equal(read->fileVersion, read->fileVersion + 4, info.fileVersion));
-    EXPECT_TRUE(std::equal(read->productVersion, read->productVersion + 4, info.productVersion));
-    EXPECT_EQ(read->strings, info.strings);
 }
 
 TEST(PackImage, RefusesWhatItCannotRewrite) {
@@ -127,7 +95,7 @@ TEST(PackImage, RefusesWhatItCannotRewrite) {
     }
 }
 
-TEST(PackImage, RewriteKeepsEverythingElseAndFixesTheChecksum) {
+TEST(PackImage, RewriteKeepsEverythingElse) {
     jlpack::ResourceTable resources = sampleLauncherResources();
     resources.put({{true, 0, u"NAMED"}, {true, 0, u"Entry"}, 0x409, 1252, bytesOf("named")});
     const Bytes original = sampleImage(resources);
@@ -143,16 +111,12 @@ TEST(PackImage, RewriteKeepsEverythingElseAndFixesTheChecksum) {
         EXPECT_EQ(reread->resources.all()[i].data, resources.all()[i].data);
         EXPECT_EQ(reread->resources.all()[i].codePage, resources.all()[i].codePage);
     }
-    // The headers differ only in sizes, addresses and checksum; the relocations move up intact.
+    // The headers differ only in sizes, addresses and checksum (held against Windows in the
+    // equivalence test); the relocations move up intact.
     EXPECT_EQ(reread->sections[1].virtualAddress, 0x1000 + (reread->sections[0].virtualSize + 0xFFFu) / 0x1000 * 0x1000);
     EXPECT_GT(reread->sections[1].virtualAddress, image->sections[1].virtualAddress);
     EXPECT_TRUE(std::equal(rewritten.begin() + reread->sections[1].rawPointer,
                            rewritten.begin() + reread->sections[1].rawPointer + 12, original.begin() + image->sections[1].rawPointer));
-    const size_t checksumAt = 64 + 24 + 64;
-    std::uint32_t checksum = 0;
-    std::memcpy(&checksum, &rewritten[checksumAt], 4);
-    EXPECT_EQ(checksum, jlpack::peChecksum(rewritten, checksumAt));
-    EXPECT_NE(checksum, 0u);
 }
 
 jlpack::PackRequest sampleRequest() {
@@ -165,39 +129,6 @@ jlpack::PackRequest sampleRequest() {
     request.originalFileName = "Sample.exe";
     request.executionLevel = "highestAvailable";
     return request;
-}
-
-TEST(PackLauncher, PackingAPackedCopyReplacesAndNeverDuplicates) {
-    std::string problem;
-    const auto once = jlpack::packLauncher(sampleRequest(), problem);
-    ASSERT_TRUE(once) << problem;
-    jlpack::PackRequest again = sampleRequest();
-    again.launcher = once->image;
-    const auto twice = jlpack::packLauncher(again, problem);
-    ASSERT_TRUE(twice) << problem;
-    EXPECT_EQ(twice->image, once->image);
-    const auto image = jlpack::parsePeImage(twice->image);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->resources.ofType(jlpack::kRtIcon).size(), 3u);
-    EXPECT_EQ(image->resources.ofType(jlpack::kRtGroupIcon).size(), 1u);
-    EXPECT_EQ(image->resources.ofType(jlpack::kRtRcdata).size(), 2u);
-    EXPECT_EQ(image->resources.ofType(jlpack::kRtVersion).size(), 1u);
-}
-
-TEST(PackLauncher, PrintShowsWhatTheCopyCarries) {
-    std::string problem;
-    const auto packed = jlpack::packLauncher(sampleRequest(), problem);
-    ASSERT_TRUE(packed) << problem;
-    const auto shown = jlpack::describeLauncher(packed->image, "{CODE}", problem);
-    ASSERT_TRUE(shown) << problem;
-    for (const char* part : {"Execution level: highestAvailable\n", "Icon: 16x16 32-bit, 32x32 32-bit, 256x256 PNG\n",
-                             "file 2.1.0.0, product 2.1.0.0", "  ProductName: Sample\n", "  OriginalFilename: Sample.exe\n",
-                             "  [Application]\n  Cmd=x\n"}) {
-        EXPECT_NE(shown->find(part), std::string::npos) << part << " in\n" << *shown;
-    }
-    const auto enciphered = jlpack::describeLauncher(packed->image, "", problem);
-    ASSERT_TRUE(enciphered);
-    EXPECT_EQ(enciphered->find("Cmd=x"), std::string::npos);
 }
 
 TEST(PackLauncher, RefusesImagesThatAreNoLauncherAndBadRequests) {

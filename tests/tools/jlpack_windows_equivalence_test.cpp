@@ -40,7 +40,6 @@ bool cryptoApiCipher(std::string_view keyText, std::vector<unsigned char>& data)
 
 TEST(PackCipherOnWindows, EqualsCryptoApiForEveryKeyAndLength) {
     std::mt19937 random(20261207);
-    // "JLauncher" ties the launcher to the packer's test vector (PackCipher.EnciphersAsTheLauncherDeciphers).
     const std::string keys[] = {"", "K", "JLauncher", "{8F5A2C1E-1234-4ABC-9DEF-0123456789AB}",
                                 "0123456789ABCDEF0123456789ABCDEF", std::string(300, 'x')};
     for (const std::string& key : keys) {
