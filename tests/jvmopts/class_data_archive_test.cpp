@@ -79,8 +79,6 @@ TEST_F(ClassDataArchive, FirstLaunchMakesItSecondMapsItAChangedJarMakesANewOne) 
     const std::vector<std::wstring> remade = archiveFolderNames();
     ASSERT_EQ(remade.size(), 1u);
     EXPECT_NE(remade[0], first[0]);
-    EXPECT_EQ(startLaunch(L"out4.txt").finish(60000).exitCode, 0);
-    EXPECT_NE(inputsOf(L"out4.txt").find(remade[0]), std::wstring::npos) << inputsOf(L"out4.txt");
 }
 
 TEST_F(ClassDataArchive, KilledFirstLaunchLeavesNoArchiveALaterLaunchUses) {

@@ -53,15 +53,16 @@ TEST_F(JvmOptions, ParametersKeepTheirOrderAndAreExpandedAndLastStackSizeCounts)
     EXPECT_EQ(jl::cmdArguments(settings), (std::vector<std::wstring>{L"one", L"two words", L"expanded"}));
 }
 
-// Options pasted from a java command line keep their meaning.
+// Options pasted from a java command line keep their meaning; those the VM does
+// not take, which settings say instead (the jar, the module, the class path), go.
 TEST_F(JvmOptions, TwoWordFormsOfTheJavaCommandBecomeTheVmsOneWordForms) {
     jl::JvmSettings settings = classPathSettings(L"C:\\app.jar", false);
-    settings.vmParameters = L"--add-opens java.base/java.lang=ALL-UNNAMED -jar app.jar -p \"C:\\my mods\" "
-                            L"--enable-preview -m app/app.Main --add-modules";
+    settings.vmParameters = L"--add-opens java.base/java.lang=ALL-UNNAMED -jar app.jar -p \"C:\\my mods\" -cp x.jar "
+                            L"--enable-preview -m app/app.Main --module m/x -classpath y --class-path z -jarx --add-modules";
     ASSERT_TRUE(assemble(settings));
     EXPECT_EQ(configuration_.vmOptions,
               (std::vector<std::string>{"-Djava.class.path=C:\\app.jar;", "--add-opens=java.base/java.lang=ALL-UNNAMED",
-                                        "--module-path=C:\\my mods", "--enable-preview", "--add-modules"}));
+                                        "--module-path=C:\\my mods", "--enable-preview", "-jarx", "--add-modules"}));
 }
 
 // A jar leads the class path; a module needs none, and its own module path and

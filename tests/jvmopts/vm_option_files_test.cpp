@@ -29,16 +29,6 @@ TEST(VmOptionFiles, ClassPathOptionsAreRecognisedInEveryForm) {
     }
 }
 
-TEST(VmOptionFiles, JavaCommandOptionsTheVmDoesNotTakeNameTheSettingThatDoes) {
-    EXPECT_EQ(settingInPlaceOf(L"-jar"), L"Main Jar");
-    EXPECT_EQ(settingInPlaceOf(L"-m"), L"Main Module");
-    EXPECT_EQ(settingInPlaceOf(L"--module"), L"Main Module");
-    EXPECT_EQ(settingInPlaceOf(L"-cp"), L"Class Path");
-    for (const wchar_t* word : {L"-p", L"--add-opens", L"--enable-preview", L"-jarx", L"-Xmx1g"}) {
-        EXPECT_TRUE(settingInPlaceOf(word).empty()) << word;
-    }
-}
-
 // The program's parameters are layer 0, the administrator's file 1, the user's file 2.
 TEST(VmOptionFiles, ALaterLayerReplacesTheSameOptionAndALayerKeepsItsOwnRepeats) {
     const Options options{L"-Xmx512m", L"-Xss1m",        L"-Xss2m",        L"-Dname=ini",       L"-XX:+UseG1GC",
