@@ -17,8 +17,6 @@ inline constexpr wchar_t kSplashClass[] = L"SplashScreenWindow";
 
 class SplashLaunch : public ::testing::Test {
 protected:
-    explicit SplashLaunch(std::wstring_view program = L"jlauncher.exe") : app_(L"MyApp", program) {}
-
     // INI for a launch on a probe home: [Display] lines, then any other sections.
     void writeIni(std::wstring_view display, std::wstring_view more = L"", std::wstring_view home = {}) {
         app_.writeIni(probeIni(L"JRE Path=" + (home.empty() ? probeRuntimeHome() : std::wstring(home)) + L"\n",

@@ -39,12 +39,6 @@ TEST(SettingsSource, DocumentIsExactAndLeavesMissingAlone) {
 
 // The file is read once, yet every answer is the private-profile functions'
 // own, for ANSI and UTF-16 files alike.
-struct ProfileCase {
-    const char* name;
-    std::string bytes;  // the file as stored
-    bool readOnce = true;
-};
-
 constexpr wchar_t kTrickyIni[] =
     L"orphan = before any section\r\n"
     L"  [Java Runtime Environment]  trailing words\r\n"
@@ -61,12 +55,10 @@ constexpr wchar_t kTrickyIni[] =
     L"[Open\r\nKey=after an unclosed bracket\r\n[]\r\nKey=nameless section\r\n"
     L"[Brackets]]x]\r\nKey=last bracket wins\r\n\x001A\r\n";
 
-class IniFileSourceAsProfile : public ::testing::TestWithParam<ProfileCase> {};
-
-TEST_P(IniFileSourceAsProfile, GivesWhatTheProfileFunctionsGive) {
+void expectAnswersOfTheProfileFunctions(const std::string& bytes, bool readOnce) {
     TemporaryFolder folder;
     const std::wstring path = folder.file(L"App.ini");
-    jltest::writeBytesFile(path, GetParam().bytes);
+    jltest::writeBytesFile(path, bytes);
     const wchar_t* sections[] = {L"Java Runtime Environment", L"JAVA runtime environment ", L"Application",
                                  L"Padded", L" Padded ", L"Open", L"", L"Brackets]", L"Brackets]]x", L"Missing"};
     const wchar_t* keys[] = {L"Main Class", L"main CLASS", L"Quoted", L"Half", L"Lone", L"Mixed", L"EmptyQuotes",
@@ -83,7 +75,7 @@ TEST_P(IniFileSourceAsProfile, GivesWhatTheProfileFunctionsGive) {
         }
     }
     // Read once: the answers stay what the file held when it was first asked.
-    if (GetParam().readOnce) DeleteFileW(path.c_str());
+    if (readOnce) DeleteFileW(path.c_str());
     size_t i = 0;
     for (const wchar_t* section : sections) {
         for (const wchar_t* key : keys) {
@@ -93,20 +85,21 @@ TEST_P(IniFileSourceAsProfile, GivesWhatTheProfileFunctionsGive) {
     }
 }
 
-void PrintTo(const ProfileCase& profileCase, std::ostream* out) { *out << profileCase.name; }
-
-INSTANTIATE_TEST_SUITE_P(
-    Encodings, IniFileSourceAsProfile,
-    ::testing::Values(ProfileCase{"Utf16", jltest::utf16Bytes(kTrickyIni)},
-                      // Windows-1252 bytes, with an upper-case accented key the look-up lower-cases.
-                      ProfileCase{"Ansi", "[Java Runtime Environment]\r\nMain Class=\"x\"\r\nCaf\xC9=accent\r\n"
-                                          "\xA0Nbsp=\xA0value\r\n[Application]\nCmd= 'quoted' \n;Cmd=no\n"},
-                      ProfileCase{"AnsiWithoutLineEnd", "[Application]\r\nCmd=last line"},
-                      ProfileCase{"Empty", ""},
-                      // Forms the functions decode differently: answered by the functions themselves.
-                      ProfileCase{"Utf8WithMark", "\xEF\xBB\xBF[Application]\r\nCmd=caf\xC3\xA9\r\n", false},
-                      ProfileCase{"Utf16BigEndian", std::string("\xFE\xFF\0[\0A\0]\0\r\0\n\0K\0=\0v", 20), false}),
-    [](const ::testing::TestParamInfo<ProfileCase>& info) { return std::string(info.param.name); });
+TEST(IniFileSourceAsProfile, GivesWhatTheProfileFunctionsGive) {
+    const struct { const char* name; std::string bytes; bool readOnce; } files[] = {  // the files as stored
+        {"Utf16", jltest::utf16Bytes(kTrickyIni), true},
+        // Windows-1252 bytes, with an upper-case accented key the look-up lower-cases.
+        {"Ansi", "[Java Runtime Environment]\r\nMain Class=\"x\"\r\nCaf\xC9=accent\r\n\xA0Nbsp=\xA0value\r\n"
+                 "[Application]\nCmd= 'quoted' \n;Cmd=no\n", true},
+        {"AnsiWithoutLineEnd", "[Application]\r\nCmd=last line", true}, {"Empty", "", true},
+        // Forms the functions decode differently: answered by the functions themselves.
+        {"Utf8WithMark", "\xEF\xBB\xBF[Application]\r\nCmd=caf\xC3\xA9\r\n", false},
+        {"Utf16BigEndian", std::string("\xFE\xFF\0[\0A\0]\0\r\0\n\0K\0=\0v", 20), false}};
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        expectAnswersOfTheProfileFunctions(file.bytes, file.readOnce);
+    }
+}
 
 TEST(IniFileSource, LongValuesAreReadWhole) {
     TemporaryFolder folder;

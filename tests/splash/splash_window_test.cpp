@@ -60,29 +60,6 @@ INSTANTIATE_TEST_SUITE_P(Formats, SplashPicture,
                                            PictureFormat{L"image/bmp", L"bmp", 0}, PictureFormat{L"image/gif", L"gif", 0}),
                          [](const auto& info) { return std::string(info.param.extension, info.param.extension + 3); });
 
-// The console twin has no windows of its own but a configured splash, shown as
-// the GUI launcher shows it, while main runs.
-class ConsoleSplashLaunch : public SplashLaunch {
-protected:
-    ConsoleSplashLaunch() : SplashLaunch(L"jlauncherc.exe") {}
-};
-
-TEST_F(ConsoleSplashLaunch, ConfiguredSplashShowsWithThePicturesPixels) {
-    ASSERT_TRUE(writeSplashIni());
-    LaunchedProcess process = start();
-    const HWND splash = waitForWindow(process.processId(), kSplashClass, L"", 20000);
-    ASSERT_NE(splash, nullptr);
-    EXPECT_TRUE(IsWindowVisible(splash));
-    EXPECT_EQ(windowRect(splash), centred(kPictureWidth, kPictureHeight));
-    const std::optional<COLORREF> seen = pixelColour(splash, {kPictureWidth / 4, kPictureHeight / 4});
-    ASSERT_TRUE(seen);
-    EXPECT_EQ(*seen, kQuarters[0]);
-    EXPECT_FALSE(saveScreenshot(splash, L"splash-console").empty());
-    release();
-    EXPECT_EQ(process.waitForExit(), 0);
-    EXPECT_TRUE(splashSeenDuringMain());
-}
-
 TEST_F(SplashLaunch, MissingPictureGivesAnEmptyWindowAndOversizedOneStartsOffScreen) {
     const int width = GetSystemMetrics(SM_CXSCREEN) + 321, height = GetSystemMetrics(SM_CYSCREEN) + 123;
     ASSERT_TRUE(writePicture(app_.path(L"large.png"), L"image/png", width, height));

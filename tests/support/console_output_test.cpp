@@ -1,12 +1,15 @@
 // The console twin of the launcher, started as a shell starts a command in a
 // pipeline: pipes for all three standard handles, the exit code read back. The
-// Java programs run in real HotSpot on the bridge runtime.
+// Java programs run in real HotSpot on the bridge runtime. The twin is the GUI
+// program's sources linked for the console subsystem, so what it shares with the
+// GUI program (runtimes, modes, single instance, splash, archives) is that
+// program's tests'; here what the subsystem changes: the streams, the command
+// line, the exit code, Ctrl+C, and failures told on standard error.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
-#include <optional>
 #include <string>
 
 #include "rig/launcher_run.h"
@@ -25,11 +28,8 @@ protected:
         app_.writeIni(bridgeRuntimeIni(mainClass, runtimeLines) + std::wstring(applicationLines));
         return runWritten(arguments, input);
     }
-    LaunchOutcome runWritten(std::wstring_view arguments, const std::string& input = {},
-                             std::map<std::wstring, std::wstring> environment = {}) {
-        std::map<std::wstring, std::wstring> merged = launcherEnvironment(app_);
-        merged.merge(environment);
-        return LaunchedProcess::start(app_.exePath(), std::wstring(arguments), merged, {},
+    LaunchOutcome runWritten(std::wstring_view arguments, const std::string& input = {}) {
+        return LaunchedProcess::start(app_.exePath(), std::wstring(arguments), launcherEnvironment(app_), {},
                                       {.output = {}, .error = {}, .withoutHandles = false, .pipes = true, .input = input})
             .finish(60000);
     }
@@ -110,87 +110,13 @@ TEST_F(ConsoleLauncher, CtrlCBeforeTheVmExistsEndsTheLauncher) {
     EXPECT_TRUE(outcome.messages.empty());
 }
 
-// What the GUI launcher does besides showing windows, the console twin does
-// too: each row writes its INI, starts the tool with pipes (after a primary of
-// the same program for single instance) and checks what the user sees. Every
-// start also writes the trace the environment asks for.
-struct ConsoleMode {
-    const char* name;
-    std::wstring (*ini)();
-    const wchar_t* primaryArguments;  // single instance: a primary runs first with these
-    const wchar_t* arguments;
-    int exitCode;
-    const char* outputLine;      // a line the program wrote to standard output; null: none asked for
-    const wchar_t* archiveFolder;  // where a class-data archive must now be; null: none
-    friend void PrintTo(const ConsoleMode& mode, std::ostream* out) { *out << mode.name; }
-};
-
-class ConsoleLauncherMode : public ConsoleLauncher, public ::testing::WithParamInterface<ConsoleMode> {};
-
-TEST_P(ConsoleLauncherMode, BehavesAsTheGuiLauncher) {
-    const ConsoleMode& mode = GetParam();
-    app_.writeIni(mode.ini());
-    CreateDirectoryW(app_.path(L"Local").c_str(), nullptr);
-    const std::map<std::wstring, std::wstring> local{{L"LOCALAPPDATA", app_.path(L"Local")}};
-    std::optional<LaunchedProcess> primary;
-    if (mode.primaryArguments) {
-        std::map<std::wstring, std::wstring> environment = launcherEnvironment(app_);
-        environment.insert(local.begin(), local.end());
-        primary.emplace(LaunchedProcess::start(app_.exePath(), mode.primaryArguments, environment));
-        ASSERT_TRUE(waitForListeningPrimary(app_));
-    }
-    const LaunchOutcome outcome = runWritten(mode.arguments, {}, local);
-    EXPECT_EQ(outcome.exitCode, mode.exitCode) << outcome.error;
-    EXPECT_TRUE(outcome.messages.empty());
-    if (mode.outputLine) {
-        const std::vector<std::string> lines = textLines(outcome.output);
-        EXPECT_NE(std::find(lines.begin(), lines.end(), mode.outputLine), lines.end()) << outcome.output;
-    }
-    if (mode.archiveFolder) {
-        const std::vector<std::wstring> names = namesInFolder(app_.path(mode.archiveFolder), true);
-        EXPECT_TRUE(std::any_of(names.begin(), names.end(), [](const std::wstring& name) { return name.ends_with(L".jsa"); }))
-            << outcome.output;
-    }
-    if (primary) {
-        EXPECT_EQ(primary->waitForExit(), 0);
-    }
-    EXPECT_GT(readBytesFile(app_.tracePath()).size(), 100u) << "no trace written";
+// The GUI launcher's test checks each argument's text; the count shows none was split or lost.
+TEST_F(ConsoleLauncher, ArgumentsArriveUnsplit) {
+    const LaunchOutcome outcome = run(L"report.LaunchReport", L"\x00FC\x4E2D \"two words\" \"\" \xD83D\xDE00");
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.error;
+    const std::vector<std::string> lines = textLines(outcome.output);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "args 4"), lines.end()) << outcome.output;
 }
-
-std::wstring shapesStart(std::wstring_view lines) {
-    return L"[Java Runtime Environment]\nJRE Path=" + buildFolder(L"runtimes\\bridge\\") + L"\n" + std::wstring(lines) +
-           L"[Application]\n";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Modes, ConsoleLauncherMode,
-    ::testing::Values(
-        ConsoleMode{"ClassDataArchive",
-                    []() {
-                        return L"[Product Information]\nProduct Name=Archive Test\nProduct Code={A}\n" +
-                               bridgeRuntimeIni(L"report.LaunchReport", L"Class Data Sharing=auto\n");
-                    },
-                    nullptr, L"", 0, nullptr, L"Local\\Archive Test\\{A}"},
-        // The secondary ends with the primary's reply; the primary then ends normally.
-        ConsoleMode{"SingleInstance",
-                    []() { return bridgeRuntimeIni(L"report.Forwarded$IntForm") + L"Single Instance=yes\n"; },
-                    L"until:1", L"reply:7", 7, nullptr, nullptr},
-        // The GUI launcher's test checks every argument; here the count shows none was split or lost.
-        ConsoleMode{"Arguments", []() { return bridgeRuntimeIni(L"report.LaunchReport"); }, nullptr,
-                    L"\x00FC\x4E2D \"two words\" \"\" \xD83D\xDE00", 0, "args 4", nullptr},
-        ConsoleMode{"MainJar",
-                    []() {
-                        return shapesStart(L"Main Jar=" + buildFolder(L"runtimes\\shapes\\app\\shapes-app.jar") +
-                                           L"\n[Class Path]\n");
-                    },
-                    nullptr, L"one", 0, "class shapes.JarMain", nullptr},
-        ConsoleMode{"MainModule",
-                    []() {
-                        return shapesStart(L"Main Module=shapes.app\n[Class Path]\nModule Path=" +
-                                           buildFolder(L"runtimes\\shapes\\mods") + L"\n");
-                    },
-                    nullptr, L"a", 0, "class shapes.app.ModMain", nullptr}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // Each start-up failure: the GUI launcher's words on standard error, its exit code, no window.
 struct StartupFailure {
