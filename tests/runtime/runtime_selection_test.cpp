@@ -26,7 +26,8 @@ std::string rootsAsText(const RuntimeFilter& filter) {
 
 TEST(RegistryRoots, SourceAndProviderDecideWhichRootsAreSearchedAndFavoured) {
     // Roots: JavaSoft JDK, JRE, Java Development Kit, Java Runtime Environment,
-    // JRockit JRE, JRockit JDK, IBM JRE.
+    // JRockit JRE, JRockit JDK, IBM JRE. The words go through the settings'
+    // readers, so each row also shows how "JVM Source" and "VM Provider" are read.
     const struct {
         const wchar_t* source;
         const wchar_t* provider;
@@ -41,7 +42,7 @@ TEST(RegistryRoots, SourceAndProviderDecideWhichRootsAreSearchedAndFavoured) {
         {L"", L"JRockit", "----ff-"},
         {L"", L"any", "sssssss"},
         {L"favor_JRE", L"favor_jrockit", "ssssfss"},
-        {L"", L"sun", "ffff---"},
+        {L"", L"sun", "ffff---"}, {L"", L"IBM", "------f"}, {L"", L"ibm ", "ffff---"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(rootsAsText(filterFor(c.source, c.provider)), c.roots)

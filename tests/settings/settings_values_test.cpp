@@ -52,26 +52,6 @@ TEST(SettingsValues, JvmTypeKnowsOnlyExactServerWords) {
         EXPECT_EQ(jvmTypeFromText(other), JvmType::defaultVm) << other;
 }
 
-TEST(SettingsValues, JvmSourceExactWordSetsAllThreeFlags) {
-    // Columns: favouring, JDK allowed, JRE allowed.
-    const std::pair<const wchar_t*, JvmSourceFlags> cases[] = {
-        {L"", {true, true, true}}, {L"favor_JDK", {true, true, false}}, {L"favor_JRE", {true, false, true}},
-        {L"only_JDK", {false, true, false}}, {L"only_JRE", {false, false, true}},
-        {L"favor_jdk", {false, false, false}}};
-    for (const auto& [text, flags] : cases) EXPECT_TRUE(jvmSourceFlagsFromText(text) == flags) << text;
-}
-
-TEST(SettingsValues, VmProviderWordInAnyCaseSetsAllSixFlags) {
-    // Columns: jrockit allowed/favoured, sun allowed/favoured, ibm allowed/favoured.
-    constexpr VmProviderFlags kSunOnly{false, false, true, true, false, false};
-    const std::pair<const wchar_t*, VmProviderFlags> cases[] = {
-        {L"jrockit", {true, true, false, false, false, false}}, {L"IBM", {false, false, false, false, true, true}},
-        {L"favor_sun", {true, false, true, true, true, false}}, {L"favor_ibm", {true, false, true, false, true, true}},
-        {L"Favor_JRockit", {true, true, true, false, true, false}}, {L"ANY", {true, false, true, false, true, false}},
-        {L"", kSunOnly}, {L"sun", kSunOnly}, {L"ibm ", kSunOnly}};
-    for (const auto& [text, flags] : cases) EXPECT_TRUE(vmProviderFlagsFromText(text) == flags) << text;
-}
-
 TEST(SettingsValues, IniPathReplacesEverythingAfterLastDot) {
     EXPECT_EQ(iniPathForProgram(L"C:\\Apps\\app.v2.exe"), L"C:\\Apps\\app.v2.ini");
     // The only dot sits in a folder name, so the cut falls inside it.
