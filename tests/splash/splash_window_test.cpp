@@ -19,7 +19,9 @@ struct PictureFormat {
     const wchar_t* mimeType;
     const wchar_t* extension;
     int tolerance;  // JPEG is lossy
-    friend void PrintTo(const PictureFormat& format, std::ostream* out) { *out << jl::toUtf8(format.extension); }
+    bool console = false;  // the console twin shows a configured splash as the GUI program does
+    std::string name() const { return jl::toUtf8(extension) + (console ? "Console" : ""); }
+    friend void PrintTo(const PictureFormat& format, std::ostream* out) { *out << format.name(); }
 };
 
 class SplashPicture : public SplashLaunch, public ::testing::WithParamInterface<PictureFormat> {};
@@ -30,6 +32,7 @@ TEST_P(SplashPicture, ShowsCentredInAPlainToolWindowWithThePicturesPixels) {
     const std::wstring picture = app_.path(std::wstring(L"splash.") + GetParam().extension);
     ASSERT_TRUE(writePicture(picture, GetParam().mimeType));
     ASSERT_TRUE(CopyFileW(builtProgram(L"planted_dbghelp.dll").c_str(), app_.path(L"gdiplus.dll").c_str(), FALSE));
+    if (GetParam().console) ASSERT_TRUE(CopyFileW(builtProgram(L"jlauncherc.exe").c_str(), app_.exePath().c_str(), FALSE));
     writeIni(L"Splash Screen=" + picture + L"\nSplash Screen Shadow=yes");
     LaunchedProcess process = start({{L"WINEDLLOVERRIDES", L"gdiplus=n,b"}});
     const HWND splash = waitForWindow(process.processId(), kSplashClass, L"", 20000);
@@ -49,7 +52,7 @@ TEST_P(SplashPicture, ShowsCentredInAPlainToolWindowWithThePicturesPixels) {
         EXPECT_NEAR(GetGValue(*seen), GetGValue(want), GetParam().tolerance) << quarter;
         EXPECT_NEAR(GetBValue(*seen), GetBValue(want), GetParam().tolerance) << quarter;
     }
-    EXPECT_FALSE(saveScreenshot(splash, std::wstring(L"splash-") + GetParam().extension).empty());
+    EXPECT_FALSE(saveScreenshot(splash, L"splash-" + jl::fromUtf8(GetParam().name())).empty());
     release();
     EXPECT_EQ(process.waitForExit(), 0);
     EXPECT_FALSE(fileExists(app_.path(L"gdiplus.dll.loaded"))) << "the planted gdiplus.dll was loaded";
@@ -57,8 +60,9 @@ TEST_P(SplashPicture, ShowsCentredInAPlainToolWindowWithThePicturesPixels) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, SplashPicture,
                          ::testing::Values(PictureFormat{L"image/png", L"png", 0}, PictureFormat{L"image/jpeg", L"jpg", 48},
-                                           PictureFormat{L"image/bmp", L"bmp", 0}, PictureFormat{L"image/gif", L"gif", 0}),
-                         [](const auto& info) { return std::string(info.param.extension, info.param.extension + 3); });
+                                           PictureFormat{L"image/bmp", L"bmp", 0}, PictureFormat{L"image/gif", L"gif", 0},
+                                           PictureFormat{L"image/png", L"png", 0, true}),
+                         [](const auto& info) { return info.param.name(); });
 
 TEST_F(SplashLaunch, MissingPictureGivesAnEmptyWindowAndOversizedOneStartsOffScreen) {
     const int width = GetSystemMetrics(SM_CXSCREEN) + 321, height = GetSystemMetrics(SM_CYSCREEN) + 123;

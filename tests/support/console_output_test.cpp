@@ -2,17 +2,19 @@
 // pipeline: pipes for all three standard handles, the exit code read back. The
 // Java programs run in real HotSpot on the bridge runtime. The twin is the GUI
 // program's sources linked for the console subsystem, so what it shares with the
-// GUI program (runtimes, modes, single instance, splash, archives) is that
-// program's tests'; here what the subsystem changes: the streams, the command
-// line, the exit code, Ctrl+C, and failures told on standard error.
+// GUI program (runtimes, modes, single instance, archives) is that program's
+// tests'; here what the subsystem changes: the image's header, the streams, the
+// command line, the exit code, Ctrl+C, and failures told on standard error.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
+#include <span>
 #include <string>
 
 #include "rig/launcher_run.h"
+#include "support/pe_headers.h"
 #include "support/win_text.h"
 
 namespace jltest {
@@ -110,12 +112,31 @@ TEST_F(ConsoleLauncher, CtrlCBeforeTheVmExistsEndsTheLauncher) {
     EXPECT_TRUE(outcome.messages.empty());
 }
 
-// The GUI launcher's test checks each argument's text; the count shows none was split or lost.
-TEST_F(ConsoleLauncher, ArgumentsArriveUnsplit) {
+// The program reports each argument as its UTF-16 code units.
+TEST_F(ConsoleLauncher, ArgumentsArriveExactly) {
     const LaunchOutcome outcome = run(L"report.LaunchReport", L"\x00FC\x4E2D \"two words\" \"\" \xD83D\xDE00");
     EXPECT_EQ(outcome.exitCode, 0) << outcome.error;
     const std::vector<std::string> lines = textLines(outcome.output);
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "args 4"), lines.end()) << outcome.output;
+    for (const char* line : {"args 4", "arg0 fc 4e2d", "arg1 74 77 6f 20 77 6f 72 64 73", "arg2 ", "arg3 1f600"}) {
+        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line << "\n" << outcome.output;
+    }
+}
+
+TEST(ConsoleProgram, ImageHeadersSayWhichLauncherIsWhich) {
+    const std::string console = readBytesFile(builtProgram(L"jlauncherc.exe"));
+    const std::string gui = readBytesFile(builtProgram(L"jlauncher.exe"));
+    const auto bytes = [](const std::string& image) {
+        return std::span(reinterpret_cast<const uint8_t*>(image.data()), image.size());
+    };
+    EXPECT_EQ(jl::readPeSubsystem(bytes(console)), jl::kSubsystemWindowsConsole);
+    EXPECT_EQ(jl::readPeSubsystem(bytes(gui)), jl::kSubsystemWindowsGui);
+    for (const std::string* image : {&console, &gui}) {
+        EXPECT_EQ(jl::peImageBitness(bytes(*image)), jl::ImageBitness::x64);
+        // Stripped: no COFF symbol table is left in the image.
+        const auto header = jl::readPeFileHeader(bytes(*image));
+        ASSERT_TRUE(header);
+        EXPECT_EQ(image->compare(header->signatureOffset + 12, 4, std::string(4, '\0')), 0);
+    }
 }
 
 // Each start-up failure: the GUI launcher's words on standard error, its exit code, no window.
@@ -151,6 +172,8 @@ INSTANTIATE_TEST_SUITE_P(
                        "version) from:\r\nhttps://www.java.com/download/\r\n",
                        "", -1},
         StartupFailure{"NoMainClass", L"", L"", "Main class was not specified in INI file.\r\n", "", -1},
+        StartupFailure{"BadVmOption", L"report.LaunchReport", L"Virtual Machine Parameters=-XX:+NoSuchOptionAnywhere\n",
+                       "", "JNI exception: failed to create the Java VM\r\nReason: ", -1},
         // The runtime's own report of the class comes first, as under the java command.
         StartupFailure{"MissingMainClass", L"report.Missing", L"", "", "\nCould not find the main class report/Missing.\r\n",
                        -1}),
