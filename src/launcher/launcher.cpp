@@ -33,8 +33,8 @@ bool Launcher::init() {
     serviceRequest_ = serviceRequestFrom(arguments_);
     const bool asService = serviceRequest_.command == ServiceCommand::run;
     if (asService) arguments_.erase(arguments_.begin());
-    trace("launch: ", arguments_.size(), " argument(s) for the Java program");
-    for (size_t i = 0; i < arguments_.size(); ++i) trace("launch: argument ", i + 1, " = ", Quoted{arguments_[i]});
+    trace("launch: {} argument(s) for the Java program", arguments_.size());
+    for (size_t i = 0; i < arguments_.size(); ++i) trace("launch: argument {} = {}", i + 1, Quoted{arguments_[i]});
 
     std::optional<std::wstring> program = modulePath();
     if (!program) {
@@ -78,7 +78,7 @@ void Launcher::applyWorkingDirectory() {
     if (folder.size() <= 1) return;
     folder.pop_back();
     const bool changed = SetCurrentDirectoryW(folder.c_str()) != FALSE;
-    trace("launch: working directory ", changed ? "set to " : "could not be set to ", Quoted{folder});
+    trace("launch: working directory {}{}", changed ? "set to " : "could not be set to ", Quoted{folder});
 }
 
 int Launcher::startPairProduct() {
@@ -91,11 +91,11 @@ int Launcher::startPairProduct() {
                         &startup, &process)) {
         // Ending silently with 0 would report a launch that never happened as a success.
         const DWORD error = GetLastError();
-        trace("launch: the paired program ", Quoted{pairProduct}, " could not be started (error ", error, ")");
+        trace("launch: the paired program {} could not be started (error {})", Quoted{pairProduct}, error);
         showErrorMessage(kMsgPairProductStartFailed, pairProduct, static_cast<int32_t>(error));
         return -1;
     }
-    trace("launch: handed over to ", Quoted{pairProduct}, " with the command line ", Quoted{commandLine});
+    trace("launch: handed over to {} with the command line {}", Quoted{pairProduct}, Quoted{commandLine});
     const UniqueHandle processHandle(process.hProcess);
     const UniqueHandle threadHandle(process.hThread);
     if (!settings_.application.pairReturnCode) return 0;
@@ -103,7 +103,7 @@ int Launcher::startPairProduct() {
     if (WaitForSingleObject(processHandle.get(), INFINITE) == WAIT_OBJECT_0) {
         GetExitCodeProcess(processHandle.get(), &exitCode);
     }
-    trace("launch: the paired program ended with ", static_cast<int>(exitCode));
+    trace("launch: the paired program ended with {}", static_cast<int>(exitCode));
     return static_cast<int>(exitCode);
 }
 
@@ -193,7 +193,7 @@ bool Launcher::prepareJvm() {
     }
     errorReportPaths_ = vmErrorReportPaths(jvm_.vmOptions);
     GetSystemTimeAsFileTime(&vmStart_);
-    for (const std::wstring& argument : cmd) trace("options: \"Cmd\" adds argument ", Quoted{argument});
+    for (const std::wstring& argument : cmd) trace("options: \"Cmd\" adds argument {}", Quoted{argument});
     arguments_.insert(arguments_.end(), cmd.begin(), cmd.end());
     appendJavaCommandOption(programDescription(application, jvm_), arguments_, jvm_);
     return true;
@@ -216,26 +216,28 @@ int Launcher::startJava() {
         .stayInVmAfterMain = settings_.runtime.mayUseIbmRuntime(),
         .mainStartedEvent = singleInstance_.mainStartedEvent.get(),
         .javaStreams = outputFiles_.javaStreams,
-        .beforeMain =
-            [this] {
-                startSettled_ = true;
-                capture_.stop();
-                serviceHost_.reportRunning();
-            },
-        .beforeExceptionDialog =
-            [this] {
-                startSettled_ = true;
-                closeSplashWindow(splash_);
-            },
-        .mainThrew = [this] { mainThrew_ = true; },
-        .runtimeSaid =
-            [this] {
-                startSettled_ = true;
-                return capture_.runtimeWords(outputFiles_);
-            },
+        .listener = this,
         .session = session_,
     };
     return runJavaMainThread(args);
+}
+
+void Launcher::beforeMain() {
+    startSettled_ = true;
+    capture_.stop();
+    serviceHost_.reportRunning();
+}
+
+void Launcher::beforeExceptionDialog() {
+    startSettled_ = true;
+    closeSplashWindow(splash_);
+}
+
+void Launcher::mainThrew() { mainThrew_ = true; }
+
+std::wstring Launcher::runtimeSaid() {
+    startSettled_ = true;
+    return capture_.runtimeWords(outputFiles_);
 }
 
 void Launcher::shutdown() {
@@ -269,7 +271,7 @@ void Launcher::explainFatalError() const {
 }
 
 void JNICALL Launcher::vmExitHook(jint status) {
-    trace("jvm: the VM exits with status ", static_cast<int>(status));
+    trace("jvm: the VM exits with status {}", static_cast<int>(status));
     Launcher* launcher = current();
     if (!launcher) return;
     // System.exit(0) from a static initialiser is a program's own clean end.

@@ -22,7 +22,7 @@ constexpr DWORD kPollMs = 100;
 // The command's message and exit code; a failure's message is an error's, the rest are news.
 int answer(const ServiceCommandContext& context, int exitCode, unsigned id, int32_t number = 0, bool failed = false) {
     const std::wstring text = formatMessage(loadString(id), {context.settings.service.name, number});
-    trace("service: command ends with ", exitCode, ": ", Quoted{text});
+    trace("service: command ends with {}: {}", exitCode, Quoted{text});
     if (context.quiet) return exitCode;
     if (failed) {
         showErrorText(text);
@@ -67,7 +67,7 @@ DWORD stopAndWait(SC_HANDLE service, DWORD timeoutMs) {
 
 bool setConfig(SC_HANDLE service, DWORD level, void* info) {
     const bool set = ChangeServiceConfig2W(service, level, info) != FALSE;
-    trace("service: configuration ", static_cast<unsigned>(level), set ? " set" : " refused, error ", set ? 0 : GetLastError());
+    trace("service: configuration {}{}{}", static_cast<unsigned>(level), set ? " set" : " refused, error ", set ? 0 : GetLastError());
     return set;
 }
 
@@ -122,7 +122,7 @@ int install(const ServiceCommandContext& context) {
                                  config.account.empty() ? nullptr : config.account.c_str(), nullptr)
                 : nullptr);
     if (!service) return failure(context, kMsgServiceInstallFailed, GetLastError());
-    trace("service: created ", Quoted{config.name}, " with the command line ", Quoted{config.imagePath});
+    trace("service: created {} with the command line {}", Quoted{config.name}, Quoted{config.imagePath});
     LSTATUS result = ERROR_SUCCESS;
     if (!setFurtherConfig(service.get(), config)) result = static_cast<LSTATUS>(GetLastError());
     if (result == ERROR_SUCCESS) result = registerEventSource(config.name, context.programPath);
@@ -140,7 +140,7 @@ int uninstall(const ServiceCommandContext& context) {
         openService(SC_MANAGER_CONNECT, settings.name, SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE);
     if (!service) return failure(context, kMsgServiceRemoveFailed, GetLastError());
     if (const DWORD error = stopAndWait(service.get(), settings.stopTimeoutSeconds * 1000u + kStopWaitSlackMs)) {
-        trace("service: the service could not be stopped first (error ", error, "); removing it anyway");
+        trace("service: the service could not be stopped first (error {}); removing it anyway", error);
     }
     if (!DeleteService(service.get())) return failure(context, kMsgServiceRemoveFailed, GetLastError());
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, (kEventLogSources + settings.name).c_str());

@@ -20,10 +20,10 @@ std::optional<ChosenRuntime> fromHome(const std::wstring& home, JvmType jvmType,
                                       const Version& version, const char* description) {
     std::wstring library = findJvmLibrary(home, jvmType);
     if (library.empty()) {
-        trace("runtime: no jvm.dll for JVM type ", jvmType, " under ", description, " ", Quoted{home});
+        trace("runtime: no jvm.dll for JVM type {} under {} {}", jvmType, description, Quoted{home});
         return std::nullopt;
     }
-    trace("runtime: chose ", Quoted{library}, " from ", description);
+    trace("runtime: chose {} from {}", Quoted{library}, description);
     return ChosenRuntime{std::move(library), version, source};
 }
 
@@ -33,25 +33,24 @@ std::optional<ChosenRuntime> fromHome(const std::wstring& home, JvmType jvmType,
 // on as if none were named.
 std::optional<ChosenRuntime> fromJrePath(const RuntimeRequest& request, bool pairProductSet) {
     const std::wstring home = withTrailingBackslash(request.jrePath);
-    trace("runtime: trying the configured \"JRE Path\" ", Quoted{home});
+    trace("runtime: trying the configured \"JRE Path\" {}", Quoted{home});
     std::wstring library = findJvmLibrary(home, request.jvmType);
     if (library.empty()) {
-        trace("runtime: no jvm.dll for JVM type ", request.jvmType, " under \"JRE Path\" ", Quoted{home},
-              "; searching on");
+        trace("runtime: no jvm.dll for JVM type {} under \"JRE Path\" {}; searching on", request.jvmType, Quoted{home});
         return std::nullopt;
     }
     const ImageBitness bitness = jvmImageBitness(library);
     if (bitness == ImageBitness::unusable) {
-        trace("runtime: \"JRE Path\" skipped: ", Quoted{library},
-              " is no whole x64 or x86 image (damaged, cut short or for another machine); searching on");
+        trace("runtime: \"JRE Path\" skipped: {} is no whole x64 or x86 image (damaged, cut short or for another "
+              "machine); searching on", Quoted{library});
         return std::nullopt;
     }
     if (bitness == ImageBitness::x86 && !pairProductSet) {
-        trace("runtime: \"JRE Path\" skipped: ", Quoted{library},
-              " is a 32-bit image and no \"Pair Product\" is set to run it; searching on");
+        trace("runtime: \"JRE Path\" skipped: {} is a 32-bit image and no \"Pair Product\" is set to run it; "
+              "searching on", Quoted{library});
         return std::nullopt;
     }
-    trace("runtime: chose ", Quoted{library}, " from \"JRE Path\"");
+    trace("runtime: chose {} from \"JRE Path\"", Quoted{library});
     return ChosenRuntime{std::move(library), Version{}, RuntimeSource::jrePath};
 }
 
@@ -112,7 +111,7 @@ std::optional<ChosenRuntime> fromDialog(const LauncherSettings& settings, const 
         return std::nullopt;
     }
     rememberJrePath(choice.folder, programPath, settings);
-    trace("runtime: chose the browsed runtime ", Quoted{choice.jvmLibraryPath});
+    trace("runtime: chose the browsed runtime {}", Quoted{choice.jvmLibraryPath});
     return ChosenRuntime{choice.jvmLibraryPath, Version{}, RuntimeSource::browsed};
 }
 
@@ -145,7 +144,7 @@ bool handsOverToPairProduct(const ChosenRuntime& runtime, const std::wstring& pa
     // names 64-bit runtimes.
     if (runtime.source != RuntimeSource::jrePath && runtime.source != RuntimeSource::browsed) return false;
     const bool handOver = jvmImageBitness(runtime.jvmLibraryPath) == ImageBitness::x86;
-    trace("launch: ", Quoted{runtime.jvmLibraryPath},
+    trace("launch: {}{}{}", Quoted{runtime.jvmLibraryPath},
           handOver ? " is a 32-bit image: handing over to " : " is not a 32-bit image, so no hand-over to ",
           Quoted{pairProduct});
     return handOver;

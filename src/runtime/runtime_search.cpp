@@ -42,17 +42,17 @@ void collectCandidates(const RuntimeRequest& request, const RegistryRoot& root, 
                        std::vector<RuntimeCandidate>& candidates) {
     const RuntimeFilter& filter = request.filter;
     if (!rootIsSearched(root, filter)) {
-        trace("registry: root ", Quoted{root.keyPath}, " skipped: ", whyRootIsSkipped(root, filter));
+        trace("registry: root {} skipped: {}", Quoted{root.keyPath}, whyRootIsSkipped(root, filter));
         return;
     }
     UniqueKey rootKey;
     const LSTATUS opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, root.keyPath, 0, access, rootKey.put());
     if (opened != ERROR_SUCCESS) {
-        trace("registry: root ", Quoted{root.keyPath}, " not found (error ", opened, ")");
+        trace("registry: root {} not found (error {})", Quoted{root.keyPath}, opened);
         return;
     }
     const std::vector<std::wstring> names = subKeyNames(rootKey.get());
-    trace("registry: root ", Quoted{root.keyPath}, " has ", names.size(), " sub-key(s)");
+    trace("registry: root {} has {} sub-key(s)", Quoted{root.keyPath}, names.size());
 
     const bool favoured = rootCandidatesAreFavoured(root, filter);
     for (const std::wstring& name : names) {
@@ -60,19 +60,19 @@ void collectCandidates(const RuntimeRequest& request, const RegistryRoot& root, 
         (void)parseVersion(name, 0, version);
         const std::wstring label = L"registry:   " + std::wstring(root.keyPath) + name + L" (" + fullVersionText(version) + L")";
         if (!versionInRange(version, request.minimumVersion, request.maximumVersion)) {
-            trace(label, " dropped: outside the version bounds ", fullVersionText(request.minimumVersion), " to ",
+            trace("{} dropped: outside the version bounds {} to {}", label, fullVersionText(request.minimumVersion),
                   fullVersionText(request.maximumVersion));
             continue;
         }
         UniqueKey key;
         if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(root.keyPath) + name).c_str(), 0, access, key.put()) !=
             ERROR_SUCCESS) {
-            trace(label, " dropped: the key cannot be opened");
+            trace("{} dropped: the key cannot be opened", label);
             continue;
         }
         std::wstring home = registryString(key.get(), L"JavaHome");
         if (home.empty()) {
-            trace(label, " dropped: no \"JavaHome\" value");
+            trace("{} dropped: no \"JavaHome\" value", label);
             continue;
         }
         home = withTrailingBackslash(std::move(home));
@@ -81,10 +81,10 @@ void collectCandidates(const RuntimeRequest& request, const RegistryRoot& root, 
             (root.favorServerProbedAsDefault && request.jvmType == JvmType::favorServer) ? JvmType::defaultVm : request.jvmType;
         bool serverVm = false;
         if (findJvmLibrary(home, probeType, &serverVm).empty()) {
-            trace(label, " dropped: no jvm.dll for JVM type ", probeType, " under ", Quoted{home});
+            trace("{} dropped: no jvm.dll for JVM type {} under {}", label, probeType, Quoted{home});
             continue;
         }
-        trace(label, " is a candidate: home ", Quoted{home}, ", server VM ", serverVm, ", favoured ", favoured);
+        trace("{} is a candidate: home {}, server VM {}, favoured {}", label, Quoted{home}, serverVm, favoured);
         candidates.push_back(RuntimeCandidate{version, home, serverVm, favoured});
     }
 }
@@ -111,25 +111,25 @@ void considerHome(const RuntimeRequest& request, const std::wstring& label, cons
     const std::wstring tried =
         label + L" -> " + home + L" (" + (version ? fullVersionText(*version) : L"version unknown") + L")";
     if (!versionSatisfiesBounds(version, request.minimumVersion, request.maximumVersion)) {
-        trace(tried, version ? " dropped: outside the version bounds" : " dropped: version bounds are set");
+        trace("{}{}", tried, version ? " dropped: outside the version bounds" : " dropped: version bounds are set");
         return;
     }
     const RuntimeKind kind =
         facts.kind ? *facts.kind : pathExists(home + L"bin\\javac.exe") ? RuntimeKind::jdk : RuntimeKind::jre;
     if (!runtimeIsSearched(kind, facts.provider, request.filter)) {
-        trace(tried, " dropped: ",
+        trace("{} dropped: {}", tried,
               whyRootIsSkipped(RegistryRoot{L"", kind, facts.provider, false, false}, request.filter));
         return;
     }
     bool serverVm = false;
     const std::wstring library = findJvmLibrary(home, request.jvmType, &serverVm);
     if (library.empty()) {
-        trace(tried, " dropped: no jvm.dll for JVM type ", request.jvmType);
+        trace("{} dropped: no jvm.dll for JVM type {}", tried, request.jvmType);
         return;
     }
     const bool favoured = runtimeIsFavoured(kind, facts.provider, request.filter);
     const bool x86 = facts.x86 ? *facts.x86 : jvmImageBitness(library) == ImageBitness::x86;
-    trace(tried, " is a candidate: server VM ", serverVm, ", favoured ", favoured, x86 ? ", 32-bit" : "");
+    trace("{} is a candidate: server VM {}, favoured {}{}", tried, serverVm, favoured, x86 ? ", 32-bit" : "");
     candidates.push_back(
         RuntimeCandidate{version.value_or(Version{}), home, serverVm, favoured, version.has_value(), x86});
 }
@@ -141,12 +141,20 @@ void placeThirtyTwoBitCandidates(std::vector<RuntimeCandidate>& candidates, bool
                                  const wchar_t* source) {
     std::erase_if(candidates, [pairProductSet, source](const RuntimeCandidate& candidate) {
         if (!candidate.x86 || pairProductSet) return false;
-        trace(source, ": ", Quoted{candidate.homeFolder},
-              " dropped: a 32-bit runtime, and no \"Pair Product\" to hand the launch to");
+        trace("{}: {} dropped: a 32-bit runtime, and no \"Pair Product\" to hand the launch to", source,
+              Quoted{candidate.homeFolder});
         return true;
     });
-    std::stable_partition(candidates.begin(), candidates.end(),
-                          [](const RuntimeCandidate& candidate) { return !candidate.x86; });
+    // Two plain passes keep the order within each group, as a stable partition
+    // would, without its scratch-buffer machinery in the program.
+    std::vector<RuntimeCandidate> ordered;
+    ordered.reserve(candidates.size());
+    for (const bool x86 : {false, true}) {
+        for (RuntimeCandidate& candidate : candidates) {
+            if (candidate.x86 == x86) ordered.push_back(std::move(candidate));
+        }
+    }
+    candidates = std::move(ordered);
 }
 
 void collectVendorCandidates(const RuntimeRequest& request, HKEY hive, const wchar_t* hiveName,
@@ -155,7 +163,7 @@ void collectVendorCandidates(const RuntimeRequest& request, HKEY hive, const wch
         UniqueKey rootKey;
         if (RegOpenKeyExW(hive, root.keyPath, 0, KEY_READ, rootKey.put()) != ERROR_SUCCESS) continue;
         const std::vector<std::wstring> names = subKeyNames(rootKey.get());
-        trace("vendor: ", hiveName, root.keyPath, " has ", names.size(), " sub-key(s)");
+        trace("vendor: {}{} has {} sub-key(s)", hiveName, root.keyPath, names.size());
         for (const std::wstring& name : names) {
             std::optional<Version> version;
             Version parsed;
@@ -168,7 +176,7 @@ void collectVendorCandidates(const RuntimeRequest& request, HKEY hive, const wch
                 }
                 const std::wstring home = registryString(key.get(), root.homeValue);
                 if (home.empty()) {
-                    trace(label, " dropped: no ", Quoted{root.homeValue}, " text value");
+                    trace("{} dropped: no {} text value", label, Quoted{root.homeValue});
                     continue;
                 }
                 const std::optional<RuntimeKind> kind =
@@ -229,13 +237,13 @@ std::optional<std::vector<std::wstring>> subfolderNames(const std::wstring& fold
 void considerScannedHome(const RuntimeRequest& request, const std::wstring& label, const std::wstring& home,
                          std::vector<RuntimeCandidate>& candidates) {
     if (findJvmLibrary(home, JvmType::defaultVm).empty()) {
-        trace(label, " -> ", Quoted{home}, " dropped: no bin\\<vm>\\jvm.dll, not a runtime");
+        trace("{} -> {} dropped: no bin\\<vm>\\jvm.dll, not a runtime", label, Quoted{home});
         return;
     }
     const std::string release = readFileBytes(home + L"release").value_or(std::string());
     const ReleaseFacts facts = readReleaseFacts(release);
     if (facts.architecture == ReleaseArchitecture::other) {
-        trace(label, " -> ", Quoted{home}, " dropped: built for ",
+        trace("{} -> {} dropped: built for {}", label, Quoted{home},
               Quoted{std::wstring(facts.architectureName.begin(), facts.architectureName.end())});
         return;
     }
@@ -249,10 +257,10 @@ InstalledRuntime chooseRuntime(const std::vector<RuntimeCandidate>& candidates, 
                                const wchar_t* source) {
     const CandidateChoice choice = chooseCandidate(candidates, request.preferredVersions);
     if (choice.byPreference) {
-        trace(source, ": preferred version ", Quoted{choice.matchedPreference}, " chose candidate ",
+        trace("{}: preferred version {} chose candidate {}", source, Quoted{choice.matchedPreference},
               choice.index + 1);
     } else {
-        trace(source, ": no preferred version matched; candidate 1 is chosen");
+        trace("{}: no preferred version matched; candidate 1 is chosen", source);
     }
     const RuntimeCandidate& chosen = candidates[choice.index];
     return InstalledRuntime{chosen.homeFolder, chosen.version, chosen.x86};
@@ -269,8 +277,8 @@ InstalledRuntime chooseSixtyFourBitFirst(std::vector<RuntimeCandidate>& candidat
 
 void traceCandidates(const std::vector<RuntimeCandidate>& candidates, const wchar_t* source) {
     for (size_t i = 0; i < candidates.size(); ++i) {
-        trace(source, ": candidate ", i + 1, ": ",
-              candidates[i].versionKnown ? fullVersionText(candidates[i].version) : L"(version unknown)", " ",
+        trace("{}: candidate {}: {} {}{}{}{}", source, i + 1,
+              candidates[i].versionKnown ? fullVersionText(candidates[i].version) : L"(version unknown)",
               Quoted{candidates[i].homeFolder}, candidates[i].favoured ? " favoured" : "",
               candidates[i].serverVm ? " server VM" : "", candidates[i].x86 ? " 32-bit" : "");
     }
@@ -299,7 +307,7 @@ std::wstring findJvmLibrary(const std::wstring& homeFolder, JvmType jvmType, boo
 }
 
 std::vector<RuntimeCandidate> findRuntimeCandidates(const RuntimeRequest& request, RegistryView view) {
-    trace("registry: searching the ", viewName(view), " view");
+    trace("registry: searching the {} view", viewName(view));
     const REGSAM access = KEY_READ | (view == RegistryView::wow32 ? KEY_WOW64_32KEY : 0);
     std::vector<RuntimeCandidate> candidates;
     for (const RegistryRoot& root : kRegistryRoots) collectCandidates(request, root, access, candidates);
@@ -311,7 +319,7 @@ std::vector<RuntimeCandidate> findRuntimeCandidates(const RuntimeRequest& reques
 std::optional<InstalledRuntime> searchInstalledRuntimes(const RuntimeRequest& request, RegistryView view) {
     const std::vector<RuntimeCandidate> candidates = findRuntimeCandidates(request, view);
     if (candidates.empty()) {
-        trace("registry: no candidate in the ", viewName(view), " view");
+        trace("registry: no candidate in the {} view", viewName(view));
         return std::nullopt;
     }
     return chooseRuntime(candidates, request, L"registry");
@@ -352,10 +360,10 @@ std::vector<RuntimeCandidate> findScannedRuntimeCandidates(const RuntimeRequest&
     for (const ScanPlace& place : runtimeScanPlaces(roots, registeredHomes)) {
         const std::optional<std::vector<std::wstring>> names = subfolderNames(place.folder);
         if (!names) {
-            trace("scan: ", Quoted{place.folder}, " cannot be listed");
+            trace("scan: {} cannot be listed", Quoted{place.folder});
             continue;
         }
-        trace("scan: ", Quoted{place.folder}, " has ", names->size(), " subfolder(s)");
+        trace("scan: {} has {} subfolder(s)", Quoted{place.folder}, names->size());
         const std::wstring label = L"scan: " + place.folder;
         for (const std::wstring& name : *names) {
             considerScannedHome(request, label, place.folder + name + L"\\" + place.homeBelow, candidates);
@@ -384,11 +392,11 @@ std::optional<InstalledRuntime> searchRuntimeFolders(const RuntimeRequest& reque
 std::optional<std::wstring> findPrivateRuntime(const std::wstring& programFolder) {
     for (const std::wstring& home : {programFolder, programFolder + L"jre64\\"}) {
         if (pathExists(home + L"bin\\java.dll")) {
-            trace("runtime: private runtime at ", Quoted{home});
+            trace("runtime: private runtime at {}", Quoted{home});
             return home;
         }
     }
-    trace("runtime: no private runtime (no bin\\java.dll in ", Quoted{programFolder}, " or its jre64\\ folder)");
+    trace("runtime: no private runtime (no bin\\java.dll in {} or its jre64\\ folder)", Quoted{programFolder});
     return std::nullopt;
 }
 
@@ -396,7 +404,7 @@ void publishRuntimeVariables(const std::wstring& jvmLibraryPath) {
     const std::wstring home = stripPathComponents(jvmLibraryPath, 3);
     SetEnvironmentVariableW(L"VQ_JVM_PATH", jvmLibraryPath.c_str());
     SetEnvironmentVariableW(L"VQ_JVM_HOME", home.c_str());
-    trace("runtime: VQ_JVM_PATH=", Quoted{jvmLibraryPath}, ", VQ_JVM_HOME=", Quoted{home});
+    trace("runtime: VQ_JVM_PATH={}, VQ_JVM_HOME={}", Quoted{jvmLibraryPath}, Quoted{home});
 }
 
 ImageBitness jvmImageBitness(const std::wstring& path) {

@@ -15,7 +15,7 @@ namespace {
 
 // origin is null when the value came from nowhere.
 void traceSetting(SettingKey key, const std::wstring& value, const wchar_t* origin) {
-    trace("setting [", key.section, "] ", Quoted{key.key}, " = ", Quoted{value}, " from ",
+    trace("setting [{}] {} = {} from {}", key.section, Quoted{key.key}, Quoted{value},
           origin ? origin : L"nowhere (default)");
 }
 
@@ -52,18 +52,18 @@ std::wstring readJrePath(const std::wstring& programPath, const LauncherSettings
         // The per-user copy, once it exists, alone decides "JRE Path" for an application.
         IniFileSource perUser(perUserPath);
         const std::wstring value = readSetting(perUser, keys::kJrePath);
-        trace("setting [", keys::kJrePath.section, "] \"JRE Path\" = ", Quoted{value}, " from the per-user copy ",
+        trace("setting [{}] \"JRE Path\" = {} from the per-user copy {}", keys::kJrePath.section, Quoted{value},
               Quoted{perUserPath});
         return value;
     }
-    trace("settings: no per-user copy at ", Quoted{perUserPath});
+    trace("settings: no per-user copy at {}", Quoted{perUserPath});
     return reader.layered(keys::kJrePath);
 }
 
 void traceVersionBound(const wchar_t* name, const std::wstring& text, const Version& bound) {
-    trace("settings: ", name, " is ", fullVersionText(bound), isOpenBound(bound) ? " (no bound)" : "");
+    trace("settings: {} is {}{}", name, fullVersionText(bound), isOpenBound(bound) ? " (no bound)" : "");
     if (!text.empty() && text != L"any" && bound == kNoMinimum) {
-        trace("settings: warning: the ", name, " ", Quoted{text}, " holds no version number and reads as 0.0.0.0");
+        trace("settings: warning: the {} {} holds no version number and reads as 0.0.0.0", name, Quoted{text});
     }
 }
 
@@ -124,15 +124,15 @@ std::vector<VmOptionsFile> readVmOptionsFiles(const std::wstring& programPath, c
         const std::optional<std::string> bytes = readFileBytes(file.path);
         const DWORD error = bytes ? ERROR_SUCCESS : GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-            trace("settings: no ", file.owner, " VM options file ", Quoted{file.path});
+            trace("settings: no {} VM options file {}", file.owner, Quoted{file.path});
             continue;
         }
         if (!bytes) {
-            trace("settings: the ", file.owner, " VM options file ", Quoted{file.path}, " cannot be read (error ", error,
-                  ") and is skipped");
+            trace("settings: the {} VM options file {} cannot be read (error {}) and is skipped", file.owner,
+                  Quoted{file.path}, error);
             continue;
         }
-        trace("settings: reading the ", file.owner, " VM options file ", Quoted{file.path});
+        trace("settings: reading the {} VM options file {}", file.owner, Quoted{file.path});
         file.text = fromUtf8OrAnsi(*bytes);
         files.push_back(std::move(file));
     }
@@ -187,16 +187,16 @@ ServiceSettings readServiceSettings(SettingsReader& reader, const std::wstring& 
 bool hasOneStartingPoint(const ApplicationSettings& application) {
     if (!application.mainModule.empty() && (!application.mainClass.empty() || !application.mainJar.empty())) {
         const SettingKey other = application.mainClass.empty() ? keys::kMainJar : keys::kMainClass;
-        trace("settings: \"Main Module\" is set beside ", Quoted{other.key}, ": the launch ends here");
+        trace("settings: \"Main Module\" is set beside {}: the launch ends here", Quoted{other.key});
         showErrorMessage(kMsgMainModuleConflict, std::wstring(keys::kMainModule.key), std::wstring(other.key));
         return false;
     }
     switch (application.mainKind()) {
         case MainKind::module:
-            trace("settings: usable; main module ", Quoted{application.mainModule});
+            trace("settings: usable; main module {}", Quoted{application.mainModule});
             return true;
         case MainKind::jar:
-            trace("settings: usable; main jar ", Quoted{application.mainJar});
+            trace("settings: usable; main jar {}", Quoted{application.mainJar});
             return true;
         case MainKind::className: break;
     }
@@ -205,7 +205,7 @@ bool hasOneStartingPoint(const ApplicationSettings& application) {
         showErrorMessage(kMsgMainClassMissing);
         return false;
     }
-    trace("settings: usable; main class ", Quoted{application.mainClass});
+    trace("settings: usable; main class {}", Quoted{application.mainClass});
     return true;
 }
 
@@ -217,7 +217,7 @@ bool loadLauncherSettings(const std::wstring& programPath, LauncherSettings& set
         trace("settings: the INI path beside the program cannot be formed");
         return false;
     }
-    trace("settings: reading ", Quoted{iniPath}, pathExists(iniPath) ? "" : " (the file does not exist)");
+    trace("settings: reading {}{}", Quoted{iniPath}, pathExists(iniPath) ? "" : " (the file does not exist)");
 
     IniFileSource file(iniPath);
     settings.product.productCode = readFileSetting(file, keys::kProductCode);
@@ -235,9 +235,9 @@ bool loadLauncherSettings(const std::wstring& programPath, LauncherSettings& set
     settings.splash = readSplashSettings(reader);
     settings.service = readServiceSettings(reader, programPath, settings.product);
     const RuntimeRequest& runtime = settings.runtime;
-    trace("settings: application type ", settings.application.isService ? "service" : "application", ", JVM type ",
-          runtime.jvmType, ", JDK allowed ", runtime.filter.source.jdkAllowed, ", JRE allowed ",
-          runtime.filter.source.jreAllowed, ", favouring ", runtime.filter.source.favouring);
+    trace("settings: application type {}, JVM type {}, JDK allowed {}, JRE allowed {}, favouring {}",
+          settings.application.isService ? "service" : "application", runtime.jvmType,
+          runtime.filter.source.jdkAllowed, runtime.filter.source.jreAllowed, runtime.filter.source.favouring);
 
     return hasOneStartingPoint(settings.application);
 }
@@ -261,7 +261,7 @@ void rememberJrePath(const std::wstring& folder, const std::wstring& programPath
         if (path.empty()) return;
         IniFileSource target(path);
         const bool written = target.writeString(keys::kJrePath.section, keys::kJrePath.key, folder);
-        trace("runtime: remembering \"JRE Path\" in ", Quoted{path}, written ? "" : " failed");
+        trace("runtime: remembering \"JRE Path\" in {}{}", Quoted{path}, written ? "" : " failed");
     };
     const std::wstring& pairProduct = settings.application.pairProduct;
     if (settings.application.isService) {
