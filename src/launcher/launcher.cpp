@@ -140,7 +140,8 @@ int Launcher::runAsService() {
 
 void WINAPI Launcher::serviceMain(DWORD argc, wchar_t** argv) {
     Launcher* launcher = current();
-    if (!launcher || !launcher->serviceHost_.connect([launcher] { launcher->stopJava(); })) return;
+    const auto stopJava = [](void* context) { static_cast<Launcher*>(context)->stopJava(); };
+    if (!launcher || !launcher->serviceHost_.connect(stopJava, launcher)) return;
     // The arguments given to this start of the service follow those of its command line.
     for (DWORD i = 1; i < argc; ++i) launcher->arguments_.push_back(argv[i]);
     launcher->serviceExitCode_ = launcher->launchInService();

@@ -55,8 +55,9 @@ bool ServiceHost::dispatch(const ServiceSettings& settings, LPSERVICE_MAIN_FUNCT
     return true;
 }
 
-bool ServiceHost::connect(std::function<void()> requestStop) {
-    requestStop_ = std::move(requestStop);
+bool ServiceHost::connect(void (*requestStop)(void*), void* context) {
+    requestStop_ = requestStop;
+    requestStopContext_ = context;
     statusHandle_ = RegisterServiceCtrlHandlerExW(settings_->name.c_str(), &ServiceHost::handleControl, this);
     if (!statusHandle_) {
         trace("service: the control handler could not be registered (error {})", GetLastError());
@@ -138,7 +139,8 @@ void ServiceHost::beginStop() {
 }
 
 DWORD WINAPI ServiceHost::runStop(void* context) {
-    static_cast<ServiceHost*>(context)->requestStop_();
+    const auto* host = static_cast<ServiceHost*>(context);
+    host->requestStop_(host->requestStopContext_);
     return 0;
 }
 
