@@ -19,10 +19,10 @@ void traceSetting(SettingKey key, const std::wstring& value, const wchar_t* orig
           origin ? origin : L"nowhere (default)");
 }
 
-std::wstring readFileSetting(IniFileSource& source, SettingKey key) {
-    const std::wstring value = readSetting(source, key);
+// The value is read into its place in the settings: no copy to move there and free.
+void readFileSetting(IniFileSource& source, SettingKey key, std::wstring& value) {
+    source.getString(key.section, key.key, value);
     traceSetting(key, value, value.empty() ? nullptr : L"INI file");
-    return value;
 }
 
 // Reads each key once and traces it with where its value came from.
@@ -30,16 +30,25 @@ class SettingsReader {
 public:
     explicit SettingsReader(LayeredSettingsSource& layered) : layered_(layered) {}
 
-    // The embedded settings under the INI file.
-    std::wstring layered(SettingKey key) {
-        const std::wstring value = readSetting(layered_, key);
+    // The embedded settings under the INI file, read into the value's place.
+    void layered(SettingKey key, std::wstring& value) {
+        layered_.getString(key.section, key.key, value);
         const SettingOrigin origin = layered_.lastOrigin();
         traceSetting(key, value, origin == SettingOrigin::none ? nullptr : describeOrigin(origin));
+    }
+    std::wstring layered(SettingKey key) {
+        std::wstring value;
+        layered(key, value);
         return value;
     }
     bool layeredYes(SettingKey key) { return isYesInAnyCase(layered(key)); }
+    bool layeredIs(SettingKey key, const wchar_t* expected) { return layered(key) == expected; }
     // The INI file alone.
-    std::wstring file(SettingKey key) { return readFileSetting(layered_.file(), key); }
+    std::wstring file(SettingKey key) {
+        std::wstring value;
+        readFileSetting(layered_.file(), key, value);
+        return value;
+    }
 
 private:
     LayeredSettingsSource& layered_;
@@ -67,8 +76,7 @@ void traceVersionBound(const wchar_t* name, const std::wstring& text, const Vers
     }
 }
 
-RuntimeRequest readRuntimeRequest(SettingsReader& reader) {
-    RuntimeRequest request;
+void readRuntimeRequest(SettingsReader& reader, RuntimeRequest& request) {
     const std::wstring minimumText = reader.layered(keys::kMinimumVersion);
     request.minimumVersion = minimumVersionFromText(minimumText);
     traceVersionBound(L"minimum version", minimumText, request.minimumVersion);
@@ -80,35 +88,30 @@ RuntimeRequest readRuntimeRequest(SettingsReader& reader) {
     request.filter.source = jvmSourceFlagsFromText(reader.layered(keys::kJvmSource));
     request.filter.provider = vmProviderFlagsFromText(reader.layered(keys::kVmProvider));
     request.searchVendorRuntimes = !equalsIgnoringAsciiCase(reader.layered(keys::kSearchVendorRuntimes), L"no");
-    return request;
 }
 
-ApplicationSettings readApplication(SettingsReader& reader) {
-    ApplicationSettings application;
+void readApplication(SettingsReader& reader, ApplicationSettings& application) {
     application.mainClass = internalClassName(reader.layered(keys::kMainClass));
-    application.mainJar = reader.layered(keys::kMainJar);
-    application.mainModule = reader.layered(keys::kMainModule);
-    application.isService = reader.layered(keys::kApplicationType) == L"service";
+    reader.layered(keys::kMainJar, application.mainJar);
+    reader.layered(keys::kMainModule, application.mainModule);
+    application.isService = reader.layeredIs(keys::kApplicationType, L"service");
     application.failureCheck = reader.layeredYes(keys::kFailureCheck);
     application.overrideWorkingDir = reader.layeredYes(keys::kOverrideWorkingDir);
-    application.singleInstance = reader.layered(keys::kSingleInstance) == L"yes";
-    application.pairProduct = reader.layered(keys::kPairProduct);
+    application.singleInstance = reader.layeredIs(keys::kSingleInstance, L"yes");
+    reader.layered(keys::kPairProduct, application.pairProduct);
     application.pairReturnCode = reader.layeredYes(keys::kPairReturnCode);
-    return application;
 }
 
-JvmSettings readJvmSettings(SettingsReader& reader) {
-    JvmSettings jvm;
-    jvm.classPath = reader.layered(keys::kClassPath);
-    jvm.modulePath = reader.layered(keys::kModulePath);
-    jvm.addModules = reader.layered(keys::kAddModules);
+void readJvmSettings(SettingsReader& reader, JvmSettings& jvm) {
+    reader.layered(keys::kClassPath, jvm.classPath);
+    reader.layered(keys::kModulePath, jvm.modulePath);
+    reader.layered(keys::kAddModules, jvm.addModules);
     jvm.embeddedJar = reader.layeredYes(keys::kEmbeddedJar);
-    jvm.vmParameters = reader.layered(keys::kVirtualMachineParameters);
-    jvm.libraryPath = reader.layered(keys::kLibraryPath);
-    jvm.systemPath = reader.layered(keys::kSystemPath);
-    jvm.cmd = reader.layered(keys::kCmd);
-    jvm.classDataSharing = reader.layered(keys::kClassDataSharing) == L"auto";
-    return jvm;
+    reader.layered(keys::kVirtualMachineParameters, jvm.vmParameters);
+    reader.layered(keys::kLibraryPath, jvm.libraryPath);
+    reader.layered(keys::kSystemPath, jvm.systemPath);
+    reader.layered(keys::kCmd, jvm.cmd);
+    jvm.classDataSharing = reader.layeredIs(keys::kClassDataSharing, L"auto");
 }
 
 // "<program folder>\<base>.vmoptions" for administrators, and the same name
@@ -139,33 +142,28 @@ std::vector<VmOptionsFile> readVmOptionsFiles(const std::wstring& programPath, c
     return files;
 }
 
-OutputSettings readOutputSettings(SettingsReader& reader) {
-    OutputSettings output;
-    output.outputFile = reader.layered(keys::kOutputFile);
-    output.outputAppend = reader.layered(keys::kOutputAppend) == L"yes";
-    output.errorFile = reader.layered(keys::kErrorFile);
-    output.errorAppend = reader.layered(keys::kErrorAppend) == L"yes";
-    return output;
+void readOutputSettings(SettingsReader& reader, OutputSettings& output) {
+    reader.layered(keys::kOutputFile, output.outputFile);
+    output.outputAppend = reader.layeredIs(keys::kOutputAppend, L"yes");
+    reader.layered(keys::kErrorFile, output.errorFile);
+    output.errorAppend = reader.layeredIs(keys::kErrorAppend, L"yes");
 }
 
-SplashSettings readSplashSettings(SettingsReader& reader) {
-    SplashSettings splash;
+void readSplashSettings(SettingsReader& reader, SplashSettings& splash) {
     splash.image = reader.file(keys::kSplashScreen);
     splash.shadow = reader.file(keys::kSplashScreenShadow) == L"true";
     splash.preferJavaSplash = isYesInAnyCase(reader.file(keys::kPrefferNativeSplashScreen));
     splash.closeOnJavaWindow = isYesInAnyCase(reader.file(keys::kSplashCloseOnWindow));
     splash.timeoutSeconds = secondsFromText(reader.file(keys::kSplashTimeout));
-    return splash;
 }
 
-ServiceSettings readServiceSettings(SettingsReader& reader, const std::wstring& programPath,
-                                    const ProductIdentity& product) {
-    ServiceSettings service;
-    service.name = reader.layered(keys::kServiceName);
+void readServiceSettings(SettingsReader& reader, const std::wstring& programPath, const ProductIdentity& product,
+                         ServiceSettings& service) {
+    reader.layered(keys::kServiceName, service.name);
     if (service.name.empty()) service.name = fileBaseName(programPath);
-    service.displayName = reader.layered(keys::kDisplayName);
+    reader.layered(keys::kDisplayName, service.displayName);
     if (service.displayName.empty()) service.displayName = product.productName.empty() ? service.name : product.productName;
-    service.description = reader.layered(keys::kDescription);
+    reader.layered(keys::kDescription, service.description);
     service.startType = serviceStartTypeFromText(reader.layered(keys::kStartType));
     service.account = serviceAccountFromText(reader.layered(keys::kAccount));
     splitString(reader.layered(keys::kDependencies), L";", service.dependencies);
@@ -176,10 +174,9 @@ ServiceSettings readServiceSettings(SettingsReader& reader, const std::wstring& 
     });
     const std::wstring restart = reader.layered(keys::kRestartOnFailure);
     if (!restart.empty()) service.restartDelaySeconds = secondsFromText(restart);
-    service.stopMethod = reader.layered(keys::kStopMethod);
+    reader.layered(keys::kStopMethod, service.stopMethod);
     if (const unsigned seconds = secondsFromText(reader.layered(keys::kStopTimeout))) service.stopTimeoutSeconds = seconds;
     service.preshutdownTimeoutSeconds = secondsFromText(reader.layered(keys::kPreshutdownTimeout));
-    return service;
 }
 
 // A program starts from a class, a jar (the class, when both are set, wins and
@@ -220,20 +217,20 @@ bool loadLauncherSettings(const std::wstring& programPath, LauncherSettings& set
     trace("settings: reading {}{}", Quoted{iniPath}, pathExists(iniPath) ? "" : " (the file does not exist)");
 
     IniFileSource file(iniPath);
-    settings.product.productCode = readFileSetting(file, keys::kProductCode);
-    settings.product.upgradeCode = readFileSetting(file, keys::kUpgradeCode);
-    settings.product.productName = readFileSetting(file, keys::kProductName);
+    readFileSetting(file, keys::kProductCode, settings.product.productCode);
+    readFileSetting(file, keys::kUpgradeCode, settings.product.upgradeCode);
+    readFileSetting(file, keys::kProductName, settings.product.productName);
     LayeredSettingsSource layered(std::move(file), embeddedSettingsText(settings.product.upgradeCode));
     SettingsReader reader(layered);
 
-    settings.runtime = readRuntimeRequest(reader);
-    settings.application = readApplication(reader);
+    readRuntimeRequest(reader, settings.runtime);
+    readApplication(reader, settings.application);
     settings.runtime.jrePath = readJrePath(programPath, settings, reader);
-    settings.jvm = readJvmSettings(reader);
+    readJvmSettings(reader, settings.jvm);
     settings.jvm.optionFiles = readVmOptionsFiles(programPath, settings.product);
-    settings.output = readOutputSettings(reader);
-    settings.splash = readSplashSettings(reader);
-    settings.service = readServiceSettings(reader, programPath, settings.product);
+    readOutputSettings(reader, settings.output);
+    readSplashSettings(reader, settings.splash);
+    readServiceSettings(reader, programPath, settings.product, settings.service);
     const RuntimeRequest& runtime = settings.runtime;
     trace("settings: application type {}, JVM type {}, JDK allowed {}, JRE allowed {}, favouring {}",
           settings.application.isService ? "service" : "application", runtime.jvmType,
