@@ -92,19 +92,19 @@ const char* runtimeRefusal(const std::optional<std::string>& release, const JvmC
 
 } // namespace
 
-ClassDataArchive prepareClassDataArchive(const std::wstring& programPath, const ProductIdentity& product,
-                                         const std::wstring& jvmLibraryPath, JvmConfiguration& configuration) {
-    ClassDataArchive archive;
+void prepareClassDataArchive(const std::wstring& programPath, const ProductIdentity& product,
+                             const std::wstring& jvmLibraryPath, JvmConfiguration& configuration,
+                             ClassDataArchive& archive) {
     const std::wstring home = stripPathComponents(jvmLibraryPath, 3) + L"\\";
     const std::optional<std::string> release = readFileBytes(home + L"release");
     if (const char* refusal = runtimeRefusal(release, configuration)) {
         trace("class data: no archive for {}, {}", Quoted{home}, refusal);
-        return archive;
+        return;
     }
     const std::wstring localData = environmentVariable(L"LOCALAPPDATA");
     if (localData.empty()) {
         trace("class data: no archive, LOCALAPPDATA is not set");
-        return archive;
+        return;
     }
     const PerUserIniLocation location = makePerUserFolders(localData, programPath, product);
     const std::wstring key = archiveKey(home, *release, configuration.classPath);
@@ -114,11 +114,10 @@ ClassDataArchive prepareClassDataArchive(const std::wstring& programPath, const 
     if (!fitsAnsiCodePage(archive.archivePath)) {
         trace("class data: no archive, its path {} does not survive the ANSI code page", Quoted{archive.archivePath});
         archive.archivePath.clear();
-        return archive;
+        return;
     }
     const std::wstring option = archiveOption(archive);
     if (!option.empty()) configuration.vmOptions.push_back(toAnsiString(option));
-    return archive;
 }
 
 void settleClassDataArchive(ClassDataArchive& archive) {

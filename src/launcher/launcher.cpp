@@ -65,12 +65,14 @@ bool Launcher::init() {
         trace("launch: secondary instance, arguments forwarded to the running one");
         return true;
     }
-    if (settings_.application.overrideWorkingDir) applyWorkingDirectory();
-    std::optional<ChosenRuntime> chosen = chooseRuntime(settings_, programPath_);
-    if (!chosen) return false;
-    runtime_ = std::move(*chosen);
+    if (!chooseWorkingFolderAndRuntime()) return false;
     handOver_ = handsOverToPairProduct(runtime_, settings_.application.pairProduct);
     return true;
+}
+
+bool Launcher::chooseWorkingFolderAndRuntime() {
+    if (settings_.application.overrideWorkingDir) applyWorkingDirectory();
+    return chooseRuntime(settings_, programPath_, runtime_);
 }
 
 void Launcher::applyWorkingDirectory() {
@@ -154,10 +156,7 @@ int Launcher::launchInService() {
         showErrorText(formatMessage(loadString(kMsgNotAService), {programPath_}));
         return ERROR_NOT_SUPPORTED;
     }
-    if (settings_.application.overrideWorkingDir) applyWorkingDirectory();
-    std::optional<ChosenRuntime> chosen = chooseRuntime(settings_, programPath_);
-    if (!chosen) return static_cast<int>(kNoRuntimeServiceCode);
-    runtime_ = std::move(*chosen);
+    if (!chooseWorkingFolderAndRuntime()) return static_cast<int>(kNoRuntimeServiceCode);
     serviceHost_.advanceStart();
     if (!prepareJvm()) return -1;
     serviceHost_.advanceStart();
@@ -183,14 +182,14 @@ bool Launcher::prepareJvm() {
     }
     // Before jvm.dll and its C library load, which take their copies of the
     // standard handles.
-    outputFiles_ = openOutputFiles(settings_.output);
+    openOutputFiles(settings_.output, outputFiles_);
     capture_.captureMissingHandles(outputFiles_);
     if (!loadJvmLibrary(runtime_.jvmLibraryPath, entryPoints_)) return false;
     const ApplicationSettings& application = settings_.application;
     if (!application.mainJar.empty() && !locateMainJar(application.mainJar, programPath_, jvm_)) return false;
     (void)assembleJvmOptions(jvmSettings, application, programPath_, jvm_);
     if (jvmSettings.classDataSharing) {
-        classData_ = prepareClassDataArchive(programPath_, settings_.product, runtime_.jvmLibraryPath, jvm_);
+        prepareClassDataArchive(programPath_, settings_.product, runtime_.jvmLibraryPath, jvm_, classData_);
     }
     errorReportPaths_ = vmErrorReportPaths(jvm_.vmOptions);
     GetSystemTimeAsFileTime(&vmStart_);

@@ -44,6 +44,8 @@ public:
 
 private:
     void applyWorkingDirectory();
+    // "Override WorkingDir", then the runtime: false when there is none.
+    [[nodiscard]] bool chooseWorkingFolderAndRuntime();
     [[nodiscard]] int startPairProduct();
     // Everything between the runtime's choice and the VM: Path, splash, output files, jvm.dll, options.
     [[nodiscard]] bool prepareJvm();

@@ -1,5 +1,7 @@
 #include "settings/launcher_settings.h"
 
+#include <iterator>
+
 #include "settings/embedded_settings.h"
 #include "settings/settings_source.h"
 #include "support/error_message.h"
@@ -121,23 +123,25 @@ std::vector<VmOptionsFile> readVmOptionsFiles(const std::wstring& programPath, c
     const std::wstring name = fileBaseName(programPath) + L".vmoptions";
     const PerUserIniLocation perUser =
         perUserIniLocation(environmentVariable(L"APPDATA"), product.productName, product.productCode, programPath);
+    const std::wstring paths[] = {folderWithBackslash(programPath) + name, perUser.codeFolder + L"\\" + name};
+    const wchar_t* const owners[] = {L"administrator", L"user"};
     std::vector<VmOptionsFile> files;
-    for (VmOptionsFile file : {VmOptionsFile{folderWithBackslash(programPath) + name, L"administrator", {}},
-                               VmOptionsFile{perUser.codeFolder + L"\\" + name, L"user", {}}}) {
-        const std::optional<std::string> bytes = readFileBytes(file.path);
+    for (size_t i = 0; i < std::size(paths); ++i) {
+        const std::wstring& path = paths[i];
+        const wchar_t* owner = owners[i];
+        const std::optional<std::string> bytes = readFileBytes(path);
         const DWORD error = bytes ? ERROR_SUCCESS : GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-            trace("settings: no {} VM options file {}", file.owner, Quoted{file.path});
+            trace("settings: no {} VM options file {}", owner, Quoted{path});
             continue;
         }
         if (!bytes) {
-            trace("settings: the {} VM options file {} cannot be read (error {}) and is skipped", file.owner,
-                  Quoted{file.path}, error);
+            trace("settings: the {} VM options file {} cannot be read (error {}) and is skipped", owner, Quoted{path},
+                  error);
             continue;
         }
-        trace("settings: reading the {} VM options file {}", file.owner, Quoted{file.path});
-        file.text = fromUtf8OrAnsi(*bytes);
-        files.push_back(std::move(file));
+        trace("settings: reading the {} VM options file {}", owner, Quoted{path});
+        files.push_back({path, owner, fromUtf8OrAnsi(*bytes)});
     }
     return files;
 }
