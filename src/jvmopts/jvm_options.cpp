@@ -79,7 +79,7 @@ void appendVmOption(JvmConfiguration& configuration, const std::wstring& option)
 
 struct SourcedOption {
     std::wstring text;
-    std::wstring source;  // for the trace
+    std::wstring_view source;  // for the trace: a literal or the settings' file path, which outlive the list
     size_t layer = 0;     // the parameters, then each file
 };
 
