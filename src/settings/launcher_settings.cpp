@@ -23,7 +23,7 @@ void traceSetting(SettingKey key, const std::wstring& value, const wchar_t* orig
 
 // The value is read into its place in the settings: no copy to move there and free.
 void readFileSetting(IniFileSource& source, SettingKey key, std::wstring& value) {
-    source.getString(key.section, key.key, value);
+    readSetting(source, key, value);
     traceSetting(key, value, value.empty() ? nullptr : L"INI file");
 }
 
@@ -34,7 +34,7 @@ public:
 
     // The embedded settings under the INI file, read into the value's place.
     void layered(SettingKey key, std::wstring& value) {
-        layered_.getString(key.section, key.key, value);
+        readSetting(layered_, key, value);
         const SettingOrigin origin = layered_.lastOrigin();
         traceSetting(key, value, origin == SettingOrigin::none ? nullptr : describeOrigin(origin));
     }
@@ -189,7 +189,7 @@ bool hasOneStartingPoint(const ApplicationSettings& application) {
     if (!application.mainModule.empty() && (!application.mainClass.empty() || !application.mainJar.empty())) {
         const SettingKey other = application.mainClass.empty() ? keys::kMainJar : keys::kMainClass;
         trace("settings: \"Main Module\" is set beside {}: the launch ends here", Quoted{other.key});
-        showErrorMessage(kMsgMainModuleConflict, std::wstring(keys::kMainModule.key), std::wstring(other.key));
+        showErrorMessage(kMsgMainModuleConflict, widenAscii(keys::kMainModule.key), widenAscii(other.key));
         return false;
     }
     switch (application.mainKind()) {
@@ -261,7 +261,7 @@ void rememberJrePath(const std::wstring& folder, const std::wstring& programPath
     const auto write = [&](const std::wstring& path) {
         if (path.empty()) return;
         IniFileSource target(path);
-        const bool written = target.writeString(keys::kJrePath.section, keys::kJrePath.key, folder);
+        const bool written = target.writeString(widenAscii(keys::kJrePath.section), widenAscii(keys::kJrePath.key), folder);
         trace("runtime: remembering \"JRE Path\" in {}{}", Quoted{path}, written ? "" : " failed");
     };
     const std::wstring& pairProduct = settings.application.pairProduct;

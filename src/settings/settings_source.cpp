@@ -1,5 +1,6 @@
 #include "settings/settings_source.h"
 
+#include "support/string_text.h"
 #include "support/unique_resource.h"
 #include "support/win_text.h"
 
@@ -36,6 +37,10 @@ FileText readProfileFile(const std::wstring& path, std::wstring& text) {
 }
 
 } // namespace
+
+void readSetting(SettingsSource& source, SettingKey key, std::wstring& value) {
+    source.getString(widenAscii(key.section), widenAscii(key.key), value);
+}
 
 void IniFileSource::readFile() {
     std::wstring text;

@@ -23,10 +23,14 @@ public:
     virtual void getString(const std::wstring& section, const std::wstring& key, std::wstring& value) = 0;
 };
 
+// The value the source gives for a key, into value as it stands; the key's
+// names are widened here, once for every caller.
+void readSetting(SettingsSource& source, SettingKey key, std::wstring& value);
+
 // The value the source gives for a key, starting from the empty string.
 [[nodiscard]] inline std::wstring readSetting(SettingsSource& source, SettingKey key) {
     std::wstring value;
-    source.getString(key.section, key.key, value);
+    readSetting(source, key, value);
     return value;
 }
 

@@ -9,6 +9,7 @@
 #include "rig/runtime_registry.h"
 #include "settings/launcher_settings.h"
 #include "settings/setting_keys.h"
+#include "support/string_text.h"
 #include "support/win_text.h"
 
 namespace jltest {
@@ -42,7 +43,7 @@ TEST(SettingsFile, TraceNamesTheSourceOfEachSettingAndAValueWithoutAVersion) {
     }
     // Every key, once, whatever its value; "JRE Path" names the per-user copy when there is one.
     for (const jl::SettingKey& key : jl::keys::kEveryKey) {
-        const std::wstring line = L"setting [" + std::wstring(key.section) + L"] \"" + key.key + L"\" = ";
+        const std::wstring line = L"setting [" + jl::widenAscii(key.section) + L"] \"" + jl::widenAscii(key.key) + L"\" = ";
         const size_t found = trace.find(line);
         ASSERT_NE(found, std::wstring::npos) << "missing: " << line << "\n" << trace;
         EXPECT_EQ(trace.find(line, found + 1), std::wstring::npos) << "traced twice: " << line;
