@@ -9,6 +9,7 @@
 #include "settings/launcher_settings.h"
 #include "support/path_text.h"
 #include "support/pe_headers.h"
+#include "support/string_text.h"
 #include "support/trace.h"
 #include "support/unique_resource.h"
 #include "support/win_text.h"
@@ -46,7 +47,7 @@ void collectCandidates(const RuntimeRequest& request, const RegistryRoot& root, 
         return;
     }
     UniqueKey rootKey;
-    const LSTATUS opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, root.keyPath, 0, access, rootKey.put());
+    const LSTATUS opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, root.keyPath, 0, access, rootKey.put());
     if (opened != ERROR_SUCCESS) {
         trace("registry: root {} not found (error {})", Quoted{root.keyPath}, opened);
         return;
@@ -58,15 +59,14 @@ void collectCandidates(const RuntimeRequest& request, const RegistryRoot& root, 
     for (const std::wstring& name : names) {
         Version version;
         (void)parseVersion(name, 0, version);
-        const std::wstring label = L"registry:   " + std::wstring(root.keyPath) + name + L" (" + fullVersionText(version) + L")";
+        const std::wstring label = L"registry:   " + widenAscii(root.keyPath) + name + L" (" + fullVersionText(version) + L")";
         if (!versionInRange(version, request.minimumVersion, request.maximumVersion)) {
             trace("{} dropped: outside the version bounds {} to {}", label, fullVersionText(request.minimumVersion),
                   fullVersionText(request.maximumVersion));
             continue;
         }
         UniqueKey key;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(root.keyPath) + name).c_str(), 0, access, key.put()) !=
-            ERROR_SUCCESS) {
+        if (RegOpenKeyExW(rootKey.get(), name.c_str(), 0, access, key.put()) != ERROR_SUCCESS) {
             trace("{} dropped: the key cannot be opened", label);
             continue;
         }
@@ -118,7 +118,7 @@ void considerHome(const RuntimeRequest& request, const std::wstring& label, cons
         facts.kind ? *facts.kind : pathExists(home + L"bin\\javac.exe") ? RuntimeKind::jdk : RuntimeKind::jre;
     if (!runtimeIsSearched(kind, facts.provider, request.filter)) {
         trace("{} dropped: {}", tried,
-              whyRootIsSkipped(RegistryRoot{L"", kind, facts.provider, false, false}, request.filter));
+              whyRootIsSkipped(RegistryRoot{"", kind, facts.provider, false, false}, request.filter));
         return;
     }
     bool serverVm = false;
@@ -161,7 +161,7 @@ void collectVendorCandidates(const RuntimeRequest& request, HKEY hive, const wch
                              std::vector<RuntimeCandidate>& candidates) {
     for (const VendorRoot& root : kVendorRoots) {
         UniqueKey rootKey;
-        if (RegOpenKeyExW(hive, root.keyPath, 0, KEY_READ, rootKey.put()) != ERROR_SUCCESS) continue;
+        if (RegOpenKeyExA(hive, root.keyPath, 0, KEY_READ, rootKey.put()) != ERROR_SUCCESS) continue;
         const std::vector<std::wstring> names = subKeyNames(rootKey.get());
         trace("vendor: {}{} has {} sub-key(s)", hiveName, root.keyPath, names.size());
         for (const std::wstring& name : names) {
@@ -169,7 +169,7 @@ void collectVendorCandidates(const RuntimeRequest& request, HKEY hive, const wch
             Version parsed;
             if (root.layout != VendorLayout::namedByMajor && parseVersion(name, 0, parsed)) version = parsed;
             for (const VendorHomeKey& homeKey : vendorHomeKeys(root, name)) {
-                const std::wstring label = L"vendor: " + std::wstring(hiveName) + root.keyPath + homeKey.subKeyPath;
+                const std::wstring label = L"vendor: " + std::wstring(hiveName) + widenAscii(root.keyPath) + homeKey.subKeyPath;
                 UniqueKey key;
                 if (RegOpenKeyExW(rootKey.get(), homeKey.subKeyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
                     continue;  // an MSI layout registers only one of its VMs
@@ -192,9 +192,9 @@ void collectVendorCandidates(const RuntimeRequest& request, HKEY hive, const wch
 // name, whatever the settings: their parent folders often hold other runtimes.
 std::vector<std::wstring> registryNamedHomes() {
     std::vector<std::wstring> homes;
-    const auto readHomes = [&homes](HKEY hive, const wchar_t* rootPath, REGSAM view, const VendorRoot* vendor) {
+    const auto readHomes = [&homes](HKEY hive, const char* rootPath, REGSAM view, const VendorRoot* vendor) {
         UniqueKey rootKey;
-        if (RegOpenKeyExW(hive, rootPath, 0, KEY_READ | view, rootKey.put()) != ERROR_SUCCESS) return;
+        if (RegOpenKeyExA(hive, rootPath, 0, KEY_READ | view, rootKey.put()) != ERROR_SUCCESS) return;
         for (const std::wstring& name : subKeyNames(rootKey.get())) {
             const std::vector<VendorHomeKey> keys =
                 vendor ? vendorHomeKeys(*vendor, name) : std::vector{VendorHomeKey{name, RuntimeProvider::sun}};
