@@ -16,15 +16,15 @@ namespace jl {
 namespace {
 
 // origin is null when the value came from nowhere.
-void traceSetting(SettingKey key, const std::wstring& value, const wchar_t* origin) {
+void traceSetting(SettingKey key, const std::wstring& value, const char* origin) {
     trace("setting [{}] {} = {} from {}", key.section, Quoted{key.key}, Quoted{value},
-          origin ? origin : L"nowhere (default)");
+          origin ? origin : "nowhere (default)");
 }
 
 // The value is read into its place in the settings: no copy to move there and free.
 void readFileSetting(IniFileSource& source, SettingKey key, std::wstring& value) {
     readSetting(source, key, value);
-    traceSetting(key, value, value.empty() ? nullptr : L"INI file");
+    traceSetting(key, value, value.empty() ? nullptr : "INI file");
 }
 
 // Reads each key once and traces it with where its value came from.
@@ -220,11 +220,12 @@ bool loadLauncherSettings(const std::wstring& programPath, LauncherSettings& set
     }
     trace("settings: reading {}{}", Quoted{iniPath}, pathExists(iniPath) ? "" : " (the file does not exist)");
 
-    IniFileSource file(iniPath);
+    LayeredSettingsSource layered(iniPath, {});
+    IniFileSource& file = layered.file();
     readFileSetting(file, keys::kProductCode, settings.product.productCode);
     readFileSetting(file, keys::kUpgradeCode, settings.product.upgradeCode);
     readFileSetting(file, keys::kProductName, settings.product.productName);
-    LayeredSettingsSource layered(std::move(file), embeddedSettingsText(settings.product.upgradeCode));
+    layered.addEmbeddedText(embeddedSettingsText(settings.product.upgradeCode));
     SettingsReader reader(layered);
 
     readRuntimeRequest(reader, settings.runtime);
