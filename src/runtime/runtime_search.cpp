@@ -18,14 +18,15 @@ namespace jl {
 
 namespace {
 
-const wchar_t* viewName(RegistryView view) { return view == RegistryView::wow32 ? L"32-bit" : L"native"; }
+// Trace text, narrow as every trace literal is.
+const char* viewName(RegistryView view) { return view == RegistryView::wow32 ? "32-bit" : "native"; }
 
-const wchar_t* whyRootIsSkipped(const RegistryRoot& root, const RuntimeFilter& filter) {
+const char* whyRootIsSkipped(const RegistryRoot& root, const RuntimeFilter& filter) {
     if (!filter.source.favouring && !rootKindAllowed(root, filter)) {
-        return root.kind == RuntimeKind::jdk ? L"JDKs are not allowed by \"JVM Source\""
-                                             : L"JREs are not allowed by \"JVM Source\"";
+        return root.kind == RuntimeKind::jdk ? "JDKs are not allowed by \"JVM Source\""
+                                             : "JREs are not allowed by \"JVM Source\"";
     }
-    return L"its provider is not allowed by \"VM Provider\"";
+    return "its provider is not allowed by \"VM Provider\"";
 }
 
 std::vector<std::wstring> subKeyNames(HKEY key) {
@@ -138,7 +139,7 @@ void considerHome(const RuntimeRequest& request, const std::wstring& label, cons
 // can run it. The registry keeps such runtimes in its 32-bit view, searched after
 // the native one; here they follow every 64-bit candidate.
 void placeThirtyTwoBitCandidates(std::vector<RuntimeCandidate>& candidates, bool pairProductSet,
-                                 const wchar_t* source) {
+                                 const char* source) {
     std::erase_if(candidates, [pairProductSet, source](const RuntimeCandidate& candidate) {
         if (!candidate.x86 || pairProductSet) return false;
         trace("{}: {} dropped: a 32-bit runtime, and no \"Pair Product\" to hand the launch to", source,
@@ -254,7 +255,7 @@ void considerScannedHome(const RuntimeRequest& request, const std::wstring& labe
 
 // The candidate that "Preferred versions" or else the order chooses.
 InstalledRuntime chooseRuntime(const std::vector<RuntimeCandidate>& candidates, const RuntimeRequest& request,
-                               const wchar_t* source) {
+                               const char* source) {
     const CandidateChoice choice = chooseCandidate(candidates, request.preferredVersions);
     if (choice.byPreference) {
         trace("{}: preferred version {} chose candidate {}", source, Quoted{choice.matchedPreference},
@@ -269,13 +270,13 @@ InstalledRuntime chooseRuntime(const std::vector<RuntimeCandidate>& candidates, 
 // As with the registry's two views: "Preferred versions" choose among the
 // 64-bit candidates while there are any.
 InstalledRuntime chooseSixtyFourBitFirst(std::vector<RuntimeCandidate>& candidates, const RuntimeRequest& request,
-                                         const wchar_t* source) {
+                                         const char* source) {
     const auto firstX86 = std::ranges::find_if(candidates, &RuntimeCandidate::x86);
     if (firstX86 != candidates.begin()) candidates.erase(firstX86, candidates.end());
     return chooseRuntime(candidates, request, source);
 }
 
-void traceCandidates(const std::vector<RuntimeCandidate>& candidates, const wchar_t* source) {
+void traceCandidates(const std::vector<RuntimeCandidate>& candidates, const char* source) {
     for (size_t i = 0; i < candidates.size(); ++i) {
         trace("{}: candidate {}: {} {}{}{}{}", source, i + 1,
               candidates[i].versionKnown ? fullVersionText(candidates[i].version) : L"(version unknown)",
@@ -287,7 +288,7 @@ void traceCandidates(const std::vector<RuntimeCandidate>& candidates, const wcha
 // Candidates found outside the registry roots, in the roots' order, the 32-bit
 // ones after every 64-bit one (or gone without a "Pair Product").
 void arrangeCandidates(std::vector<RuntimeCandidate>& candidates, const RuntimeRequest& request, bool pairProductSet,
-                       const wchar_t* source) {
+                       const char* source) {
     orderCandidates(candidates, request.filter.source.favouring, request.jvmType);
     placeThirtyTwoBitCandidates(candidates, pairProductSet, source);
     traceCandidates(candidates, source);
@@ -312,7 +313,7 @@ std::vector<RuntimeCandidate> findRuntimeCandidates(const RuntimeRequest& reques
     std::vector<RuntimeCandidate> candidates;
     for (const RegistryRoot& root : kRegistryRoots) collectCandidates(request, root, access, candidates);
     orderCandidates(candidates, request.filter.source.favouring, request.jvmType);
-    traceCandidates(candidates, L"registry");
+    traceCandidates(candidates, "registry");
     return candidates;
 }
 
@@ -322,7 +323,7 @@ std::optional<InstalledRuntime> searchInstalledRuntimes(const RuntimeRequest& re
         trace("registry: no candidate in the {} view", viewName(view));
         return std::nullopt;
     }
-    return chooseRuntime(candidates, request, L"registry");
+    return chooseRuntime(candidates, request, "registry");
 }
 
 std::vector<RuntimeCandidate> findVendorRuntimeCandidates(const RuntimeRequest& request, const std::wstring& javaHome,
@@ -335,7 +336,7 @@ std::vector<RuntimeCandidate> findVendorRuntimeCandidates(const RuntimeRequest& 
     } else {
         considerHome(request, L"vendor: JAVA_HOME " + javaHome, javaHome, HomeFacts{}, candidates);
     }
-    arrangeCandidates(candidates, request, pairProductSet, L"vendor");
+    arrangeCandidates(candidates, request, pairProductSet, "vendor");
     return candidates;
 }
 
@@ -350,7 +351,7 @@ std::optional<InstalledRuntime> searchVendorRuntimes(const RuntimeRequest& reque
         trace("vendor: no candidate in the vendor keys or JAVA_HOME");
         return std::nullopt;
     }
-    return chooseSixtyFourBitFirst(candidates, request, L"vendor");
+    return chooseSixtyFourBitFirst(candidates, request, "vendor");
 }
 
 std::vector<RuntimeCandidate> findScannedRuntimeCandidates(const RuntimeRequest& request, const ScanRoots& roots,
@@ -369,7 +370,7 @@ std::vector<RuntimeCandidate> findScannedRuntimeCandidates(const RuntimeRequest&
             considerScannedHome(request, label, place.folder + name + L"\\" + place.homeBelow, candidates);
         }
     }
-    arrangeCandidates(candidates, request, pairProductSet, L"scan");
+    arrangeCandidates(candidates, request, pairProductSet, "scan");
     return candidates;
 }
 
@@ -386,7 +387,7 @@ std::optional<InstalledRuntime> searchRuntimeFolders(const RuntimeRequest& reque
         trace("scan: no candidate in the scanned folders");
         return std::nullopt;
     }
-    return chooseSixtyFourBitFirst(candidates, request, L"scan");
+    return chooseSixtyFourBitFirst(candidates, request, "scan");
 }
 
 std::optional<std::wstring> findPrivateRuntime(const std::wstring& programFolder) {
