@@ -233,7 +233,7 @@ ExceptionChoice showJavaExceptionDialog(JNIEnv* env, jthrowable exception) {
     }
     JavaExceptionDialog dialog(withWindowsLineEnds(text));
     const INT_PTR result = dialog.run(GetModuleHandleW(nullptr), IDD_JAVA_EXCEPTION, GetActiveWindow());
-    trace("jvm: Java Exception dialog answered ", static_cast<long long>(result));
+    trace("jvm: Java Exception dialog answered {}", static_cast<long long>(result));
     if (result == IDOK) return ExceptionChoice::ignore;
     // System.exit is refused while main's exception is still pending; on Ignore
     // it stays, so the VM reports it as uncaught when the thread leaves.

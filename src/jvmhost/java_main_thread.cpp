@@ -153,7 +153,7 @@ std::wstring throwableMessage(JNIEnv* env, jthrowable exception) {
 // message.
 void reportStartException(const JavaMainArgs& args, jthrowable exception) {
     JNIEnv* env = args.session.jniEnv;
-    if (args.beforeExceptionDialog) args.beforeExceptionDialog();
+    if (args.listener) args.listener->beforeExceptionDialog();
     if (args.failureCheck) {
         if (showJavaExceptionDialog(env, exception) == ExceptionChoice::stop) (void)callSystemExit(env);
         return;
@@ -200,7 +200,7 @@ ClassLookup mainClassByName(const JavaMainArgs& args, const LauncherHelper& help
         env->Throw(exception);
         env->ExceptionDescribe();
     }
-    trace("jvm: the main class ", Quoted{decoded}, " was not found");
+    trace("jvm: the main class {} was not found", Quoted{decoded});
     showErrorMessage(kMsgMainClassNotFound, decoded);
     return ClassLookup::reported;
 }
@@ -331,9 +331,9 @@ bool callMain(const JavaMainArgs& args, const MainMethod& main) {
         return false;
     }
     if (args.mainStartedEvent) SetEvent(args.mainStartedEvent);
-    if (args.beforeMain) args.beforeMain();
+    if (args.listener) args.listener->beforeMain();
 
-    trace("phase: main called with ", args.arguments.size(), " argument(s)");
+    trace("phase: main called with {} argument(s)", args.arguments.size());
     if (main.form.isStatic && main.form.takesArguments) {
         callStaticMainWithArguments(env, main, arguments);
     } else if (main.form.isStatic) {
@@ -353,9 +353,9 @@ void settleEndOfMain(const JavaMainArgs& args) {
     JNIEnv* env = args.session.jniEnv;
     if (jthrowable exception = env->ExceptionOccurred()) {
         trace("jvm: an exception escaped main");
-        if (args.mainThrew) args.mainThrew();
+        if (args.listener) args.listener->mainThrew();
         if (args.reportUncaught) showErrorMessage(kMsgMainThrew, describeThrowable(env, exception));
-        if (args.beforeExceptionDialog) args.beforeExceptionDialog();
+        if (args.listener) args.listener->beforeExceptionDialog();
         if (args.failureCheck && showJavaExceptionDialog(env, exception) == ExceptionChoice::stop) {
             (void)callSystemExit(env);
         }
@@ -370,7 +370,7 @@ void settleEndOfMain(const JavaMainArgs& args) {
 
 DWORD WINAPI javaMainThreadBody(void* parameter) {
     JavaMainArgs& args = *static_cast<JavaMainArgs*>(parameter);
-    if (!createJvm(args.entryPoints, args.vmOptions, args.hooks, args.session, args.runtimeSaid)) return 1;
+    if (!createJvm(args.entryPoints, args.vmOptions, args.hooks, args.session, args.listener)) return 1;
     redirectOutputStreams(args.session.jniEnv, args.javaStreams);
     const bool mainCalled = invokeMainClass(args);
     // Whatever happened, the thread leaves the VM before it ends: DestroyJavaVM
@@ -382,7 +382,7 @@ DWORD WINAPI javaMainThreadBody(void* parameter) {
 }
 
 bool callSecondaryMainOn(JNIEnv* env, jclass mainClass, const std::vector<std::wstring>& arguments,
-                         const std::function<void(jint)>& reply) {
+                         SecondaryReply reply) {
     const auto describeFailure = [env] {
         if (env->ExceptionCheck()) env->ExceptionDescribe();
         return false;
@@ -401,10 +401,10 @@ bool callSecondaryMainOn(JNIEnv* env, jclass mainClass, const std::vector<std::w
     jobjectArray javaArguments = newJavaStringArray(arguments, env);
     if (!javaArguments) return describeFailure();
     if (intForm) {
-        reply(env->CallStaticIntMethod(mainClass, method, javaArguments));
+        reply.call(reply.context, env->CallStaticIntMethod(mainClass, method, javaArguments));
     } else {
         // The secondary need not wait for a method that may run as long as it likes.
-        reply(0);
+        reply.call(reply.context, 0);
         env->CallStaticVoidMethod(mainClass, method, javaArguments);
     }
     return env->ExceptionCheck() ? describeFailure() : true;
@@ -419,15 +419,15 @@ int runJavaMainThread(JavaMainArgs& args) {
     UniqueHandle thread(
         CreateThread(nullptr, static_cast<SIZE_T>(args.stackSize), javaMainThreadBody, &args, 0, &threadId));
     if (!thread) {
-        trace("jvm: the Java main thread could not be created (error ", GetLastError(),
-              "); running Java on the first thread");
+        trace("jvm: the Java main thread could not be created (error {}); running Java on the first thread",
+              GetLastError());
         return static_cast<int>(javaMainThreadBody(&args));
     }
-    trace("jvm: Java main thread started with a stack of ", args.stackSize, " bytes");
+    trace("jvm: Java main thread started with a stack of {} bytes", args.stackSize);
     WaitForSingleObject(thread.get(), INFINITE);
     DWORD result = 1;
     GetExitCodeThread(thread.get(), &result);
-    trace("jvm: the Java main thread ended with ", static_cast<int>(result));
+    trace("jvm: the Java main thread ended with {}", static_cast<int>(result));
     return static_cast<int>(result);
 }
 
@@ -453,7 +453,7 @@ bool invokeMainClass(JavaMainArgs& args) {
 }
 
 bool callSecondaryMain(const JvmSession& session, const std::vector<std::wstring>& arguments, bool stayAttached,
-                       const std::function<void(jint)>& reply) {
+                       SecondaryReply reply) {
     JavaVM* vm = session.javaVm;
     JNIEnv* env = nullptr;
     if (!vm || !session.mainClass) return false;
@@ -499,7 +499,7 @@ bool callStaticStopMethod(const JvmSession& session, const std::wstring& classNa
     JavaVM* vm = session.javaVm;
     JNIEnv* env = nullptr;
     if (!vm || vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return false;
-    trace("jvm: calling the stop method ", Quoted{method}, " of ", className.empty() ? L"the main class" : className.c_str());
+    trace("jvm: calling the stop method {} of {}", Quoted{method}, className.empty() ? L"the main class" : className.c_str());
     // A thread attached from outside Java finds classes through the system class loader.
     jclass type = className.empty() ? session.mainClass : env->FindClass(modifiedUtf8(env, className).c_str());
     const bool called = type && callStopMethodOn(env, type, method, arguments);
@@ -510,7 +510,7 @@ bool callStaticStopMethod(const JvmSession& session, const std::wstring& classNa
         showErrorMessage(kMsgStopMethodMissing, className.empty() ? method : className + L"." + method);
     }
     env->ExceptionClear();
-    trace("jvm: the stop method ", called && !exception ? "returned" : "failed");
+    trace("jvm: the stop method {}", called && !exception ? "returned" : "failed");
     vm->DetachCurrentThread();
     return called && !exception;
 }
@@ -519,7 +519,7 @@ void exitJavaFromThread(const JvmSession& session, jint status) {
     JavaVM* vm = session.javaVm;
     JNIEnv* env = nullptr;
     if (!vm || vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return;
-    trace("jvm: calling System.exit(", static_cast<int>(status), ")");
+    trace("jvm: calling System.exit({})", static_cast<int>(status));
     (void)callSystemExit(env, status);
     vm->DetachCurrentThread();
 }

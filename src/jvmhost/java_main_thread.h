@@ -7,7 +7,6 @@
 #include <jni.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,10 +33,7 @@ struct JavaMainArgs {
     bool stayInVmAfterMain = false;
     HANDLE mainStartedEvent = nullptr;  // set just before main is called; may be null
     const OutputRedirection& javaStreams;               // where System.out and System.err go once the VM exists
-    std::function<void()> beforeMain;                   // main is about to be called
-    std::function<void()> beforeExceptionDialog;        // closes the splash window
-    std::function<void()> mainThrew;                    // an exception escaped main; may be empty
-    std::function<std::wstring()> runtimeSaid;          // what the runtime printed so far
+    JavaMainListener* listener = nullptr;               // told of main's start and end; may be null
     JvmSession& session;
 };
 
@@ -49,13 +45,20 @@ struct JavaMainArgs {
 // the session and calls main in its form; on the Java main thread, which stays
 // in the VM. False when main was not called.
 [[nodiscard]] bool invokeMainClass(JavaMainArgs& args);
+// Hears what a later start ends with; the context is the caller's own. A plain
+// call and its context, as the one caller needs nothing more.
+struct SecondaryReply {
+    void (*call)(const void* context, jint result);
+    const void* context;
+};
+
 // Calls secondaryMain(String[]) of the session's main class with a later
 // start's arguments, on the calling thread, which enters the VM for the call
 // (and leaves it unless stayAttached). reply hears what that start ends with:
 // the int form's result, or 0 before the void form runs. False when there is
 // no such method or the call failed.
 [[nodiscard]] bool callSecondaryMain(const JvmSession& session, const std::vector<std::wstring>& arguments,
-                                     bool stayAttached, const std::function<void(jint)>& reply);
+                                     bool stayAttached, SecondaryReply reply);
 
 // Calls the static method (String[] or no arguments) of the named class, or of
 // the session's main class when className is empty, on the calling thread,

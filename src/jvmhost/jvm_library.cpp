@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <vector>
 
 #include "jdk11_init_args.h"
@@ -31,12 +32,12 @@ unsigned reasonFor(jint result) {
 } // namespace
 
 bool loadJvmLibrary(const std::wstring& path, JvmEntryPoints& entryPoints) {
-    trace("phase: loading ", Quoted{path});
+    trace("phase: loading {}", Quoted{path});
     // Never freed: the VM lives until the process ends.
     HMODULE library = LoadLibraryW(path.c_str());
     if (!library) {
         const DWORD error = GetLastError();
-        trace("jvm: LoadLibrary failed with error ", error);
+        trace("jvm: LoadLibrary failed with error {}", error);
         showErrorMessage(kMsgJvmLibraryLoadFailed, path, static_cast<int32_t>(error));
         return false;
     }
@@ -46,41 +47,44 @@ bool loadJvmLibrary(const std::wstring& path, JvmEntryPoints& entryPoints) {
     }
     if (!entryPoints.createJavaVm || !entryPoints.getDefaultInitArgs) {
         const DWORD error = GetLastError();
-        trace("jvm: ", !entryPoints.createJavaVm ? "JNI_CreateJavaVM" : "JNI_GetDefaultJavaVMInitArgs",
-              " is missing from the library");
+        trace("jvm: {} is missing from the library",
+              !entryPoints.createJavaVm ? "JNI_CreateJavaVM" : "JNI_GetDefaultJavaVMInitArgs");
         showErrorMessage(kMsgWindowsException, loadString(kMsgCreateJavaVmMissing), static_cast<int32_t>(error));
         return false;
     }
     entryPoints.findClassFromBootLoader =
         resolve<FindClassFromBootLoaderFunction>(library, "JVM_FindClassFromBootLoader");
-    trace("phase: jvm.dll loaded", entryPoints.findClassFromBootLoader ? "" : " (without JVM_FindClassFromBootLoader)");
+    trace("phase: jvm.dll loaded{}",
+          entryPoints.findClassFromBootLoader ? "" : " (without JVM_FindClassFromBootLoader)");
     return true;
 }
 
 bool createJvm(const JvmEntryPoints& entryPoints, std::vector<std::string>& vmOptions, const JvmHooks& hooks,
-               JvmSession& session, const std::function<std::wstring()>& runtimeSaid) {
-    std::vector<JavaVMOption> options;
-    options.reserve(vmOptions.size() + 3);
-    if (hooks.print) options.push_back({const_cast<char*>("vfprintf"), reinterpret_cast<void*>(hooks.print)});
-    for (std::string& option : vmOptions) options.push_back({option.data(), nullptr});
-    options.push_back({const_cast<char*>("abort"), reinterpret_cast<void*>(hooks.abort)});
-    options.push_back({const_cast<char*>("exit"), reinterpret_cast<void*>(hooks.exit)});
+               JvmSession& session, JavaMainListener* listener) {
+    // The list's length is known before it is filled: a plain array needs no
+    // growing code of its own in the program.
+    const std::unique_ptr<JavaVMOption[]> options(new JavaVMOption[vmOptions.size() + 3]);
+    size_t count = 0;
+    if (hooks.print) options[count++] = {const_cast<char*>("vfprintf"), reinterpret_cast<void*>(hooks.print)};
+    for (std::string& option : vmOptions) options[count++] = {option.data(), nullptr};
+    options[count++] = {const_cast<char*>("abort"), reinterpret_cast<void*>(hooks.abort)};
+    options[count++] = {const_cast<char*>("exit"), reinterpret_cast<void*>(hooks.exit)};
     JavaVMInitArgs arguments{};
     arguments.version = JNI_VERSION_1_2;
-    arguments.nOptions = static_cast<jint>(options.size());
-    arguments.options = options.data();
+    arguments.nOptions = static_cast<jint>(count);
+    arguments.options = options.get();
     arguments.ignoreUnrecognized = JNI_FALSE;
 
-    trace("phase: JNI_CreateJavaVM called with ", options.size(), " options");
+    trace("phase: JNI_CreateJavaVM called with {} options", count);
     const jint result =
         entryPoints.createJavaVm(&session.javaVm, reinterpret_cast<void**>(&session.jniEnv), &arguments);
-    trace("phase: JNI_CreateJavaVM returned ", result);
+    trace("phase: JNI_CreateJavaVM returned {}", result);
     if (result != JNI_OK) {
         session = JvmSession{};
         const unsigned reason = reasonFor(result);
         const std::wstring message = formatMessage(
             loadString(kMsgJniException), {loadString(kMsgCreateJavaVmFailed), reason ? loadString(reason) : L""});
-        showErrorText(withRuntimeWords(message, runtimeSaid ? runtimeSaid() : std::wstring()));
+        showErrorText(withRuntimeWords(message, listener ? listener->runtimeSaid() : std::wstring()));
         return false;
     }
     return true;

@@ -6,7 +6,6 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,14 +39,27 @@ struct JvmSession {
     jclass mainClass = nullptr;
 };
 
+// What the launcher is told while the Java main thread starts and runs the
+// program; one object answers all of it, so no call needs a wrapper of its own.
+class JavaMainListener {
+public:
+    virtual void beforeMain() = 0;             // main is about to be called
+    virtual void beforeExceptionDialog() = 0;  // closes the splash window
+    virtual void mainThrew() = 0;              // an exception escaped main
+    virtual std::wstring runtimeSaid() = 0;    // what the runtime printed so far
+
+protected:
+    ~JavaMainListener() = default;
+};
+
 // Loads jvm.dll (never freed) and resolves its entry points; false after its message.
 [[nodiscard]] bool loadJvmLibrary(const std::wstring& path, JvmEntryPoints& entryPoints);
 // Creates the VM with the option list between the print hook and the exit hooks.
 // On the Java main thread only; false after its message, which quotes what
-// runtimeSaid returns (the runtime's own account of the failure), with no VM.
+// the listener's runtimeSaid returns (the runtime's own account of the
+// failure), with no VM.
 [[nodiscard]] bool createJvm(const JvmEntryPoints& entryPoints, std::vector<std::string>& vmOptions,
-                             const JvmHooks& hooks, JvmSession& session,
-                             const std::function<std::wstring()>& runtimeSaid = {});
+                             const JvmHooks& hooks, JvmSession& session, JavaMainListener* listener = nullptr);
 // Ends the VM, waiting for its non-daemon threads; nothing without a VM.
 void destroyJvm(JvmSession& session);
 // The VM's default thread stack size in bytes, 0 when it reports none.

@@ -63,7 +63,7 @@ std::wstring archiveKey(const std::wstring& home, const std::string& release, co
 // its end under a name of this launch's own; empty when it cannot be written.
 std::wstring archiveOption(ClassDataArchive& archive) {
     if (GetFileAttributesW(archive.archivePath.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        trace("class data: using the archive ", Quoted{archive.archivePath});
+        trace("class data: using the archive {}", Quoted{archive.archivePath});
         return L"-XX:SharedArchiveFile=" + archive.archivePath;
     }
     // Each launch writes its own file: two first launches at once never share one.
@@ -73,12 +73,12 @@ std::wstring archiveOption(ClassDataArchive& archive) {
     UniqueFile probe = UniqueFile(CreateFileW(archive.pendingPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                               FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!probe) {
-        trace("class data: no archive, ", Quoted{archive.pendingPath}, " cannot be written (error ", GetLastError(), ")");
+        trace("class data: no archive, {} cannot be written (error {})", Quoted{archive.pendingPath}, GetLastError());
         archive.pendingPath.clear();
         return {};
     }
     probe.reset();
-    trace("class data: no archive for this key yet, the VM writes ", Quoted{archive.pendingPath}, " at its end");
+    trace("class data: no archive for this key yet, the VM writes {} at its end", Quoted{archive.pendingPath});
     return L"-XX:ArchiveClassesAtExit=" + archive.pendingPath;
 }
 
@@ -92,19 +92,19 @@ const char* runtimeRefusal(const std::optional<std::string>& release, const JvmC
 
 } // namespace
 
-ClassDataArchive prepareClassDataArchive(const std::wstring& programPath, const ProductIdentity& product,
-                                         const std::wstring& jvmLibraryPath, JvmConfiguration& configuration) {
-    ClassDataArchive archive;
+void prepareClassDataArchive(const std::wstring& programPath, const ProductIdentity& product,
+                             const std::wstring& jvmLibraryPath, JvmConfiguration& configuration,
+                             ClassDataArchive& archive) {
     const std::wstring home = stripPathComponents(jvmLibraryPath, 3) + L"\\";
     const std::optional<std::string> release = readFileBytes(home + L"release");
     if (const char* refusal = runtimeRefusal(release, configuration)) {
-        trace("class data: no archive for ", Quoted{home}, ", ", refusal);
-        return archive;
+        trace("class data: no archive for {}, {}", Quoted{home}, refusal);
+        return;
     }
     const std::wstring localData = environmentVariable(L"LOCALAPPDATA");
     if (localData.empty()) {
         trace("class data: no archive, LOCALAPPDATA is not set");
-        return archive;
+        return;
     }
     const PerUserIniLocation location = makePerUserFolders(localData, programPath, product);
     const std::wstring key = archiveKey(home, *release, configuration.classPath);
@@ -112,13 +112,12 @@ ClassDataArchive prepareClassDataArchive(const std::wstring& programPath, const 
         location.codeFolder + L"\\" + archiveFileName(fileBaseName(programPath), archiveKeyDigest(key));
     // The options travel in the ANSI code page.
     if (!fitsAnsiCodePage(archive.archivePath)) {
-        trace("class data: no archive, its path ", Quoted{archive.archivePath}, " does not survive the ANSI code page");
+        trace("class data: no archive, its path {} does not survive the ANSI code page", Quoted{archive.archivePath});
         archive.archivePath.clear();
-        return archive;
+        return;
     }
     const std::wstring option = archiveOption(archive);
     if (!option.empty()) configuration.vmOptions.push_back(toAnsiString(option));
-    return archive;
 }
 
 void settleClassDataArchive(ClassDataArchive& archive) {
@@ -137,7 +136,7 @@ void settleClassDataArchive(ClassDataArchive& archive) {
     SetFileAttributesW(archive.archivePath.c_str(), FILE_ATTRIBUTE_NORMAL);
     const bool moved = MoveFileExW(pending.c_str(), archive.archivePath.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
     if (!moved) removeArchiveFile(pending);
-    trace("class data: archive ", Quoted{archive.archivePath}, moved ? " in place" : " could not be put in place");
+    trace("class data: archive {}{}", Quoted{archive.archivePath}, moved ? " in place" : " could not be put in place");
     if (!moved) return;
     // Archives made for earlier keys of this program are of no further use.
     const size_t slash = archive.archivePath.rfind(L'\\');
@@ -147,14 +146,14 @@ void settleClassDataArchive(ClassDataArchive& archive) {
     WIN32_FIND_DATAW found;
     UniqueFind find = UniqueFind(FindFirstFileW((folder + prefix + L"*.jsa").c_str(), &found));
     if (!find) {
-        trace("class data: no earlier archives under ", Quoted{folder + prefix + L"*.jsa"});
+        trace("class data: no earlier archives under {}", Quoted{folder + prefix + L"*.jsa"});
         return;
     }
     do {
         const std::wstring other = found.cFileName;
         if (other.size() != name.size() || other == name) continue;
         const bool removed = removeArchiveFile(folder + other);
-        trace("class data: the earlier archive ", Quoted{other}, removed ? " is removed" : " could not be removed");
+        trace("class data: the earlier archive {}{}", Quoted{other}, removed ? " is removed" : " could not be removed");
     } while (FindNextFileW(find.get(), &found));
 }
 

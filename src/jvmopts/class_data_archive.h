@@ -21,10 +21,10 @@ struct ClassDataArchive {
 // Appends -XX:SharedArchiveFile (the archive exists) or -XX:ArchiveClassesAtExit
 // (it does not) after the other options, when the runtime beside jvmLibraryPath
 // takes them; otherwise changes nothing and says why in the trace. Needs
-// configuration.classPath.
-[[nodiscard]] ClassDataArchive prepareClassDataArchive(const std::wstring& programPath, const ProductIdentity& product,
-                                                       const std::wstring& jvmLibraryPath,
-                                                       JvmConfiguration& configuration);
+// configuration.classPath. archive starts empty and is filled in place.
+void prepareClassDataArchive(const std::wstring& programPath, const ProductIdentity& product,
+                             const std::wstring& jvmLibraryPath, JvmConfiguration& configuration,
+                             ClassDataArchive& archive);
 
 // Once the VM has ended: a complete archive written under its temporary name
 // takes its place. The VM writes it before it calls its exit hook or returns

@@ -16,7 +16,7 @@ constexpr DWORD kShared = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE
 void dropReadOnly(std::wstring& name) {
     const DWORD attributes = name.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(name.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return;
-    trace("streams: ", Quoted{name}, " is read-only and is left alone");
+    trace("streams: {} is read-only and is left alone", Quoted{name});
     name.clear();
 }
 
@@ -62,18 +62,22 @@ std::string OutputFiles::writtenSinceOpened(size_t maxBytes) const {
     return fileTail(output, maxBytes) + fileTail(error, maxBytes);
 }
 
-OutputFiles openOutputFiles(const OutputSettings& settings) {
-    OutputRedirection names{settings.outputFile, settings.errorFile, settings.outputAppend, settings.errorAppend};
+void openOutputFiles(const OutputSettings& settings, OutputFiles& files) {
+    // The names are worked on where the Java side reads them; the append flags
+    // there change only after the file they belong to was opened.
+    OutputRedirection& names = files.javaStreams;
+    names.outputFile = settings.outputFile;
+    names.errorFile = settings.errorFile;
+    names.outputAppend = settings.outputAppend;
+    names.errorAppend = settings.errorAppend;
     if (!names.outputFile.empty()) expandEnvironment(names.outputFile);
     if (!names.errorFile.empty()) expandEnvironment(names.errorFile);
     expandOutputFileNames(names);
-    trace("options: output file ", Quoted{names.outputFile}, names.outputAppend ? " (append)" : "", ", error file ",
-          Quoted{names.errorFile}, names.errorAppend ? " (append)" : "");
+    trace("options: output file {}{}, error file {}{}", Quoted{names.outputFile},
+          names.outputAppend ? " (append)" : "", Quoted{names.errorFile}, names.errorAppend ? " (append)" : "");
     dropReadOnly(names.outputFile);
     dropReadOnly(names.errorFile);
 
-    OutputFiles files;
-    files.javaStreams = names;
     if (!names.outputFile.empty() && openForAppending(names.outputFile, names.outputAppend, files.output)) {
         files.javaStreams.outputAppend = true;
         SetStdHandle(STD_OUTPUT_HANDLE, files.output.handle.get());
@@ -91,7 +95,6 @@ OutputFiles openOutputFiles(const OutputSettings& settings) {
             SetStdHandle(STD_ERROR_HANDLE, errorHandle);
         }
     }
-    return files;
 }
 
 } // namespace jl

@@ -34,7 +34,8 @@ struct OutputFiles {
 // Expands the names (environment references, then the date-and-time picture),
 // creates their folders, opens the files (emptied unless appended to) and
 // points the standard handles at them. A read-only file keeps its contents and
-// is not written; a stream without a file keeps its handle.
-[[nodiscard]] OutputFiles openOutputFiles(const OutputSettings& settings);
+// is not written; a stream without a file keeps its handle. files starts empty
+// and is filled in place.
+void openOutputFiles(const OutputSettings& settings, OutputFiles& files);
 
 } // namespace jl

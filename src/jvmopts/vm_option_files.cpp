@@ -12,29 +12,19 @@ std::wstring_view trimmedLine(std::wstring_view text) {
     return text;
 }
 
-struct TwoWordForm {
-    std::wstring_view word;
-    std::wstring_view prefix;
-};
-
-constexpr TwoWordForm kTwoWordForms[] = {
-    {L"--module-path", L"--module-path="},
-    {L"-p", L"--module-path="},
-    {L"--upgrade-module-path", L"--upgrade-module-path="},
-    {L"--add-modules", L"--add-modules="},
-    {L"--limit-modules", L"--limit-modules="},
-    {L"--add-exports", L"--add-exports="},
-    {L"--add-opens", L"--add-opens="},
-    {L"--add-reads", L"--add-reads="},
-    {L"--patch-module", L"--patch-module="},
-    {L"--enable-native-access", L"--enable-native-access="},
+// The java command's options whose value may follow as the next word; the VM
+// takes each as one word, "<name>=<value>". "-p" is short for "--module-path".
+constexpr std::wstring_view kTwoWordOptions[] = {
+    L"--module-path", L"--upgrade-module-path", L"--add-modules", L"--limit-modules", L"--add-exports",
+    L"--add-opens",   L"--add-reads",           L"--patch-module", L"--enable-native-access",
 };
 
 } // namespace
 
 std::wstring oneWordOptionPrefix(std::wstring_view word) {
-    for (const TwoWordForm& form : kTwoWordForms) {
-        if (word == form.word) return std::wstring(form.prefix);
+    if (word == L"-p") word = kTwoWordOptions[0];
+    for (const std::wstring_view name : kTwoWordOptions) {
+        if (word == name) return std::wstring(name) + L'=';
     }
     return {};
 }

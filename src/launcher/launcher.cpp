@@ -33,8 +33,8 @@ bool Launcher::init() {
     serviceRequest_ = serviceRequestFrom(arguments_);
     const bool asService = serviceRequest_.command == ServiceCommand::run;
     if (asService) arguments_.erase(arguments_.begin());
-    trace("launch: ", arguments_.size(), " argument(s) for the Java program");
-    for (size_t i = 0; i < arguments_.size(); ++i) trace("launch: argument ", i + 1, " = ", Quoted{arguments_[i]});
+    trace("launch: {} argument(s) for the Java program", arguments_.size());
+    for (size_t i = 0; i < arguments_.size(); ++i) trace("launch: argument {} = {}", i + 1, Quoted{arguments_[i]});
 
     std::optional<std::wstring> program = modulePath();
     if (!program) {
@@ -65,12 +65,14 @@ bool Launcher::init() {
         trace("launch: secondary instance, arguments forwarded to the running one");
         return true;
     }
-    if (settings_.application.overrideWorkingDir) applyWorkingDirectory();
-    std::optional<ChosenRuntime> chosen = chooseRuntime(settings_, programPath_);
-    if (!chosen) return false;
-    runtime_ = std::move(*chosen);
+    if (!chooseWorkingFolderAndRuntime()) return false;
     handOver_ = handsOverToPairProduct(runtime_, settings_.application.pairProduct);
     return true;
+}
+
+bool Launcher::chooseWorkingFolderAndRuntime() {
+    if (settings_.application.overrideWorkingDir) applyWorkingDirectory();
+    return chooseRuntime(settings_, programPath_, runtime_);
 }
 
 void Launcher::applyWorkingDirectory() {
@@ -78,7 +80,7 @@ void Launcher::applyWorkingDirectory() {
     if (folder.size() <= 1) return;
     folder.pop_back();
     const bool changed = SetCurrentDirectoryW(folder.c_str()) != FALSE;
-    trace("launch: working directory ", changed ? "set to " : "could not be set to ", Quoted{folder});
+    trace("launch: working directory {}{}", changed ? "set to " : "could not be set to ", Quoted{folder});
 }
 
 int Launcher::startPairProduct() {
@@ -91,11 +93,11 @@ int Launcher::startPairProduct() {
                         &startup, &process)) {
         // Ending silently with 0 would report a launch that never happened as a success.
         const DWORD error = GetLastError();
-        trace("launch: the paired program ", Quoted{pairProduct}, " could not be started (error ", error, ")");
+        trace("launch: the paired program {} could not be started (error {})", Quoted{pairProduct}, error);
         showErrorMessage(kMsgPairProductStartFailed, pairProduct, static_cast<int32_t>(error));
         return -1;
     }
-    trace("launch: handed over to ", Quoted{pairProduct}, " with the command line ", Quoted{commandLine});
+    trace("launch: handed over to {} with the command line {}", Quoted{pairProduct}, Quoted{commandLine});
     const UniqueHandle processHandle(process.hProcess);
     const UniqueHandle threadHandle(process.hThread);
     if (!settings_.application.pairReturnCode) return 0;
@@ -103,7 +105,7 @@ int Launcher::startPairProduct() {
     if (WaitForSingleObject(processHandle.get(), INFINITE) == WAIT_OBJECT_0) {
         GetExitCodeProcess(processHandle.get(), &exitCode);
     }
-    trace("launch: the paired program ended with ", static_cast<int>(exitCode));
+    trace("launch: the paired program ended with {}", static_cast<int>(exitCode));
     return static_cast<int>(exitCode);
 }
 
@@ -140,7 +142,8 @@ int Launcher::runAsService() {
 
 void WINAPI Launcher::serviceMain(DWORD argc, wchar_t** argv) {
     Launcher* launcher = current();
-    if (!launcher || !launcher->serviceHost_.connect([launcher] { launcher->stopJava(); })) return;
+    const auto stopJava = [](void* context) { static_cast<Launcher*>(context)->stopJava(); };
+    if (!launcher || !launcher->serviceHost_.connect(stopJava, launcher)) return;
     // The arguments given to this start of the service follow those of its command line.
     for (DWORD i = 1; i < argc; ++i) launcher->arguments_.push_back(argv[i]);
     launcher->serviceExitCode_ = launcher->launchInService();
@@ -153,10 +156,7 @@ int Launcher::launchInService() {
         showErrorText(formatMessage(loadString(kMsgNotAService), {programPath_}));
         return ERROR_NOT_SUPPORTED;
     }
-    if (settings_.application.overrideWorkingDir) applyWorkingDirectory();
-    std::optional<ChosenRuntime> chosen = chooseRuntime(settings_, programPath_);
-    if (!chosen) return static_cast<int>(kNoRuntimeServiceCode);
-    runtime_ = std::move(*chosen);
+    if (!chooseWorkingFolderAndRuntime()) return static_cast<int>(kNoRuntimeServiceCode);
     serviceHost_.advanceStart();
     if (!prepareJvm()) return -1;
     serviceHost_.advanceStart();
@@ -182,18 +182,18 @@ bool Launcher::prepareJvm() {
     }
     // Before jvm.dll and its C library load, which take their copies of the
     // standard handles.
-    outputFiles_ = openOutputFiles(settings_.output);
+    openOutputFiles(settings_.output, outputFiles_);
     capture_.captureMissingHandles(outputFiles_);
     if (!loadJvmLibrary(runtime_.jvmLibraryPath, entryPoints_)) return false;
     const ApplicationSettings& application = settings_.application;
     if (!application.mainJar.empty() && !locateMainJar(application.mainJar, programPath_, jvm_)) return false;
     (void)assembleJvmOptions(jvmSettings, application, programPath_, jvm_);
     if (jvmSettings.classDataSharing) {
-        classData_ = prepareClassDataArchive(programPath_, settings_.product, runtime_.jvmLibraryPath, jvm_);
+        prepareClassDataArchive(programPath_, settings_.product, runtime_.jvmLibraryPath, jvm_, classData_);
     }
     errorReportPaths_ = vmErrorReportPaths(jvm_.vmOptions);
     GetSystemTimeAsFileTime(&vmStart_);
-    for (const std::wstring& argument : cmd) trace("options: \"Cmd\" adds argument ", Quoted{argument});
+    for (const std::wstring& argument : cmd) trace("options: \"Cmd\" adds argument {}", Quoted{argument});
     arguments_.insert(arguments_.end(), cmd.begin(), cmd.end());
     appendJavaCommandOption(programDescription(application, jvm_), arguments_, jvm_);
     return true;
@@ -216,26 +216,28 @@ int Launcher::startJava() {
         .stayInVmAfterMain = settings_.runtime.mayUseIbmRuntime(),
         .mainStartedEvent = singleInstance_.mainStartedEvent.get(),
         .javaStreams = outputFiles_.javaStreams,
-        .beforeMain =
-            [this] {
-                startSettled_ = true;
-                capture_.stop();
-                serviceHost_.reportRunning();
-            },
-        .beforeExceptionDialog =
-            [this] {
-                startSettled_ = true;
-                closeSplashWindow(splash_);
-            },
-        .mainThrew = [this] { mainThrew_ = true; },
-        .runtimeSaid =
-            [this] {
-                startSettled_ = true;
-                return capture_.runtimeWords(outputFiles_);
-            },
+        .listener = this,
         .session = session_,
     };
     return runJavaMainThread(args);
+}
+
+void Launcher::beforeMain() {
+    startSettled_ = true;
+    capture_.stop();
+    serviceHost_.reportRunning();
+}
+
+void Launcher::beforeExceptionDialog() {
+    startSettled_ = true;
+    closeSplashWindow(splash_);
+}
+
+void Launcher::mainThrew() { mainThrew_ = true; }
+
+std::wstring Launcher::runtimeSaid() {
+    startSettled_ = true;
+    return capture_.runtimeWords(outputFiles_);
 }
 
 void Launcher::shutdown() {
@@ -269,7 +271,7 @@ void Launcher::explainFatalError() const {
 }
 
 void JNICALL Launcher::vmExitHook(jint status) {
-    trace("jvm: the VM exits with status ", static_cast<int>(status));
+    trace("jvm: the VM exits with status {}", static_cast<int>(status));
     Launcher* launcher = current();
     if (!launcher) return;
     // System.exit(0) from a static initialiser is a program's own clean end.

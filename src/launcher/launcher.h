@@ -25,7 +25,7 @@
 
 namespace jl {
 
-class Launcher {
+class Launcher : private JavaMainListener {
 public:
     Launcher();
     ~Launcher();
@@ -44,6 +44,8 @@ public:
 
 private:
     void applyWorkingDirectory();
+    // "Override WorkingDir", then the runtime: false when there is none.
+    [[nodiscard]] bool chooseWorkingFolderAndRuntime();
     [[nodiscard]] int startPairProduct();
     // Everything between the runtime's choice and the VM: Path, splash, output files, jvm.dll, options.
     [[nodiscard]] bool prepareJvm();
@@ -57,6 +59,12 @@ private:
     [[nodiscard]] int launchInService();
     // On a thread of its own: "Stop Method", else System.exit(0).
     void stopJava();
+
+    // What the Java main thread tells the launcher.
+    void beforeMain() override;
+    void beforeExceptionDialog() override;
+    void mainThrew() override;
+    std::wstring runtimeSaid() override;
 
     static void JNICALL vmExitHook(jint status);
     static void JNICALL vmAbortHook();

@@ -22,7 +22,7 @@ constexpr DWORD kPollMs = 100;
 // The command's message and exit code; a failure's message is an error's, the rest are news.
 int answer(const ServiceCommandContext& context, int exitCode, unsigned id, int32_t number = 0, bool failed = false) {
     const std::wstring text = formatMessage(loadString(id), {context.settings.service.name, number});
-    trace("service: command ends with ", exitCode, ": ", Quoted{text});
+    trace("service: command ends with {}: {}", exitCode, Quoted{text});
     if (context.quiet) return exitCode;
     if (failed) {
         showErrorText(text);
@@ -34,11 +34,6 @@ int answer(const ServiceCommandContext& context, int exitCode, unsigned id, int3
 
 int failure(const ServiceCommandContext& context, unsigned id, DWORD error) {
     return answer(context, static_cast<int>(error), id, static_cast<int32_t>(error), true);
-}
-
-UniqueServiceHandle openService(DWORD managerAccess, const std::wstring& name, DWORD access) {
-    const UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, managerAccess));
-    return UniqueServiceHandle(manager ? OpenServiceW(manager.get(), name.c_str(), access) : nullptr);
 }
 
 // The status once it has left the pending state, or when the time is up.
@@ -54,20 +49,17 @@ SERVICE_STATUS_PROCESS waitWhile(SC_HANDLE service, DWORD pendingState, DWORD ti
     }
 }
 
-// 0 once the service has stopped (or was not running); else the error.
+// 0 once the service has stopped; else the error (ERROR_SERVICE_NOT_ACTIVE when it was not running).
 DWORD stopAndWait(SC_HANDLE service, DWORD timeoutMs) {
     SERVICE_STATUS status{};
-    if (!ControlService(service, SERVICE_CONTROL_STOP, &status)) {
-        const DWORD error = GetLastError();
-        return error == ERROR_SERVICE_NOT_ACTIVE ? 0 : error;
-    }
+    if (!ControlService(service, SERVICE_CONTROL_STOP, &status)) return GetLastError();
     if (waitWhile(service, SERVICE_STOP_PENDING, timeoutMs).dwCurrentState == SERVICE_STOPPED) return 0;
     return ERROR_SERVICE_REQUEST_TIMEOUT;
 }
 
 bool setConfig(SC_HANDLE service, DWORD level, void* info) {
     const bool set = ChangeServiceConfig2W(service, level, info) != FALSE;
-    trace("service: configuration ", static_cast<unsigned>(level), set ? " set" : " refused, error ", set ? 0 : GetLastError());
+    trace("service: configuration {}{}{}", static_cast<unsigned>(level), set ? " set" : " refused, error ", set ? 0 : GetLastError());
     return set;
 }
 
@@ -122,7 +114,7 @@ int install(const ServiceCommandContext& context) {
                                  config.account.empty() ? nullptr : config.account.c_str(), nullptr)
                 : nullptr);
     if (!service) return failure(context, kMsgServiceInstallFailed, GetLastError());
-    trace("service: created ", Quoted{config.name}, " with the command line ", Quoted{config.imagePath});
+    trace("service: created {} with the command line {}", Quoted{config.name}, Quoted{config.imagePath});
     LSTATUS result = ERROR_SUCCESS;
     if (!setFurtherConfig(service.get(), config)) result = static_cast<LSTATUS>(GetLastError());
     if (result == ERROR_SUCCESS) result = registerEventSource(config.name, context.programPath);
@@ -134,26 +126,20 @@ int install(const ServiceCommandContext& context) {
     return answer(context, 0, kMsgServiceInstalled);
 }
 
-int uninstall(const ServiceCommandContext& context) {
+int uninstall(const ServiceCommandContext& context, SC_HANDLE service) {
     const ServiceSettings& settings = context.settings.service;
-    const UniqueServiceHandle service =
-        openService(SC_MANAGER_CONNECT, settings.name, SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE);
-    if (!service) return failure(context, kMsgServiceRemoveFailed, GetLastError());
-    if (const DWORD error = stopAndWait(service.get(), settings.stopTimeoutSeconds * 1000u + kStopWaitSlackMs)) {
-        trace("service: the service could not be stopped first (error ", error, "); removing it anyway");
+    const DWORD error = stopAndWait(service, settings.stopTimeoutSeconds * 1000u + kStopWaitSlackMs);
+    if (error && error != ERROR_SERVICE_NOT_ACTIVE) {
+        trace("service: the service could not be stopped first (error {}); removing it anyway", error);
     }
-    if (!DeleteService(service.get())) return failure(context, kMsgServiceRemoveFailed, GetLastError());
+    if (!DeleteService(service)) return failure(context, kMsgServiceRemoveFailed, GetLastError());
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, (kEventLogSources + settings.name).c_str());
     return answer(context, 0, kMsgServiceRemoved);
 }
 
-int start(const ServiceCommandContext& context) {
-    const UniqueServiceHandle service =
-        openService(SC_MANAGER_CONNECT, context.settings.service.name, SERVICE_START | SERVICE_QUERY_STATUS);
-    if (!service || !StartServiceW(service.get(), 0, nullptr)) {
-        return failure(context, kMsgServiceStartFailed, GetLastError());
-    }
-    const SERVICE_STATUS_PROCESS status = waitWhile(service.get(), SERVICE_START_PENDING, kStartWaitMs);
+int start(const ServiceCommandContext& context, SC_HANDLE service) {
+    if (!StartServiceW(service, 0, nullptr)) return failure(context, kMsgServiceStartFailed, GetLastError());
+    const SERVICE_STATUS_PROCESS status = waitWhile(service, SERVICE_START_PENDING, kStartWaitMs);
     if (status.dwCurrentState == SERVICE_RUNNING) return answer(context, 0, kMsgServiceRunning);
     if (status.dwCurrentState != SERVICE_STOPPED) return failure(context, kMsgServiceStartFailed, ERROR_SERVICE_REQUEST_TIMEOUT);
     if (status.dwWin32ExitCode == 0) return answer(context, 0, kMsgServiceNotRunning);
@@ -163,35 +149,29 @@ int start(const ServiceCommandContext& context) {
                   static_cast<int32_t>(code), true);
 }
 
-int stop(const ServiceCommandContext& context) {
-    const ServiceSettings& settings = context.settings.service;
-    const UniqueServiceHandle service = openService(SC_MANAGER_CONNECT, settings.name, SERVICE_STOP | SERVICE_QUERY_STATUS);
-    if (!service) return failure(context, kMsgServiceStopFailed, GetLastError());
-    SERVICE_STATUS status{};
-    if (!ControlService(service.get(), SERVICE_CONTROL_STOP, &status)) {
-        return failure(context, kMsgServiceStopFailed, GetLastError());
-    }
-    const DWORD timeoutMs = settings.stopTimeoutSeconds * 1000u + kStopWaitSlackMs;
-    if (waitWhile(service.get(), SERVICE_STOP_PENDING, timeoutMs).dwCurrentState != SERVICE_STOPPED) {
-        return failure(context, kMsgServiceStopFailed, ERROR_SERVICE_REQUEST_TIMEOUT);
+int stop(const ServiceCommandContext& context, SC_HANDLE service) {
+    if (const DWORD error = stopAndWait(service, context.settings.service.stopTimeoutSeconds * 1000u + kStopWaitSlackMs)) {
+        return failure(context, kMsgServiceStopFailed, error);
     }
     return answer(context, 0, kMsgServiceNotRunning);
 }
 
-int status(const ServiceCommandContext& context) {
-    const UniqueServiceHandle service =
-        openService(SC_MANAGER_CONNECT, context.settings.service.name, SERVICE_QUERY_STATUS);
-    if (!service && GetLastError() != ERROR_SERVICE_DOES_NOT_EXIST) {
-        return failure(context, kMsgServiceStartFailed, GetLastError());
-    }
+int status(const ServiceCommandContext& context, SC_HANDLE service) {
     SERVICE_STATUS_PROCESS state{};
     DWORD size = 0;
     if (service) {
-        (void)QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&state), sizeof state, &size);
+        (void)QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&state), sizeof state, &size);
     }
-    const int code = serviceStatusExitCode(service.valid(), state.dwCurrentState);
+    const int code = serviceStatusExitCode(service != nullptr, state.dwCurrentState);
     return answer(context, code, code == 0 ? kMsgServiceRunning : code == 3 ? kMsgServiceNotRunning : kMsgServiceNotInstalled);
 }
+
+// What each command on an installed service opens it for, and the message its failure to open it gives.
+struct OpenedCommand {
+    int (*run)(const ServiceCommandContext&, SC_HANDLE);
+    DWORD access;
+    unsigned failureId;
+};
 
 } // namespace
 
@@ -219,16 +199,23 @@ int runServiceCommand(ServiceCommand command, const ServiceCommandContext& conte
     if (command != ServiceCommand::status && !mayChange()) {
         return answer(context, ERROR_ACCESS_DENIED, kMsgNeedsAdministrator, 0, true);
     }
-    switch (command) {
-        case ServiceCommand::install: return install(context);
-        case ServiceCommand::uninstall: return uninstall(context);
-        case ServiceCommand::start: return start(context);
-        case ServiceCommand::stop: return stop(context);
-        case ServiceCommand::status: return status(context);
-        case ServiceCommand::none:
-        case ServiceCommand::run: break;
+    if (command == ServiceCommand::install) return install(context);
+    static constexpr OpenedCommand kCommands[] = {
+        {uninstall, SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE, kMsgServiceRemoveFailed},
+        {start, SERVICE_START | SERVICE_QUERY_STATUS, kMsgServiceStartFailed},
+        {stop, SERVICE_STOP | SERVICE_QUERY_STATUS, kMsgServiceStopFailed},
+        {status, SERVICE_QUERY_STATUS, kMsgServiceStartFailed},
+    };
+    if (command < ServiceCommand::uninstall || command > ServiceCommand::status) return ERROR_INVALID_FUNCTION;
+    const OpenedCommand& opened = kCommands[static_cast<int>(command) - static_cast<int>(ServiceCommand::uninstall)];
+    const UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    const UniqueServiceHandle service(
+        manager ? OpenServiceW(manager.get(), context.settings.service.name.c_str(), opened.access) : nullptr);
+    // "--service-status" answers for a service that is not installed as well.
+    if (!service && (command != ServiceCommand::status || GetLastError() != ERROR_SERVICE_DOES_NOT_EXIST)) {
+        return failure(context, opened.failureId, GetLastError());
     }
-    return ERROR_INVALID_FUNCTION;
+    return opened.run(context, service.get());
 }
 
 } // namespace jl

@@ -2,7 +2,6 @@
 // The service commands an installer or an administrator runs: install,
 // uninstall, start, stop and status of the program as a Windows service.
 
-#include <functional>
 #include <string>
 
 #include "launcher/service_config.h"
@@ -14,8 +13,8 @@ struct ServiceCommandContext {
     const LauncherSettings& settings;
     const std::wstring& programPath;
     bool quiet = false;
-    // Whether this process may change services; processHasAdministratorRights when empty.
-    std::function<bool()> hasAdministratorRights;
+    // Whether this process may change services; processHasAdministratorRights when null.
+    bool (*hasAdministratorRights)() = nullptr;
 };
 
 // Membership of the token in Administrators that counts: under UAC an

@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <atomic>
-#include <functional>
 #include <string>
 
 #include "settings/launcher_settings.h"
@@ -27,9 +26,9 @@ public:
     // manager did not start this process.
     [[nodiscard]] bool dispatch(const ServiceSettings& settings, LPSERVICE_MAIN_FUNCTIONW serviceMain);
     // First thing on the service's thread: registers the control handler and
-    // reports START_PENDING. requestStop runs on a thread of its own when a
-    // stop, shutdown or preshutdown comes.
-    [[nodiscard]] bool connect(std::function<void()> requestStop);
+    // reports START_PENDING. requestStop(context) runs on a thread of its own
+    // when a stop, shutdown or preshutdown comes.
+    [[nodiscard]] bool connect(void (*requestStop)(void* context), void* context);
     [[nodiscard]] bool active() const { return statusHandle_ != nullptr; }
 
     void advanceStart();
@@ -54,7 +53,8 @@ private:
     SERVICE_STATUS status_{};
     bool stopped_ = false;
     ULONGLONG stopDeadline_ = 0;  // 0 until a stop was asked for
-    std::function<void()> requestStop_;
+    void (*requestStop_)(void*) = nullptr;
+    void* requestStopContext_ = nullptr;
     UniqueHandle wake_;     // ends the watch once the service stopped
     UniqueHandle watcher_;  // advances the checkpoints and ends an overdue stop
 };

@@ -76,8 +76,11 @@ DWORD WINAPI forwardWorker(void* parameter) {
     if (WaitForSingleObject(target.mainStartedEvent.get(), INFINITE) != WAIT_OBJECT_0) return 1;
     const JvmSession session = target.session.current();
     if (!session.javaVm) return 1;
-    const bool called = callSecondaryMain(session, request->arguments, target.stayAttached,
-                                          [&](jint result) { postReply(*request, result); });
+    const SecondaryReply reply{[](const void* context, jint result) {
+                                   postReply(*static_cast<const ForwardRequest*>(context), result);
+                               },
+                               request.get()};
+    const bool called = callSecondaryMain(session, request->arguments, target.stayAttached, reply);
     return called ? 0 : 1;
 }
 
@@ -99,8 +102,7 @@ DWORD WINAPI forwardListener(void* parameter) {
         auto request = std::make_unique<ForwardRequest>(static_cast<DWORD>(message.wParam),
                                                         decodeForwardedArguments(block.argumentArea), listening.target);
         PostThreadMessageW(request->sender, kArgumentsTakenMessage, 0, 0);
-        trace("single instance: request of thread ", request->sender, " with ", request->arguments.size(),
-              " argument(s)");
+        trace("single instance: request of thread {} with {} argument(s)", request->sender, request->arguments.size());
         const UniqueHandle worker(CreateThread(nullptr, 0, forwardWorker, request.get(), 0, nullptr));
         if (worker) (void)request.release();
     }
@@ -177,7 +179,7 @@ bool startPrimary(SingleInstanceState& state, const std::wstring& name, const Si
     auto* share = ready ? new ListenerShare(listening) : nullptr;
     if (share) state.listenerThread.reset(CreateThread(nullptr, 0, forwardListener, share, 0, &state.listenerThreadId));
     if (!state.listenerThread) {
-        trace("single instance: no listener (error ", GetLastError(), "); this start runs on its own");
+        trace("single instance: no listener (error {}); this start runs on its own", GetLastError());
         delete share;
         // The block goes with `listening`, so later starts run on their own too
         // rather than wait for a listener.
@@ -251,8 +253,8 @@ bool postRequest(SingleInstanceState& state, const std::wstring& name, const Sin
         return takeOver(state, name, setup);
     }
     if (!state.primaryProcess) {
-        trace("single instance: the running program's process cannot be opened (error ", GetLastError(),
-              "); this start runs on its own");
+        trace("single instance: the running program's process cannot be opened (error {}); this start runs on its own",
+              GetLastError());
         return runAlone(state);
     }
     state.message = block.messageId;
@@ -261,7 +263,7 @@ bool postRequest(SingleInstanceState& state, const std::wstring& name, const Sin
         const DWORD error = GetLastError();
         // The listener ended just now.
         if (error == ERROR_INVALID_THREAD_ID) return takeOver(state, name, setup);
-        trace("single instance: the request could not be posted (error ", error, "); this start runs on its own");
+        trace("single instance: the request could not be posted (error {}); this start runs on its own", error);
         return runAlone(state);
     }
     WPARAM unused = 0;
@@ -273,8 +275,8 @@ bool forwardToPrimary(SingleInstanceState& state, const std::wstring& name, cons
     const std::wstring programName = setup.programPath.substr(folderWithBackslash(setup.programPath).size());
     const size_t bytes = forwardedArgumentBytes(setup.arguments);
     if (bytes > kMaxForwardedArgumentBytes) {
-        trace("single instance: the arguments take ", bytes, " bytes, more than the ", kMaxForwardedArgumentBytes,
-              " the running program can take; nothing is forwarded");
+        trace("single instance: the arguments take {} bytes, more than the {} the running program can take; nothing "
+              "is forwarded", bytes, kMaxForwardedArgumentBytes);
         showErrorMessage(kMsgForwardedArgumentsTooLong, programName, static_cast<int32_t>(bytes));
         return false;
     }
@@ -286,7 +288,7 @@ bool forwardToPrimary(SingleInstanceState& state, const std::wstring& name, cons
     makeMessageQueue();
     const UniqueHandle lock(CreateMutexW(nullptr, FALSE, (name + kMutexSuffix).c_str()));
     if (!lock) {
-        trace("single instance: no request mutex (error ", GetLastError(), "); this start runs on its own");
+        trace("single instance: no request mutex (error {}); this start runs on its own", GetLastError());
         return runAlone(state);
     }
     const LockWait waited = takeRequestLock(state, blockIn(state.sharedBlock), lock.get());
@@ -304,8 +306,8 @@ bool namesAccepted(const std::wstring& name) {
     const UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
     const UniqueHandle mutex(event ? CreateMutexW(nullptr, FALSE, mutexName.c_str()) : nullptr);
     if (mutex) return true;
-    trace("single instance: the system refuses the name ", Quoted{event ? mutexName : eventName}, " (error ",
-          GetLastError(), "); single instance is off");
+    trace("single instance: the system refuses the name {} (error {}); single instance is off",
+          Quoted{event ? mutexName : eventName}, GetLastError());
     return false;
 }
 
@@ -338,13 +340,13 @@ bool setupSingleInstance(SingleInstanceState& state, const SingleInstanceSetup& 
     state.sharedMapping.reset(mapping);
     if (mapping) state.sharedBlock.reset(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(ForwardBlock)));
     if (!state.sharedBlock) {
-        trace("single instance: no shared block ", Quoted{name}, " (error ", GetLastError(),
-              "); this start runs on its own");
+        trace("single instance: no shared block {} (error {}); this start runs on its own", Quoted{name},
+              GetLastError());
         state.sharedMapping.reset();
         return true;
     }
     state.enabled = true;
-    trace("single instance: ", existed ? "a secondary of " : "the primary of ", Quoted{name});
+    trace("single instance: {}{}", existed ? "a secondary of " : "the primary of ", Quoted{name});
     return existed ? forwardToPrimary(state, name, setup) : startPrimary(state, name, setup);
 }
 
@@ -353,12 +355,12 @@ int waitForPrimary(SingleInstanceState& state) {
     WPARAM reply = 0;
     if (waitForMessage(state.primaryProcess.get(), state.message, reply)) {
         const int exitCode = static_cast<int>(static_cast<LONG_PTR>(reply));
-        trace("single instance: the running program replied ", exitCode);
+        trace("single instance: the running program replied {}", exitCode);
         return exitCode;
     }
     DWORD exitCode = 0;
     if (!GetExitCodeProcess(state.primaryProcess.get(), &exitCode)) exitCode = 0;
-    trace("single instance: the running program ended with ", static_cast<int>(exitCode), " before it replied");
+    trace("single instance: the running program ended with {} before it replied", static_cast<int>(exitCode));
     return static_cast<int>(exitCode);
 }
 

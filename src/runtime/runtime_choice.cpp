@@ -16,77 +16,81 @@ namespace jl {
 
 namespace {
 
-std::optional<ChosenRuntime> fromHome(const std::wstring& home, JvmType jvmType, RuntimeSource source,
-                                      const Version& version, const char* description) {
-    std::wstring library = findJvmLibrary(home, jvmType);
-    if (library.empty()) {
-        trace("runtime: no jvm.dll for JVM type ", jvmType, " under ", description, " ", Quoted{home});
-        return std::nullopt;
+// Each way to a runtime fills chosen in place and answers whether it found one.
+bool fromHome(const std::wstring& home, JvmType jvmType, RuntimeSource source, const Version& version,
+              const char* description, ChosenRuntime& chosen) {
+    chosen.jvmLibraryPath = findJvmLibrary(home, jvmType);
+    if (chosen.jvmLibraryPath.empty()) {
+        trace("runtime: no jvm.dll for JVM type {} under {} {}", jvmType, description, Quoted{home});
+        return false;
     }
-    trace("runtime: chose ", Quoted{library}, " from ", description);
-    return ChosenRuntime{std::move(library), version, source};
+    trace("runtime: chose {} from {}", Quoted{chosen.jvmLibraryPath}, description);
+    chosen.version = version;
+    chosen.source = source;
+    return true;
 }
 
 // "JRE Path" is tried first, but a runtime that cannot run from here must not end
 // every start with a failed load: a remembered folder deleted since, a jvm.dll
 // damaged, or a 32-bit one with no "Pair Product" to hand it to. The search goes
 // on as if none were named.
-std::optional<ChosenRuntime> fromJrePath(const RuntimeRequest& request, bool pairProductSet) {
+bool fromJrePath(const RuntimeRequest& request, bool pairProductSet, ChosenRuntime& chosen) {
     const std::wstring home = withTrailingBackslash(request.jrePath);
-    trace("runtime: trying the configured \"JRE Path\" ", Quoted{home});
-    std::wstring library = findJvmLibrary(home, request.jvmType);
+    trace("runtime: trying the configured \"JRE Path\" {}", Quoted{home});
+    const std::wstring& library = chosen.jvmLibraryPath = findJvmLibrary(home, request.jvmType);
     if (library.empty()) {
-        trace("runtime: no jvm.dll for JVM type ", request.jvmType, " under \"JRE Path\" ", Quoted{home},
-              "; searching on");
-        return std::nullopt;
+        trace("runtime: no jvm.dll for JVM type {} under \"JRE Path\" {}; searching on", request.jvmType, Quoted{home});
+        return false;
     }
     const ImageBitness bitness = jvmImageBitness(library);
     if (bitness == ImageBitness::unusable) {
-        trace("runtime: \"JRE Path\" skipped: ", Quoted{library},
-              " is no whole x64 or x86 image (damaged, cut short or for another machine); searching on");
-        return std::nullopt;
+        trace("runtime: \"JRE Path\" skipped: {} is no whole x64 or x86 image (damaged, cut short or for another "
+              "machine); searching on", Quoted{library});
+        return false;
     }
     if (bitness == ImageBitness::x86 && !pairProductSet) {
-        trace("runtime: \"JRE Path\" skipped: ", Quoted{library},
-              " is a 32-bit image and no \"Pair Product\" is set to run it; searching on");
-        return std::nullopt;
+        trace("runtime: \"JRE Path\" skipped: {} is a 32-bit image and no \"Pair Product\" is set to run it; "
+              "searching on", Quoted{library});
+        return false;
     }
-    trace("runtime: chose ", Quoted{library}, " from \"JRE Path\"");
-    return ChosenRuntime{std::move(library), Version{}, RuntimeSource::jrePath};
+    trace("runtime: chose {} from \"JRE Path\"", Quoted{library});
+    chosen.version = Version{};
+    chosen.source = RuntimeSource::jrePath;
+    return true;
 }
 
-std::optional<ChosenRuntime> fromVendor(const RuntimeRequest& request, bool pairProductSet) {
+bool fromVendor(const RuntimeRequest& request, bool pairProductSet, ChosenRuntime& chosen) {
     const std::optional<InstalledRuntime> vendor = searchVendorRuntimes(request, pairProductSet);
-    if (!vendor) return std::nullopt;
+    if (!vendor) return false;
     return fromHome(vendor->homeFolder, request.jvmType, vendor->x86 ? RuntimeSource::vendor32 : RuntimeSource::vendor,
-                    vendor->version, vendor->x86 ? "the 32-bit vendor runtime" : "the vendor runtime");
+                    vendor->version, vendor->x86 ? "the 32-bit vendor runtime" : "the vendor runtime", chosen);
 }
 
-std::optional<ChosenRuntime> fromScan(const RuntimeRequest& request, bool pairProductSet) {
+bool fromScan(const RuntimeRequest& request, bool pairProductSet, ChosenRuntime& chosen) {
     const std::optional<InstalledRuntime> scanned = searchRuntimeFolders(request, pairProductSet);
-    if (!scanned) return std::nullopt;
+    if (!scanned) return false;
     return fromHome(scanned->homeFolder, request.jvmType,
                     scanned->x86 ? RuntimeSource::scanned32 : RuntimeSource::scanned, scanned->version,
-                    scanned->x86 ? "the scanned 32-bit runtime" : "the scanned runtime");
+                    scanned->x86 ? "the scanned 32-bit runtime" : "the scanned runtime", chosen);
 }
 
-std::optional<ChosenRuntime> fromRegistry(const RuntimeRequest& request, bool pairProductSet) {
+bool fromRegistry(const RuntimeRequest& request, bool pairProductSet, ChosenRuntime& chosen) {
     if (std::optional<InstalledRuntime> native = searchInstalledRuntimes(request, RegistryView::native)) {
         return fromHome(native->homeFolder, request.jvmType, RuntimeSource::registry, native->version,
-                        "the registered runtime");
+                        "the registered runtime", chosen);
     }
     if (!pairProductSet) {
         trace("registry: the 32-bit view is searched only with a \"Pair Product\"");
-        return std::nullopt;
+        return false;
     }
     if (std::optional<InstalledRuntime> wow32 = searchInstalledRuntimes(request, RegistryView::wow32)) {
         return fromHome(wow32->homeFolder, request.jvmType, RuntimeSource::registry32, wow32->version,
-                        "the registered 32-bit runtime");
+                        "the registered 32-bit runtime", chosen);
     }
-    return std::nullopt;
+    return false;
 }
 
-std::optional<ChosenRuntime> fromDialog(const LauncherSettings& settings, const std::wstring& programPath) {
+bool fromDialog(const LauncherSettings& settings, const std::wstring& programPath, ChosenRuntime& chosen) {
     const RuntimeRequest& request = settings.runtime;
     const unsigned messageId = request.jvmType == JvmType::server ? kMsgJreNotFoundServer : kMsgJreNotFound;
     const std::wstring message = formatMessage(
@@ -96,7 +100,7 @@ std::optional<ChosenRuntime> fromDialog(const LauncherSettings& settings, const 
         // what is needed and where to get it.
         trace("runtime: no usable runtime found; with nobody to browse, the launch says so and ends");
         showErrorText(message + L"\n" + loadString(kMsgJreDownloadLink));
-        return std::nullopt;
+        return false;
     }
     trace("runtime: no usable runtime found; asking the user");
     JreNotFoundChoice choice;
@@ -105,33 +109,34 @@ std::optional<ChosenRuntime> fromDialog(const LauncherSettings& settings, const 
     if (answer == -1) {
         trace("runtime: the JRE Not Found dialog could not be created");
         SetLastError(ERROR_OUTOFMEMORY);
-        return std::nullopt;
+        return false;
     }
     if (answer != IDOK) {
         trace("runtime: the user cancelled the JRE Not Found dialog; the launch ends here");
-        return std::nullopt;
+        return false;
     }
     rememberJrePath(choice.folder, programPath, settings);
-    trace("runtime: chose the browsed runtime ", Quoted{choice.jvmLibraryPath});
-    return ChosenRuntime{choice.jvmLibraryPath, Version{}, RuntimeSource::browsed};
+    trace("runtime: chose the browsed runtime {}", Quoted{choice.jvmLibraryPath});
+    chosen.jvmLibraryPath = std::move(choice.jvmLibraryPath);
+    chosen.version = Version{};
+    chosen.source = RuntimeSource::browsed;
+    return true;
+}
+
+bool fromPrivateRuntime(const RuntimeRequest& request, const std::wstring& programPath, ChosenRuntime& chosen) {
+    const std::optional<std::wstring> home = findPrivateRuntime(folderWithBackslash(programPath));
+    return home && fromHome(*home, request.jvmType, RuntimeSource::privateRuntime, Version{}, "the private runtime", chosen);
 }
 
 } // namespace
 
-std::optional<ChosenRuntime> chooseRuntime(const LauncherSettings& settings, const std::wstring& programPath) {
+bool chooseRuntime(const LauncherSettings& settings, const std::wstring& programPath, ChosenRuntime& chosen) {
     const RuntimeRequest& request = settings.runtime;
     const bool pairProductSet = !settings.application.pairProduct.empty();
-    std::optional<ChosenRuntime> chosen;
-    if (!request.jrePath.empty()) chosen = fromJrePath(request, pairProductSet);
-    if (!chosen) {
-        if (const std::optional<std::wstring> home = findPrivateRuntime(folderWithBackslash(programPath))) {
-            chosen = fromHome(*home, request.jvmType, RuntimeSource::privateRuntime, Version{}, "the private runtime");
-        }
-    }
-    if (!chosen) chosen = fromRegistry(request, pairProductSet);
-    if (!chosen) chosen = fromVendor(request, pairProductSet);
-    if (!chosen) chosen = fromScan(request, pairProductSet);
-    return chosen ? chosen : fromDialog(settings, programPath);
+    return (!request.jrePath.empty() && fromJrePath(request, pairProductSet, chosen)) ||
+           fromPrivateRuntime(request, programPath, chosen) || fromRegistry(request, pairProductSet, chosen) ||
+           fromVendor(request, pairProductSet, chosen) || fromScan(request, pairProductSet, chosen) ||
+           fromDialog(settings, programPath, chosen);
 }
 
 bool handsOverToPairProduct(const ChosenRuntime& runtime, const std::wstring& pairProduct) {
@@ -145,7 +150,7 @@ bool handsOverToPairProduct(const ChosenRuntime& runtime, const std::wstring& pa
     // names 64-bit runtimes.
     if (runtime.source != RuntimeSource::jrePath && runtime.source != RuntimeSource::browsed) return false;
     const bool handOver = jvmImageBitness(runtime.jvmLibraryPath) == ImageBitness::x86;
-    trace("launch: ", Quoted{runtime.jvmLibraryPath},
+    trace("launch: {}{}{}", Quoted{runtime.jvmLibraryPath},
           handOver ? " is a 32-bit image: handing over to " : " is not a 32-bit image, so no hand-over to ",
           Quoted{pairProduct});
     return handOver;

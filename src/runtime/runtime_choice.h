@@ -22,12 +22,12 @@ struct ChosenRuntime {
     RuntimeSource source = RuntimeSource::jrePath;
 };
 
-// The runtime for the program at programPath; a browsed folder is remembered
-// as "JRE Path". A 32-bit runtime is taken only when "Pair Product" can run it.
-// Empty when there is none: the user cancelled the JRE Not Found dialog, or it
-// could not be shown.
-[[nodiscard]] std::optional<ChosenRuntime> chooseRuntime(const LauncherSettings& settings,
-                                                         const std::wstring& programPath);
+// Fills chosen with the runtime for the program at programPath; a browsed
+// folder is remembered as "JRE Path". A 32-bit runtime is taken only when "Pair
+// Product" can run it. False when there is none: the user cancelled the JRE Not
+// Found dialog, or it could not be shown.
+[[nodiscard]] bool chooseRuntime(const LauncherSettings& settings, const std::wstring& programPath,
+                                 ChosenRuntime& chosen);
 
 // Whether the launch goes to "Pair Product" instead: the runtime is a 32-bit one.
 [[nodiscard]] bool handsOverToPairProduct(const ChosenRuntime& runtime, const std::wstring& pairProduct);

@@ -9,6 +9,7 @@
 #include "settings/launcher_settings.h"
 #include "support/path_text.h"
 #include "support/pe_headers.h"
+#include "support/string_text.h"
 #include "support/trace.h"
 #include "support/unique_resource.h"
 #include "support/win_text.h"
@@ -17,14 +18,15 @@ namespace jl {
 
 namespace {
 
-const wchar_t* viewName(RegistryView view) { return view == RegistryView::wow32 ? L"32-bit" : L"native"; }
+// Trace text, narrow as every trace literal is.
+const char* viewName(RegistryView view) { return view == RegistryView::wow32 ? "32-bit" : "native"; }
 
-const wchar_t* whyRootIsSkipped(const RegistryRoot& root, const RuntimeFilter& filter) {
+const char* whyRootIsSkipped(const RegistryRoot& root, const RuntimeFilter& filter) {
     if (!filter.source.favouring && !rootKindAllowed(root, filter)) {
-        return root.kind == RuntimeKind::jdk ? L"JDKs are not allowed by \"JVM Source\""
-                                             : L"JREs are not allowed by \"JVM Source\"";
+        return root.kind == RuntimeKind::jdk ? "JDKs are not allowed by \"JVM Source\""
+                                             : "JREs are not allowed by \"JVM Source\"";
     }
-    return L"its provider is not allowed by \"VM Provider\"";
+    return "its provider is not allowed by \"VM Provider\"";
 }
 
 std::vector<std::wstring> subKeyNames(HKEY key) {
@@ -42,37 +44,36 @@ void collectCandidates(const RuntimeRequest& request, const RegistryRoot& root, 
                        std::vector<RuntimeCandidate>& candidates) {
     const RuntimeFilter& filter = request.filter;
     if (!rootIsSearched(root, filter)) {
-        trace("registry: root ", Quoted{root.keyPath}, " skipped: ", whyRootIsSkipped(root, filter));
+        trace("registry: root {} skipped: {}", Quoted{root.keyPath}, whyRootIsSkipped(root, filter));
         return;
     }
     UniqueKey rootKey;
-    const LSTATUS opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, root.keyPath, 0, access, rootKey.put());
+    const LSTATUS opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, root.keyPath, 0, access, rootKey.put());
     if (opened != ERROR_SUCCESS) {
-        trace("registry: root ", Quoted{root.keyPath}, " not found (error ", opened, ")");
+        trace("registry: root {} not found (error {})", Quoted{root.keyPath}, opened);
         return;
     }
     const std::vector<std::wstring> names = subKeyNames(rootKey.get());
-    trace("registry: root ", Quoted{root.keyPath}, " has ", names.size(), " sub-key(s)");
+    trace("registry: root {} has {} sub-key(s)", Quoted{root.keyPath}, names.size());
 
     const bool favoured = rootCandidatesAreFavoured(root, filter);
     for (const std::wstring& name : names) {
         Version version;
         (void)parseVersion(name, 0, version);
-        const std::wstring label = L"registry:   " + std::wstring(root.keyPath) + name + L" (" + fullVersionText(version) + L")";
+        const std::wstring label = L"registry:   " + widenAscii(root.keyPath) + name + L" (" + fullVersionText(version) + L")";
         if (!versionInRange(version, request.minimumVersion, request.maximumVersion)) {
-            trace(label, " dropped: outside the version bounds ", fullVersionText(request.minimumVersion), " to ",
+            trace("{} dropped: outside the version bounds {} to {}", label, fullVersionText(request.minimumVersion),
                   fullVersionText(request.maximumVersion));
             continue;
         }
         UniqueKey key;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(root.keyPath) + name).c_str(), 0, access, key.put()) !=
-            ERROR_SUCCESS) {
-            trace(label, " dropped: the key cannot be opened");
+        if (RegOpenKeyExW(rootKey.get(), name.c_str(), 0, access, key.put()) != ERROR_SUCCESS) {
+            trace("{} dropped: the key cannot be opened", label);
             continue;
         }
         std::wstring home = registryString(key.get(), L"JavaHome");
         if (home.empty()) {
-            trace(label, " dropped: no \"JavaHome\" value");
+            trace("{} dropped: no \"JavaHome\" value", label);
             continue;
         }
         home = withTrailingBackslash(std::move(home));
@@ -81,10 +82,10 @@ void collectCandidates(const RuntimeRequest& request, const RegistryRoot& root, 
             (root.favorServerProbedAsDefault && request.jvmType == JvmType::favorServer) ? JvmType::defaultVm : request.jvmType;
         bool serverVm = false;
         if (findJvmLibrary(home, probeType, &serverVm).empty()) {
-            trace(label, " dropped: no jvm.dll for JVM type ", probeType, " under ", Quoted{home});
+            trace("{} dropped: no jvm.dll for JVM type {} under {}", label, probeType, Quoted{home});
             continue;
         }
-        trace(label, " is a candidate: home ", Quoted{home}, ", server VM ", serverVm, ", favoured ", favoured);
+        trace("{} is a candidate: home {}, server VM {}, favoured {}", label, Quoted{home}, serverVm, favoured);
         candidates.push_back(RuntimeCandidate{version, home, serverVm, favoured});
     }
 }
@@ -111,25 +112,25 @@ void considerHome(const RuntimeRequest& request, const std::wstring& label, cons
     const std::wstring tried =
         label + L" -> " + home + L" (" + (version ? fullVersionText(*version) : L"version unknown") + L")";
     if (!versionSatisfiesBounds(version, request.minimumVersion, request.maximumVersion)) {
-        trace(tried, version ? " dropped: outside the version bounds" : " dropped: version bounds are set");
+        trace("{}{}", tried, version ? " dropped: outside the version bounds" : " dropped: version bounds are set");
         return;
     }
     const RuntimeKind kind =
         facts.kind ? *facts.kind : pathExists(home + L"bin\\javac.exe") ? RuntimeKind::jdk : RuntimeKind::jre;
     if (!runtimeIsSearched(kind, facts.provider, request.filter)) {
-        trace(tried, " dropped: ",
-              whyRootIsSkipped(RegistryRoot{L"", kind, facts.provider, false, false}, request.filter));
+        trace("{} dropped: {}", tried,
+              whyRootIsSkipped(RegistryRoot{"", kind, facts.provider, false, false}, request.filter));
         return;
     }
     bool serverVm = false;
     const std::wstring library = findJvmLibrary(home, request.jvmType, &serverVm);
     if (library.empty()) {
-        trace(tried, " dropped: no jvm.dll for JVM type ", request.jvmType);
+        trace("{} dropped: no jvm.dll for JVM type {}", tried, request.jvmType);
         return;
     }
     const bool favoured = runtimeIsFavoured(kind, facts.provider, request.filter);
     const bool x86 = facts.x86 ? *facts.x86 : jvmImageBitness(library) == ImageBitness::x86;
-    trace(tried, " is a candidate: server VM ", serverVm, ", favoured ", favoured, x86 ? ", 32-bit" : "");
+    trace("{} is a candidate: server VM {}, favoured {}{}", tried, serverVm, favoured, x86 ? ", 32-bit" : "");
     candidates.push_back(
         RuntimeCandidate{version.value_or(Version{}), home, serverVm, favoured, version.has_value(), x86});
 }
@@ -138,37 +139,45 @@ void considerHome(const RuntimeRequest& request, const std::wstring& label, cons
 // can run it. The registry keeps such runtimes in its 32-bit view, searched after
 // the native one; here they follow every 64-bit candidate.
 void placeThirtyTwoBitCandidates(std::vector<RuntimeCandidate>& candidates, bool pairProductSet,
-                                 const wchar_t* source) {
+                                 const char* source) {
     std::erase_if(candidates, [pairProductSet, source](const RuntimeCandidate& candidate) {
         if (!candidate.x86 || pairProductSet) return false;
-        trace(source, ": ", Quoted{candidate.homeFolder},
-              " dropped: a 32-bit runtime, and no \"Pair Product\" to hand the launch to");
+        trace("{}: {} dropped: a 32-bit runtime, and no \"Pair Product\" to hand the launch to", source,
+              Quoted{candidate.homeFolder});
         return true;
     });
-    std::stable_partition(candidates.begin(), candidates.end(),
-                          [](const RuntimeCandidate& candidate) { return !candidate.x86; });
+    // Two plain passes keep the order within each group, as a stable partition
+    // would, without its scratch-buffer machinery in the program.
+    std::vector<RuntimeCandidate> ordered;
+    ordered.reserve(candidates.size());
+    for (const bool x86 : {false, true}) {
+        for (RuntimeCandidate& candidate : candidates) {
+            if (candidate.x86 == x86) ordered.push_back(std::move(candidate));
+        }
+    }
+    candidates = std::move(ordered);
 }
 
 void collectVendorCandidates(const RuntimeRequest& request, HKEY hive, const wchar_t* hiveName,
                              std::vector<RuntimeCandidate>& candidates) {
     for (const VendorRoot& root : kVendorRoots) {
         UniqueKey rootKey;
-        if (RegOpenKeyExW(hive, root.keyPath, 0, KEY_READ, rootKey.put()) != ERROR_SUCCESS) continue;
+        if (RegOpenKeyExA(hive, root.keyPath, 0, KEY_READ, rootKey.put()) != ERROR_SUCCESS) continue;
         const std::vector<std::wstring> names = subKeyNames(rootKey.get());
-        trace("vendor: ", hiveName, root.keyPath, " has ", names.size(), " sub-key(s)");
+        trace("vendor: {}{} has {} sub-key(s)", hiveName, root.keyPath, names.size());
         for (const std::wstring& name : names) {
             std::optional<Version> version;
             Version parsed;
             if (root.layout != VendorLayout::namedByMajor && parseVersion(name, 0, parsed)) version = parsed;
             for (const VendorHomeKey& homeKey : vendorHomeKeys(root, name)) {
-                const std::wstring label = L"vendor: " + std::wstring(hiveName) + root.keyPath + homeKey.subKeyPath;
+                const std::wstring label = L"vendor: " + std::wstring(hiveName) + widenAscii(root.keyPath) + homeKey.subKeyPath;
                 UniqueKey key;
                 if (RegOpenKeyExW(rootKey.get(), homeKey.subKeyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
                     continue;  // an MSI layout registers only one of its VMs
                 }
                 const std::wstring home = registryString(key.get(), root.homeValue);
                 if (home.empty()) {
-                    trace(label, " dropped: no ", Quoted{root.homeValue}, " text value");
+                    trace("{} dropped: no {} text value", label, Quoted{root.homeValue});
                     continue;
                 }
                 const std::optional<RuntimeKind> kind =
@@ -184,9 +193,9 @@ void collectVendorCandidates(const RuntimeRequest& request, HKEY hive, const wch
 // name, whatever the settings: their parent folders often hold other runtimes.
 std::vector<std::wstring> registryNamedHomes() {
     std::vector<std::wstring> homes;
-    const auto readHomes = [&homes](HKEY hive, const wchar_t* rootPath, REGSAM view, const VendorRoot* vendor) {
+    const auto readHomes = [&homes](HKEY hive, const char* rootPath, REGSAM view, const VendorRoot* vendor) {
         UniqueKey rootKey;
-        if (RegOpenKeyExW(hive, rootPath, 0, KEY_READ | view, rootKey.put()) != ERROR_SUCCESS) return;
+        if (RegOpenKeyExA(hive, rootPath, 0, KEY_READ | view, rootKey.put()) != ERROR_SUCCESS) return;
         for (const std::wstring& name : subKeyNames(rootKey.get())) {
             const std::vector<VendorHomeKey> keys =
                 vendor ? vendorHomeKeys(*vendor, name) : std::vector{VendorHomeKey{name, RuntimeProvider::sun}};
@@ -229,13 +238,13 @@ std::optional<std::vector<std::wstring>> subfolderNames(const std::wstring& fold
 void considerScannedHome(const RuntimeRequest& request, const std::wstring& label, const std::wstring& home,
                          std::vector<RuntimeCandidate>& candidates) {
     if (findJvmLibrary(home, JvmType::defaultVm).empty()) {
-        trace(label, " -> ", Quoted{home}, " dropped: no bin\\<vm>\\jvm.dll, not a runtime");
+        trace("{} -> {} dropped: no bin\\<vm>\\jvm.dll, not a runtime", label, Quoted{home});
         return;
     }
     const std::string release = readFileBytes(home + L"release").value_or(std::string());
     const ReleaseFacts facts = readReleaseFacts(release);
     if (facts.architecture == ReleaseArchitecture::other) {
-        trace(label, " -> ", Quoted{home}, " dropped: built for ",
+        trace("{} -> {} dropped: built for {}", label, Quoted{home},
               Quoted{std::wstring(facts.architectureName.begin(), facts.architectureName.end())});
         return;
     }
@@ -246,13 +255,13 @@ void considerScannedHome(const RuntimeRequest& request, const std::wstring& labe
 
 // The candidate that "Preferred versions" or else the order chooses.
 InstalledRuntime chooseRuntime(const std::vector<RuntimeCandidate>& candidates, const RuntimeRequest& request,
-                               const wchar_t* source) {
+                               const char* source) {
     const CandidateChoice choice = chooseCandidate(candidates, request.preferredVersions);
     if (choice.byPreference) {
-        trace(source, ": preferred version ", Quoted{choice.matchedPreference}, " chose candidate ",
+        trace("{}: preferred version {} chose candidate {}", source, Quoted{choice.matchedPreference},
               choice.index + 1);
     } else {
-        trace(source, ": no preferred version matched; candidate 1 is chosen");
+        trace("{}: no preferred version matched; candidate 1 is chosen", source);
     }
     const RuntimeCandidate& chosen = candidates[choice.index];
     return InstalledRuntime{chosen.homeFolder, chosen.version, chosen.x86};
@@ -261,16 +270,16 @@ InstalledRuntime chooseRuntime(const std::vector<RuntimeCandidate>& candidates, 
 // As with the registry's two views: "Preferred versions" choose among the
 // 64-bit candidates while there are any.
 InstalledRuntime chooseSixtyFourBitFirst(std::vector<RuntimeCandidate>& candidates, const RuntimeRequest& request,
-                                         const wchar_t* source) {
+                                         const char* source) {
     const auto firstX86 = std::ranges::find_if(candidates, &RuntimeCandidate::x86);
     if (firstX86 != candidates.begin()) candidates.erase(firstX86, candidates.end());
     return chooseRuntime(candidates, request, source);
 }
 
-void traceCandidates(const std::vector<RuntimeCandidate>& candidates, const wchar_t* source) {
+void traceCandidates(const std::vector<RuntimeCandidate>& candidates, const char* source) {
     for (size_t i = 0; i < candidates.size(); ++i) {
-        trace(source, ": candidate ", i + 1, ": ",
-              candidates[i].versionKnown ? fullVersionText(candidates[i].version) : L"(version unknown)", " ",
+        trace("{}: candidate {}: {} {}{}{}{}", source, i + 1,
+              candidates[i].versionKnown ? fullVersionText(candidates[i].version) : L"(version unknown)",
               Quoted{candidates[i].homeFolder}, candidates[i].favoured ? " favoured" : "",
               candidates[i].serverVm ? " server VM" : "", candidates[i].x86 ? " 32-bit" : "");
     }
@@ -279,7 +288,7 @@ void traceCandidates(const std::vector<RuntimeCandidate>& candidates, const wcha
 // Candidates found outside the registry roots, in the roots' order, the 32-bit
 // ones after every 64-bit one (or gone without a "Pair Product").
 void arrangeCandidates(std::vector<RuntimeCandidate>& candidates, const RuntimeRequest& request, bool pairProductSet,
-                       const wchar_t* source) {
+                       const char* source) {
     orderCandidates(candidates, request.filter.source.favouring, request.jvmType);
     placeThirtyTwoBitCandidates(candidates, pairProductSet, source);
     traceCandidates(candidates, source);
@@ -299,22 +308,22 @@ std::wstring findJvmLibrary(const std::wstring& homeFolder, JvmType jvmType, boo
 }
 
 std::vector<RuntimeCandidate> findRuntimeCandidates(const RuntimeRequest& request, RegistryView view) {
-    trace("registry: searching the ", viewName(view), " view");
+    trace("registry: searching the {} view", viewName(view));
     const REGSAM access = KEY_READ | (view == RegistryView::wow32 ? KEY_WOW64_32KEY : 0);
     std::vector<RuntimeCandidate> candidates;
     for (const RegistryRoot& root : kRegistryRoots) collectCandidates(request, root, access, candidates);
     orderCandidates(candidates, request.filter.source.favouring, request.jvmType);
-    traceCandidates(candidates, L"registry");
+    traceCandidates(candidates, "registry");
     return candidates;
 }
 
 std::optional<InstalledRuntime> searchInstalledRuntimes(const RuntimeRequest& request, RegistryView view) {
     const std::vector<RuntimeCandidate> candidates = findRuntimeCandidates(request, view);
     if (candidates.empty()) {
-        trace("registry: no candidate in the ", viewName(view), " view");
+        trace("registry: no candidate in the {} view", viewName(view));
         return std::nullopt;
     }
-    return chooseRuntime(candidates, request, L"registry");
+    return chooseRuntime(candidates, request, "registry");
 }
 
 std::vector<RuntimeCandidate> findVendorRuntimeCandidates(const RuntimeRequest& request, const std::wstring& javaHome,
@@ -327,7 +336,7 @@ std::vector<RuntimeCandidate> findVendorRuntimeCandidates(const RuntimeRequest& 
     } else {
         considerHome(request, L"vendor: JAVA_HOME " + javaHome, javaHome, HomeFacts{}, candidates);
     }
-    arrangeCandidates(candidates, request, pairProductSet, L"vendor");
+    arrangeCandidates(candidates, request, pairProductSet, "vendor");
     return candidates;
 }
 
@@ -342,7 +351,7 @@ std::optional<InstalledRuntime> searchVendorRuntimes(const RuntimeRequest& reque
         trace("vendor: no candidate in the vendor keys or JAVA_HOME");
         return std::nullopt;
     }
-    return chooseSixtyFourBitFirst(candidates, request, L"vendor");
+    return chooseSixtyFourBitFirst(candidates, request, "vendor");
 }
 
 std::vector<RuntimeCandidate> findScannedRuntimeCandidates(const RuntimeRequest& request, const ScanRoots& roots,
@@ -352,16 +361,16 @@ std::vector<RuntimeCandidate> findScannedRuntimeCandidates(const RuntimeRequest&
     for (const ScanPlace& place : runtimeScanPlaces(roots, registeredHomes)) {
         const std::optional<std::vector<std::wstring>> names = subfolderNames(place.folder);
         if (!names) {
-            trace("scan: ", Quoted{place.folder}, " cannot be listed");
+            trace("scan: {} cannot be listed", Quoted{place.folder});
             continue;
         }
-        trace("scan: ", Quoted{place.folder}, " has ", names->size(), " subfolder(s)");
+        trace("scan: {} has {} subfolder(s)", Quoted{place.folder}, names->size());
         const std::wstring label = L"scan: " + place.folder;
         for (const std::wstring& name : *names) {
             considerScannedHome(request, label, place.folder + name + L"\\" + place.homeBelow, candidates);
         }
     }
-    arrangeCandidates(candidates, request, pairProductSet, L"scan");
+    arrangeCandidates(candidates, request, pairProductSet, "scan");
     return candidates;
 }
 
@@ -378,17 +387,17 @@ std::optional<InstalledRuntime> searchRuntimeFolders(const RuntimeRequest& reque
         trace("scan: no candidate in the scanned folders");
         return std::nullopt;
     }
-    return chooseSixtyFourBitFirst(candidates, request, L"scan");
+    return chooseSixtyFourBitFirst(candidates, request, "scan");
 }
 
 std::optional<std::wstring> findPrivateRuntime(const std::wstring& programFolder) {
     for (const std::wstring& home : {programFolder, programFolder + L"jre64\\"}) {
         if (pathExists(home + L"bin\\java.dll")) {
-            trace("runtime: private runtime at ", Quoted{home});
+            trace("runtime: private runtime at {}", Quoted{home});
             return home;
         }
     }
-    trace("runtime: no private runtime (no bin\\java.dll in ", Quoted{programFolder}, " or its jre64\\ folder)");
+    trace("runtime: no private runtime (no bin\\java.dll in {} or its jre64\\ folder)", Quoted{programFolder});
     return std::nullopt;
 }
 
@@ -396,7 +405,7 @@ void publishRuntimeVariables(const std::wstring& jvmLibraryPath) {
     const std::wstring home = stripPathComponents(jvmLibraryPath, 3);
     SetEnvironmentVariableW(L"VQ_JVM_PATH", jvmLibraryPath.c_str());
     SetEnvironmentVariableW(L"VQ_JVM_HOME", home.c_str());
-    trace("runtime: VQ_JVM_PATH=", Quoted{jvmLibraryPath}, ", VQ_JVM_HOME=", Quoted{home});
+    trace("runtime: VQ_JVM_PATH={}, VQ_JVM_HOME={}", Quoted{jvmLibraryPath}, Quoted{home});
 }
 
 ImageBitness jvmImageBitness(const std::wstring& path) {

@@ -6,13 +6,13 @@
 namespace jl {
 
 const RegistryRoot kRegistryRoots[7] = {
-    {L"Software\\JavaSoft\\JDK\\", RuntimeKind::jdk, RuntimeProvider::sun, false, false},
-    {L"Software\\JavaSoft\\JRE\\", RuntimeKind::jre, RuntimeProvider::sun, false, false},
-    {L"Software\\JavaSoft\\Java Development Kit\\", RuntimeKind::jdk, RuntimeProvider::sun, true, false},
-    {L"Software\\JavaSoft\\Java Runtime Environment\\", RuntimeKind::jre, RuntimeProvider::sun, false, true},
-    {L"Software\\JRockit\\Java Runtime Environment\\", RuntimeKind::jre, RuntimeProvider::jrockit, false, false},
-    {L"Software\\JRockit\\Java Development Kit\\", RuntimeKind::jdk, RuntimeProvider::jrockit, true, false},
-    {L"Software\\IBM\\Java2 Runtime Environment\\", RuntimeKind::jre, RuntimeProvider::ibm, false, false},
+    {"Software\\JavaSoft\\JDK\\", RuntimeKind::jdk, RuntimeProvider::sun, false, false},
+    {"Software\\JavaSoft\\JRE\\", RuntimeKind::jre, RuntimeProvider::sun, false, false},
+    {"Software\\JavaSoft\\Java Development Kit\\", RuntimeKind::jdk, RuntimeProvider::sun, true, false},
+    {"Software\\JavaSoft\\Java Runtime Environment\\", RuntimeKind::jre, RuntimeProvider::sun, false, true},
+    {"Software\\JRockit\\Java Runtime Environment\\", RuntimeKind::jre, RuntimeProvider::jrockit, false, false},
+    {"Software\\JRockit\\Java Development Kit\\", RuntimeKind::jdk, RuntimeProvider::jrockit, true, false},
+    {"Software\\IBM\\Java2 Runtime Environment\\", RuntimeKind::jre, RuntimeProvider::ibm, false, false},
 };
 
 namespace {

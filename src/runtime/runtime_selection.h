@@ -16,7 +16,7 @@ enum class RuntimeKind { jdk, jre };
 enum class RuntimeProvider { sun, jrockit, ibm };
 
 struct RegistryRoot {
-    const wchar_t* keyPath;  // under HKEY_LOCAL_MACHINE, ending in "\"
+    const char* keyPath;  // under HKEY_LOCAL_MACHINE, ending in "\"; ASCII, opened with the narrow API
     RuntimeKind kind;
     RuntimeProvider provider;
     bool homeIsJreBelowJavaHome;  // the two "Java Development Kit" roots

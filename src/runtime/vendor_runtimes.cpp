@@ -5,19 +5,19 @@
 namespace jl {
 
 const VendorRoot kVendorRoots[13] = {
-    {L"Software\\Eclipse Adoptium\\JDK\\", L"Path", VendorLayout::msi, RuntimeKind::jdk},
-    {L"Software\\Eclipse Adoptium\\JRE\\", L"Path", VendorLayout::msi, RuntimeKind::jre},
-    {L"Software\\Eclipse Foundation\\JDK\\", L"Path", VendorLayout::msi, RuntimeKind::jdk},
-    {L"Software\\Eclipse Foundation\\JRE\\", L"Path", VendorLayout::msi, RuntimeKind::jre},
-    {L"Software\\AdoptOpenJDK\\JDK\\", L"Path", VendorLayout::msi, RuntimeKind::jdk},
-    {L"Software\\AdoptOpenJDK\\JRE\\", L"Path", VendorLayout::msi, RuntimeKind::jre},
-    {L"Software\\Microsoft\\JDK\\", L"Path", VendorLayout::msi, RuntimeKind::jdk},
-    {L"Software\\Microsoft\\JRE\\", L"Path", VendorLayout::msi, RuntimeKind::jre},
-    {L"Software\\Semeru\\JDK\\", L"Path", VendorLayout::msi, RuntimeKind::jdk},
-    {L"Software\\Semeru\\JRE\\", L"Path", VendorLayout::msi, RuntimeKind::jre},
-    {L"Software\\Azul Systems\\Zulu\\", L"InstallationPath", VendorLayout::namedByMajor, RuntimeKind::jdk},
-    {L"Software\\BellSoft\\Liberica\\", L"InstallationPath", VendorLayout::namedByMajor, RuntimeKind::jdk},
-    {L"Software\\SapMachine\\JDK\\", L"JavaHome", VendorLayout::versioned, RuntimeKind::jdk},
+    {"Software\\Eclipse Adoptium\\JDK\\", L"Path", VendorLayout::msi, RuntimeKind::jdk},
+    {"Software\\Eclipse Adoptium\\JRE\\", L"Path", VendorLayout::msi, RuntimeKind::jre},
+    {"Software\\Eclipse Foundation\\JDK\\", L"Path", VendorLayout::msi, RuntimeKind::jdk},
+    {"Software\\Eclipse Foundation\\JRE\\", L"Path", VendorLayout::msi, RuntimeKind::jre},
+    {"Software\\AdoptOpenJDK\\JDK\\", L"Path", VendorLayout::msi, RuntimeKind::jdk},
+    {"Software\\AdoptOpenJDK\\JRE\\", L"Path", VendorLayout::msi, RuntimeKind::jre},
+    {"Software\\Microsoft\\JDK\\", L"Path", VendorLayout::msi, RuntimeKind::jdk},
+    {"Software\\Microsoft\\JRE\\", L"Path", VendorLayout::msi, RuntimeKind::jre},
+    {"Software\\Semeru\\JDK\\", L"Path", VendorLayout::msi, RuntimeKind::jdk},
+    {"Software\\Semeru\\JRE\\", L"Path", VendorLayout::msi, RuntimeKind::jre},
+    {"Software\\Azul Systems\\Zulu\\", L"InstallationPath", VendorLayout::namedByMajor, RuntimeKind::jdk},
+    {"Software\\BellSoft\\Liberica\\", L"InstallationPath", VendorLayout::namedByMajor, RuntimeKind::jdk},
+    {"Software\\SapMachine\\JDK\\", L"JavaHome", VendorLayout::versioned, RuntimeKind::jdk},
 };
 
 std::vector<VendorHomeKey> vendorHomeKeys(const VendorRoot& root, std::wstring_view subKeyName) {

@@ -20,7 +20,7 @@ enum class VendorLayout {
 };
 
 struct VendorRoot {
-    const wchar_t* keyPath;    // below HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER, ending in "\"
+    const char* keyPath;       // below HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER, ending in "\"; ASCII
     const wchar_t* homeValue;  // the string value that holds the home folder
     VendorLayout layout;
     RuntimeKind kind;          // of every sub-key, unless the layout names it by major version

@@ -46,7 +46,7 @@ std::wstring embeddedSettingsText(const std::wstring& upgradeCode) {
     applySettingsCipher(toAnsiString(upgradeCode), keyBytes);
     applySettingsCipher(toAnsiString(wideTextFromBytes(keyBytes)), settingsBytes);
     std::wstring text = wideTextFromBytes(settingsBytes);
-    trace("embedded settings: ", text.size(), " characters deciphered with the \"Upgrade Code\" of the INI file");
+    trace("embedded settings: {} characters deciphered with the \"Upgrade Code\" of the INI file", text.size());
     return text;
 }
 

@@ -1,5 +1,7 @@
 #include "settings/launcher_settings.h"
 
+#include <iterator>
+
 #include "settings/embedded_settings.h"
 #include "settings/settings_source.h"
 #include "support/error_message.h"
@@ -14,15 +16,15 @@ namespace jl {
 namespace {
 
 // origin is null when the value came from nowhere.
-void traceSetting(SettingKey key, const std::wstring& value, const wchar_t* origin) {
-    trace("setting [", key.section, "] ", Quoted{key.key}, " = ", Quoted{value}, " from ",
-          origin ? origin : L"nowhere (default)");
+void traceSetting(SettingKey key, const std::wstring& value, const char* origin) {
+    trace("setting [{}] {} = {} from {}", key.section, Quoted{key.key}, Quoted{value},
+          origin ? origin : "nowhere (default)");
 }
 
-std::wstring readFileSetting(IniFileSource& source, SettingKey key) {
-    const std::wstring value = readSetting(source, key);
-    traceSetting(key, value, value.empty() ? nullptr : L"INI file");
-    return value;
+// The value is read into its place in the settings: no copy to move there and free.
+void readFileSetting(IniFileSource& source, SettingKey key, std::wstring& value) {
+    readSetting(source, key, value);
+    traceSetting(key, value, value.empty() ? nullptr : "INI file");
 }
 
 // Reads each key once and traces it with where its value came from.
@@ -30,16 +32,25 @@ class SettingsReader {
 public:
     explicit SettingsReader(LayeredSettingsSource& layered) : layered_(layered) {}
 
-    // The embedded settings under the INI file.
-    std::wstring layered(SettingKey key) {
-        const std::wstring value = readSetting(layered_, key);
+    // The embedded settings under the INI file, read into the value's place.
+    void layered(SettingKey key, std::wstring& value) {
+        readSetting(layered_, key, value);
         const SettingOrigin origin = layered_.lastOrigin();
         traceSetting(key, value, origin == SettingOrigin::none ? nullptr : describeOrigin(origin));
+    }
+    std::wstring layered(SettingKey key) {
+        std::wstring value;
+        layered(key, value);
         return value;
     }
     bool layeredYes(SettingKey key) { return isYesInAnyCase(layered(key)); }
+    bool layeredIs(SettingKey key, const wchar_t* expected) { return layered(key) == expected; }
     // The INI file alone.
-    std::wstring file(SettingKey key) { return readFileSetting(layered_.file(), key); }
+    std::wstring file(SettingKey key) {
+        std::wstring value;
+        readFileSetting(layered_.file(), key, value);
+        return value;
+    }
 
 private:
     LayeredSettingsSource& layered_;
@@ -52,23 +63,22 @@ std::wstring readJrePath(const std::wstring& programPath, const LauncherSettings
         // The per-user copy, once it exists, alone decides "JRE Path" for an application.
         IniFileSource perUser(perUserPath);
         const std::wstring value = readSetting(perUser, keys::kJrePath);
-        trace("setting [", keys::kJrePath.section, "] \"JRE Path\" = ", Quoted{value}, " from the per-user copy ",
+        trace("setting [{}] \"JRE Path\" = {} from the per-user copy {}", keys::kJrePath.section, Quoted{value},
               Quoted{perUserPath});
         return value;
     }
-    trace("settings: no per-user copy at ", Quoted{perUserPath});
+    trace("settings: no per-user copy at {}", Quoted{perUserPath});
     return reader.layered(keys::kJrePath);
 }
 
 void traceVersionBound(const wchar_t* name, const std::wstring& text, const Version& bound) {
-    trace("settings: ", name, " is ", fullVersionText(bound), isOpenBound(bound) ? " (no bound)" : "");
+    trace("settings: {} is {}{}", name, fullVersionText(bound), isOpenBound(bound) ? " (no bound)" : "");
     if (!text.empty() && text != L"any" && bound == kNoMinimum) {
-        trace("settings: warning: the ", name, " ", Quoted{text}, " holds no version number and reads as 0.0.0.0");
+        trace("settings: warning: the {} {} holds no version number and reads as 0.0.0.0", name, Quoted{text});
     }
 }
 
-RuntimeRequest readRuntimeRequest(SettingsReader& reader) {
-    RuntimeRequest request;
+void readRuntimeRequest(SettingsReader& reader, RuntimeRequest& request) {
     const std::wstring minimumText = reader.layered(keys::kMinimumVersion);
     request.minimumVersion = minimumVersionFromText(minimumText);
     traceVersionBound(L"minimum version", minimumText, request.minimumVersion);
@@ -80,35 +90,30 @@ RuntimeRequest readRuntimeRequest(SettingsReader& reader) {
     request.filter.source = jvmSourceFlagsFromText(reader.layered(keys::kJvmSource));
     request.filter.provider = vmProviderFlagsFromText(reader.layered(keys::kVmProvider));
     request.searchVendorRuntimes = !equalsIgnoringAsciiCase(reader.layered(keys::kSearchVendorRuntimes), L"no");
-    return request;
 }
 
-ApplicationSettings readApplication(SettingsReader& reader) {
-    ApplicationSettings application;
+void readApplication(SettingsReader& reader, ApplicationSettings& application) {
     application.mainClass = internalClassName(reader.layered(keys::kMainClass));
-    application.mainJar = reader.layered(keys::kMainJar);
-    application.mainModule = reader.layered(keys::kMainModule);
-    application.isService = reader.layered(keys::kApplicationType) == L"service";
+    reader.layered(keys::kMainJar, application.mainJar);
+    reader.layered(keys::kMainModule, application.mainModule);
+    application.isService = reader.layeredIs(keys::kApplicationType, L"service");
     application.failureCheck = reader.layeredYes(keys::kFailureCheck);
     application.overrideWorkingDir = reader.layeredYes(keys::kOverrideWorkingDir);
-    application.singleInstance = reader.layered(keys::kSingleInstance) == L"yes";
-    application.pairProduct = reader.layered(keys::kPairProduct);
+    application.singleInstance = reader.layeredIs(keys::kSingleInstance, L"yes");
+    reader.layered(keys::kPairProduct, application.pairProduct);
     application.pairReturnCode = reader.layeredYes(keys::kPairReturnCode);
-    return application;
 }
 
-JvmSettings readJvmSettings(SettingsReader& reader) {
-    JvmSettings jvm;
-    jvm.classPath = reader.layered(keys::kClassPath);
-    jvm.modulePath = reader.layered(keys::kModulePath);
-    jvm.addModules = reader.layered(keys::kAddModules);
+void readJvmSettings(SettingsReader& reader, JvmSettings& jvm) {
+    reader.layered(keys::kClassPath, jvm.classPath);
+    reader.layered(keys::kModulePath, jvm.modulePath);
+    reader.layered(keys::kAddModules, jvm.addModules);
     jvm.embeddedJar = reader.layeredYes(keys::kEmbeddedJar);
-    jvm.vmParameters = reader.layered(keys::kVirtualMachineParameters);
-    jvm.libraryPath = reader.layered(keys::kLibraryPath);
-    jvm.systemPath = reader.layered(keys::kSystemPath);
-    jvm.cmd = reader.layered(keys::kCmd);
-    jvm.classDataSharing = reader.layered(keys::kClassDataSharing) == L"auto";
-    return jvm;
+    reader.layered(keys::kVirtualMachineParameters, jvm.vmParameters);
+    reader.layered(keys::kLibraryPath, jvm.libraryPath);
+    reader.layered(keys::kSystemPath, jvm.systemPath);
+    reader.layered(keys::kCmd, jvm.cmd);
+    jvm.classDataSharing = reader.layeredIs(keys::kClassDataSharing, L"auto");
 }
 
 // "<program folder>\<base>.vmoptions" for administrators, and the same name
@@ -118,54 +123,51 @@ std::vector<VmOptionsFile> readVmOptionsFiles(const std::wstring& programPath, c
     const std::wstring name = fileBaseName(programPath) + L".vmoptions";
     const PerUserIniLocation perUser =
         perUserIniLocation(environmentVariable(L"APPDATA"), product.productName, product.productCode, programPath);
+    const std::wstring paths[] = {folderWithBackslash(programPath) + name, perUser.codeFolder + L"\\" + name};
+    const wchar_t* const owners[] = {L"administrator", L"user"};
     std::vector<VmOptionsFile> files;
-    for (VmOptionsFile file : {VmOptionsFile{folderWithBackslash(programPath) + name, L"administrator", {}},
-                               VmOptionsFile{perUser.codeFolder + L"\\" + name, L"user", {}}}) {
-        const std::optional<std::string> bytes = readFileBytes(file.path);
+    for (size_t i = 0; i < std::size(paths); ++i) {
+        const std::wstring& path = paths[i];
+        const wchar_t* owner = owners[i];
+        const std::optional<std::string> bytes = readFileBytes(path);
         const DWORD error = bytes ? ERROR_SUCCESS : GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-            trace("settings: no ", file.owner, " VM options file ", Quoted{file.path});
+            trace("settings: no {} VM options file {}", owner, Quoted{path});
             continue;
         }
         if (!bytes) {
-            trace("settings: the ", file.owner, " VM options file ", Quoted{file.path}, " cannot be read (error ", error,
-                  ") and is skipped");
+            trace("settings: the {} VM options file {} cannot be read (error {}) and is skipped", owner, Quoted{path},
+                  error);
             continue;
         }
-        trace("settings: reading the ", file.owner, " VM options file ", Quoted{file.path});
-        file.text = fromUtf8OrAnsi(*bytes);
-        files.push_back(std::move(file));
+        trace("settings: reading the {} VM options file {}", owner, Quoted{path});
+        files.push_back({path, owner, fromUtf8OrAnsi(*bytes)});
     }
     return files;
 }
 
-OutputSettings readOutputSettings(SettingsReader& reader) {
-    OutputSettings output;
-    output.outputFile = reader.layered(keys::kOutputFile);
-    output.outputAppend = reader.layered(keys::kOutputAppend) == L"yes";
-    output.errorFile = reader.layered(keys::kErrorFile);
-    output.errorAppend = reader.layered(keys::kErrorAppend) == L"yes";
-    return output;
+void readOutputSettings(SettingsReader& reader, OutputSettings& output) {
+    reader.layered(keys::kOutputFile, output.outputFile);
+    output.outputAppend = reader.layeredIs(keys::kOutputAppend, L"yes");
+    reader.layered(keys::kErrorFile, output.errorFile);
+    output.errorAppend = reader.layeredIs(keys::kErrorAppend, L"yes");
 }
 
-SplashSettings readSplashSettings(SettingsReader& reader) {
-    SplashSettings splash;
+void readSplashSettings(SettingsReader& reader, SplashSettings& splash) {
     splash.image = reader.file(keys::kSplashScreen);
     splash.shadow = reader.file(keys::kSplashScreenShadow) == L"true";
     splash.preferJavaSplash = isYesInAnyCase(reader.file(keys::kPrefferNativeSplashScreen));
     splash.closeOnJavaWindow = isYesInAnyCase(reader.file(keys::kSplashCloseOnWindow));
     splash.timeoutSeconds = secondsFromText(reader.file(keys::kSplashTimeout));
-    return splash;
 }
 
-ServiceSettings readServiceSettings(SettingsReader& reader, const std::wstring& programPath,
-                                    const ProductIdentity& product) {
-    ServiceSettings service;
-    service.name = reader.layered(keys::kServiceName);
+void readServiceSettings(SettingsReader& reader, const std::wstring& programPath, const ProductIdentity& product,
+                         ServiceSettings& service) {
+    reader.layered(keys::kServiceName, service.name);
     if (service.name.empty()) service.name = fileBaseName(programPath);
-    service.displayName = reader.layered(keys::kDisplayName);
+    reader.layered(keys::kDisplayName, service.displayName);
     if (service.displayName.empty()) service.displayName = product.productName.empty() ? service.name : product.productName;
-    service.description = reader.layered(keys::kDescription);
+    reader.layered(keys::kDescription, service.description);
     service.startType = serviceStartTypeFromText(reader.layered(keys::kStartType));
     service.account = serviceAccountFromText(reader.layered(keys::kAccount));
     splitString(reader.layered(keys::kDependencies), L";", service.dependencies);
@@ -176,10 +178,9 @@ ServiceSettings readServiceSettings(SettingsReader& reader, const std::wstring& 
     });
     const std::wstring restart = reader.layered(keys::kRestartOnFailure);
     if (!restart.empty()) service.restartDelaySeconds = secondsFromText(restart);
-    service.stopMethod = reader.layered(keys::kStopMethod);
+    reader.layered(keys::kStopMethod, service.stopMethod);
     if (const unsigned seconds = secondsFromText(reader.layered(keys::kStopTimeout))) service.stopTimeoutSeconds = seconds;
     service.preshutdownTimeoutSeconds = secondsFromText(reader.layered(keys::kPreshutdownTimeout));
-    return service;
 }
 
 // A program starts from a class, a jar (the class, when both are set, wins and
@@ -187,16 +188,16 @@ ServiceSettings readServiceSettings(SettingsReader& reader, const std::wstring& 
 bool hasOneStartingPoint(const ApplicationSettings& application) {
     if (!application.mainModule.empty() && (!application.mainClass.empty() || !application.mainJar.empty())) {
         const SettingKey other = application.mainClass.empty() ? keys::kMainJar : keys::kMainClass;
-        trace("settings: \"Main Module\" is set beside ", Quoted{other.key}, ": the launch ends here");
-        showErrorMessage(kMsgMainModuleConflict, std::wstring(keys::kMainModule.key), std::wstring(other.key));
+        trace("settings: \"Main Module\" is set beside {}: the launch ends here", Quoted{other.key});
+        showErrorMessage(kMsgMainModuleConflict, widenAscii(keys::kMainModule.key), widenAscii(other.key));
         return false;
     }
     switch (application.mainKind()) {
         case MainKind::module:
-            trace("settings: usable; main module ", Quoted{application.mainModule});
+            trace("settings: usable; main module {}", Quoted{application.mainModule});
             return true;
         case MainKind::jar:
-            trace("settings: usable; main jar ", Quoted{application.mainJar});
+            trace("settings: usable; main jar {}", Quoted{application.mainJar});
             return true;
         case MainKind::className: break;
     }
@@ -205,7 +206,7 @@ bool hasOneStartingPoint(const ApplicationSettings& application) {
         showErrorMessage(kMsgMainClassMissing);
         return false;
     }
-    trace("settings: usable; main class ", Quoted{application.mainClass});
+    trace("settings: usable; main class {}", Quoted{application.mainClass});
     return true;
 }
 
@@ -217,27 +218,28 @@ bool loadLauncherSettings(const std::wstring& programPath, LauncherSettings& set
         trace("settings: the INI path beside the program cannot be formed");
         return false;
     }
-    trace("settings: reading ", Quoted{iniPath}, pathExists(iniPath) ? "" : " (the file does not exist)");
+    trace("settings: reading {}{}", Quoted{iniPath}, pathExists(iniPath) ? "" : " (the file does not exist)");
 
-    IniFileSource file(iniPath);
-    settings.product.productCode = readFileSetting(file, keys::kProductCode);
-    settings.product.upgradeCode = readFileSetting(file, keys::kUpgradeCode);
-    settings.product.productName = readFileSetting(file, keys::kProductName);
-    LayeredSettingsSource layered(std::move(file), embeddedSettingsText(settings.product.upgradeCode));
+    LayeredSettingsSource layered(iniPath, {});
+    IniFileSource& file = layered.file();
+    readFileSetting(file, keys::kProductCode, settings.product.productCode);
+    readFileSetting(file, keys::kUpgradeCode, settings.product.upgradeCode);
+    readFileSetting(file, keys::kProductName, settings.product.productName);
+    layered.addEmbeddedText(embeddedSettingsText(settings.product.upgradeCode));
     SettingsReader reader(layered);
 
-    settings.runtime = readRuntimeRequest(reader);
-    settings.application = readApplication(reader);
+    readRuntimeRequest(reader, settings.runtime);
+    readApplication(reader, settings.application);
     settings.runtime.jrePath = readJrePath(programPath, settings, reader);
-    settings.jvm = readJvmSettings(reader);
+    readJvmSettings(reader, settings.jvm);
     settings.jvm.optionFiles = readVmOptionsFiles(programPath, settings.product);
-    settings.output = readOutputSettings(reader);
-    settings.splash = readSplashSettings(reader);
-    settings.service = readServiceSettings(reader, programPath, settings.product);
+    readOutputSettings(reader, settings.output);
+    readSplashSettings(reader, settings.splash);
+    readServiceSettings(reader, programPath, settings.product, settings.service);
     const RuntimeRequest& runtime = settings.runtime;
-    trace("settings: application type ", settings.application.isService ? "service" : "application", ", JVM type ",
-          runtime.jvmType, ", JDK allowed ", runtime.filter.source.jdkAllowed, ", JRE allowed ",
-          runtime.filter.source.jreAllowed, ", favouring ", runtime.filter.source.favouring);
+    trace("settings: application type {}, JVM type {}, JDK allowed {}, JRE allowed {}, favouring {}",
+          settings.application.isService ? "service" : "application", runtime.jvmType,
+          runtime.filter.source.jdkAllowed, runtime.filter.source.jreAllowed, runtime.filter.source.favouring);
 
     return hasOneStartingPoint(settings.application);
 }
@@ -260,8 +262,8 @@ void rememberJrePath(const std::wstring& folder, const std::wstring& programPath
     const auto write = [&](const std::wstring& path) {
         if (path.empty()) return;
         IniFileSource target(path);
-        const bool written = target.writeString(keys::kJrePath.section, keys::kJrePath.key, folder);
-        trace("runtime: remembering \"JRE Path\" in ", Quoted{path}, written ? "" : " failed");
+        const bool written = target.writeString(widenAscii(keys::kJrePath.section), widenAscii(keys::kJrePath.key), folder);
+        trace("runtime: remembering \"JRE Path\" in {}{}", Quoted{path}, written ? "" : " failed");
     };
     const std::wstring& pairProduct = settings.application.pairProduct;
     if (settings.application.isService) {

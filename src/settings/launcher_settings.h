@@ -127,7 +127,8 @@ struct LauncherSettings {
 // (embedded + file, deciphered once). Every key is traced with its source.
 // False when they are unusable: no INI path, nothing to start (no "Main Class",
 // "Main Jar" or "Main Module"; after message 210), or "Main Module" beside
-// either of the others (after message 271).
+// either of the others (after message 271). settings is a fresh value: each
+// key is read into its place, and a setting left unset keeps its default.
 [[nodiscard]] bool loadLauncherSettings(const std::wstring& programPath, LauncherSettings& settings);
 
 // APPDATA\<product folder>\<product code>\<program base name>.ini for a program;

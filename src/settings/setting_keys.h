@@ -4,65 +4,67 @@
 
 namespace jl {
 
+// The names are ASCII and kept narrow, half the weight in the program; they are
+// widened where a key is looked up (readSetting) or written.
 struct SettingKey {
-    const wchar_t* section;
-    const wchar_t* key;
+    const char* section;
+    const char* key;
 };
 
 namespace keys {
-inline constexpr SettingKey kProductCode{L"Product Information", L"Product Code"};
-inline constexpr SettingKey kUpgradeCode{L"Product Information", L"Upgrade Code"};
-inline constexpr SettingKey kProductName{L"Product Information", L"Product Name"};
+inline constexpr SettingKey kProductCode{"Product Information", "Product Code"};
+inline constexpr SettingKey kUpgradeCode{"Product Information", "Upgrade Code"};
+inline constexpr SettingKey kProductName{"Product Information", "Product Name"};
 
-inline constexpr SettingKey kMinimumVersion{L"Java Runtime Environment", L"Minimum Version"};
-inline constexpr SettingKey kMaximumVersion{L"Java Runtime Environment", L"Maximum Version"};
-inline constexpr SettingKey kPreferredVersions{L"Java Runtime Environment", L"Preferred versions"};
-inline constexpr SettingKey kJrePath{L"Java Runtime Environment", L"JRE Path"};
-inline constexpr SettingKey kJvmType{L"Java Runtime Environment", L"JVM Type"};
-inline constexpr SettingKey kJvmSource{L"Java Runtime Environment", L"JVM Source"};
-inline constexpr SettingKey kVmProvider{L"Java Runtime Environment", L"VM Provider"};
-inline constexpr SettingKey kSearchVendorRuntimes{L"Java Runtime Environment", L"Search Vendor Runtimes"};
-inline constexpr SettingKey kMainClass{L"Java Runtime Environment", L"Main Class"};
-inline constexpr SettingKey kMainJar{L"Java Runtime Environment", L"Main Jar"};
-inline constexpr SettingKey kMainModule{L"Java Runtime Environment", L"Main Module"};
-inline constexpr SettingKey kAddModules{L"Java Runtime Environment", L"Add Modules"};
-inline constexpr SettingKey kSystemPath{L"Java Runtime Environment", L"System Path"};
-inline constexpr SettingKey kLibraryPath{L"Java Runtime Environment", L"Library Path"};
-inline constexpr SettingKey kVirtualMachineParameters{L"Java Runtime Environment", L"Virtual Machine Parameters"};
-inline constexpr SettingKey kClassDataSharing{L"Java Runtime Environment", L"Class Data Sharing"};
+inline constexpr SettingKey kMinimumVersion{"Java Runtime Environment", "Minimum Version"};
+inline constexpr SettingKey kMaximumVersion{"Java Runtime Environment", "Maximum Version"};
+inline constexpr SettingKey kPreferredVersions{"Java Runtime Environment", "Preferred versions"};
+inline constexpr SettingKey kJrePath{"Java Runtime Environment", "JRE Path"};
+inline constexpr SettingKey kJvmType{"Java Runtime Environment", "JVM Type"};
+inline constexpr SettingKey kJvmSource{"Java Runtime Environment", "JVM Source"};
+inline constexpr SettingKey kVmProvider{"Java Runtime Environment", "VM Provider"};
+inline constexpr SettingKey kSearchVendorRuntimes{"Java Runtime Environment", "Search Vendor Runtimes"};
+inline constexpr SettingKey kMainClass{"Java Runtime Environment", "Main Class"};
+inline constexpr SettingKey kMainJar{"Java Runtime Environment", "Main Jar"};
+inline constexpr SettingKey kMainModule{"Java Runtime Environment", "Main Module"};
+inline constexpr SettingKey kAddModules{"Java Runtime Environment", "Add Modules"};
+inline constexpr SettingKey kSystemPath{"Java Runtime Environment", "System Path"};
+inline constexpr SettingKey kLibraryPath{"Java Runtime Environment", "Library Path"};
+inline constexpr SettingKey kVirtualMachineParameters{"Java Runtime Environment", "Virtual Machine Parameters"};
+inline constexpr SettingKey kClassDataSharing{"Java Runtime Environment", "Class Data Sharing"};
 
-inline constexpr SettingKey kApplicationType{L"Application", L"Application Type"};
-inline constexpr SettingKey kFailureCheck{L"Application", L"Failure Check"};
-inline constexpr SettingKey kOverrideWorkingDir{L"Application", L"Override WorkingDir"};
-inline constexpr SettingKey kPairProduct{L"Application", L"Pair Product"};
-inline constexpr SettingKey kPairReturnCode{L"Application", L"Pair Return Code"};
-inline constexpr SettingKey kSingleInstance{L"Application", L"Single Instance"};
-inline constexpr SettingKey kEmbeddedJar{L"Application", L"Embedded Jar"};
-inline constexpr SettingKey kOutputFile{L"Application", L"Output File"};
-inline constexpr SettingKey kOutputAppend{L"Application", L"Output Append"};
-inline constexpr SettingKey kErrorFile{L"Application", L"Error File"};
-inline constexpr SettingKey kErrorAppend{L"Application", L"Error Append"};
-inline constexpr SettingKey kCmd{L"Application", L"Cmd"};
+inline constexpr SettingKey kApplicationType{"Application", "Application Type"};
+inline constexpr SettingKey kFailureCheck{"Application", "Failure Check"};
+inline constexpr SettingKey kOverrideWorkingDir{"Application", "Override WorkingDir"};
+inline constexpr SettingKey kPairProduct{"Application", "Pair Product"};
+inline constexpr SettingKey kPairReturnCode{"Application", "Pair Return Code"};
+inline constexpr SettingKey kSingleInstance{"Application", "Single Instance"};
+inline constexpr SettingKey kEmbeddedJar{"Application", "Embedded Jar"};
+inline constexpr SettingKey kOutputFile{"Application", "Output File"};
+inline constexpr SettingKey kOutputAppend{"Application", "Output Append"};
+inline constexpr SettingKey kErrorFile{"Application", "Error File"};
+inline constexpr SettingKey kErrorAppend{"Application", "Error Append"};
+inline constexpr SettingKey kCmd{"Application", "Cmd"};
 
-inline constexpr SettingKey kClassPath{L"Class Path", L"Class Path"};
-inline constexpr SettingKey kModulePath{L"Class Path", L"Module Path"};
+inline constexpr SettingKey kClassPath{"Class Path", "Class Path"};
+inline constexpr SettingKey kModulePath{"Class Path", "Module Path"};
 
-inline constexpr SettingKey kSplashScreen{L"Display", L"Splash Screen"};
-inline constexpr SettingKey kSplashScreenShadow{L"Display", L"Splash Screen Shadow"};
-inline constexpr SettingKey kPrefferNativeSplashScreen{L"Display", L"Preffer Native Splash Screen"};
-inline constexpr SettingKey kSplashCloseOnWindow{L"Display", L"Splash Close On Window"};
-inline constexpr SettingKey kSplashTimeout{L"Display", L"Splash Timeout"};
+inline constexpr SettingKey kSplashScreen{"Display", "Splash Screen"};
+inline constexpr SettingKey kSplashScreenShadow{"Display", "Splash Screen Shadow"};
+inline constexpr SettingKey kPrefferNativeSplashScreen{"Display", "Preffer Native Splash Screen"};
+inline constexpr SettingKey kSplashCloseOnWindow{"Display", "Splash Close On Window"};
+inline constexpr SettingKey kSplashTimeout{"Display", "Splash Timeout"};
 
-inline constexpr SettingKey kServiceName{L"Service", L"Service Name"};
-inline constexpr SettingKey kDisplayName{L"Service", L"Display Name"};
-inline constexpr SettingKey kDescription{L"Service", L"Description"};
-inline constexpr SettingKey kStartType{L"Service", L"Start Type"};
-inline constexpr SettingKey kAccount{L"Service", L"Account"};
-inline constexpr SettingKey kDependencies{L"Service", L"Dependencies"};
-inline constexpr SettingKey kRestartOnFailure{L"Service", L"Restart On Failure"};
-inline constexpr SettingKey kStopMethod{L"Service", L"Stop Method"};
-inline constexpr SettingKey kStopTimeout{L"Service", L"Stop Timeout"};
-inline constexpr SettingKey kPreshutdownTimeout{L"Service", L"Preshutdown Timeout"};
+inline constexpr SettingKey kServiceName{"Service", "Service Name"};
+inline constexpr SettingKey kDisplayName{"Service", "Display Name"};
+inline constexpr SettingKey kDescription{"Service", "Description"};
+inline constexpr SettingKey kStartType{"Service", "Start Type"};
+inline constexpr SettingKey kAccount{"Service", "Account"};
+inline constexpr SettingKey kDependencies{"Service", "Dependencies"};
+inline constexpr SettingKey kRestartOnFailure{"Service", "Restart On Failure"};
+inline constexpr SettingKey kStopMethod{"Service", "Stop Method"};
+inline constexpr SettingKey kStopTimeout{"Service", "Stop Timeout"};
+inline constexpr SettingKey kPreshutdownTimeout{"Service", "Preshutdown Timeout"};
 
 // Every key above: each is read, and traced with its source, at every start.
 inline constexpr SettingKey kEveryKey[] = {

@@ -1,5 +1,6 @@
 #include "settings/settings_source.h"
 
+#include "support/string_text.h"
 #include "support/unique_resource.h"
 #include "support/win_text.h"
 
@@ -37,6 +38,10 @@ FileText readProfileFile(const std::wstring& path, std::wstring& text) {
 
 } // namespace
 
+void readSetting(SettingsSource& source, SettingKey key, std::wstring& value) {
+    source.getString(widenAscii(key.section), widenAscii(key.key), value);
+}
+
 void IniFileSource::readFile() {
     std::wstring text;
     const FileText result = readProfileFile(path_, text);
@@ -68,23 +73,22 @@ void IniDocumentSource::getString(const std::wstring& section, const std::wstrin
     if (const std::wstring* found = document_.findValue(section, key)) value = *found;
 }
 
-const wchar_t* describeOrigin(SettingOrigin origin) {
+const char* describeOrigin(SettingOrigin origin) {
     switch (origin) {
-        case SettingOrigin::embedded: return L"embedded settings";
-        case SettingOrigin::iniFile: return L"INI file";
-        case SettingOrigin::extendedByPlus: return L"embedded settings extended by the INI file's \"+\" section";
+        case SettingOrigin::embedded: return "embedded settings";
+        case SettingOrigin::iniFile: return "INI file";
+        case SettingOrigin::extendedByPlus: return "embedded settings extended by the INI file's \"+\" section";
         case SettingOrigin::none: break;
     }
-    return L"not set";
+    return "not set";
 }
 
 LayeredSettingsSource::LayeredSettingsSource(std::wstring path, std::wstring_view embeddedText)
-    : LayeredSettingsSource(IniFileSource(std::move(path)), embeddedText) {}
-
-LayeredSettingsSource::LayeredSettingsSource(IniFileSource file, std::wstring_view embeddedText)
-    : file_(std::move(file)) {
-    parseIniText(document_, embeddedText);
+    : file_(std::move(path)) {
+    addEmbeddedText(embeddedText);
 }
+
+void LayeredSettingsSource::addEmbeddedText(std::wstring_view embeddedText) { parseIniText(document_, embeddedText); }
 
 void LayeredSettingsSource::getString(const std::wstring& section, const std::wstring& key, std::wstring& value) {
     std::wstring result;

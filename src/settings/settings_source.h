@@ -23,10 +23,14 @@ public:
     virtual void getString(const std::wstring& section, const std::wstring& key, std::wstring& value) = 0;
 };
 
+// The value the source gives for a key, into value as it stands; the key's
+// names are widened here, once for every caller.
+void readSetting(SettingsSource& source, SettingKey key, std::wstring& value);
+
 // The value the source gives for a key, starting from the empty string.
 [[nodiscard]] inline std::wstring readSetting(SettingsSource& source, SettingKey key) {
     std::wstring value;
-    source.getString(key.section, key.key, value);
+    readSetting(source, key, value);
     return value;
 }
 
@@ -65,15 +69,16 @@ enum class SettingOrigin {
     iniFile,           // the INI file, overriding any embedded value
     extendedByPlus,    // the embedded value (possibly empty) extended by the file's "+" section
 };
-[[nodiscard]] const wchar_t* describeOrigin(SettingOrigin origin);
+[[nodiscard]] const char* describeOrigin(SettingOrigin origin);
 
 // The embedded settings give defaults; a non-empty value in the INI file replaces
 // them; a value in the file's "[section+]" extends them after one space.
 class LayeredSettingsSource : public SettingsSource {
 public:
     LayeredSettingsSource(std::wstring path, std::wstring_view embeddedText);
-    // Takes over a source that may already have read the file.
-    LayeredSettingsSource(IniFileSource file, std::wstring_view embeddedText);
+    // The embedded settings for a source made before they were known: what
+    // deciphers them is read from the file first.
+    void addEmbeddedText(std::wstring_view embeddedText);
     void getString(const std::wstring& section, const std::wstring& key, std::wstring& value) override;
     [[nodiscard]] SettingOrigin lastOrigin() const { return lastOrigin_; }
     // The file alone, without the embedded settings.

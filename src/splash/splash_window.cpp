@@ -33,13 +33,13 @@ DWORD WINAPI splashThreadMain(void* parameter) {
         UpdateWindow(window.handle());
         RECT bounds{};
         GetWindowRect(window.handle(), &bounds);
-        trace("splash: window shown, ", bounds.right - bounds.left, " x ", bounds.bottom - bounds.top, " at ",
-              bounds.left, ", ", bounds.top);
+        trace("splash: window shown, {} x {} at {}, {}", bounds.right - bounds.left, bounds.bottom - bounds.top,
+              bounds.left, bounds.top);
         window.startAutoClose(splash.settings.closeOnJavaWindow, splash.settings.timeoutSeconds);
     } else if (created) {
         trace("splash: the splash was closed before its window came up");
     } else {
-        trace("splash: the splash window could not be created (error ", GetLastError(), ")");
+        trace("splash: the splash window could not be created (error {})", GetLastError());
     }
     SetEvent(splash.windowReady.get());
     MSG message;
@@ -130,8 +130,8 @@ LRESULT SplashWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 SetTimer(handle(), wParam, kJavaWindowPollMs, nullptr);
                 return 0;
             }
-            trace(wParam == kTimeoutTimer ? "splash: \"Splash Timeout\" reached, the window closes"
-                                          : "splash: the Java program shows a window, the splash closes");
+            trace("splash: {}", wParam == kTimeoutTimer ? "\"Splash Timeout\" reached, the window closes"
+                                                        : "the Java program shows a window, the splash closes");
             KillTimer(handle(), kTimeoutTimer);
             KillTimer(handle(), kJavaWindowTimer);
             PostQuitMessage(0);
@@ -173,7 +173,8 @@ void startSplash(SplashState& splash, const SplashSettings& settings, const std:
         delete share;
         setMessageOwnerPending(nullptr);
     }
-    trace("splash: the splash thread ", splash.thread ? "starts for " : "could not start for ", Quoted{settings.image});
+    trace("splash: the splash thread {}{}", splash.thread ? "starts for " : "could not start for ",
+          Quoted{settings.image});
 }
 
 void closeSplashWindow(SplashState& splash) {

@@ -65,15 +65,15 @@ bool writtenToStandardError(const std::wstring& text) {
         const wchar_t* strings[] = {text.c_str()};
         const bool reported =
             ReportEventW(source, EVENTLOG_ERROR_TYPE, 0, kEventLogMessageId, nullptr, 1, 0, strings, nullptr) != FALSE;
-        trace("error message ", reported ? "written to the event log: " : "could not be written to the event log: ",
+        trace("error message {}{}", reported ? "written to the event log: " : "could not be written to the event log: ",
               Quoted{text});
         return true;
     }
     if (!isConsoleProgram()) {
-        trace("error message shown: ", Quoted{text});
+        trace("error message shown: {}", Quoted{text});
         return false;
     }
-    trace("error message written to standard error: ", Quoted{text});
+    trace("error message written to standard error: {}", Quoted{text});
     writeStandardErrorLine(text);
     return true;
 }

@@ -30,6 +30,8 @@ bool containsIgnoringAsciiCase(std::string_view text, std::string_view needle) {
     return false;
 }
 
+std::wstring widenAscii(std::string_view text) { return std::wstring(text.begin(), text.end()); }
+
 void trimLeft(std::wstring& text) {
     size_t start = 0;
     while (start < text.size() && isCWhiteSpace(text[start])) ++start;

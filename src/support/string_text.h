@@ -13,6 +13,9 @@ namespace jl {
 // True when the needle occurs in the text, the case of A to Z aside.
 [[nodiscard]] bool containsIgnoringAsciiCase(std::string_view text, std::string_view needle);
 
+// ASCII text as wide text.
+[[nodiscard]] std::wstring widenAscii(std::string_view text);
+
 // Remove C white space (U+0009..U+000D, U+0020 in the ASCII range) in place.
 void trimLeft(std::wstring& text);
 void trimRight(std::wstring& text);

@@ -92,18 +92,23 @@ void appendPiece(std::wstring& line, unsigned char kind, const void* piece) {
 
 } // namespace
 
-void writeTrace(const char* kinds, ...) {
+void writeTrace(const char* format, const char* kinds, ...) {
     if (!traceEnabled()) return;
     va_list pieces;
     va_start(pieces, kinds);
     std::wstring line;
-    for (; *kinds; ++kinds) {
-        const unsigned char kind = static_cast<unsigned char>(*kinds);
+    for (const char* text = format; *text; ++text) {
+        if (text[0] != '{' || text[1] != '}' || !kinds || !*kinds) {
+            line += static_cast<wchar_t>(static_cast<unsigned char>(*text));
+            continue;
+        }
+        const unsigned char kind = static_cast<unsigned char>(*kinds++);
         const void* piece = va_arg(pieces, const void*);
         const bool quoted = (kind & detail::kQuotedKind) != 0;
         if (quoted) line += L'"';
         appendPiece(line, kind & ~detail::kQuotedKind, piece);
         if (quoted) line += L'"';
+        ++text;
     }
     va_end(pieces);
     writeTraceLine(line);

@@ -23,8 +23,8 @@ template <typename Text>
 Quoted(const Text&) -> Quoted<Text>;
 
 namespace detail {
-// How writeTrace reads each argument of trace(): the call passes only the
-// arguments' addresses and one shared string of these codes per combination of
+// How writeTrace reads each piece of a trace line: the call passes only the
+// pieces' addresses and one shared string of these codes per combination of
 // types, which keeps the many trace lines small in the program. A quoted
 // value has the code of its text with the high bit set.
 constexpr unsigned char kQuotedKind = 0x80;
@@ -68,14 +68,37 @@ template <typename... Pieces>
 inline constexpr char kTraceKinds[] = {static_cast<char>(TraceKind<Pieces>::value())..., '\0'};
 } // namespace detail
 
-// Joins the pieces that kinds describes, one address each after it, and
-// writes the line when the trace is on. The addresses travel as variable
-// arguments, mostly in registers: the many call sites stay a few bytes each.
-void writeTrace(const char* kinds, ...);
+// A trace line's text with a "{}" where each piece goes, checked against the
+// pieces when the program is compiled. The text of every line is one literal,
+// so a call passes only the pieces that change.
+void traceFormatDoesNotMatchItsPieces();  // never defined: a mismatch fails to compile
+template <typename... Pieces>
+struct TraceFormat {
+    const char* text;
+    template <size_t Length>
+    consteval TraceFormat(const char (&literal)[Length]) : text(literal) {  // implicit: the literal is the format
+        size_t holes = 0;
+        for (size_t i = 0; i + 1 < Length; ++i) {
+            if (literal[i] == '{' && literal[i + 1] == '}') ++holes;
+        }
+        if (holes != sizeof...(Pieces)) traceFormatDoesNotMatchItsPieces();
+    }
+};
+
+// Writes the format with the pieces that kinds describes (null: none) in its
+// holes, one address each after it, when the trace is on. The addresses travel
+// as variable arguments, mostly in registers: the many call sites stay a few
+// bytes each.
+void writeTrace(const char* format, const char* kinds, ...);
 
 template <typename... Pieces>
-[[gnu::always_inline]] inline void trace(const Pieces&... pieces) {
-    writeTrace(detail::kTraceKinds<Pieces...>, detail::TraceKind<Pieces>::address(pieces)...);
+[[gnu::always_inline]] inline void trace(std::type_identity_t<TraceFormat<Pieces...>> format,
+                                         const Pieces&... pieces) {
+    if constexpr (sizeof...(Pieces) == 0) {
+        writeTrace(format.text, nullptr);
+    } else {
+        writeTrace(format.text, detail::kTraceKinds<Pieces...>, detail::TraceKind<Pieces>::address(pieces)...);
+    }
 }
 
 } // namespace jl

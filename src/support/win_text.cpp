@@ -56,8 +56,7 @@ std::wstring fromUtf8OrAnsi(std::string_view text) {
     return utf8 ? fromUtf8(text) : fromAnsiString(text);
 }
 
-std::optional<std::wstring> readGrowingText(const std::function<size_t(wchar_t*, size_t)>& call,
-                                            size_t initialCapacity) {
+std::optional<std::wstring> readGrowingText(FillCall call, size_t initialCapacity) {
     constexpr size_t kMaximumCapacity = 1u << 24;
     std::wstring buffer(initialCapacity, L'\0');
     for (;;) {

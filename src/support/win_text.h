@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <cstddef>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,12 +28,28 @@ void expandEnvironment(std::wstring& text);
 // The value of an environment variable, whatever its length; empty when unset.
 [[nodiscard]] std::wstring environmentVariable(const wchar_t* name);
 
+// A buffer-filling call for readGrowingText, referred to and never copied: it
+// lives as long as the expression that passes it, and a std::function would
+// add a manager of its own for every caller.
+class FillCall {
+public:
+    template <typename Call>
+    FillCall(const Call& call)  // implicit: a lambda is passed as it is
+        : call_(&call), invoke_([](const void* target, wchar_t* buffer, size_t capacity) -> size_t {
+              return (*static_cast<const Call*>(target))(buffer, capacity);
+          }) {}
+    size_t operator()(wchar_t* buffer, size_t capacity) const { return invoke_(call_, buffer, capacity); }
+
+private:
+    const void* call_;
+    size_t (*invoke_)(const void*, wchar_t*, size_t);
+};
+
 // Calls an API that fills a wide buffer until the buffer was large enough. The
 // call gets the buffer and its capacity in characters and answers the length of
 // the text it wrote (less than the capacity), a larger capacity it needs, or 0
 // for failure. Empty on failure.
-[[nodiscard]] std::optional<std::wstring> readGrowingText(
-    const std::function<size_t(wchar_t* buffer, size_t capacity)>& call, size_t initialCapacity = 256);
+[[nodiscard]] std::optional<std::wstring> readGrowingText(FillCall call, size_t initialCapacity = 256);
 
 // A registry string value (REG_SZ or REG_EXPAND_SZ, unexpanded) up to its first
 // NUL; empty when it is missing, empty or not text.

@@ -9,6 +9,7 @@
 #include "rig/runtime_registry.h"
 #include "settings/launcher_settings.h"
 #include "settings/setting_keys.h"
+#include "support/string_text.h"
 #include "support/win_text.h"
 
 namespace jltest {
@@ -29,6 +30,25 @@ std::wstring placeholderRuntime(const AppFolder& app, const std::wstring& name) 
 void writePerUserCopy(const AppFolder& app, std::wstring_view text) {
     SHCreateDirectoryExW(nullptr, (app.appDataFolder() + L"\\Demo ToolsOne\\{C0DE}").c_str(), nullptr);
     writeUtf16File(perUserCopy(app), text);
+}
+
+TEST(SettingsFile, TraceNamesTheSourceOfEachSettingAndAValueWithoutAVersion) {
+    AppFolder app;
+    app.writeIni(L"[Java Runtime Environment]\nMain Class=Main\nMinimum Version=1.8\nMaximum Version=Any\n");
+    EXPECT_EQ(runLauncher(app).exitCode, -1);
+    const std::wstring trace = app.readTrace();
+    for (const wchar_t* line : {L"\"Minimum Version\" = \"1.8\" from INI file",
+                                L"\"JVM Type\" = \"\" from nowhere (default)", L"\"Any\" holds no version number"}) {
+        EXPECT_NE(trace.find(line), std::wstring::npos) << "missing: " << line << "\n" << trace;
+    }
+    // Every key, once, whatever its value; "JRE Path" names the per-user copy when there is one.
+    for (const jl::SettingKey& key : jl::keys::kEveryKey) {
+        const std::wstring line = L"setting [" + jl::widenAscii(key.section) + L"] \"" + jl::widenAscii(key.key) + L"\" = ";
+        const size_t found = trace.find(line);
+        ASSERT_NE(found, std::wstring::npos) << "missing: " << line << "\n" << trace;
+        EXPECT_EQ(trace.find(line, found + 1), std::wstring::npos) << "traced twice: " << line;
+        EXPECT_NE(trace.substr(found, trace.find(L'\n', found) - found).find(L"\" from "), std::wstring::npos) << line;
+    }
 }
 
 TEST(PerUserCopy, ApplicationTakesJrePathFromItsPerUserCopyAloneAndServiceIgnoresIt) {

@@ -23,13 +23,6 @@ std::string fileText(const std::string& path) {
 
 using Keys = std::set<std::pair<std::string, std::string>>;
 
-// The keys are ASCII.
-std::string narrow(const wchar_t* text) {
-    std::string result;
-    for (; *text; ++text) result += static_cast<char>(*text);
-    return result;
-}
-
 Keys matches(const std::string& text, const std::regex& pattern) {
     Keys keys;
     for (auto it = std::sregex_iterator(text.begin(), text.end(), pattern); it != std::sregex_iterator(); ++it) {
@@ -43,12 +36,12 @@ TEST(SettingsReference, ReadmeTableNamesEveryKeyTheCodeReads) {
     const std::string readme = fileText(JL_SOURCE_DIR "/README.md");
     const size_t table = readme.find("### Every setting");
     ASSERT_NE(table, std::string::npos);
-    const Keys inCode = matches(code, std::regex(R"re(\{L"([^"]+)", L"([^"]+)"\})re"));
+    const Keys inCode = matches(code, std::regex(R"re(\{"([^"]+)", "([^"]+)"\})re"));
     const Keys inReadme = matches(readme.substr(table), std::regex(R"re(\n\| "([^"]+)" \| "([^"]+)" \|)re"));
     ASSERT_GT(inCode.size(), 30u);
     // The list every launch traces holds each key once.
     Keys everyKey;
-    for (const jl::SettingKey& key : jl::keys::kEveryKey) everyKey.emplace(narrow(key.section), narrow(key.key));
+    for (const jl::SettingKey& key : jl::keys::kEveryKey) everyKey.emplace(key.section, key.key);
     EXPECT_EQ(everyKey, inCode);
     EXPECT_EQ(std::size(jl::keys::kEveryKey), inCode.size());
     for (const auto& [section, key] : inCode) {
