@@ -6,7 +6,7 @@
 // without and with the class-data archive, a second start's round trip, and
 // when the splash shows against when the VM is created.
 //
-//   jl_startup_bench [runs]
+//   jl_startup_bench [runs [shapes]]
 //
 // Each scenario gets an application folder with a copy of this program, which is
 // started once per run and times the launcher's steps in its own process.
@@ -537,6 +537,11 @@ int wmain(int argc, wchar_t** argv) {
     if (argc > 1 && std::wstring(argv[1]) == L"--measure") return measureOnce(false);
     if (argc > 1 && std::wstring(argv[1]) == L"--measure-create") return measureOnce(true);
     const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 15;
+    // "shapes" after the count measures only the jar and module modes, for a longer look at them.
+    if (argc > 2 && std::wstring(argv[2]) == L"shapes") {
+        timeToMainInShapes(runs);
+        return 0;
+    }
     WIN32_FILE_ATTRIBUTE_DATA exe;
     if (GetFileAttributesExW(jltest::builtProgram(L"jlauncher.exe").c_str(), GetFileExInfoStandard, &exe)) {
         std::printf("%-34s %lu bytes (goal: at most 153,600)\n", "jlauncher.exe", exe.nFileSizeLow);
