@@ -97,8 +97,7 @@ TEST_P(JreNotFoundUnloadable, IsRefusedWithItsReasonUnlessThePairedProgramTakesI
     const std::wstring chosen = app_.path(L"runtimes\\chosen"), good = app_.path(L"runtimes\\good");
     ASSERT_TRUE(copyProbeRuntime(chosen) && copyProbeRuntime(good));
     const std::wstring jvm = chosen + L"\\bin\\server\\jvm.dll";
-    if (c.thirtyTwoBit) ASSERT_TRUE(CopyFileW(builtProgram(L"x86_image.dll").c_str(), jvm.c_str(), FALSE));
-    if (!c.thirtyTwoBit) writeBytesFile(jvm, "not an image at all");
+    writeBytesFile(jvm, c.thirtyTwoBit ? readBytesFile(builtProgram(L"x86_image.dll")) : std::string("not an image at all"));
     ASSERT_TRUE(CopyFileW(builtProgram(L"jl_pair_recorder.exe").c_str(), app_.path(L"MyApp32.exe").c_str(), FALSE));
     ASSERT_NO_FATAL_FAILURE(open(kServerIni,
                                  {{L"JL_PAIR_RECORD", app_.path(L"pair-record.txt")}, {L"JL_PAIR_EXIT_CODE", L"42"}},
