@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <functional>
 #include <map>
+#include <regex>
 
 #include "resources/resource_ids.h"
 #include "rig/dialog_driver.h"
@@ -37,13 +40,8 @@ TEST_F(JavaExceptionDialog, ShowsTheTraceLaidOutForTheDpiAndIgnoreLetsTheProgram
     EXPECT_NE(trace.text.find(L"java.lang.IllegalStateException: Gr\u00fc\u00dfe \u2713 "), std::wstring::npos)
         << ::testing::PrintToString(trace.text);
     EXPECT_NE(trace.text.find(L"\r\n\tat report.ThrowFromMain.descend("), std::wstring::npos);
-    int lineEnds = 0, loneLineFeeds = 0;
-    for (size_t i = 0; i < trace.text.size(); ++i) {
-        if (trace.text[i] != L'\n') continue;
-        ++lineEnds;
-        if (i == 0 || trace.text[i - 1] != L'\r') ++loneLineFeeds;
-    }
-    EXPECT_EQ(loneLineFeeds, 0);
+    const auto lineEnds = std::ranges::count(trace.text, L'\n');
+    EXPECT_FALSE(std::regex_search(trace.text, std::wregex(L"(^|[^\r])\n"))) << "a line feed without its carriage return";
     EXPECT_TRUE(trace.style & ES_READONLY);
     EXPECT_TRUE(trace.style & WS_VSCROLL);
     EXPECT_FALSE(trace.style & (WS_HSCROLL | ES_AUTOHSCROLL));
@@ -61,13 +59,10 @@ TEST_F(JavaExceptionDialog, ShowsTheTraceLaidOutForTheDpiAndIgnoreLetsTheProgram
     const std::map<int, RECT> before = controlRects(dialog);
     const int dx = MulDiv(160, dpi, 96), dy = MulDiv(120, dpi, 96);
     ASSERT_TRUE(resizeWindowTo(dialog, first.cx + dx, first.cy + dy));
-    ASSERT_EQ(windowSize(dialog).cx, first.cx + dx) << "the dialog did not take the size asked for";
-    ASSERT_EQ(windowSize(dialog).cy, first.cy + dy);
+    ASSERT_EQ(std::pair(windowSize(dialog).cx, windowSize(dialog).cy), std::pair(first.cx + dx, first.cy + dy))
+        << "the dialog did not take the size asked for";
     const std::map<int, RECT> after = controlRects(dialog);
-    struct Rule {
-        int id;
-        int left, right, top, bottom;  // how many times dx or dy each edge moves
-    };
+    struct Rule { int id, left, right, top, bottom; };  // how many times dx or dy each edge moves
     for (const Rule& rule : {Rule{IDC_EXCEPTION_GROUP, 0, 1, 0, 1}, Rule{IDC_EXCEPTION_INTRO, 0, 1, 0, 0},
                              Rule{IDC_EXCEPTION_INSTRUCTION, 0, 1, 1, 1}, Rule{IDC_EXCEPTION_WARNING, 0, 1, 1, 1},
                              Rule{IDC_EXCEPTION_TRACE, 0, 1, 0, 1}, Rule{IDOK, 1, 1, 1, 1}, Rule{IDCANCEL, 1, 1, 1, 1},
@@ -76,17 +71,15 @@ TEST_F(JavaExceptionDialog, ShowsTheTraceLaidOutForTheDpiAndIgnoreLetsTheProgram
         ASSERT_TRUE(before.contains(rule.id) && after.contains(rule.id));
         const RECT& was = before.at(rule.id);
         const RECT& is = after.at(rule.id);
-        EXPECT_EQ(is.left, was.left + rule.left * dx);
-        EXPECT_EQ(is.right, was.right + rule.right * dx);
-        EXPECT_EQ(is.top, was.top + rule.top * dy);
-        EXPECT_EQ(is.bottom, was.bottom + rule.bottom * dy);
+        EXPECT_EQ((std::array{is.left, is.right, is.top, is.bottom}),
+                  (std::array{was.left + rule.left * dx, was.right + rule.right * dx, was.top + rule.top * dy,
+                              was.bottom + rule.bottom * dy}));
     }
     EXPECT_FALSE(saveScreenshot(dialog, screenshot + L"-resized").empty());
 
     // Never smaller than its first size.
     ASSERT_TRUE(resizeWindowTo(dialog, first.cx - dx, first.cy - dy));
-    EXPECT_EQ(windowSize(dialog).cx, first.cx);
-    EXPECT_EQ(windowSize(dialog).cy, first.cy);
+    EXPECT_EQ(std::pair(windowSize(dialog).cx, windowSize(dialog).cy), std::pair(first.cx, first.cy));
 
     ASSERT_TRUE(maximize(dialog));
     EXPECT_FALSE(findControl(dialog, IDC_EXCEPTION_SIZE_GRIP)->visible);
@@ -100,12 +93,7 @@ TEST_F(JavaExceptionDialog, ShowsTheTraceLaidOutForTheDpiAndIgnoreLetsTheProgram
               std::string::npos);
 }
 
-struct Answer {
-    const char* name;
-    const wchar_t* arguments;
-    std::function<void(HWND dialog)> give;
-    int exitCode;
-};
+struct Answer { const char* name; const wchar_t* arguments; std::function<void(HWND dialog)> give; int exitCode; };
 
 void PrintTo(const Answer& answer, std::ostream* out) { *out << answer.name; }
 

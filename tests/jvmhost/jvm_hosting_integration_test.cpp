@@ -80,10 +80,7 @@ TEST_F(ProbeLaunch, JrePathWithoutItsBackslashServesAndOverrideWorkingDirMovesTo
     removeFolderTree(elsewhere);
 }
 
-struct CreateFailure {
-    int result;
-    const wchar_t* reason;
-};
+struct CreateFailure { int result; const wchar_t* reason; };
 
 class ProbeCreateFailure : public ProbeLaunch, public ::testing::WithParamInterface<CreateFailure> {};
 
@@ -141,13 +138,10 @@ TEST_P(ProbeMainForm, IsCalledAsTheRuntimesHelperSays) {
     const MainFormCase& form = GetParam();
     const LaunchOutcome outcome = launch(kMinimalIni, form.scenario, L"one two");
     if (form.messageStart[0]) {
-        ASSERT_EQ(outcome.messages.size(), 1u);
-        EXPECT_EQ(outcome.messages[0].text.rfind(form.messageStart, 0), 0u)
-            << ::testing::PrintToString(outcome.messages[0].text);
+        expectEndedWithMessageLike(outcome, form.messageStart, L"", form.exitCode);
     } else {
-        EXPECT_TRUE(outcome.messages.empty()) << jl::toUtf8(outcome.messages[0].text);
+        expectEndedWithoutMessage(outcome, form.exitCode);
     }
-    EXPECT_EQ(outcome.exitCode, form.exitCode);
     std::vector<std::string> calls;
     for (const std::string& line : probeEvents(app_, "call")) {
         if (probe::fieldOf(line, "class") != "app/Main") continue;
@@ -180,12 +174,10 @@ INSTANTIATE_TEST_SUITE_P(
 // Each thread that entered the VM (JNI_CreateJavaVM or an attach) left it again,
 // however the start failed: DestroyJavaVM waits for every attached thread, and
 // a thread that ended attached could keep it waiting for ever.
+// The caption of the one message or dialog the launch shows, and its text (a Java Exception dialog has none).
 struct FailedStart {
     const char* name;
-    const wchar_t* mainClass;
-    const wchar_t* scenario;
-    const wchar_t* caption;  // of the one message or dialog the launch shows
-    const wchar_t* text;     // the message's text; a Java Exception dialog has none
+    const wchar_t *mainClass, *scenario, *caption, *text;
     int exitCode;
 };
 
@@ -236,10 +228,7 @@ INSTANTIATE_TEST_SUITE_P(
 // VM's report where one was written for this launch.
 TEST_F(ProbeLaunch, FatalErrorAfterMainIsShownWithTheVmsReport) {
     const std::wstring plainText = L"The Java runtime stopped on a fatal error, and the program has ended.";
-    const LaunchOutcome plain = launch(kMinimalIni, L"main=abort");
-    ASSERT_EQ(plain.messages.size(), 1u);
-    EXPECT_EQ(plain.messages[0].text, plainText);
-    EXPECT_EQ(plain.exitCode, 3);
+    expectEndedWithMessage(launch(kMinimalIni, L"main=abort"), plainText, 3);
 
     const LaunchOutcome reported = launch(L"Main Class=app.Main\nVirtual Machine Parameters=-XX:ErrorFile=" +
                                               app_.path(L"crash-%p.log") + L"\n[Class Path]\nClass Path=C:\\app.jar\n",
@@ -255,10 +244,7 @@ TEST_F(ProbeLaunch, FatalErrorAfterMainIsShownWithTheVmsReport) {
 }
 
 TEST_F(ProbeLaunch, EmptyClassPathIsReportedAndTheLaunchGoesOn) {
-    const LaunchOutcome outcome = launch(L"Main Class=app.Main\n");
-    ASSERT_EQ(outcome.messages.size(), 1u);
-    EXPECT_EQ(outcome.messages[0].text, L"Java Class Path was not specified in INI file.");
-    EXPECT_EQ(outcome.exitCode, 0);
+    expectEndedWithMessage(launch(L"Main Class=app.Main\n"), L"Java Class Path was not specified in INI file.", 0);
     EXPECT_EQ(probeOptionTexts(app_),
               (std::vector<std::string>{"vfprintf", "-Dsun.java.command=app.Main", "abort", "exit"}));
 }

@@ -70,10 +70,9 @@ TEST_F(ClassDataArchive, FirstLaunchMakesItSecondMapsItAChangedJarMakesANewOne) 
     EXPECT_EQ(inputs.find(kMakes), std::wstring::npos) << inputs;
 
     // A jar on the class path changes: the archive no longer fits and is made again.
-    HANDLE jar = CreateFileW(app_.path(L"extra.jar").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    FILETIME later{0x12345678, 0x01D00000};
-    ASSERT_TRUE(SetFileTime(jar, nullptr, nullptr, &later));
-    CloseHandle(jar);
+    const jl::UniqueFile jar(CreateFileW(app_.path(L"extra.jar").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    const FILETIME later{0x12345678, 0x01D00000};
+    ASSERT_TRUE(SetFileTime(jar.get(), nullptr, nullptr, &later));
     EXPECT_EQ(startLaunch(L"out3.txt").finish(60000).exitCode, 0);
     EXPECT_NE(inputsOf(L"out3.txt").find(kMakes), std::wstring::npos) << inputsOf(L"out3.txt");
     const std::vector<std::wstring> remade = archiveFolderNames();
@@ -117,12 +116,9 @@ TEST_F(ClassDataArchive, NoPlaceToWriteItStartsAsWithoutTheSetting) {
 TEST_F(ClassDataArchive, RuntimeWhoseReleaseSaysElevenStartsAsWithoutTheSetting) {
     // The bridge's runtime folder again, its "release" file naming Java 11.
     const std::wstring home = app_.path(L"jre11\\");
-    for (const wchar_t* folder : {L"jre11", L"jre11\\bin", L"jre11\\bin\\server"}) {
-        CreateDirectoryW(app_.path(folder).c_str(), nullptr);
-    }
-    for (const wchar_t* file : {L"bin\\java.dll", L"bin\\server\\jvm.dll"}) {
+    SHCreateDirectoryExW(nullptr, (home + L"bin\\server").c_str(), nullptr);
+    for (const wchar_t* file : {L"bin\\java.dll", L"bin\\server\\jvm.dll"})
         ASSERT_TRUE(CopyFileW((buildFolder(L"runtimes\\bridge\\") + file).c_str(), (home + file).c_str(), FALSE));
-    }
     writeBytesFile(home + L"release", "IMPLEMENTOR=\"Test\"\nJAVA_VERSION=\"11.0.2\"\n");
     writeIni(home);
     for (const wchar_t* output : {L"out1.txt", L"out2.txt"}) {

@@ -10,10 +10,7 @@ namespace jl {
 namespace {
 
 TEST(ClassDataKey, OnlyHotSpotFrom13OnKeepsAnArchive) {
-    const struct {
-        const char* release;
-        bool refused;
-    } cases[] = {
+    const struct { const char* release; bool refused; } cases[] = {
         {"IMPLEMENTOR=\"Debian\"\nJAVA_VERSION=\"17.0.15\"\n", false},
         {"JAVA_VERSION=\"13\"\r\nJVM_VARIANT=\"Hotspot\"\r\n", false},
         {"JAVA_VERSION=\"11.0.2\"\n", true},

@@ -13,17 +13,11 @@
 namespace jltest {
 namespace {
 
-jl::JvmSettings classPathSettings(const std::wstring& classPath, bool embeddedJar) {
-    jl::JvmSettings settings;
-    settings.classPath = classPath;
-    settings.embeddedJar = embeddedJar;
-    return settings;
-}
-
 class JvmOptions : public ::testing::Test {
 protected:
-    bool assemble(const jl::JvmSettings& settings, const std::wstring& programPath = {}) {
-        return jl::assembleJvmOptions(settings, application_,
+    // Assembles the options of the settings the test has set.
+    bool assemble(const std::wstring& programPath = {}) {
+        return jl::assembleJvmOptions(settings_, application_,
                                       programPath.empty() ? folder_ + L"\\Tool.exe" : programPath, configuration_);
     }
     void touch(const std::wstring& relative) {
@@ -34,6 +28,7 @@ protected:
 
     const TemporaryFolder temporary_{L"jlopts"};
     const std::wstring& folder_ = temporary_.path();
+    jl::JvmSettings settings_;
     jl::ApplicationSettings application_;
     jl::JvmConfiguration configuration_;
 };
@@ -41,25 +36,25 @@ protected:
 TEST_F(JvmOptions, ParametersKeepTheirOrderAndAreExpandedAndLastStackSizeCounts) {
     SetEnvironmentVariableW(L"JL_UNDEFINED", nullptr);
     SetEnvironmentVariableW(L"JL_OPTION_VALUE", L"expanded");
-    jl::JvmSettings settings = classPathSettings(L"C:\\app.jar", false);
-    settings.vmParameters = L"  -Xmx512m \"-Dtitle=A B\" -Da=%JL_OPTION_VALUE% -Db=%JL_UNDEFINED% -Xss1m -Dname=\x4E2D -Xss512k";
-    settings.cmd = L"one \"two words\" \"\" %JL_OPTION_VALUE%";
-    ASSERT_TRUE(assemble(settings));
+    settings_.classPath = L"C:\\app.jar";
+    settings_.vmParameters = L"  -Xmx512m \"-Dtitle=A B\" -Da=%JL_OPTION_VALUE% -Db=%JL_UNDEFINED% -Xss1m -Dname=\x4E2D -Xss512k";
+    settings_.cmd = L"one \"two words\" \"\" %JL_OPTION_VALUE%";
+    ASSERT_TRUE(assemble());
     const std::vector<std::string> expected = {"-Djava.class.path=C:\\app.jar;", "-Xmx512m", "-Dtitle=A B",
                                                "-Da=expanded", "-Db=%JL_UNDEFINED%", "-Xss1m",
                                                "-Dname=?", "-Xss512k"};
     EXPECT_EQ(configuration_.vmOptions, expected);
     EXPECT_EQ(configuration_.javaThreadStackSize, 524288u);
-    EXPECT_EQ(jl::cmdArguments(settings), (std::vector<std::wstring>{L"one", L"two words", L"expanded"}));
+    EXPECT_EQ(jl::cmdArguments(settings_), (std::vector<std::wstring>{L"one", L"two words", L"expanded"}));
 }
 
 // Options pasted from a java command line keep their meaning; those the VM does
 // not take, which settings say instead (the jar, the module, the class path), go.
 TEST_F(JvmOptions, TwoWordFormsOfTheJavaCommandBecomeTheVmsOneWordForms) {
-    jl::JvmSettings settings = classPathSettings(L"C:\\app.jar", false);
-    settings.vmParameters = L"--add-opens java.base/java.lang=ALL-UNNAMED -jar app.jar -p \"C:\\my mods\" -cp x.jar "
-                            L"--enable-preview -m app/app.Main --module m/x -classpath y --class-path z -jarx --add-modules";
-    ASSERT_TRUE(assemble(settings));
+    settings_.classPath = L"C:\\app.jar";
+    settings_.vmParameters = L"--add-opens java.base/java.lang=ALL-UNNAMED -jar app.jar -p \"C:\\my mods\" -cp x.jar "
+                             L"--enable-preview -m app/app.Main --module m/x -classpath y --class-path z -jarx --add-modules";
+    ASSERT_TRUE(assemble());
     EXPECT_EQ(configuration_.vmOptions,
               (std::vector<std::string>{"-Djava.class.path=C:\\app.jar;", "--add-opens=java.base/java.lang=ALL-UNNAMED",
                                         "--module-path=C:\\my mods", "--enable-preview", "-jarx", "--add-modules"}));
@@ -73,21 +68,22 @@ TEST_F(JvmOptions, JarLeadsTheClassPathAndModuleModeTakesModuleOptionsWithoutCla
     touch(L"mods\\a.jar");
     application_.mainJar = L"\\app\\run.jar";
     ASSERT_TRUE(jl::locateMainJar(application_.mainJar, folder_ + L"\\Tool.exe", configuration_));
-    ASSERT_TRUE(assemble(classPathSettings(L"C:\\extra.jar", false)));
+    settings_.classPath = L"C:\\extra.jar";
+    ASSERT_TRUE(assemble());
     EXPECT_EQ(jl::fromAnsiString(configuration_.vmOptions.at(0)),
               L"-Djava.class.path=" + folder_ + L"\\app\\run.jar;C:\\extra.jar;");
     // Jar mode without "Class Path" still has its class path, and no message.
     configuration_.vmOptions.clear();
-    ASSERT_TRUE(assemble(classPathSettings(L"", false)));
+    settings_.classPath.clear();
+    ASSERT_TRUE(assemble());
     EXPECT_EQ(jl::fromAnsiString(configuration_.vmOptions.at(0)), L"-Djava.class.path=" + folder_ + L"\\app\\run.jar;");
 
     configuration_ = {};
     application_ = {};
     application_.mainModule = L"shapes.app/shapes.app.Main";
-    jl::JvmSettings settings = classPathSettings(L"", false);
-    settings.modulePath = L"\\mods\\*.jar;%SystemDrive%\\more";
-    settings.addModules = L"shapes.extra,java.sql";
-    ASSERT_TRUE(assemble(settings));
+    settings_.modulePath = L"\\mods\\*.jar;%SystemDrive%\\more";
+    settings_.addModules = L"shapes.extra,java.sql";
+    ASSERT_TRUE(assemble());
     EXPECT_EQ(configuration_.vmOptions,
               (std::vector<std::string>{"--module-path=" + jl::toAnsiString(folder_) + "\\mods\\a.jar;C:\\more",
                                         "--add-modules=shapes.extra,java.sql", "-Djdk.module.main=shapes.app"}));
@@ -99,8 +95,9 @@ TEST_F(JvmOptions, FolderNamedOutsideTheAnsiCodePageIsPassedByItsShortName) {
     touch(greek + L"\\Tool.exe");
     ASSERT_FALSE(jl::fitsAnsiCodePage(greek)) << "this test needs an ANSI code page without Greek";
     // The program itself is the first entry when it carries the jar.
-    ASSERT_TRUE(assemble(classPathSettings(L"\\*.jar;" + folder_ + L"\\" + greek + L"\\a.jar", true),
-                         folder_ + L"\\" + greek + L"\\Tool.exe"));
+    settings_.classPath = L"\\*.jar;" + folder_ + L"\\" + greek + L"\\a.jar";
+    settings_.embeddedJar = true;
+    ASSERT_TRUE(assemble(folder_ + L"\\" + greek + L"\\Tool.exe"));
     const std::wstring option = jl::fromAnsiString(configuration_.vmOptions.at(0));
     ASSERT_EQ(option.find(L'?'), std::wstring::npos) << option;
     std::vector<std::wstring> entries;

@@ -8,12 +8,7 @@ namespace jl {
 namespace {
 
 TEST(ClassPathEntries, AbsolutePlainEntriesPassAndOthersAreSearched) {
-    const struct {
-        const wchar_t* entry;
-        bool searched;
-        const wchar_t* pattern;
-        const wchar_t* prefix;
-    } cases[] = {
+    const struct { const wchar_t* entry; bool searched; const wchar_t *pattern, *prefix; } cases[] = {
         {L"C:\\x\\missing.jar", false, L"C:\\x\\missing.jar", L""},
         {L"\\\\server\\share\\a.jar", false, L"\\\\server\\share\\a.jar", L""},
         {L"C:\\x\\a?.jar", false, L"C:\\x\\a?.jar", L""},

@@ -30,15 +30,15 @@ class BadInputRun;
 struct BadInput {
     const char* name;
     std::function<void(BadInputRun&)> prepare;
-    int exitCode;            // 0: the program started; -1: it stopped with a message
-    const wchar_t* message;  // what the one message begins with; none when null
+    int exitCode = 0;                  // 0: the program started; -1: it stopped with a message
+    const wchar_t* message = nullptr;  // what the one message begins with; none when null
     std::function<void(BadInputRun&)> verify = {};
     friend void PrintTo(const BadInput& input, std::ostream* out) { *out << input.name; }
 };
 
 constexpr wchar_t kNoMainClass[] = L"Main class was not specified in INI file.";
 constexpr wchar_t kJreNotFound[] = L"The Java Runtime Environment (JRE) was not found.";
-constexpr wchar_t kProgramSections[] = L"Main Class=app.Main\n[Class Path]\nClass Path=C:\\app.jar\n";
+constexpr wchar_t kClassicRoot[] = L"Software\\JavaSoft\\Java Runtime Environment\\";
 
 class BadInputRun : public RegisteredRuntimes, public ::testing::WithParamInterface<BadInput> {
 public:
@@ -56,11 +56,13 @@ public:
     LaunchOutcome outcome_;
 
     [[nodiscard]] std::wstring probeHome() const { return probeRuntimeHome(); }
-    [[nodiscard]] std::wstring runtimeIni(std::wstring_view runtimeLines) const {
-        return L"[Java Runtime Environment]\n" + std::wstring(runtimeLines) + kProgramSections;
+    [[nodiscard]] std::wstring runtimeIni(std::wstring_view runtimeLines, std::wstring_view classPath = L"C:\\app.jar") const {
+        return L"[Java Runtime Environment]\n" + std::wstring(runtimeLines) + L"Main Class=app.Main\n[Class Path]\nClass Path=" +
+               std::wstring(classPath) + L"\n";
     }
-    [[nodiscard]] std::wstring probeLaunchIni(std::wstring_view moreSections = {}) const {
-        return runtimeIni(L"JRE Path=" + probeHome() + L"\n") + std::wstring(moreSections);
+    [[nodiscard]] std::wstring probeLaunchIni(std::wstring_view moreSections = {},
+                                              std::wstring_view classPath = L"C:\\app.jar") const {
+        return runtimeIni(L"JRE Path=" + probeHome() + L"\n", classPath) + std::wstring(moreSections);
     }
     void writeRawIni(std::string_view bytes) {
         writeBytesFile(app_.iniPath(), bytes);
@@ -101,29 +103,25 @@ const BadInput kBadInputs[] = {
     {"IniBinaryGarbage", [](BadInputRun& r) { r.writeRawIni(pseudoRandomBytes(4096)); }, -1, kNoMainClass},
     {"IniUtf16WithoutByteOrderMark",
      [](BadInputRun& r) { r.writeRawIni(utf16Bytes(crlfLines(r.probeLaunchIni()), false)); }, -1, kNoMainClass},
-    {"IniUtf8WithByteOrderMark",
-     [](BadInputRun& r) { r.writeRawIni("\xEF\xBB\xBF" + jl::toUtf8(L"\n" + r.probeLaunchIni())); }, 0, nullptr},
+    {"IniUtf8WithByteOrderMark", [](BadInputRun& r) { r.writeRawIni("\xEF\xBB\xBF" + jl::toUtf8(L"\n" + r.probeLaunchIni())); }},
     {"IniMegabyteLine",
-     [](BadInputRun& r) { r.ini_ = r.probeLaunchIni(L"[Notes]\nText=" + std::wstring(1 << 20, L'x') + L"\n"); }, 0, nullptr},
+     [](BadInputRun& r) { r.ini_ = r.probeLaunchIni(L"[Notes]\nText=" + std::wstring(1 << 20, L'x') + L"\n"); }},
     {"IniTenThousandSections",
      [](BadInputRun& r) {
          for (int i = 0; i < 10000; ++i) r.ini_ += L"[Section " + std::to_wstring(i) + L"]\nKey=value\n";
          r.ini_ += r.probeLaunchIni();
-     },
-     0, nullptr},
+     }},
     {"IniLockedByAnotherProcess",
      [](BadInputRun& r) {
          writeUtf16File(r.app_.iniPath(), r.probeLaunchIni());
          r.iniWritten_ = true;
          r.heldFiles_.emplace_back(CreateFileW(r.app_.iniPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-     },
-     -1, kNoMainClass},
+     }, -1, kNoMainClass},
     {"IniNameTakenByAFolder",
      [](BadInputRun& r) {
          CreateDirectoryW(r.app_.iniPath().c_str(), nullptr);
          r.iniWritten_ = true;
-     },
-     -1, kNoMainClass},
+     }, -1, kNoMainClass},
     {"PerUserIniPathLongerThan260Characters",
      [](BadInputRun& r) {
          // The per-user copy below a deep APPDATA is read at its full length, so
@@ -139,8 +137,7 @@ const BadInput kBadInputs[] = {
          writeUtf16File(copy + L"\\MyApp.ini", L"[Java Runtime Environment]\nJRE Path=" + r.probeHome() + L"\n");
          r.environment_[L"APPDATA"] = appData;
          r.ini_ = L"[Product Information]\nProduct Name=Tool\nProduct Code=code\n" + r.runtimeIni(L"");
-     },
-     0, nullptr},
+     }},
 
     // Settings embedded in the program; the INI file names only the upgrade code.
     {"EmbeddedSettingsWithAWrongKey", [](BadInputRun& r) { r.embedProbeLaunch("{SOMETHING-ELSE}", L"{UPGRADE-1}"); }, -1,
@@ -148,8 +145,7 @@ const BadInput kBadInputs[] = {
     {"EmbeddedSettingsTruncated", [](BadInputRun& r) { r.embedProbeLaunch("{UPGRADE-1}", L"{UPGRADE-1}", 61); }, -1,
      kNoMainClass},
     // The resource API refuses an empty resource; one byte holds no code unit either.
-    {"EmbeddedSettingsOfOneByte", [](BadInputRun& r) { r.embedProbeLaunch("{UPGRADE-1}", L"{UPGRADE-1}", 1, true); }, 0,
-     nullptr},
+    {"EmbeddedSettingsOfOneByte", [](BadInputRun& r) { r.embedProbeLaunch("{UPGRADE-1}", L"{UPGRADE-1}", 1, true); }},
 
     // Registered runtimes.
     {"RegistryJavaHomeAsBinary", [](BadInputRun& r) { r.registerJavaHome(REG_BINARY, utf16Bytes(r.probeHome(), false)); },
@@ -157,31 +153,23 @@ const BadInput kBadInputs[] = {
     {"RegistryJavaHomeAsMultiString",
      [](BadInputRun& r) {
          r.registerJavaHome(REG_MULTI_SZ, utf16Bytes(r.probeHome() + L'\0' + r.probeHome() + L'\0' + L'\0', false));
-     },
-     -1, kJreNotFound},
+     }, -1, kJreNotFound},
     {"RegistryJavaHomeOf32KCharacters",
      [](BadInputRun& r) {
          const std::wstring home = r.probeHome() + std::wstring(32768 - r.probeHome().size(), L'x');
          r.registerJavaHome(REG_SZ, utf16Bytes(home + L'\0', false));
-     },
-     -1, kJreNotFound},
+     }, -1, kJreNotFound},
     {"RegistryVersionNamesThatAreNotVersions",
      [](BadInputRun& r) {
-         for (const wchar_t* name : {L"latest", L"..", L"99999999999.1", L"-1"}) {
-             r.add(L"Software\\JavaSoft\\Java Runtime Environment\\", name, r.probeHome());
-         }
+         for (const wchar_t* name : {L"latest", L"..", L"99999999999.1", L"-1"}) r.add(kClassicRoot, name, r.probeHome());
          r.ini_ = r.runtimeIni(L"");
-     },
-     0, nullptr},
+     }},
     {"RegistryThousandVersions",
      [](BadInputRun& r) {
-         for (int i = 0; i < 1000; ++i) {
-             r.add(L"Software\\JavaSoft\\Java Runtime Environment\\", L"1.8.0_" + std::to_wstring(i), r.home(L"gone"));
-         }
-         r.add(L"Software\\JavaSoft\\Java Runtime Environment\\", L"1.7", r.probeHome());
+         for (int i = 0; i < 1000; ++i) r.add(kClassicRoot, L"1.8.0_" + std::to_wstring(i), r.home(L"gone"));
+         r.add(kClassicRoot, L"1.7", r.probeHome());
          r.ini_ = r.runtimeIni(L"");
-     },
-     0, nullptr},
+     }},
 
     // A jvm.dll that is no file (damaged and 32-bit ones: UnusableRememberedJrePath).
     {"JvmIsAFolder",
@@ -190,18 +178,15 @@ const BadInput kBadInputs[] = {
          createRuntimeFiles(home, {L"bin\\java.dll"});
          SHCreateDirectoryExW(nullptr, (home + L"bin\\server\\jvm.dll").c_str(), nullptr);
          r.ini_ = r.runtimeIni(L"JRE Path=" + home + L"\n");
-     },
-     -1, nullptr},
+     }, -1},
 
     // The class path.
     {"ClassPathOfTenThousandEntries",
      [](BadInputRun& r) {
          std::wstring entries;
          for (int i = 0; i < 10000; ++i) entries += L"C:\\lib\\entry" + std::to_wstring(i) + L".jar;";
-         r.ini_ = L"[Java Runtime Environment]\nJRE Path=" + r.probeHome() + L"\nMain Class=app.Main\n[Class Path]\nClass Path=" +
-                  entries + L"\n";
-     },
-     0, nullptr,
+         r.ini_ = r.probeLaunchIni(L"", entries);
+     }, 0, nullptr,
      [](BadInputRun& r) {
          const std::string classPath = r.classPathOption();
          EXPECT_TRUE(classPath.ends_with("C:\\lib\\entry9999.jar;")) << classPath.size();
@@ -209,10 +194,8 @@ const BadInput kBadInputs[] = {
     {"ClassPathWildcardOverTwentyThousandFiles",
      [](BadInputRun& r) {
          // Made by the build: creating them here, one by one, takes minutes under Wine.
-         r.ini_ = L"[Java Runtime Environment]\nJRE Path=" + r.probeHome() +
-                  L"\nMain Class=app.Main\n[Class Path]\nClass Path=" + buildFolder(L"bad-input\\many-jars") + L"\\*.jar\n";
-     },
-     0, nullptr,
+         r.ini_ = r.probeLaunchIni(L"", buildFolder(L"bad-input\\many-jars") + L"\\*.jar");
+     }, 0, nullptr,
      [](BadInputRun& r) {
          const std::string classPath = r.classPathOption();
          EXPECT_EQ(std::count(classPath.begin(), classPath.end(), ';'), 20000);
@@ -222,10 +205,8 @@ const BadInput kBadInputs[] = {
          CreateDirectoryW(r.app_.path(L"lib").c_str(), nullptr);
          writeBytesFile(r.app_.path(L"lib\\a;b.jar"), "PK");
          writeBytesFile(r.app_.path(L"lib\\it's.jar"), "PK");
-         r.ini_ = L"[Java Runtime Environment]\nJRE Path=" + r.probeHome() +
-                  L"\nMain Class=app.Main\n[Class Path]\nClass Path=\\lib\\*.jar\n";
-     },
-     0, nullptr,
+         r.ini_ = r.probeLaunchIni(L"", L"\\lib\\*.jar");
+     }, 0, nullptr,
      [](BadInputRun& r) {
          // Each entry the JVM will split off names a file that exists.
          std::vector<std::wstring> entries;
@@ -239,8 +220,7 @@ const BadInput kBadInputs[] = {
      [](BadInputRun& r) {
          r.ini_ = r.probeLaunchIni();
          r.arguments_ = std::wstring(31000, L'a') + L" b";
-     },
-     0, nullptr,
+     }, 0, nullptr,
      [](BadInputRun& r) {
          EXPECT_EQ(probeMainArguments(r.app_), (std::vector<std::wstring>{std::wstring(31000, L'a'), L"b"}));
      }},
@@ -250,33 +230,29 @@ const BadInput kBadInputs[] = {
      [](BadInputRun& r) {
          r.keep(r.app_.path(L"blocker"), "a file where a folder should be");
          r.ini_ = r.probeLaunchIni(L"[Application]\nOutput File=" + r.app_.path(L"blocker\\logs\\out.txt") + L"\n");
-     },
-     0, nullptr},
+     }},
     {"OutputFileReadOnly",
      [](BadInputRun& r) {
          r.keep(r.app_.path(L"out.txt"), "earlier output");
          SetFileAttributesW(r.app_.path(L"out.txt").c_str(), FILE_ATTRIBUTE_READONLY);
          r.ini_ = r.probeLaunchIni(L"[Application]\nOutput File=" + r.app_.path(L"out.txt") + L"\n");
-     },
-     0, nullptr},
+     }},
     {"OutputPictureOfAThousandPercentRuns",
      [](BadInputRun& r) {
          r.ini_ = r.probeLaunchIni(L"[Application]\nOutput File=" + r.app_.path(L"out") + repeated(L"%H", 1000) + L"%.txt\n");
-     },
-     0, nullptr},
+     }},
     {"OutputAppendToAFileHeldOpen",
      [](BadInputRun& r) {
          r.keep(r.app_.path(L"out.txt"), "earlier output");
          r.heldFiles_.emplace_back(CreateFileW(r.app_.path(L"out.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                           OPEN_EXISTING, 0, nullptr));
          r.ini_ = r.probeLaunchIni(L"[Application]\nOutput File=" + r.app_.path(L"out.txt") + L"\nOutput Append=yes\n");
-     },
-     0, nullptr},
+     }},
 
     // The splash picture.
-    {"SplashThatIsATextFile", [](BadInputRun& r) { r.splashOf(L"splash.png", "not a picture at all"); }, 0, nullptr},
-    {"SplashPngClaiming20000By20000", [](BadInputRun& r) { r.splashOf(L"splash.png", hugePngHeader()); }, 0, nullptr},
-    {"SplashGifOfAThousandFrames", [](BadInputRun& r) { r.splashOf(L"splash.gif", thousandFrameGif()); }, 0, nullptr},
+    {"SplashThatIsATextFile", [](BadInputRun& r) { r.splashOf(L"splash.png", "not a picture at all"); }},
+    {"SplashPngClaiming20000By20000", [](BadInputRun& r) { r.splashOf(L"splash.png", hugePngHeader()); }},
+    {"SplashGifOfAThousandFrames", [](BadInputRun& r) { r.splashOf(L"splash.gif", thousandFrameGif()); }},
 
     // A single-instance block that another program filled with garbage.
     {"SingleInstanceBlockOfGarbage",
@@ -291,8 +267,7 @@ const BadInput kBadInputs[] = {
          memcpy(const_cast<void*>(view.get()), garbage.data(), garbage.size());
          r.held_.push_back(std::move(mapping));
          r.ini_ = r.probeLaunchIni(L"[Application]\nSingle Instance=yes\n");
-     },
-     0, nullptr},
+     }},
 };
 
 TEST_P(BadInputRun, EndsWithAClearOutcome) {

@@ -123,11 +123,11 @@ TEST_F(HandOver, PairedProgramThatCannotStartIsReported) {
 // is handed to "Pair Product", or without one the launch ends at JRE Not Found.
 enum class VendorHome { x64, x64WithoutBackslash, x86, x86WithPairProduct };
 
+// An empty key: JAVA_HOME names the home.
 struct VendorCase {
     const wchar_t* name;
     bool currentUser;
-    const wchar_t* key;  // empty: JAVA_HOME names the home
-    const wchar_t* value;
+    const wchar_t *key, *value;
     VendorHome home;
 };
 
@@ -211,11 +211,8 @@ TEST_F(HandOver, ScannedFolderRuntimeComesAfterTheRegistryAndTheVendorKeys) {
 // A remembered "JRE Path" whose runtime cannot run in this process: the launch
 // searches on as if none were remembered, to a registered runtime or, without
 // one, to the JRE Not Found dialog.
-struct UnusableJrePathCase {
-    const char* name;
-    std::optional<std::string> (*jvmBytes)();  // empty: the runtime was deleted
-    bool pairProduct;
-};
+// jvmBytes gives none where the runtime was deleted.
+struct UnusableJrePathCase { const char* name; std::optional<std::string> (*jvmBytes)(); bool pairProduct; };
 
 void PrintTo(const UnusableJrePathCase& c, std::ostream* out) { *out << c.name; }
 

@@ -99,21 +99,19 @@ TEST_F(Service, InstallHandsOverItsConfigurationAndUninstallRemovesIt) {
     EXPECT_STREQ(text, L"an entry\r\n");
 
     EXPECT_EQ(command(L"--service-status --quiet").exitCode, 3);
-    const LaunchOutcome removed = command(L"--uninstall-service");
-    ASSERT_EQ(removed.messages.size(), 1u);
-    EXPECT_EQ(removed.messages[0].text, L"The service " + service_.name_ + L" was removed.");
-    EXPECT_EQ(removed.exitCode, 0);
+    expectEndedWithMessage(command(L"--uninstall-service"), L"The service " + service_.name_ + L" was removed.", 0);
     EXPECT_FALSE(service_.open());
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
     EXPECT_EQ(command(L"--service-status --quiet").exitCode, 1);
 }
 
+// The arguments are given to StartService; stopped: by a stop control once running.
 struct ServiceRunCase {
     const char* name;
     const wchar_t* serviceLines;
     bool withRuntime;
-    std::vector<const wchar_t*> arguments;  // given to StartService
-    bool stopped;                           // by a stop control once running
+    std::vector<const wchar_t*> arguments;
+    bool stopped;
     DWORD win32ExitCode, serviceSpecificCode;
     std::vector<std::string> output;
 };
@@ -168,11 +166,10 @@ INSTANTIATE_TEST_SUITE_P(
 // Wine's processes hold every right; the check is the caller's to give here.
 TEST_F(Service, CommandsNeedAServiceProgramAndAdministratorRights) {
     writeIni(L"", true, false);
-    const LaunchOutcome refused = command(L"--install-service");
-    ASSERT_EQ(refused.messages.size(), 1u);
-    EXPECT_EQ(refused.messages[0].text, app_.exePath() + L" is not a service program: the service commands need "
-                                                         L"\"Application Type=service\" in its [Application] settings.");
-    EXPECT_EQ(refused.exitCode, ERROR_NOT_SUPPORTED);
+    expectEndedWithMessage(command(L"--install-service"),
+                           app_.exePath() + L" is not a service program: the service commands need "
+                                            L"\"Application Type=service\" in its [Application] settings.",
+                           ERROR_NOT_SUPPORTED);
     EXPECT_EQ(command(L"--service-status --quiet").exitCode, ERROR_NOT_SUPPORTED);
 
     jl::LauncherSettings settings;

@@ -39,6 +39,7 @@ private:
 
 class SingleInstance : public ::testing::Test {
 protected:
+    void SetUp() override { writeIni(app_); }
     static void writeIni(const AppFolder& app, std::wstring_view applicationLines = L"") {
         app.writeIni(probeIni(L"JRE Path=" + probeRuntimeHome() + L"\n",
                               L"[Application]\nSingle Instance=yes\n" + std::wstring(applicationLines)));
@@ -50,7 +51,6 @@ protected:
 };
 
 TEST_F(SingleInstance, ArgumentsBeyondTheLimitEndTheSecondaryWithAMessage) {
-    writeIni(app_);
     LaunchedProcess primary = start(app_, L"secondaryMain=int;secondaryResult=5;thread=20000");
     ASSERT_TRUE(waitForListeningPrimary(app_));
     expectEndedWithMessage(
@@ -63,7 +63,6 @@ TEST_F(SingleInstance, ArgumentsBeyondTheLimitEndTheSecondaryWithAMessage) {
 }
 
 TEST_F(SingleInstance, KilledPrimaryReleasesWaitingSecondariesWithItsExitCode) {
-    writeIni(app_);
     LaunchedProcess primary = start(app_, L"secondaryMain=none;thread=60000");
     ASSERT_TRUE(waitForListeningPrimary(app_));
     std::vector<LaunchedProcess> secondaries;
@@ -80,7 +79,6 @@ TEST_F(SingleInstance, KilledPrimaryReleasesWaitingSecondariesWithItsExitCode) {
 // A start that finds the primary ending (its listener gone, its process not yet)
 // takes its place, so that the starts after it are handed to it.
 TEST_F(SingleInstance, StartThatFindsThePrimaryEndingBecomesTheNewPrimary) {
-    writeIni(app_);
     DWORD endedListener = 0;
     const jl::UniqueHandle ended(
         CreateThread(nullptr, 0, [](void*) -> DWORD { return 0; }, nullptr, 0, &endedListener));
@@ -100,7 +98,6 @@ TEST_F(SingleInstance, StartThatFindsThePrimaryEndingBecomesTheNewPrimary) {
 // A block whose primary never starts its listener (it hangs, say) ends each
 // secondary after 10 s with a word, not silently.
 TEST_F(SingleInstance, PrimaryThatNeverListensEndsTheSecondaryWithAMessage) {
-    writeIni(app_);
     const TestPrimaryBlock silent(app_, 0);
     ASSERT_TRUE(silent.valid());
     const ULONGLONG started = GetTickCount64();
@@ -117,7 +114,6 @@ TEST_F(SingleInstance, PrimaryThatNeverListensEndsTheSecondaryWithAMessage) {
 // waits on another. Wine takes names of up to 32,767 characters, so here the
 // name is refused because another program holds a mutex under it.
 TEST_F(SingleInstance, EventNameTheSystemRefusesTurnsTheModeOffForEveryStart) {
-    writeIni(app_);
     const std::wstring eventName = jl::forwardInstanceName(app_.exePath()) + L"_upr_evt";
     const jl::UniqueHandle squatter(CreateMutexW(nullptr, FALSE, eventName.c_str()));
     ASSERT_TRUE(squatter);
@@ -146,10 +142,8 @@ TEST(SingleInstanceListener, HeldPastTheStopReadsOnlyWhatItOwnsAndTakesNoRequest
     {
         LoaderLockHold hold;
         ASSERT_TRUE(hold.held());
-        ASSERT_TRUE(jl::setupSingleInstance(*state, {.programPath = programPath,
-                                                     .enabled = true,
-                                                     .arguments = arguments,
-                                                     .session = session}));
+        ASSERT_TRUE(jl::setupSingleInstance(
+            *state, {.programPath = programPath, .enabled = true, .arguments = arguments, .session = session}));
         ASSERT_TRUE(state->isPrimary);
         listener = duplicateThreadHandle(state->listenerThread.get());
         ASSERT_TRUE(listener);

@@ -39,11 +39,24 @@ namespace jltest {
     return process.finish();
 }
 
-// The launch showed exactly one message, with that text, and ended with -1.
-inline void expectEndedWithMessage(const LaunchOutcome& outcome, std::wstring_view text) {
+// The launch showed exactly one message, with that text, and ended with that exit code.
+inline void expectEndedWithMessage(const LaunchOutcome& outcome, std::wstring_view text, int exitCode = -1) {
     ASSERT_EQ(outcome.messages.size(), 1u);
     EXPECT_EQ(outcome.messages[0].text, text);
-    EXPECT_EQ(outcome.exitCode, -1);
+    EXPECT_EQ(outcome.exitCode, exitCode);
+}
+
+// The launch showed exactly one message, beginning with start and holding part
+// further on, and ended with that exit code (any when none is given).
+inline void expectEndedWithMessageLike(const LaunchOutcome& outcome, std::wstring_view start, std::wstring_view part,
+                                       std::optional<int> exitCode) {
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    const std::wstring& text = outcome.messages[0].text;
+    EXPECT_TRUE(text.starts_with(start)) << ::testing::PrintToString(text);
+    EXPECT_NE(text.find(part, start.size()), std::wstring::npos) << ::testing::PrintToString(text);
+    if (exitCode) {
+        EXPECT_EQ(outcome.exitCode, exitCode);
+    }
 }
 
 // The launch showed no message and ended with that exit code.

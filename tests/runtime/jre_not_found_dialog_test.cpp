@@ -16,9 +16,7 @@ constexpr COLORREF kDefaultLink = RGB(0, 0, 255);
 constexpr COLORREF kDefaultVisited = RGB(128, 0, 128);
 
 struct RequirementCase {
-    const wchar_t* name;
-    const wchar_t* iniLines;
-    const wchar_t* message;
+    const wchar_t *name, *iniLines, *message;
     friend void PrintTo(const RequirementCase& c, std::ostream* out) { *out << ::testing::PrintToString(c.name); }
 };
 
@@ -86,8 +84,7 @@ TEST_F(JreNotFound, EachBrowseDecidesOkAndTheChosenJreFolderLaunchesAndIsRemembe
 // is named as the reason.
 struct UnloadableCase {
     const wchar_t* name;
-    bool thirtyTwoBit;  // else a jvm.dll that is no image at all
-    bool pairProduct;
+    bool thirtyTwoBit, pairProduct;  // not 32-bit: a jvm.dll that is no image at all
     friend void PrintTo(const UnloadableCase& c, std::ostream* out) { *out << ::testing::PrintToString(c.name); }
 };
 
@@ -100,11 +97,7 @@ TEST_P(JreNotFoundUnloadable, IsRefusedWithItsReasonUnlessThePairedProgramTakesI
     const std::wstring chosen = app_.path(L"runtimes\\chosen"), good = app_.path(L"runtimes\\good");
     ASSERT_TRUE(copyProbeRuntime(chosen) && copyProbeRuntime(good));
     const std::wstring jvm = chosen + L"\\bin\\server\\jvm.dll";
-    if (c.thirtyTwoBit) {
-        ASSERT_TRUE(CopyFileW(builtProgram(L"x86_image.dll").c_str(), jvm.c_str(), FALSE));
-    } else {
-        writeBytesFile(jvm, "not an image at all");
-    }
+    writeBytesFile(jvm, c.thirtyTwoBit ? readBytesFile(builtProgram(L"x86_image.dll")) : std::string("not an image at all"));
     ASSERT_TRUE(CopyFileW(builtProgram(L"jl_pair_recorder.exe").c_str(), app_.path(L"MyApp32.exe").c_str(), FALSE));
     ASSERT_NO_FATAL_FAILURE(open(kServerIni,
                                  {{L"JL_PAIR_RECORD", app_.path(L"pair-record.txt")}, {L"JL_PAIR_EXIT_CODE", L"42"}},

@@ -70,8 +70,7 @@ TEST_F(RegistrySearch, SettingsDecideWhichRegisteredRuntimesQualify) {
 }
 
 TEST_F(RegistrySearch, FavorServerProbesTheRuntimeEnvironmentRootInDefaultOrder) {
-    createRuntimeFiles(home(L"old"), {L"bin\\client\\jvm.dll", L"bin\\server\\jvm.dll"});
-    createRuntimeFiles(home(L"new"), {L"bin\\client\\jvm.dll", L"bin\\server\\jvm.dll"});
+    for (const wchar_t* name : {L"old", L"new"}) createRuntimeFiles(home(name), {L"bin\\client\\jvm.dll", L"bin\\server\\jvm.dll"});
     add(kJreRoot, L"1.8.0_60", home(L"old"));
     add(kRuntimeEnvironmentRoot, L"1.8.0_151", home(L"new"));
     request_.jvmType = jl::JvmType::favorServer;
@@ -99,15 +98,13 @@ TEST_F(RegistrySearch, JvmLibraryProbeFollowsTheJvmType) {
 }
 
 // A home as the vendor's installer lays it out, written under its key in either hive.
+// The key is below "Software\", a home's trailing "\" is written as it stands, release is the "release" file (or
+// none), and version the one candidate's (none when the settings rule it out).
 struct VendorLayoutCase {
     bool currentUser;
-    const wchar_t* key;  // below "Software\"
-    const wchar_t* value;
-    const wchar_t* home;  // a trailing "\" is written as it stands
-    const char* release;  // the "release" file, or none
-    const wchar_t* jvmSource;
-    const wchar_t* vmProvider;
-    const wchar_t* version;  // of the one candidate; none when the settings rule it out
+    const wchar_t *key, *value, *home;
+    const char* release;
+    const wchar_t *jvmSource, *vmProvider, *version;
 };
 
 void PrintTo(const VendorLayoutCase& c, std::ostream* out) { *out << ::testing::PrintToString(std::wstring(c.key)); }
@@ -188,8 +185,8 @@ TEST_F(RegistrySearch, VendorCandidatesFollowTheRegistryRules) {
 }
 
 TEST_F(RegistrySearch, ThirtyTwoBitVendorRuntimesNeedAPairProductAndComeAfterEverySixtyFourBitOne) {
-    createRuntimeFiles(home(L"user32"), {L"bin\\server\\jvm.dll"}, builtProgram(L"x86_image.dll"));
-    createRuntimeFiles(home(L"home32"), {L"bin\\server\\jvm.dll"}, builtProgram(L"x86_image.dll"));
+    for (const wchar_t* name : {L"user32", L"home32"})
+        createRuntimeFiles(home(name), {L"bin\\server\\jvm.dll"}, builtProgram(L"x86_image.dll"));
     createRuntimeFiles(home(L"machine64"), {L"bin\\server\\jvm.dll"});
     addVendorText(true, L"Software\\Eclipse Adoptium\\JDK\\21.0.1.12\\hotspot\\MSI", L"Path", home(L"user32"));
     addVendorText(false, L"Software\\Eclipse Adoptium\\JDK\\17.0.9.9\\hotspot\\MSI", L"Path", home(L"machine64"));
@@ -214,11 +211,7 @@ TEST_F(RegistrySearch, ThirtyTwoBitVendorRuntimesNeedAPairProductAndComeAfterEve
 // The version and settings rules JAVA_HOME shares with the folder scan are that
 // test's; here its own "release" file and, without IMAGE_TYPE, bin\javac.exe.
 TEST_F(RegistrySearch, JavaHomeIsReadWithItsReleaseFile) {
-    const struct {
-        const wchar_t* javaHome;  // below the test's runtimes
-        const wchar_t* jvmSource;
-        const wchar_t* found;
-    } cases[] = {
+    const struct { const wchar_t *javaHome, *jvmSource, *found; } cases[] = {  // homes below the test's runtimes
         {L"jh\\", L"", L"jh(17.0.1.0)s "},
         {L"jh", L"only_JRE", L"jh(17.0.1.0)s "},
         {L"jdk", L"only_JRE", L""},  // bin\javac.exe makes it a JDK

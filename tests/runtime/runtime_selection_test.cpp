@@ -28,11 +28,7 @@ TEST(RegistryRoots, SourceAndProviderDecideWhichRootsAreSearchedAndFavoured) {
     // Roots: JavaSoft JDK, JRE, Java Development Kit, Java Runtime Environment,
     // JRockit JRE, JRockit JDK, IBM JRE. The words go through the settings'
     // readers, so each row also shows how "JVM Source" and "VM Provider" are read.
-    const struct {
-        const wchar_t* source;
-        const wchar_t* provider;
-        const char* roots;
-    } cases[] = {
+    const struct { const wchar_t *source, *provider; const char* roots; } cases[] = {
         {L"", L"", "ffff---"},
         {L"favor_JDK", L"", "fsfs---"},
         {L"favor_JRE", L"", "sfsf---"},
@@ -83,11 +79,7 @@ TEST(CandidateChoice, FirstMatchingPreferenceOutranksTheOrder) {
     const std::vector<RuntimeCandidate> ordered = {candidate(L"1.8.0_151", L"a", false, true),
                                                    candidate(L"1.7.0_80", L"b", false, false),
                                                    candidate(L"1.7.0_45", L"c", false, false)};
-    const struct {
-        std::vector<std::wstring> preferred;
-        size_t chosen;
-        bool byPreference;
-    } cases[] = {
+    const struct { std::vector<std::wstring> preferred; size_t chosen; bool byPreference; } cases[] = {
         {{L"1.7", L"1.8"}, 1, true},       {{L"1.6", L"1.8.0_151"}, 0, true}, {{L"1.7.0_45"}, 2, true},
         {{L"", L"1.7"}, 0, true},          {{L"9", L"1.6"}, 0, false},        {{}, 0, false},
     };

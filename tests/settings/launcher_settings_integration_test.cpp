@@ -81,10 +81,9 @@ protected:
         // The copy carries its own icon and version information too, as an application's would.
         const jlpack::Bytes icon = sampleIconFile({16, 32});
         writeBytesFile(packer.path(L"App.ico"), std::string(icon.begin(), icon.end()));
-        ASSERT_EQ(packer.run(L"--launcher jlauncher.exe --ini App.ini --upgrade-code \"" + std::wstring(upgradeCode) +
-                             L"\" --output \"" + app_.exePath() + L"\" --icon App.ico --product-version 2.0")
-                      .exitCode,
-                  0);
+        const JlpackRun run = packer.run(L"--launcher jlauncher.exe --ini App.ini --upgrade-code \"" + std::wstring(upgradeCode) +
+                                         L"\" --output \"" + app_.exePath() + L"\" --icon App.ico --product-version 2.0");
+        ASSERT_EQ(run.exitCode, 0) << jl::toUtf8(run.error);
     }
 
     AppFolder app_;

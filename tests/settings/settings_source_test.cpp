@@ -66,23 +66,21 @@ void expectAnswersOfTheProfileFunctions(const std::string& bytes, bool readOnce)
                              L"Cmd", L"Key", L"Late", L"orphan", L"; Main Class", L"[Open"};
     IniFileSource source(path);
     (void)lookUp(source, L"Application", L"Cmd");  // the first question reads the file
-    std::vector<std::pair<std::wstring, std::wstring>> expected;
-    for (const wchar_t* section : sections) {
-        for (const wchar_t* key : keys) {
-            wchar_t buffer[512];
-            const DWORD length = GetPrivateProfileStringW(section, key, L"", buffer, 512, path.c_str());
-            expected.emplace_back(std::wstring(section) + L" / " + key, std::wstring(buffer, length));
+    // Each question as "section / key" with its answer.
+    const auto ask = [&](const auto& answer) {
+        std::vector<std::pair<std::wstring, std::wstring>> answers;
+        for (const wchar_t* section : sections) {
+            for (const wchar_t* key : keys) answers.emplace_back(std::wstring(section) + L" / " + key, answer(section, key));
         }
-    }
+        return answers;
+    };
+    const auto expected = ask([&](const wchar_t* section, const wchar_t* key) {
+        wchar_t buffer[512];
+        return std::wstring(buffer, GetPrivateProfileStringW(section, key, L"", buffer, 512, path.c_str()));
+    });
     // Read once: the answers stay what the file held when it was first asked.
     if (readOnce) DeleteFileW(path.c_str());
-    size_t i = 0;
-    for (const wchar_t* section : sections) {
-        for (const wchar_t* key : keys) {
-            EXPECT_EQ(lookUp(source, section, key), expected[i].second) << expected[i].first;
-            ++i;
-        }
-    }
+    EXPECT_EQ(ask([&](const wchar_t* section, const wchar_t* key) { return lookUp(source, section, key); }), expected);
 }
 
 TEST(IniFileSourceAsProfile, GivesWhatTheProfileFunctionsGive) {

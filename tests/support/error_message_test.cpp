@@ -26,20 +26,5 @@ TEST(StringTable, HoldsEveryMessageTheProgramUses) {
     }
 }
 
-// The splash window hands its place as owner back when it goes, but only its own:
-// an owner set since then stays.
-TEST(MessageOwner, IsReleasedOnlyByItsOwnWindow) {
-    const HWND splash = reinterpret_cast<HWND>(0x1230), other = reinterpret_cast<HWND>(0x4560);
-    setMessageOwner(splash);
-    releaseMessageOwner(other);
-    EXPECT_EQ(messageOwner(), splash);
-    releaseMessageOwner(splash);
-    EXPECT_EQ(messageOwner(), nullptr);
-    setMessageOwner(other);
-    releaseMessageOwner(splash);
-    EXPECT_EQ(messageOwner(), other);
-    setMessageOwner(nullptr);
-}
-
 } // namespace
 } // namespace jl

@@ -17,15 +17,12 @@ std::optional<uint16_t> machineOf(std::span<const uint8_t> bytes) {
 }
 
 TEST(PeHeaders, MachineIsReadOnlyWithinTheData) {
+    EXPECT_EQ(machineOf(jltest::peHeaders(0x80, kMachineI386, 0x100)), kMachineI386);
+    EXPECT_EQ(machineOf(jltest::peHeaders(0x80, kMachineAmd64, 0x86)), kMachineAmd64);
+    // The Machine field would end past the data.
+    EXPECT_EQ(machineOf(jltest::peHeaders(0x80, kMachineI386, 0x85)), std::nullopt);
+    EXPECT_EQ(machineOf(jltest::peHeaders(0xFFFFFFF0, kMachineI386, 0x100)), std::nullopt);
     auto image = jltest::peHeaders(0x80, kMachineI386, 0x100);
-    EXPECT_EQ(machineOf(image), kMachineI386);
-    image = jltest::peHeaders(0x80, kMachineAmd64, 0x86);
-    EXPECT_EQ(machineOf(image), kMachineAmd64);
-    image = jltest::peHeaders(0x80, kMachineI386, 0x85);  // the Machine field would end past the data
-    EXPECT_EQ(machineOf(image), std::nullopt);
-    image = jltest::peHeaders(0xFFFFFFF0, kMachineI386, 0x100);
-    EXPECT_EQ(machineOf(image), std::nullopt);
-    image = jltest::peHeaders(0x80, kMachineI386, 0x100);
     image[0x81] = 'X';
     EXPECT_EQ(machineOf(image), std::nullopt);
     EXPECT_EQ(machineOf(std::span(image).first(0x3F)), std::nullopt);
@@ -54,8 +51,7 @@ TEST(PeHeaders, BitnessNeedsAWholeImageWithTheMachinesKindOfHeader) {
     EXPECT_EQ(bitness(jlpack::Bytes(image.begin(), image.end() - 1)), ImageBitness::unusable);
     // A section table claiming more sections than the data holds.
     jlpack::Bytes sections = image;
-    sections[70] = 0xFF;
-    sections[71] = 0xFF;
+    sections[70] = sections[71] = 0xFF;
     EXPECT_EQ(bitness(sections), ImageBitness::unusable);
 }
 

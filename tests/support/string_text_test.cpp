@@ -33,10 +33,7 @@ TEST(SplitString, GivesNoTrailingEmptyPieceButAdjacentSeparatorsDo) {
 }
 
 TEST(Trim, RemovesOnlyAsciiWhiteSpaceAtItsOwnEnd) {
-    const auto trimmed = [](std::wstring text, void (*trim)(std::wstring&)) {
-        trim(text);
-        return text;
-    };
+    const auto trimmed = [](std::wstring text, void (*trim)(std::wstring&)) { trim(text); return text; };
     const std::wstring padded = L" \t\n\v\f\rx \ty\r\n\v\f\t ";
     EXPECT_EQ(trimmed(padded, trimLeft), L"x \ty\r\n\v\f\t ");
     EXPECT_EQ(trimmed(padded, trimRight), L" \t\n\v\f\rx \ty");

@@ -61,8 +61,7 @@ TEST(WindowBinding, RoutesMessagesToTheObjectAndDiesWithItOrLetsItGoWhenDestroye
 }
 
 struct LoopThread {
-    std::atomic<bool> quitSeen{false};
-    std::atomic<bool> finished{false};
+    std::atomic<bool> quitSeen{false}, finished{false};
     DWORD queueDelayMs = 0;
     bool ignoreQuit = false;
 };
@@ -88,9 +87,7 @@ TEST(StopMessageLoopThread, ReturnsOnlyAfterTheThreadHasEndedAndGivesUpOnOneThat
     const struct { DWORD queueDelayMs; bool ignoreQuit; DWORD timeoutMs; bool stopped; } cases[] = {
         {0, false, 10000, true}, {300, false, 10000, true}, {0, true, 300, false}};
     for (const auto& c : cases) {
-        LoopThread state;
-        state.queueDelayMs = c.queueDelayMs;
-        state.ignoreQuit = c.ignoreQuit;
+        LoopThread state{.queueDelayMs = c.queueDelayMs, .ignoreQuit = c.ignoreQuit};
         DWORD id = 0;
         UniqueHandle thread(CreateThread(nullptr, 0, messageLoop, &state, 0, &id));
         ASSERT_TRUE(thread);

@@ -21,28 +21,19 @@ using jlpack::Bytes;
 Bytes bytesOf(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
 TEST(PackIconFile, RefusesDamagedAndHugeIcons) {
-    Bytes truncated = sampleIconFile({32});
-    truncated.resize(truncated.size() - 1);
-    Bytes badHeader = sampleIconFile({16});
-    badHeader[2] = 2;  // a cursor file
-    Bytes noImages = sampleIconFile({16});
-    noImages[4] = 0;
-    Bytes shortDirectory = sampleIconFile({16});
-    shortDirectory.resize(12);
-    Bytes manyImages = sampleIconFile({16});
-    manyImages[4] = 65;
-    Bytes bigBytes = sampleIconFile({16});
-    bigBytes[8 + 6 + 3] = 0x10;  // declares 256 MiB and more
+    const auto changed = [](size_t at, std::uint8_t value) { Bytes bytes = sampleIconFile({16}); bytes[at] = value; return bytes; };
+    const auto cut = [](Bytes bytes, size_t size) { bytes.resize(size); return bytes; };
+    const Bytes of32 = sampleIconFile({32});
     const std::pair<Bytes, const char*> refusals[] = {
         {{}, "bad header"},
-        {badHeader, "bad header"},
-        {noImages, "holds no images"},
-        {shortDirectory, "directory runs past the end"},
-        {truncated, "runs past the end"},
+        {changed(2, 2), "bad header"},  // a cursor file
+        {changed(4, 0), "holds no images"},
+        {cut(sampleIconFile({16}), 12), "directory runs past the end"},
+        {cut(of32, of32.size() - 1), "runs past the end"},
         {sampleIconFile({0}, 1024), "1024x1024, larger than Windows shows icons"},
         {sampleIconFile({0}, 0), "has no size"},
-        {bigBytes, "more than icons need"},
-        {manyImages, "65 images, more than an icon needs"}};
+        {changed(8 + 6 + 3, 0x10), "more than icons need"},  // declares 256 MiB and more
+        {changed(4, 65), "65 images, more than an icon needs"}};
     for (const auto& [file, reason] : refusals) {
         std::string problem;
         EXPECT_FALSE(jlpack::parseIconFile(file, &problem)) << reason;
@@ -70,11 +61,7 @@ TEST(PackVersion, NumbersAreOneToFourPartsOfSixteenBits) {
 TEST(PackImage, RefusesWhatItCannotRewrite) {
     const Bytes good = sampleImage(sampleLauncherResources());
     ASSERT_TRUE(jlpack::parsePeImage(good));
-    auto changed = [&](size_t at, std::uint8_t value) {
-        Bytes bytes = good;
-        bytes[at] = value;
-        return bytes;
-    };
+    const auto changed = [&](size_t at, std::uint8_t value) { Bytes bytes = good; bytes[at] = value; return bytes; };
     Bytes noResources = good;
     std::memset(&noResources[64 + 24 + 112 + 2 * 8], 0, 8);
     Bytes signedImage = changed(64 + 24 + 112 + 4 * 8, 0x10);

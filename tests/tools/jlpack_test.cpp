@@ -138,13 +138,11 @@ TEST(Jlpack, WindowsReadsTheIconAndVersionInformationBackAndRepackingReplacesThe
         EXPECT_EQ(fixed->dwFileVersionMS, 0x00030004u);
         EXPECT_EQ(fixed->dwFileVersionLS, (5u << 16) | 678u);
         EXPECT_EQ(fixed->dwProductVersionLS, 5u << 16);
-        EXPECT_EQ(versionString(block, L"ProductName"), L"Gr\u00FC\u00DFe App");
-        EXPECT_EQ(versionString(block, L"FileDescription"), L"Gr\u00FC\u00DFe App");
-        EXPECT_EQ(versionString(block, L"CompanyName"), L"Example Ltd");
-        EXPECT_EQ(versionString(block, L"LegalCopyright"), L"(c) 2026 Example");
-        EXPECT_EQ(versionString(block, L"FileVersion"), L"3.4.5.678");
-        EXPECT_EQ(versionString(block, L"ProductVersion"), L"3.4.5");
-        EXPECT_EQ(versionString(block, L"OriginalFilename"), program);
+        std::vector<std::wstring> strings;
+        for (const wchar_t* name : {L"ProductName", L"FileDescription", L"CompanyName", L"LegalCopyright", L"FileVersion",
+                                    L"ProductVersion", L"OriginalFilename"}) strings.push_back(versionString(block, name));
+        EXPECT_EQ(strings, (std::vector<std::wstring>{L"Gr\u00FC\u00DFe App", L"Gr\u00FC\u00DFe App", L"Example Ltd",
+                                                      L"(c) 2026 Example", L"3.4.5.678", L"3.4.5", program}));
 
         const std::string manifest = resourceBytes(packed.get(), RT_MANIFEST, MAKEINTRESOURCEW(1));
         EXPECT_NE(manifest.find("<requestedExecutionLevel level=\"requireAdministrator\" uiAccess=\"false\"/>"), std::string::npos);
@@ -162,6 +160,9 @@ TEST(Jlpack, PrintShowsWhatACopyCarries) {
                                 L"  [Application]\n  Cmd=shown\n"}) {
         EXPECT_TRUE(contains(beside.output, part)) << part << L" in\n" << beside.output;
     }
+    // The shipped program's own icon came along: its pictures are stored compressed, and each size must still make an icon.
+    const jl::UniqueModule copy(LoadLibraryExW(folder.path(L"App.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    for (const int size : {16, 24, 32, 48}) EXPECT_EQ(iconWidth(copy.get(), size), size);
     const JlpackRun wrongCode = folder.run(L"--print App.exe --upgrade-code Y");
     EXPECT_EQ(wrongCode.exitCode, 0);
     EXPECT_FALSE(contains(wrongCode.output, L"Cmd=shown")) << wrongCode.output;

@@ -42,8 +42,7 @@ TEST(Version, FirstDifferingPartDecidesNumerically) {
 }
 
 TEST(Version, RangeIncludesBothBounds) {
-    const Version minimum{{1, 8, 0, 0}};
-    const Version maximum{{1, 8, kOpen, kOpen}};
+    const Version minimum{{1, 8, 0, 0}}, maximum{{1, 8, kOpen, kOpen}};
     EXPECT_TRUE(versionInRange(minimum, minimum, maximum));
     EXPECT_TRUE(versionInRange(maximum, minimum, maximum));
     EXPECT_FALSE(versionInRange(Version{{1, 9, 0, 0}}, minimum, maximum));
