@@ -37,7 +37,8 @@ bool fromHome(const std::wstring& home, JvmType jvmType, RuntimeSource source, c
 bool fromJrePath(const RuntimeRequest& request, bool pairProductSet, ChosenRuntime& chosen) {
     const std::wstring home = withTrailingBackslash(request.jrePath);
     trace("runtime: trying the configured \"JRE Path\" {}", Quoted{home});
-    const std::wstring& library = chosen.jvmLibraryPath = findJvmLibrary(home, request.jvmType);
+    // Kept apart until it is taken: a refused library must not stay behind as the choice.
+    std::wstring library = findJvmLibrary(home, request.jvmType);
     if (library.empty()) {
         trace("runtime: no jvm.dll for JVM type {} under \"JRE Path\" {}; searching on", request.jvmType, Quoted{home});
         return false;
@@ -54,6 +55,7 @@ bool fromJrePath(const RuntimeRequest& request, bool pairProductSet, ChosenRunti
         return false;
     }
     trace("runtime: chose {} from \"JRE Path\"", Quoted{library});
+    chosen.jvmLibraryPath = std::move(library);
     chosen.version = Version{};
     chosen.source = RuntimeSource::jrePath;
     return true;
