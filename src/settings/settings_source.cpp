@@ -60,7 +60,7 @@ void IniFileSource::getString(const std::wstring& section, const std::wstring& k
                                                               static_cast<DWORD>(capacity), path_.c_str());
                 // size - 1 means the value may have been cut: ask again with more room.
                 if (length + 1 >= capacity) return capacity * 2;
-                return length == 0 ? 0 : wcsnlen(buffer, length);
+                return length == 0 ? 0 : filledLength(buffer, length);
             }).value_or(std::wstring());
 }
 

@@ -71,15 +71,35 @@ bool _Sp_make_shared_tag::_S_eq(const type_info&) noexcept { return false; }
 // relocations, the C library told the program's kind (so its last-resort
 // messages go to standard error in a console program and never become a
 // window there), global constructors, and exit() so atexit handlers run.
-extern "C" void _pei386_runtime_relocator();
-extern "C" void __main();
 extern "C" void __set_app_type(int);
+extern "C" void (*__CTOR_LIST__[])();
 int wmain();
 
 // The C library's import library carries atexit only as data; the start-up
 // used to supply the function, which hands the handler to the library's table
 // that exit() runs.
 extern "C" int atexit(void (*handler)()) { return _onexit(reinterpret_cast<_onexit_t>(handler)) ? 0 : -1; }
+
+// Data imported without dllimport needs its address patched as the image
+// loads ("pseudo relocations"). The launcher imports no data, so the list the
+// linker makes stays empty and nothing needs patching; a change that made it
+// non-empty ends every start with this message rather than running with
+// unpatched addresses.
+extern "C" char __RUNTIME_PSEUDO_RELOC_LIST__[];
+extern "C" char __RUNTIME_PSEUDO_RELOC_LIST_END__[];
+extern "C" void _pei386_runtime_relocator() {
+    if (__RUNTIME_PSEUDO_RELOC_LIST_END__ != __RUNTIME_PSEUDO_RELOC_LIST__)
+        endProcess("the program imports data it cannot patch");
+}
+
+// Runs the global constructors, last listed first as the compiler expects; the
+// process entry calls it once (the compiler adds no call to it to wmain). The
+// list starts with a marker and ends with a null entry.
+extern "C" void __main() {
+    int count = 0;
+    while (__CTOR_LIST__[count + 1]) ++count;
+    for (; count > 0; --count) __CTOR_LIST__[count]();
+}
 
 extern "C" [[noreturn]] void jlProcessStart() {
     _pei386_runtime_relocator();

@@ -78,7 +78,7 @@ void expandEnvironment(std::wstring& text) {
     const std::optional<std::wstring> expanded = readGrowingText([&](wchar_t* buffer, size_t capacity) -> size_t {
         const DWORD needed = ExpandEnvironmentStringsW(text.c_str(), buffer, static_cast<DWORD>(capacity));
         // The count includes the terminator; the text ends at its first NUL.
-        return needed <= capacity && needed > 0 ? wcsnlen(buffer, capacity) : needed;
+        return needed <= capacity && needed > 0 ? filledLength(buffer, capacity) : needed;
     }, text.size() + 64);
     if (expanded) text = *expanded;
 }
@@ -88,6 +88,12 @@ std::wstring environmentVariable(const wchar_t* name) {
                // Too small: the size needed including the terminator, never less than the capacity + 1.
                return GetEnvironmentVariableW(name, buffer, static_cast<DWORD>(capacity));
            }, 64).value_or(std::wstring());
+}
+
+size_t filledLength(const wchar_t* buffer, size_t capacity) {
+    size_t length = 0;
+    while (length < capacity && buffer[length] != L'\0') ++length;
+    return length;
 }
 
 std::wstring registryString(HKEY key, const wchar_t* name) {
@@ -101,7 +107,7 @@ std::wstring registryString(HKEY key, const wchar_t* name) {
     if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) != ERROR_SUCCESS) {
         return {};
     }
-    value.resize(wcsnlen(value.c_str(), size / sizeof(wchar_t)));
+    value.resize(filledLength(value.c_str(), size / sizeof(wchar_t)));
     return value;
 }
 

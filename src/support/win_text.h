@@ -51,6 +51,9 @@ private:
 // for failure. Empty on failure.
 [[nodiscard]] std::optional<std::wstring> readGrowingText(FillCall call, size_t initialCapacity = 256);
 
+// The characters before the first NUL of a buffer the system filled, at most its capacity.
+[[nodiscard]] size_t filledLength(const wchar_t* buffer, size_t capacity);
+
 // A registry string value (REG_SZ or REG_EXPAND_SZ, unexpanded) up to its first
 // NUL; empty when it is missing, empty or not text.
 [[nodiscard]] std::wstring registryString(HKEY key, const wchar_t* name);
