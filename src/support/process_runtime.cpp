@@ -67,8 +67,8 @@ bool _Sp_make_shared_tag::_S_eq(const type_info&) noexcept { return false; }
 // The process entry, in place of the C runtime's start-up, whose argument,
 // wildcard, locale and signal set-up the launcher has no use for: wmain takes
 // no arguments and the C library initialises itself when it loads. What the
-// start-up did that still matters is done here: the image's pseudo
-// relocations, the C library told the program's kind (so its last-resort
+// start-up did that still matters is done here: a check that the image
+// needs no pseudo relocations, the C library told the program's kind (so its last-resort
 // messages go to standard error in a console program and never become a
 // window there), global constructors, and exit() so atexit handlers run.
 extern "C" void __set_app_type(int);
