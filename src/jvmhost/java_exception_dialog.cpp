@@ -228,12 +228,12 @@ std::wstring describeThrowable(JNIEnv* env, jthrowable exception) {
 ExceptionChoice showJavaExceptionDialog(JNIEnv* env, jthrowable exception) {
     const std::wstring text = describeThrowable(env, exception);
     if (text.empty()) {
-        trace("jvm: no trace of the exception could be made; going on as after Ignore");
+        trace<TraceTopic::jvm>("no trace of the exception could be made; going on as after Ignore");
         return ExceptionChoice::ignore;
     }
     JavaExceptionDialog dialog(withWindowsLineEnds(text));
     const INT_PTR result = dialog.run(GetModuleHandleW(nullptr), IDD_JAVA_EXCEPTION, GetActiveWindow());
-    trace("jvm: Java Exception dialog answered {}", static_cast<long long>(result));
+    trace<TraceTopic::jvm>("Java Exception dialog answered {}", static_cast<long long>(result));
     if (result == IDOK) return ExceptionChoice::ignore;
     // System.exit is refused while main's exception is still pending; on Ignore
     // it stays, so the VM reports it as uncaught when the thread leaves.

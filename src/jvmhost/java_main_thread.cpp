@@ -160,7 +160,7 @@ void reportStartException(const JavaMainArgs& args, jthrowable exception) {
     }
     const std::wstring text = describeThrowable(env, exception);
     env->ExceptionClear();
-    trace("jvm: the main class could not be made ready");
+    trace<TraceTopic::jvm>("the main class could not be made ready");
     showErrorMessage(kMsgMainClassInitFailed, args.mainClass, text);
 }
 
@@ -200,7 +200,7 @@ ClassLookup mainClassByName(const JavaMainArgs& args, const LauncherHelper& help
         env->Throw(exception);
         env->ExceptionDescribe();
     }
-    trace("jvm: the main class {} was not found", Quoted{decoded});
+    trace<TraceTopic::jvm>("the main class {} was not found", Quoted{decoded});
     showErrorMessage(kMsgMainClassNotFound, decoded);
     return ClassLookup::reported;
 }
@@ -251,7 +251,7 @@ bool checkMainPresent(const JavaMainArgs& args, jclass type, const LauncherHelpe
         return false;
     }
     if (!present) {
-        trace("jvm: the main class has no main method");
+        trace<TraceTopic::jvm>("the main class has no main method");
         showErrorMessage(kMsgMainMethodMissing);
     }
     return present;
@@ -281,7 +281,7 @@ std::optional<MainMethod> chooseMain(const JavaMainArgs& args, const LauncherHel
     if (!main.form.isStatic) main.constructor = env->GetMethodID(main.type, "<init>", "()V");
     if (!main.id || (!main.form.isStatic && !main.constructor)) {
         env->ExceptionClear();
-        trace("jvm: the main class has no main method this runtime runs");
+        trace<TraceTopic::jvm>("the main class has no main method this runtime runs");
         showErrorMessage(kMsgMainMethodMissing);
         return std::nullopt;
     }
@@ -333,7 +333,7 @@ bool callMain(const JavaMainArgs& args, const MainMethod& main) {
     if (args.mainStartedEvent) SetEvent(args.mainStartedEvent);
     if (args.listener) args.listener->beforeMain();
 
-    trace("phase: main called with {} argument(s)", args.arguments.size());
+    trace<TraceTopic::phase>("main called with {} argument(s)", args.arguments.size());
     if (main.form.isStatic && main.form.takesArguments) {
         callStaticMainWithArguments(env, main, arguments);
     } else if (main.form.isStatic) {
@@ -352,7 +352,7 @@ bool callMain(const JavaMainArgs& args, const MainMethod& main) {
 void settleEndOfMain(const JavaMainArgs& args) {
     JNIEnv* env = args.session.jniEnv;
     if (jthrowable exception = env->ExceptionOccurred()) {
-        trace("jvm: an exception escaped main");
+        trace<TraceTopic::jvm>("an exception escaped main");
         if (args.listener) args.listener->mainThrew();
         if (args.reportUncaught) showErrorMessage(kMsgMainThrew, describeThrowable(env, exception));
         if (args.listener) args.listener->beforeExceptionDialog();
@@ -360,10 +360,11 @@ void settleEndOfMain(const JavaMainArgs& args) {
             (void)callSystemExit(env);
         }
     } else {
-        trace("jvm: main returned");
+        trace<TraceTopic::jvm>("main returned");
     }
     if (args.stayInVmAfterMain) {
-        trace("jvm: an IBM runtime may be in use, so the Java main thread stays in the VM until the program exits");
+        trace<TraceTopic::jvm>(
+            "an IBM runtime may be in use, so the Java main thread stays in the VM until the program exits");
         Sleep(INFINITE);
     }
 }
@@ -395,7 +396,7 @@ bool callSecondaryMainOn(JNIEnv* env, jclass mainClass, const std::vector<std::w
         method = env->GetStaticMethodID(mainClass, "secondaryMain", kIntSecondaryMain);
     }
     if (!method) {
-        trace("jvm: the main class has no secondaryMain; the secondary waits for the program to end");
+        trace<TraceTopic::jvm>("the main class has no secondaryMain; the secondary waits for the program to end");
         return describeFailure();
     }
     jobjectArray javaArguments = newJavaStringArray(arguments, env);
@@ -419,15 +420,15 @@ int runJavaMainThread(JavaMainArgs& args) {
     UniqueHandle thread(
         CreateThread(nullptr, static_cast<SIZE_T>(args.stackSize), javaMainThreadBody, &args, 0, &threadId));
     if (!thread) {
-        trace("jvm: the Java main thread could not be created (error {}); running Java on the first thread",
-              GetLastError());
+        trace<TraceTopic::jvm>("the Java main thread could not be created (error {}); running Java on the first thread",
+                               GetLastError());
         return static_cast<int>(javaMainThreadBody(&args));
     }
-    trace("jvm: Java main thread started with a stack of {} bytes", args.stackSize);
+    trace<TraceTopic::jvm>("Java main thread started with a stack of {} bytes", args.stackSize);
     WaitForSingleObject(thread.get(), INFINITE);
     DWORD result = 1;
     GetExitCodeThread(thread.get(), &result);
-    trace("jvm: the Java main thread ended with {}", static_cast<int>(result));
+    trace<TraceTopic::jvm>("the Java main thread ended with {}", static_cast<int>(result));
     return static_cast<int>(result);
 }
 
@@ -499,7 +500,8 @@ bool callStaticStopMethod(const JvmSession& session, const std::wstring& classNa
     JavaVM* vm = session.javaVm;
     JNIEnv* env = nullptr;
     if (!vm || vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return false;
-    trace("jvm: calling the stop method {} of {}", Quoted{method}, className.empty() ? L"the main class" : className.c_str());
+    trace<TraceTopic::jvm>("calling the stop method {} of {}", Quoted{method},
+                           className.empty() ? L"the main class" : className.c_str());
     // A thread attached from outside Java finds classes through the system class loader.
     jclass type = className.empty() ? session.mainClass : env->FindClass(modifiedUtf8(env, className).c_str());
     const bool called = type && callStopMethodOn(env, type, method, arguments);
@@ -510,7 +512,7 @@ bool callStaticStopMethod(const JvmSession& session, const std::wstring& classNa
         showErrorMessage(kMsgStopMethodMissing, className.empty() ? method : className + L"." + method);
     }
     env->ExceptionClear();
-    trace("jvm: the stop method {}", called && !exception ? "returned" : "failed");
+    trace<TraceTopic::jvm>("the stop method {}", called && !exception ? "returned" : "failed");
     vm->DetachCurrentThread();
     return called && !exception;
 }
@@ -519,7 +521,7 @@ void exitJavaFromThread(const JvmSession& session, jint status) {
     JavaVM* vm = session.javaVm;
     JNIEnv* env = nullptr;
     if (!vm || vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return;
-    trace("jvm: calling System.exit({})", static_cast<int>(status));
+    trace<TraceTopic::jvm>("calling System.exit({})", static_cast<int>(status));
     (void)callSystemExit(env, status);
     vm->DetachCurrentThread();
 }

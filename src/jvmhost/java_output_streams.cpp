@@ -43,8 +43,9 @@ void redirectOutputStreams(JNIEnv* env, const OutputRedirection& output) {
     const auto redirect = [env](const std::wstring& file, bool append, const char* setter) {
         if (file.empty()) return;
         const bool redirected = redirectStandardStream(env, file, append, setter);
-        trace("jvm: {}{}{}{}", setter[3] == 'O' ? "System.out" : "System.err",
-              redirected ? " goes to " : " could not be sent to ", Quoted{file}, append ? " (append)" : "");
+        trace<TraceTopic::jvm>("{}{}{}{}", setter[3] == 'O' ? "System.out" : "System.err",
+                               redirected ? " goes to " : " could not be sent to ", Quoted{file},
+                               append ? " (append)" : "");
         if (!redirected && env->ExceptionOccurred()) env->ExceptionDescribe();
     };
     redirect(output.outputFile, output.outputAppend, "setOut");

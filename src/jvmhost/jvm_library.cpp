@@ -32,12 +32,12 @@ unsigned reasonFor(jint result) {
 } // namespace
 
 bool loadJvmLibrary(const std::wstring& path, JvmEntryPoints& entryPoints) {
-    trace("phase: loading {}", Quoted{path});
+    trace<TraceTopic::phase>("loading {}", Quoted{path});
     // Never freed: the VM lives until the process ends.
     HMODULE library = LoadLibraryW(path.c_str());
     if (!library) {
         const DWORD error = GetLastError();
-        trace("jvm: LoadLibrary failed with error {}", error);
+        trace<TraceTopic::jvm>("LoadLibrary failed with error {}", error);
         showErrorMessage(kMsgJvmLibraryLoadFailed, path, static_cast<int32_t>(error));
         return false;
     }
@@ -47,15 +47,15 @@ bool loadJvmLibrary(const std::wstring& path, JvmEntryPoints& entryPoints) {
     }
     if (!entryPoints.createJavaVm || !entryPoints.getDefaultInitArgs) {
         const DWORD error = GetLastError();
-        trace("jvm: {} is missing from the library",
-              !entryPoints.createJavaVm ? "JNI_CreateJavaVM" : "JNI_GetDefaultJavaVMInitArgs");
+        trace<TraceTopic::jvm>("{} is missing from the library",
+                               !entryPoints.createJavaVm ? "JNI_CreateJavaVM" : "JNI_GetDefaultJavaVMInitArgs");
         showErrorMessage(kMsgWindowsException, loadString(kMsgCreateJavaVmMissing), static_cast<int32_t>(error));
         return false;
     }
     entryPoints.findClassFromBootLoader =
         resolve<FindClassFromBootLoaderFunction>(library, "JVM_FindClassFromBootLoader");
-    trace("phase: jvm.dll loaded{}",
-          entryPoints.findClassFromBootLoader ? "" : " (without JVM_FindClassFromBootLoader)");
+    trace<TraceTopic::phase>("jvm.dll loaded{}",
+                             entryPoints.findClassFromBootLoader ? "" : " (without JVM_FindClassFromBootLoader)");
     return true;
 }
 
@@ -75,10 +75,10 @@ bool createJvm(const JvmEntryPoints& entryPoints, std::vector<std::string>& vmOp
     arguments.options = options.get();
     arguments.ignoreUnrecognized = JNI_FALSE;
 
-    trace("phase: JNI_CreateJavaVM called with {} options", count);
+    trace<TraceTopic::phase>("JNI_CreateJavaVM called with {} options", count);
     const jint result =
         entryPoints.createJavaVm(&session.javaVm, reinterpret_cast<void**>(&session.jniEnv), &arguments);
-    trace("phase: JNI_CreateJavaVM returned {}", result);
+    trace<TraceTopic::phase>("JNI_CreateJavaVM returned {}", result);
     if (result != JNI_OK) {
         session = JvmSession{};
         const unsigned reason = reasonFor(result);
@@ -92,7 +92,7 @@ bool createJvm(const JvmEntryPoints& entryPoints, std::vector<std::string>& vmOp
 
 void destroyJvm(JvmSession& session) {
     if (!session.javaVm) return;
-    trace("jvm: destroying the VM (waits for its non-daemon threads)");
+    trace<TraceTopic::jvm>("destroying the VM (waits for its non-daemon threads)");
     session.javaVm->DestroyJavaVM();
     session = JvmSession{};
 }

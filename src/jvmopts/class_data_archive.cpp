@@ -63,7 +63,7 @@ std::wstring archiveKey(const std::wstring& home, const std::string& release, co
 // its end under a name of this launch's own; empty when it cannot be written.
 std::wstring archiveOption(ClassDataArchive& archive) {
     if (GetFileAttributesW(archive.archivePath.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        trace("class data: using the archive {}", Quoted{archive.archivePath});
+        trace<TraceTopic::classData>("using the archive {}", Quoted{archive.archivePath});
         return L"-XX:SharedArchiveFile=" + archive.archivePath;
     }
     // Each launch writes its own file: two first launches at once never share one.
@@ -73,12 +73,14 @@ std::wstring archiveOption(ClassDataArchive& archive) {
     UniqueFile probe = UniqueFile(CreateFileW(archive.pendingPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                               FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!probe) {
-        trace("class data: no archive, {} cannot be written (error {})", Quoted{archive.pendingPath}, GetLastError());
+        trace<TraceTopic::classData>("no archive, {} cannot be written (error {})", Quoted{archive.pendingPath},
+                                     GetLastError());
         archive.pendingPath.clear();
         return {};
     }
     probe.reset();
-    trace("class data: no archive for this key yet, the VM writes {} at its end", Quoted{archive.pendingPath});
+    trace<TraceTopic::classData>("no archive for this key yet, the VM writes {} at its end",
+                                 Quoted{archive.pendingPath});
     return L"-XX:ArchiveClassesAtExit=" + archive.pendingPath;
 }
 
@@ -98,12 +100,12 @@ void prepareClassDataArchive(const std::wstring& programPath, const ProductIdent
     const std::wstring home = stripPathComponents(jvmLibraryPath, 3) + L"\\";
     const std::optional<std::string> release = readFileBytes(home + L"release");
     if (const char* refusal = runtimeRefusal(release, configuration)) {
-        trace("class data: no archive for {}, {}", Quoted{home}, refusal);
+        trace<TraceTopic::classData>("no archive for {}, {}", Quoted{home}, refusal);
         return;
     }
     const std::wstring localData = environmentVariable(L"LOCALAPPDATA");
     if (localData.empty()) {
-        trace("class data: no archive, LOCALAPPDATA is not set");
+        trace<TraceTopic::classData>("no archive, LOCALAPPDATA is not set");
         return;
     }
     const PerUserIniLocation location = makePerUserFolders(localData, programPath, product);
@@ -112,7 +114,8 @@ void prepareClassDataArchive(const std::wstring& programPath, const ProductIdent
         location.codeFolder + L"\\" + archiveFileName(fileBaseName(programPath), archiveKeyDigest(key));
     // The options travel in the ANSI code page.
     if (!fitsAnsiCodePage(archive.archivePath)) {
-        trace("class data: no archive, its path {} does not survive the ANSI code page", Quoted{archive.archivePath});
+        trace<TraceTopic::classData>("no archive, its path {} does not survive the ANSI code page",
+                                     Quoted{archive.archivePath});
         archive.archivePath.clear();
         return;
     }
@@ -127,7 +130,7 @@ void settleClassDataArchive(ClassDataArchive& archive) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(pending.c_str(), GetFileExInfoStandard, &data) ||
         (data.nFileSizeHigh == 0 && data.nFileSizeLow == 0)) {
-        trace("class data: the VM wrote no archive");
+        trace<TraceTopic::classData>("the VM wrote no archive");
         removeArchiveFile(pending);
         return;
     }
@@ -136,7 +139,8 @@ void settleClassDataArchive(ClassDataArchive& archive) {
     SetFileAttributesW(archive.archivePath.c_str(), FILE_ATTRIBUTE_NORMAL);
     const bool moved = MoveFileExW(pending.c_str(), archive.archivePath.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
     if (!moved) removeArchiveFile(pending);
-    trace("class data: archive {}{}", Quoted{archive.archivePath}, moved ? " in place" : " could not be put in place");
+    trace<TraceTopic::classData>("archive {}{}", Quoted{archive.archivePath},
+                                 moved ? " in place" : " could not be put in place");
     if (!moved) return;
     // Archives made for earlier keys of this program are of no further use.
     const size_t slash = archive.archivePath.rfind(L'\\');
@@ -146,14 +150,15 @@ void settleClassDataArchive(ClassDataArchive& archive) {
     WIN32_FIND_DATAW found;
     UniqueFind find = UniqueFind(FindFirstFileW((folder + prefix + L"*.jsa").c_str(), &found));
     if (!find) {
-        trace("class data: no earlier archives under {}", Quoted{folder + prefix + L"*.jsa"});
+        trace<TraceTopic::classData>("no earlier archives under {}", Quoted{folder + prefix + L"*.jsa"});
         return;
     }
     do {
         const std::wstring other = found.cFileName;
         if (other.size() != name.size() || other == name) continue;
         const bool removed = removeArchiveFile(folder + other);
-        trace("class data: the earlier archive {}{}", Quoted{other}, removed ? " is removed" : " could not be removed");
+        trace<TraceTopic::classData>("the earlier archive {}{}", Quoted{other},
+                                     removed ? " is removed" : " could not be removed");
     } while (FindNextFileW(find.get(), &found));
 }
 

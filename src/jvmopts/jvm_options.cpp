@@ -30,12 +30,13 @@ std::wstring pathForJvm(const std::wstring& path) {
                                        return GetShortPathNameW(path.c_str(), buffer, static_cast<DWORD>(capacity));
                                    }).value_or(std::wstring());
     if (shortPath.empty() || !fitsAnsiCodePage(shortPath) || shortPath.find(L';') != std::wstring::npos) {
-        trace("options: {} holds \";\" or characters outside the ANSI code page and has no short name to use",
-              Quoted{path});
+        trace<TraceTopic::options>(
+            "{} holds \";\" or characters outside the ANSI code page and has no short name to use", Quoted{path});
         return path;
     }
-    trace("options: {} holds \";\" or characters outside the ANSI code page; its short name {} is passed instead",
-          Quoted{path}, Quoted{shortPath});
+    trace<TraceTopic::options>(
+        "{} holds \";\" or characters outside the ANSI code page; its short name {} is passed instead", Quoted{path},
+        Quoted{shortPath});
     return shortPath;
 }
 
@@ -92,8 +93,10 @@ void addParameterOptions(const std::wstring& parameters, std::vector<SourcedOpti
         if (const std::wstring_view setting = settingInPlaceOf(option); !setting.empty()) {
             // Passed on, the VM would refuse to start over an option it does not know.
             const std::wstring value = i + 1 < words.size() ? words[++i] : std::wstring();
-            trace("options: {} is the java command's, which the launcher cannot place among the VM's options; it is "
-                  "left out (\"{}\" says it)", Quoted{option + L" " + value}, setting);
+            trace<TraceTopic::options>(
+                "{} is the java command's, which the launcher cannot place among the VM's options; it is "
+                "left out (\"{}\" says it)",
+                Quoted{option + L" " + value}, setting);
             continue;
         }
         const std::wstring prefix = oneWordOptionPrefix(option);
@@ -102,7 +105,7 @@ void addParameterOptions(const std::wstring& parameters, std::vector<SourcedOpti
             removeQuotes(option);
             option.insert(0, prefix);
         } else if (!prefix.empty()) {
-            trace("options: {} has no value after it and is passed as it is", Quoted{option});
+            trace<TraceTopic::options>("{} has no value after it and is passed as it is", Quoted{option});
         }
         options.push_back({std::move(option), L"\"Virtual Machine Parameters\""});
     }
@@ -111,8 +114,8 @@ void addParameterOptions(const std::wstring& parameters, std::vector<SourcedOpti
 void addFileOptions(const VmOptionsFile& file, size_t layer, std::vector<SourcedOption>& options) {
     for (std::wstring& line : vmOptionLines(file.text)) {
         if (isClassPathOption(line)) {
-            trace("options: {} in {} is ignored: the class path belongs to the settings", Quoted{line},
-                  Quoted{file.path});
+            trace<TraceTopic::options>("{} in {} is ignored: the class path belongs to the settings", Quoted{line},
+                                       Quoted{file.path});
             continue;
         }
         options.push_back({std::move(line), file.path, layer});
@@ -131,7 +134,7 @@ std::vector<SourcedOption> parameterOptions(const JvmSettings& settings) {
         if (isRelativeMemoryOption(option.text)) {
             const std::wstring relative = option.text;
             option.text = resolveRelativeMemoryOption(relative, machineMemory());
-            trace("options: {} becomes {}", Quoted{relative}, Quoted{option.text});
+            trace<TraceTopic::options>("{} becomes {}", Quoted{relative}, Quoted{option.text});
         }
         texts.push_back(option.text);
         layers.push_back(option.layer);
@@ -140,8 +143,8 @@ std::vector<SourcedOption> parameterOptions(const JvmSettings& settings) {
     size_t next = 0;
     for (const size_t index : survivingOptions(texts, layers)) {
         for (; next < index; ++next) {
-            trace("options: {} from {} is replaced by a later value", Quoted{options[next].text},
-                  Quoted{options[next].source});
+            trace<TraceTopic::options>("{} from {} is replaced by a later value", Quoted{options[next].text},
+                                       Quoted{options[next].source});
         }
         kept.push_back(std::move(options[index]));
         next = index + 1;
@@ -161,15 +164,16 @@ std::wstring buildClassPath(const std::wstring& classPathSetting, const std::wst
         const ClassPathEntry kind = classifyClassPathEntry(entry, programFolder);
         if (!kind.searched) {
             classPath += pathForJvm(entry) + L";";
-            trace("options: class path entry {} is passed as {}", Quoted{written}, Quoted{entry});
+            trace<TraceTopic::options>("class path entry {} is passed as {}", Quoted{written}, Quoted{entry});
             continue;
         }
         const size_t found = expandClassPathEntry(kind, classPath);
         if (found == 0) {
-            trace("options: class path entry {} matched nothing ({})", Quoted{written}, Quoted{kind.pattern});
+            trace<TraceTopic::options>("class path entry {} matched nothing ({})", Quoted{written},
+                                       Quoted{kind.pattern});
         } else {
-            trace("options: class path entry {} gave {} entr{} from {}", Quoted{written}, found,
-                  found == 1 ? "y" : "ies", Quoted{kind.pattern});
+            trace<TraceTopic::options>("class path entry {} gave {} entr{} from {}", Quoted{written}, found,
+                                       found == 1 ? "y" : "ies", Quoted{kind.pattern});
         }
     }
     return classPath;
@@ -208,12 +212,12 @@ bool locateMainJar(const std::wstring& mainJar, const std::wstring& programPath,
     const ClassPathEntry kind = classifyClassPathEntry(path, programFolder);
     if (kind.searched) path = kind.pattern;
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        trace("options: the main jar {} is not at {}", Quoted{mainJar}, Quoted{path});
+        trace<TraceTopic::options>("the main jar {} is not at {}", Quoted{mainJar}, Quoted{path});
         showErrorMessage(kMsgMainJarMissing, path);
         return false;
     }
     configuration.mainJar = pathForJvm(path);
-    trace("options: main jar {} is passed as {}", Quoted{mainJar}, Quoted{configuration.mainJar});
+    trace<TraceTopic::options>("main jar {} is passed as {}", Quoted{mainJar}, Quoted{configuration.mainJar});
     return true;
 }
 
@@ -226,7 +230,7 @@ bool assembleJvmOptions(const JvmSettings& settings, const ApplicationSettings& 
     if (settings.embeddedJar) classPath = pathForJvm(programPath) + L";" + classPath;
     const bool classMode = application.mainKind() == MainKind::className;
     if (classPath.empty() && classMode) {
-        trace("options: the class path is empty");
+        trace<TraceTopic::options>("the class path is empty");
         showErrorMessage(kMsgClassPathMissing);
         return false;
     }
@@ -239,15 +243,15 @@ bool assembleJvmOptions(const JvmSettings& settings, const ApplicationSettings& 
     for (SourcedOption& option : parameterOptions(settings)) {
         if (option.text.starts_with(L"-Xss")) {
             configuration.javaThreadStackSize = parseStackSize(std::wstring_view(option.text).substr(4));
-            trace("options: Java main thread stack size {}{}", configuration.javaThreadStackSize,
-                  configuration.javaThreadStackSize == 0 ? " (the JVM's default)" : " bytes");
+            trace<TraceTopic::options>("Java main thread stack size {}{}", configuration.javaThreadStackSize,
+                                       configuration.javaThreadStackSize == 0 ? " (the JVM's default)" : " bytes");
         }
         expandEnvironment(option.text);
-        trace("options: {} from {}", Quoted{option.text}, Quoted{option.source});
+        trace<TraceTopic::options>("{} from {}", Quoted{option.text}, Quoted{option.source});
         appendVmOption(configuration, option.text);
     }
     for (size_t i = 0; i < configuration.vmOptions.size(); ++i) {
-        trace("options: VM option {} = {}", i + 1, Quoted{fromAnsiString(configuration.vmOptions[i])});
+        trace<TraceTopic::options>("VM option {} = {}", i + 1, Quoted{fromAnsiString(configuration.vmOptions[i])});
     }
 
     return true;
@@ -268,7 +272,7 @@ void appendJavaCommandOption(const std::wstring& description, const std::vector<
                              JvmConfiguration& configuration) {
     std::wstring option = L"-Dsun.java.command=" + description;
     for (const std::wstring& argument : arguments) option += L" " + argument;
-    trace("options: {}", Quoted{option});
+    trace<TraceTopic::options>("{}", Quoted{option});
     appendVmOption(configuration, option);
 }
 
@@ -321,7 +325,7 @@ void prepareLibraryPath(const std::wstring& jvmLibraryPath, const JvmSettings& s
     std::wstring path = processPathTemplate(settings.systemPath, javaBinFolder);
     expandEnvironment(path);
     SetEnvironmentVariableW(L"Path", path.c_str());
-    trace("options: Path set to {}", Quoted{path});
+    trace<TraceTopic::options>("Path set to {}", Quoted{path});
 }
 
 } // namespace jl

@@ -94,7 +94,8 @@ void StartupCapture::captureMissingHandles(const OutputFiles& files) {
                             (files.error.handle && handle == files.error.handle.get());
         return toFile ? L"to its file" : L"as the process was given it";
     };
-    trace("streams: standard output {}, standard error {}", target(STD_OUTPUT_HANDLE), target(STD_ERROR_HANDLE));
+    trace<TraceTopic::streams>("standard output {}, standard error {}", target(STD_OUTPUT_HANDLE),
+                               target(STD_ERROR_HANDLE));
 }
 
 void StartupCapture::stop() {

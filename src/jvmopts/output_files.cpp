@@ -16,7 +16,7 @@ constexpr DWORD kShared = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE
 void dropReadOnly(std::wstring& name) {
     const DWORD attributes = name.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(name.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return;
-    trace("streams: {} is read-only and is left alone", Quoted{name});
+    trace<TraceTopic::streams>("{} is read-only and is left alone", Quoted{name});
     name.clear();
 }
 
@@ -73,8 +73,9 @@ void openOutputFiles(const OutputSettings& settings, OutputFiles& files) {
     if (!names.outputFile.empty()) expandEnvironment(names.outputFile);
     if (!names.errorFile.empty()) expandEnvironment(names.errorFile);
     expandOutputFileNames(names);
-    trace("options: output file {}{}, error file {}{}", Quoted{names.outputFile},
-          names.outputAppend ? " (append)" : "", Quoted{names.errorFile}, names.errorAppend ? " (append)" : "");
+    trace<TraceTopic::options>("output file {}{}, error file {}{}", Quoted{names.outputFile},
+                               names.outputAppend ? " (append)" : "", Quoted{names.errorFile},
+                               names.errorAppend ? " (append)" : "");
     dropReadOnly(names.outputFile);
     dropReadOnly(names.errorFile);
 

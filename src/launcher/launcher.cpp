@@ -33,8 +33,9 @@ bool Launcher::init() {
     serviceRequest_ = serviceRequestFrom(arguments_);
     const bool asService = serviceRequest_.command == ServiceCommand::run;
     if (asService) arguments_.erase(arguments_.begin());
-    trace("launch: {} argument(s) for the Java program", arguments_.size());
-    for (size_t i = 0; i < arguments_.size(); ++i) trace("launch: argument {} = {}", i + 1, Quoted{arguments_[i]});
+    trace<TraceTopic::launch>("{} argument(s) for the Java program", arguments_.size());
+    for (size_t i = 0; i < arguments_.size(); ++i)
+        trace<TraceTopic::launch>("argument {} = {}", i + 1, Quoted{arguments_[i]});
 
     std::optional<std::wstring> program = modulePath();
     if (!program) {
@@ -62,7 +63,7 @@ bool Launcher::init() {
         return false;
     }
     if (singleInstance_.enabled && !singleInstance_.isPrimary) {
-        trace("launch: secondary instance, arguments forwarded to the running one");
+        trace<TraceTopic::launch>("secondary instance, arguments forwarded to the running one");
         return true;
     }
     if (!chooseWorkingFolderAndRuntime()) return false;
@@ -80,7 +81,7 @@ void Launcher::applyWorkingDirectory() {
     if (folder.size() <= 1) return;
     folder.pop_back();
     const bool changed = SetCurrentDirectoryW(folder.c_str()) != FALSE;
-    trace("launch: working directory {}{}", changed ? "set to " : "could not be set to ", Quoted{folder});
+    trace<TraceTopic::launch>("working directory {}{}", changed ? "set to " : "could not be set to ", Quoted{folder});
 }
 
 int Launcher::startPairProduct() {
@@ -93,11 +94,11 @@ int Launcher::startPairProduct() {
                         &startup, &process)) {
         // Ending silently with 0 would report a launch that never happened as a success.
         const DWORD error = GetLastError();
-        trace("launch: the paired program {} could not be started (error {})", Quoted{pairProduct}, error);
+        trace<TraceTopic::launch>("the paired program {} could not be started (error {})", Quoted{pairProduct}, error);
         showErrorMessage(kMsgPairProductStartFailed, pairProduct, static_cast<int32_t>(error));
         return -1;
     }
-    trace("launch: handed over to {} with the command line {}", Quoted{pairProduct}, Quoted{commandLine});
+    trace<TraceTopic::launch>("handed over to {} with the command line {}", Quoted{pairProduct}, Quoted{commandLine});
     const UniqueHandle processHandle(process.hProcess);
     const UniqueHandle threadHandle(process.hThread);
     if (!settings_.application.pairReturnCode) return 0;
@@ -105,7 +106,7 @@ int Launcher::startPairProduct() {
     if (WaitForSingleObject(processHandle.get(), INFINITE) == WAIT_OBJECT_0) {
         GetExitCodeProcess(processHandle.get(), &exitCode);
     }
-    trace("launch: the paired program ended with {}", static_cast<int>(exitCode));
+    trace<TraceTopic::launch>("the paired program ended with {}", static_cast<int>(exitCode));
     return static_cast<int>(exitCode);
 }
 
@@ -193,7 +194,7 @@ bool Launcher::prepareJvm() {
     }
     errorReportPaths_ = vmErrorReportPaths(jvm_.vmOptions);
     GetSystemTimeAsFileTime(&vmStart_);
-    for (const std::wstring& argument : cmd) trace("options: \"Cmd\" adds argument {}", Quoted{argument});
+    for (const std::wstring& argument : cmd) trace<TraceTopic::options>("\"Cmd\" adds argument {}", Quoted{argument});
     arguments_.insert(arguments_.end(), cmd.begin(), cmd.end());
     appendJavaCommandOption(programDescription(application, jvm_), arguments_, jvm_);
     return true;
@@ -252,7 +253,7 @@ void Launcher::shutdown() {
 
 void Launcher::explainEarlyEnd() {
     if (startSettled_.exchange(true)) return;
-    trace("jvm: the VM ends before main was called");
+    trace<TraceTopic::jvm>("the VM ends before main was called");
     showErrorText(withRuntimeWords(loadString(kMsgEndedBeforeMain), capture_.runtimeWords(outputFiles_)));
 }
 
@@ -271,7 +272,7 @@ void Launcher::explainFatalError() const {
 }
 
 void JNICALL Launcher::vmExitHook(jint status) {
-    trace("jvm: the VM exits with status {}", static_cast<int>(status));
+    trace<TraceTopic::jvm>("the VM exits with status {}", static_cast<int>(status));
     Launcher* launcher = current();
     if (!launcher) return;
     // System.exit(0) from a static initialiser is a program's own clean end.
@@ -286,7 +287,7 @@ void JNICALL Launcher::vmExitHook(jint status) {
 }
 
 void JNICALL Launcher::vmAbortHook() {
-    trace("jvm: the VM aborts");
+    trace<TraceTopic::jvm>("the VM aborts");
     Launcher* launcher = current();
     if (!launcher) return;
     if (launcher->startSettled_.load()) {

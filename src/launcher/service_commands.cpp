@@ -22,7 +22,7 @@ constexpr DWORD kPollMs = 100;
 // The command's message and exit code; a failure's message is an error's, the rest are news.
 int answer(const ServiceCommandContext& context, int exitCode, unsigned id, int32_t number = 0, bool failed = false) {
     const std::wstring text = formatMessage(loadString(id), {context.settings.service.name, number});
-    trace("service: command ends with {}: {}", exitCode, Quoted{text});
+    trace<TraceTopic::service>("command ends with {}: {}", exitCode, Quoted{text});
     if (context.quiet) return exitCode;
     if (failed) {
         showErrorText(text);
@@ -59,7 +59,8 @@ DWORD stopAndWait(SC_HANDLE service, DWORD timeoutMs) {
 
 bool setConfig(SC_HANDLE service, DWORD level, void* info) {
     const bool set = ChangeServiceConfig2W(service, level, info) != FALSE;
-    trace("service: configuration {}{}{}", static_cast<unsigned>(level), set ? " set" : " refused, error ", set ? 0 : GetLastError());
+    trace<TraceTopic::service>("configuration {}{}{}", static_cast<unsigned>(level), set ? " set" : " refused, error ",
+                               set ? 0 : GetLastError());
     return set;
 }
 
@@ -114,7 +115,7 @@ int install(const ServiceCommandContext& context) {
                                  config.account.empty() ? nullptr : config.account.c_str(), nullptr)
                 : nullptr);
     if (!service) return failure(context, kMsgServiceInstallFailed, GetLastError());
-    trace("service: created {} with the command line {}", Quoted{config.name}, Quoted{config.imagePath});
+    trace<TraceTopic::service>("created {} with the command line {}", Quoted{config.name}, Quoted{config.imagePath});
     LSTATUS result = ERROR_SUCCESS;
     if (!setFurtherConfig(service.get(), config)) result = static_cast<LSTATUS>(GetLastError());
     if (result == ERROR_SUCCESS) result = registerEventSource(config.name, context.programPath);
@@ -130,7 +131,7 @@ int uninstall(const ServiceCommandContext& context, SC_HANDLE service) {
     const ServiceSettings& settings = context.settings.service;
     const DWORD error = stopAndWait(service, settings.stopTimeoutSeconds * 1000u + kStopWaitSlackMs);
     if (error && error != ERROR_SERVICE_NOT_ACTIVE) {
-        trace("service: the service could not be stopped first (error {}); removing it anyway", error);
+        trace<TraceTopic::service>("the service could not be stopped first (error {}); removing it anyway", error);
     }
     if (!DeleteService(service)) return failure(context, kMsgServiceRemoveFailed, GetLastError());
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, (kEventLogSources + settings.name).c_str());
@@ -189,7 +190,7 @@ bool processHasAdministratorRights() {
 
 int runServiceCommand(ServiceCommand command, const ServiceCommandContext& context) {
     if (!context.settings.application.isService) {
-        trace("service: \"Application Type\" is not \"service\"; the command is refused");
+        trace<TraceTopic::service>("\"Application Type\" is not \"service\"; the command is refused");
         if (!context.quiet) showErrorText(formatMessage(loadString(kMsgNotAService), {context.programPath}));
         return ERROR_NOT_SUPPORTED;
     }

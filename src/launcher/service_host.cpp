@@ -36,7 +36,8 @@ ServiceHost::~ServiceHost() {
 
 void ServiceHost::routeMessagesToEventLog(const std::wstring& sourceName) {
     UniqueEventSource source(RegisterEventSourceW(nullptr, sourceName.c_str()));
-    trace("service: messages go to the event log as {}{}", Quoted{sourceName}, source ? "" : " (which refused the source)");
+    trace<TraceTopic::service>("messages go to the event log as {}{}", Quoted{sourceName},
+                               source ? "" : " (which refused the source)");
     // Even without a source nothing may wait for a person: the message is then only traced.
     setMessageEventSource(source ? source.get() : INVALID_HANDLE_VALUE);
     eventSource_ = std::move(source);
@@ -46,12 +47,12 @@ bool ServiceHost::dispatch(const ServiceSettings& settings, LPSERVICE_MAIN_FUNCT
     settings_ = &settings;
     std::wstring name = settings.name;
     SERVICE_TABLE_ENTRYW table[] = {{name.data(), serviceMain}, {nullptr, nullptr}};
-    trace("service: connecting to the service manager as {}", Quoted{name});
+    trace<TraceTopic::service>("connecting to the service manager as {}", Quoted{name});
     if (!StartServiceCtrlDispatcherW(table)) {
-        trace("service: the service manager did not take the connection (error {})", GetLastError());
+        trace<TraceTopic::service>("the service manager did not take the connection (error {})", GetLastError());
         return false;
     }
-    trace("service: the service manager let go");
+    trace<TraceTopic::service>("the service manager let go");
     return true;
 }
 
@@ -60,7 +61,7 @@ bool ServiceHost::connect(void (*requestStop)(void*), void* context) {
     requestStopContext_ = context;
     statusHandle_ = RegisterServiceCtrlHandlerExW(settings_->name.c_str(), &ServiceHost::handleControl, this);
     if (!statusHandle_) {
-        trace("service: the control handler could not be registered (error {})", GetLastError());
+        trace<TraceTopic::service>("the control handler could not be registered (error {})", GetLastError());
         return false;
     }
     status_.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
@@ -83,8 +84,9 @@ void ServiceHost::report(DWORD state, DWORD waitHintMs) {
                                                                 : SERVICE_ACCEPT_SHUTDOWN);
     }
     const bool told = SetServiceStatus(statusHandle_, &status_) != FALSE;
-    trace("service: state {} checkpoint {}{}", static_cast<unsigned>(state), static_cast<unsigned>(status_.dwCheckPoint),
-          told ? "" : " (the service manager refused it)");
+    trace<TraceTopic::service>("state {} checkpoint {}{}", static_cast<unsigned>(state),
+                               static_cast<unsigned>(status_.dwCheckPoint),
+                               told ? "" : " (the service manager refused it)");
 }
 
 void ServiceHost::advanceStart() {
@@ -106,7 +108,7 @@ void ServiceHost::reportStopped(int exitCode) {
     const ServiceExitCodes codes = serviceExitCodesFor(exitCode);
     status_.dwWin32ExitCode = codes.win32;
     status_.dwServiceSpecificExitCode = codes.serviceSpecific;
-    trace("service: stopped with exit code {}", exitCode);
+    trace<TraceTopic::service>("stopped with exit code {}", exitCode);
     report(SERVICE_STOPPED, 0);
     if (wake_) SetEvent(wake_.get());
 }
@@ -117,7 +119,7 @@ DWORD WINAPI ServiceHost::handleControl(DWORD control, DWORD, void*, void* conte
         case SERVICE_CONTROL_STOP:
         case SERVICE_CONTROL_SHUTDOWN:
         case SERVICE_CONTROL_PRESHUTDOWN:
-            trace("service: control {} received", static_cast<unsigned>(control));
+            trace<TraceTopic::service>("control {} received", static_cast<unsigned>(control));
             host->beginStop();
             return NO_ERROR;
         case SERVICE_CONTROL_INTERROGATE: return NO_ERROR;
@@ -135,7 +137,7 @@ void ServiceHost::beginStop() {
         report(SERVICE_STOP_PENDING, timeoutMs + kStopSlackMs);
     }
     const UniqueHandle stopper(CreateThread(nullptr, 0, &ServiceHost::runStop, this, 0, nullptr));
-    if (!stopper) trace("service: the stop thread could not be started (error {})", GetLastError());
+    if (!stopper) trace<TraceTopic::service>("the stop thread could not be started (error {})", GetLastError());
 }
 
 DWORD WINAPI ServiceHost::runStop(void* context) {

@@ -102,7 +102,8 @@ DWORD WINAPI forwardListener(void* parameter) {
         auto request = std::make_unique<ForwardRequest>(static_cast<DWORD>(message.wParam),
                                                         decodeForwardedArguments(block.argumentArea), listening.target);
         PostThreadMessageW(request->sender, kArgumentsTakenMessage, 0, 0);
-        trace("single instance: request of thread {} with {} argument(s)", request->sender, request->arguments.size());
+        trace<TraceTopic::singleInstance>("request of thread {} with {} argument(s)", request->sender,
+                                          request->arguments.size());
         const UniqueHandle worker(CreateThread(nullptr, 0, forwardWorker, request.get(), 0, nullptr));
         if (worker) (void)request.release();
     }
@@ -179,7 +180,7 @@ bool startPrimary(SingleInstanceState& state, const std::wstring& name, const Si
     auto* share = ready ? new ListenerShare(listening) : nullptr;
     if (share) state.listenerThread.reset(CreateThread(nullptr, 0, forwardListener, share, 0, &state.listenerThreadId));
     if (!state.listenerThread) {
-        trace("single instance: no listener (error {}); this start runs on its own", GetLastError());
+        trace<TraceTopic::singleInstance>("no listener (error {}); this start runs on its own", GetLastError());
         delete share;
         // The block goes with `listening`, so later starts run on their own too
         // rather than wait for a listener.
@@ -204,13 +205,13 @@ bool runAlone(SingleInstanceState& state) {
 // holds garbage. This start leads in its place, under the mutex, and lets the
 // mutex go only once its listener is published.
 bool takeOver(SingleInstanceState& state, const std::wstring& name, const SingleInstanceSetup& setup) {
-    trace("single instance: the running program no longer takes requests; this start takes its place");
+    trace<TraceTopic::singleInstance>("the running program no longer takes requests; this start takes its place");
     ForwardBlock& block = blockIn(state.sharedBlock);
     state.primaryProcess.reset();
     listenerIdOf(block).store(0, std::memory_order_release);
     (void)startPrimary(state, name, setup);
     // The listener keeps the block mapped once it runs.
-    if (state.isPrimary && !waitForListener(block)) trace("single instance: the listener has not come up");
+    if (state.isPrimary && !waitForListener(block)) trace<TraceTopic::singleInstance>("the listener has not come up");
     return true;
 }
 
@@ -253,8 +254,8 @@ bool postRequest(SingleInstanceState& state, const std::wstring& name, const Sin
         return takeOver(state, name, setup);
     }
     if (!state.primaryProcess) {
-        trace("single instance: the running program's process cannot be opened (error {}); this start runs on its own",
-              GetLastError());
+        trace<TraceTopic::singleInstance>(
+            "the running program's process cannot be opened (error {}); this start runs on its own", GetLastError());
         return runAlone(state);
     }
     state.message = block.messageId;
@@ -263,7 +264,8 @@ bool postRequest(SingleInstanceState& state, const std::wstring& name, const Sin
         const DWORD error = GetLastError();
         // The listener ended just now.
         if (error == ERROR_INVALID_THREAD_ID) return takeOver(state, name, setup);
-        trace("single instance: the request could not be posted (error {}); this start runs on its own", error);
+        trace<TraceTopic::singleInstance>("the request could not be posted (error {}); this start runs on its own",
+                                          error);
         return runAlone(state);
     }
     WPARAM unused = 0;
@@ -275,20 +277,22 @@ bool forwardToPrimary(SingleInstanceState& state, const std::wstring& name, cons
     const std::wstring programName = setup.programPath.substr(folderWithBackslash(setup.programPath).size());
     const size_t bytes = forwardedArgumentBytes(setup.arguments);
     if (bytes > kMaxForwardedArgumentBytes) {
-        trace("single instance: the arguments take {} bytes, more than the {} the running program can take; nothing "
-              "is forwarded", bytes, kMaxForwardedArgumentBytes);
+        trace<TraceTopic::singleInstance>(
+            "the arguments take {} bytes, more than the {} the running program can take; nothing "
+            "is forwarded",
+            bytes, kMaxForwardedArgumentBytes);
         showErrorMessage(kMsgForwardedArgumentsTooLong, programName, static_cast<int32_t>(bytes));
         return false;
     }
     if (!waitForListener(blockIn(state.sharedBlock))) {
-        trace("single instance: the running program never took requests");
+        trace<TraceTopic::singleInstance>("the running program never took requests");
         showErrorMessage(kMsgPrimaryNeverListened, programName);
         return false;
     }
     makeMessageQueue();
     const UniqueHandle lock(CreateMutexW(nullptr, FALSE, (name + kMutexSuffix).c_str()));
     if (!lock) {
-        trace("single instance: no request mutex (error {}); this start runs on its own", GetLastError());
+        trace<TraceTopic::singleInstance>("no request mutex (error {}); this start runs on its own", GetLastError());
         return runAlone(state);
     }
     const LockWait waited = takeRequestLock(state, blockIn(state.sharedBlock), lock.get());
@@ -306,17 +310,18 @@ bool namesAccepted(const std::wstring& name) {
     const UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
     const UniqueHandle mutex(event ? CreateMutexW(nullptr, FALSE, mutexName.c_str()) : nullptr);
     if (mutex) return true;
-    trace("single instance: the system refuses the name {} (error {}); single instance is off",
-          Quoted{event ? mutexName : eventName}, GetLastError());
+    trace<TraceTopic::singleInstance>("the system refuses the name {} (error {}); single instance is off",
+                                      Quoted{event ? mutexName : eventName}, GetLastError());
     return false;
 }
 
 } // namespace
 
 JvmSession SessionLink::current() const {
-    AcquireSRWLockShared(&lock_);
+    // One reader (the listener) and one writer: an exclusive lock costs nothing here.
+    AcquireSRWLockExclusive(&lock_);
     const JvmSession session = session_ ? *session_ : JvmSession{};
-    ReleaseSRWLockShared(&lock_);
+    ReleaseSRWLockExclusive(&lock_);
     return session;
 }
 
@@ -329,7 +334,7 @@ void SessionLink::cut() {
 bool setupSingleInstance(SingleInstanceState& state, const SingleInstanceSetup& setup) {
     if (!setup.enabled) return true;
     if (setup.isService) {
-        trace("single instance: never for a service");
+        trace<TraceTopic::singleInstance>("never for a service");
         return true;
     }
     const std::wstring name = forwardInstanceName(setup.programPath);
@@ -340,13 +345,13 @@ bool setupSingleInstance(SingleInstanceState& state, const SingleInstanceSetup& 
     state.sharedMapping.reset(mapping);
     if (mapping) state.sharedBlock.reset(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(ForwardBlock)));
     if (!state.sharedBlock) {
-        trace("single instance: no shared block {} (error {}); this start runs on its own", Quoted{name},
-              GetLastError());
+        trace<TraceTopic::singleInstance>("no shared block {} (error {}); this start runs on its own", Quoted{name},
+                                          GetLastError());
         state.sharedMapping.reset();
         return true;
     }
     state.enabled = true;
-    trace("single instance: {}{}", existed ? "a secondary of " : "the primary of ", Quoted{name});
+    trace<TraceTopic::singleInstance>("{}{}", existed ? "a secondary of " : "the primary of ", Quoted{name});
     return existed ? forwardToPrimary(state, name, setup) : startPrimary(state, name, setup);
 }
 
@@ -355,12 +360,13 @@ int waitForPrimary(SingleInstanceState& state) {
     WPARAM reply = 0;
     if (waitForMessage(state.primaryProcess.get(), state.message, reply)) {
         const int exitCode = static_cast<int>(static_cast<LONG_PTR>(reply));
-        trace("single instance: the running program replied {}", exitCode);
+        trace<TraceTopic::singleInstance>("the running program replied {}", exitCode);
         return exitCode;
     }
     DWORD exitCode = 0;
     if (!GetExitCodeProcess(state.primaryProcess.get(), &exitCode)) exitCode = 0;
-    trace("single instance: the running program ended with {} before it replied", static_cast<int>(exitCode));
+    trace<TraceTopic::singleInstance>("the running program ended with {} before it replied",
+                                      static_cast<int>(exitCode));
     return static_cast<int>(exitCode);
 }
 
@@ -373,7 +379,7 @@ void closeSingleInstance(SingleInstanceState& state) {
     if (state.listening) state.listening->stopping = true;
     if (state.listenerThread &&
         !stopMessageLoopThread(state.listenerThread.get(), state.listenerThreadId, kListenerStopMs)) {
-        trace("single instance: the listener thread did not end in time; it keeps what it reads");
+        trace<TraceTopic::singleInstance>("the listener thread did not end in time; it keeps what it reads");
     }
     if (state.listening) state.listening->target->session.cut();
     state.listening.reset();

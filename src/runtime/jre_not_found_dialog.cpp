@@ -34,7 +34,7 @@ public:
 
 protected:
     bool onInit() override {
-        if (!link_.attach(item(IDC_JRE_LINK))) trace("runtime: the download link could not be made live");
+        if (!link_.attach(item(IDC_JRE_LINK))) trace<TraceTopic::runtime>("the download link could not be made live");
         SetDlgItemTextW(handle(), IDC_JRE_MESSAGE, message_.c_str());
         browseHint_ = controlText(item(IDC_JRE_BROWSE_HINT));
         EnableWindow(item(IDOK), FALSE);
@@ -73,17 +73,18 @@ private:
         choice.folder = path;
         if (!choice.folder.empty() && choice.folder.back() != L'\\') choice.folder += L'\\';
         choice.jvmLibraryPath = choice.folder.empty() ? std::wstring() : findJvmLibrary(choice.folder, jvmType_);
-        trace("runtime: browsed to {}{}{}", Quoted{choice.folder},
-              choice.jvmLibraryPath.empty() ? ", which holds no usable jvm.dll" : ", which holds ",
-              Quoted{choice.jvmLibraryPath});
+        trace<TraceTopic::runtime>("browsed to {}{}{}", Quoted{choice.folder},
+                                   choice.jvmLibraryPath.empty() ? ", which holds no usable jvm.dll" : ", which holds ",
+                                   Quoted{choice.jvmLibraryPath});
         const ImageBitness bitness =
             choice.jvmLibraryPath.empty() ? ImageBitness::unusable : jvmImageBitness(choice.jvmLibraryPath);
         // Remembered, a runtime that cannot run would end every later start.
         const bool accepted = bitness == ImageBitness::x64 || (bitness == ImageBitness::x86 && pairProductSet_);
         const bool refused32Bit = bitness == ImageBitness::x86 && !accepted;
         if (!choice.jvmLibraryPath.empty() && !accepted) {
-            trace("runtime: refused: {}", refused32Bit ? "a 32-bit jvm.dll, and no \"Pair Product\" to run it"
-                                                       : "the jvm.dll is no whole x64 or x86 image");
+            trace<TraceTopic::runtime>("refused: {}", refused32Bit
+                                                          ? "a 32-bit jvm.dll, and no \"Pair Product\" to run it"
+                                                          : "the jvm.dll is no whole x64 or x86 image");
         }
         SetDlgItemTextW(handle(), IDC_JRE_BROWSE_HINT,
                         refused32Bit ? loadString(kMsgRuntimeIs32Bit).c_str() : browseHint_.c_str());

@@ -21,10 +21,10 @@ bool fromHome(const std::wstring& home, JvmType jvmType, RuntimeSource source, c
               const char* description, ChosenRuntime& chosen) {
     chosen.jvmLibraryPath = findJvmLibrary(home, jvmType);
     if (chosen.jvmLibraryPath.empty()) {
-        trace("runtime: no jvm.dll for JVM type {} under {} {}", jvmType, description, Quoted{home});
+        trace<TraceTopic::runtime>("no jvm.dll for JVM type {} under {} {}", jvmType, description, Quoted{home});
         return false;
     }
-    trace("runtime: chose {} from {}", Quoted{chosen.jvmLibraryPath}, description);
+    trace<TraceTopic::runtime>("chose {} from {}", Quoted{chosen.jvmLibraryPath}, description);
     chosen.version = version;
     chosen.source = source;
     return true;
@@ -36,25 +36,30 @@ bool fromHome(const std::wstring& home, JvmType jvmType, RuntimeSource source, c
 // on as if none were named.
 bool fromJrePath(const RuntimeRequest& request, bool pairProductSet, ChosenRuntime& chosen) {
     const std::wstring home = withTrailingBackslash(request.jrePath);
-    trace("runtime: trying the configured \"JRE Path\" {}", Quoted{home});
+    trace<TraceTopic::runtime>("trying the configured \"JRE Path\" {}", Quoted{home});
     // Kept apart until it is taken: a refused library must not stay behind as the choice.
     std::wstring library = findJvmLibrary(home, request.jvmType);
     if (library.empty()) {
-        trace("runtime: no jvm.dll for JVM type {} under \"JRE Path\" {}; searching on", request.jvmType, Quoted{home});
+        trace<TraceTopic::runtime>("no jvm.dll for JVM type {} under \"JRE Path\" {}; searching on", request.jvmType,
+                                   Quoted{home});
         return false;
     }
     const ImageBitness bitness = jvmImageBitness(library);
     if (bitness == ImageBitness::unusable) {
-        trace("runtime: \"JRE Path\" skipped: {} is no whole x64 or x86 image (damaged, cut short or for another "
-              "machine); searching on", Quoted{library});
+        trace<TraceTopic::runtime>(
+            "\"JRE Path\" skipped: {} is no whole x64 or x86 image (damaged, cut short or for another "
+            "machine); searching on",
+            Quoted{library});
         return false;
     }
     if (bitness == ImageBitness::x86 && !pairProductSet) {
-        trace("runtime: \"JRE Path\" skipped: {} is a 32-bit image and no \"Pair Product\" is set to run it; "
-              "searching on", Quoted{library});
+        trace<TraceTopic::runtime>(
+            "\"JRE Path\" skipped: {} is a 32-bit image and no \"Pair Product\" is set to run it; "
+            "searching on",
+            Quoted{library});
         return false;
     }
-    trace("runtime: chose {} from \"JRE Path\"", Quoted{library});
+    trace<TraceTopic::runtime>("chose {} from \"JRE Path\"", Quoted{library});
     chosen.jvmLibraryPath = std::move(library);
     chosen.version = Version{};
     chosen.source = RuntimeSource::jrePath;
@@ -82,7 +87,7 @@ bool fromRegistry(const RuntimeRequest& request, bool pairProductSet, ChosenRunt
                         "the registered runtime", chosen);
     }
     if (!pairProductSet) {
-        trace("registry: the 32-bit view is searched only with a \"Pair Product\"");
+        trace<TraceTopic::registry>("the 32-bit view is searched only with a \"Pair Product\"");
         return false;
     }
     if (std::optional<InstalledRuntime> wow32 = searchInstalledRuntimes(request, RegistryView::wow32)) {
@@ -100,25 +105,25 @@ bool fromDialog(const LauncherSettings& settings, const std::wstring& programPat
     if (isConsoleProgram() || messagesGoToEventLog()) {
         // A tool run from a script, or a service, has nobody to browse: it says
         // what is needed and where to get it.
-        trace("runtime: no usable runtime found; with nobody to browse, the launch says so and ends");
+        trace<TraceTopic::runtime>("no usable runtime found; with nobody to browse, the launch says so and ends");
         showErrorText(message + L"\n" + loadString(kMsgJreDownloadLink));
         return false;
     }
-    trace("runtime: no usable runtime found; asking the user");
+    trace<TraceTopic::runtime>("no usable runtime found; asking the user");
     JreNotFoundChoice choice;
     const INT_PTR answer = runJreNotFoundDialog(GetActiveWindow(), message, request.jvmType,
                                                 !settings.application.pairProduct.empty(), choice);
     if (answer == -1) {
-        trace("runtime: the JRE Not Found dialog could not be created");
+        trace<TraceTopic::runtime>("the JRE Not Found dialog could not be created");
         SetLastError(ERROR_OUTOFMEMORY);
         return false;
     }
     if (answer != IDOK) {
-        trace("runtime: the user cancelled the JRE Not Found dialog; the launch ends here");
+        trace<TraceTopic::runtime>("the user cancelled the JRE Not Found dialog; the launch ends here");
         return false;
     }
     rememberJrePath(choice.folder, programPath, settings);
-    trace("runtime: chose the browsed runtime {}", Quoted{choice.jvmLibraryPath});
+    trace<TraceTopic::runtime>("chose the browsed runtime {}", Quoted{choice.jvmLibraryPath});
     chosen.jvmLibraryPath = std::move(choice.jvmLibraryPath);
     chosen.version = Version{};
     chosen.source = RuntimeSource::browsed;
@@ -145,16 +150,18 @@ bool handsOverToPairProduct(const ChosenRuntime& runtime, const std::wstring& pa
     if (pairProduct.empty()) return false;
     if (runtime.source == RuntimeSource::registry32 || runtime.source == RuntimeSource::vendor32 ||
         runtime.source == RuntimeSource::scanned32) {
-        trace("launch: the chosen runtime is a 32-bit one, so the launch is handed over to \"Pair Product\"");
+        trace<TraceTopic::launch>(
+            "the chosen runtime is a 32-bit one, so the launch is handed over to \"Pair Product\"");
         return true;
     }
     // The private runtime ships with this program, and the registry's native view
     // names 64-bit runtimes.
     if (runtime.source != RuntimeSource::jrePath && runtime.source != RuntimeSource::browsed) return false;
     const bool handOver = jvmImageBitness(runtime.jvmLibraryPath) == ImageBitness::x86;
-    trace("launch: {}{}{}", Quoted{runtime.jvmLibraryPath},
-          handOver ? " is a 32-bit image: handing over to " : " is not a 32-bit image, so no hand-over to ",
-          Quoted{pairProduct});
+    trace<TraceTopic::launch>("{}{}{}", Quoted{runtime.jvmLibraryPath},
+                              handOver ? " is a 32-bit image: handing over to "
+                                       : " is not a 32-bit image, so no hand-over to ",
+                              Quoted{pairProduct});
     return handOver;
 }
 

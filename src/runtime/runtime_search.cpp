@@ -44,17 +44,17 @@ void collectCandidates(const RuntimeRequest& request, const RegistryRoot& root, 
                        std::vector<RuntimeCandidate>& candidates) {
     const RuntimeFilter& filter = request.filter;
     if (!rootIsSearched(root, filter)) {
-        trace("registry: root {} skipped: {}", Quoted{root.keyPath}, whyRootIsSkipped(root, filter));
+        trace<TraceTopic::registry>("root {} skipped: {}", Quoted{root.keyPath}, whyRootIsSkipped(root, filter));
         return;
     }
     UniqueKey rootKey;
     const LSTATUS opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, root.keyPath, 0, access, rootKey.put());
     if (opened != ERROR_SUCCESS) {
-        trace("registry: root {} not found (error {})", Quoted{root.keyPath}, opened);
+        trace<TraceTopic::registry>("root {} not found (error {})", Quoted{root.keyPath}, opened);
         return;
     }
     const std::vector<std::wstring> names = subKeyNames(rootKey.get());
-    trace("registry: root {} has {} sub-key(s)", Quoted{root.keyPath}, names.size());
+    trace<TraceTopic::registry>("root {} has {} sub-key(s)", Quoted{root.keyPath}, names.size());
 
     const bool favoured = rootCandidatesAreFavoured(root, filter);
     for (const std::wstring& name : names) {
@@ -164,7 +164,7 @@ void collectVendorCandidates(const RuntimeRequest& request, HKEY hive, const wch
         UniqueKey rootKey;
         if (RegOpenKeyExA(hive, root.keyPath, 0, KEY_READ, rootKey.put()) != ERROR_SUCCESS) continue;
         const std::vector<std::wstring> names = subKeyNames(rootKey.get());
-        trace("vendor: {}{} has {} sub-key(s)", hiveName, root.keyPath, names.size());
+        trace<TraceTopic::vendor>("{}{} has {} sub-key(s)", hiveName, root.keyPath, names.size());
         for (const std::wstring& name : names) {
             std::optional<Version> version;
             Version parsed;
@@ -308,7 +308,7 @@ std::wstring findJvmLibrary(const std::wstring& homeFolder, JvmType jvmType, boo
 }
 
 std::vector<RuntimeCandidate> findRuntimeCandidates(const RuntimeRequest& request, RegistryView view) {
-    trace("registry: searching the {} view", viewName(view));
+    trace<TraceTopic::registry>("searching the {} view", viewName(view));
     const REGSAM access = KEY_READ | (view == RegistryView::wow32 ? KEY_WOW64_32KEY : 0);
     std::vector<RuntimeCandidate> candidates;
     for (const RegistryRoot& root : kRegistryRoots) collectCandidates(request, root, access, candidates);
@@ -320,7 +320,7 @@ std::vector<RuntimeCandidate> findRuntimeCandidates(const RuntimeRequest& reques
 std::optional<InstalledRuntime> searchInstalledRuntimes(const RuntimeRequest& request, RegistryView view) {
     const std::vector<RuntimeCandidate> candidates = findRuntimeCandidates(request, view);
     if (candidates.empty()) {
-        trace("registry: no candidate in the {} view", viewName(view));
+        trace<TraceTopic::registry>("no candidate in the {} view", viewName(view));
         return std::nullopt;
     }
     return chooseRuntime(candidates, request, "registry");
@@ -332,7 +332,7 @@ std::vector<RuntimeCandidate> findVendorRuntimeCandidates(const RuntimeRequest& 
     collectVendorCandidates(request, HKEY_LOCAL_MACHINE, L"HKLM\\", candidates);
     collectVendorCandidates(request, HKEY_CURRENT_USER, L"HKCU\\", candidates);
     if (javaHome.empty()) {
-        trace("vendor: JAVA_HOME is not set");
+        trace<TraceTopic::vendor>("JAVA_HOME is not set");
     } else {
         considerHome(request, L"vendor: JAVA_HOME " + javaHome, javaHome, HomeFacts{}, candidates);
     }
@@ -342,13 +342,13 @@ std::vector<RuntimeCandidate> findVendorRuntimeCandidates(const RuntimeRequest& 
 
 std::optional<InstalledRuntime> searchVendorRuntimes(const RuntimeRequest& request, bool pairProductSet) {
     if (!request.searchVendorRuntimes) {
-        trace("vendor: not searched (\"Search Vendor Runtimes\" is no)");
+        trace<TraceTopic::vendor>("not searched (\"Search Vendor Runtimes\" is no)");
         return std::nullopt;
     }
     std::vector<RuntimeCandidate> candidates =
         findVendorRuntimeCandidates(request, environmentVariable(L"JAVA_HOME"), pairProductSet);
     if (candidates.empty()) {
-        trace("vendor: no candidate in the vendor keys or JAVA_HOME");
+        trace<TraceTopic::vendor>("no candidate in the vendor keys or JAVA_HOME");
         return std::nullopt;
     }
     return chooseSixtyFourBitFirst(candidates, request, "vendor");
@@ -361,10 +361,10 @@ std::vector<RuntimeCandidate> findScannedRuntimeCandidates(const RuntimeRequest&
     for (const ScanPlace& place : runtimeScanPlaces(roots, registeredHomes)) {
         const std::optional<std::vector<std::wstring>> names = subfolderNames(place.folder);
         if (!names) {
-            trace("scan: {} cannot be listed", Quoted{place.folder});
+            trace<TraceTopic::scan>("{} cannot be listed", Quoted{place.folder});
             continue;
         }
-        trace("scan: {} has {} subfolder(s)", Quoted{place.folder}, names->size());
+        trace<TraceTopic::scan>("{} has {} subfolder(s)", Quoted{place.folder}, names->size());
         const std::wstring label = L"scan: " + place.folder;
         for (const std::wstring& name : *names) {
             considerScannedHome(request, label, place.folder + name + L"\\" + place.homeBelow, candidates);
@@ -376,7 +376,7 @@ std::vector<RuntimeCandidate> findScannedRuntimeCandidates(const RuntimeRequest&
 
 std::optional<InstalledRuntime> searchRuntimeFolders(const RuntimeRequest& request, bool pairProductSet) {
     if (!request.searchVendorRuntimes) {
-        trace("scan: not run (\"Search Vendor Runtimes\" is no)");
+        trace<TraceTopic::scan>("not run (\"Search Vendor Runtimes\" is no)");
         return std::nullopt;
     }
     const ScanRoots roots{environmentVariable(L"ProgramFiles"), environmentVariable(L"LOCALAPPDATA"),
@@ -384,7 +384,7 @@ std::optional<InstalledRuntime> searchRuntimeFolders(const RuntimeRequest& reque
     std::vector<RuntimeCandidate> candidates =
         findScannedRuntimeCandidates(request, roots, registryNamedHomes(), pairProductSet);
     if (candidates.empty()) {
-        trace("scan: no candidate in the scanned folders");
+        trace<TraceTopic::scan>("no candidate in the scanned folders");
         return std::nullopt;
     }
     return chooseSixtyFourBitFirst(candidates, request, "scan");
@@ -393,11 +393,12 @@ std::optional<InstalledRuntime> searchRuntimeFolders(const RuntimeRequest& reque
 std::optional<std::wstring> findPrivateRuntime(const std::wstring& programFolder) {
     for (const std::wstring& home : {programFolder, programFolder + L"jre64\\"}) {
         if (pathExists(home + L"bin\\java.dll")) {
-            trace("runtime: private runtime at {}", Quoted{home});
+            trace<TraceTopic::runtime>("private runtime at {}", Quoted{home});
             return home;
         }
     }
-    trace("runtime: no private runtime (no bin\\java.dll in {} or its jre64\\ folder)", Quoted{programFolder});
+    trace<TraceTopic::runtime>("no private runtime (no bin\\java.dll in {} or its jre64\\ folder)",
+                               Quoted{programFolder});
     return std::nullopt;
 }
 
@@ -405,7 +406,7 @@ void publishRuntimeVariables(const std::wstring& jvmLibraryPath) {
     const std::wstring home = stripPathComponents(jvmLibraryPath, 3);
     SetEnvironmentVariableW(L"VQ_JVM_PATH", jvmLibraryPath.c_str());
     SetEnvironmentVariableW(L"VQ_JVM_HOME", home.c_str());
-    trace("runtime: VQ_JVM_PATH={}, VQ_JVM_HOME={}", Quoted{jvmLibraryPath}, Quoted{home});
+    trace<TraceTopic::runtime>("VQ_JVM_PATH={}, VQ_JVM_HOME={}", Quoted{jvmLibraryPath}, Quoted{home});
 }
 
 ImageBitness jvmImageBitness(const std::wstring& path) {

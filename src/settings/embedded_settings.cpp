@@ -40,13 +40,14 @@ std::wstring embeddedSettingsText(const std::wstring& upgradeCode) {
     std::vector<unsigned char> keyBytes = loadRcdataResource(program, kEmbeddedKeyResource);
     std::vector<unsigned char> settingsBytes = loadRcdataResource(program, kEmbeddedSettingsResource);
     if (settingsBytes.empty()) {
-        trace("embedded settings: none in this program");
+        trace<TraceTopic::embeddedSettings>("none in this program");
         return {};
     }
     applySettingsCipher(toAnsiString(upgradeCode), keyBytes);
     applySettingsCipher(toAnsiString(wideTextFromBytes(keyBytes)), settingsBytes);
     std::wstring text = wideTextFromBytes(settingsBytes);
-    trace("embedded settings: {} characters deciphered with the \"Upgrade Code\" of the INI file", text.size());
+    trace<TraceTopic::embeddedSettings>("{} characters deciphered with the \"Upgrade Code\" of the INI file",
+                                        text.size());
     return text;
 }
 

@@ -67,14 +67,15 @@ std::wstring readJrePath(const std::wstring& programPath, const LauncherSettings
               Quoted{perUserPath});
         return value;
     }
-    trace("settings: no per-user copy at {}", Quoted{perUserPath});
+    trace<TraceTopic::settings>("no per-user copy at {}", Quoted{perUserPath});
     return reader.layered(keys::kJrePath);
 }
 
 void traceVersionBound(const wchar_t* name, const std::wstring& text, const Version& bound) {
-    trace("settings: {} is {}{}", name, fullVersionText(bound), isOpenBound(bound) ? " (no bound)" : "");
+    trace<TraceTopic::settings>("{} is {}{}", name, fullVersionText(bound), isOpenBound(bound) ? " (no bound)" : "");
     if (!text.empty() && text != L"any" && bound == kNoMinimum) {
-        trace("settings: warning: the {} {} holds no version number and reads as 0.0.0.0", name, Quoted{text});
+        trace<TraceTopic::settings>("warning: the {} {} holds no version number and reads as 0.0.0.0", name,
+                                    Quoted{text});
     }
 }
 
@@ -132,15 +133,15 @@ std::vector<VmOptionsFile> readVmOptionsFiles(const std::wstring& programPath, c
         const std::optional<std::string> bytes = readFileBytes(path);
         const DWORD error = bytes ? ERROR_SUCCESS : GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-            trace("settings: no {} VM options file {}", owner, Quoted{path});
+            trace<TraceTopic::settings>("no {} VM options file {}", owner, Quoted{path});
             continue;
         }
         if (!bytes) {
-            trace("settings: the {} VM options file {} cannot be read (error {}) and is skipped", owner, Quoted{path},
-                  error);
+            trace<TraceTopic::settings>("the {} VM options file {} cannot be read (error {}) and is skipped", owner,
+                                        Quoted{path}, error);
             continue;
         }
-        trace("settings: reading the {} VM options file {}", owner, Quoted{path});
+        trace<TraceTopic::settings>("reading the {} VM options file {}", owner, Quoted{path});
         files.push_back({path, owner, fromUtf8OrAnsi(*bytes)});
     }
     return files;
@@ -188,25 +189,25 @@ void readServiceSettings(SettingsReader& reader, const std::wstring& programPath
 bool hasOneStartingPoint(const ApplicationSettings& application) {
     if (!application.mainModule.empty() && (!application.mainClass.empty() || !application.mainJar.empty())) {
         const SettingKey other = application.mainClass.empty() ? keys::kMainJar : keys::kMainClass;
-        trace("settings: \"Main Module\" is set beside {}: the launch ends here", Quoted{other.key});
+        trace<TraceTopic::settings>("\"Main Module\" is set beside {}: the launch ends here", Quoted{other.key});
         showErrorMessage(kMsgMainModuleConflict, widenAscii(keys::kMainModule.key), widenAscii(other.key));
         return false;
     }
     switch (application.mainKind()) {
         case MainKind::module:
-            trace("settings: usable; main module {}", Quoted{application.mainModule});
+            trace<TraceTopic::settings>("usable; main module {}", Quoted{application.mainModule});
             return true;
         case MainKind::jar:
-            trace("settings: usable; main jar {}", Quoted{application.mainJar});
+            trace<TraceTopic::settings>("usable; main jar {}", Quoted{application.mainJar});
             return true;
         case MainKind::className: break;
     }
     if (application.mainClass.empty()) {
-        trace("settings: no \"Main Class\", \"Main Jar\" or \"Main Module\": the launch ends here");
+        trace<TraceTopic::settings>("no \"Main Class\", \"Main Jar\" or \"Main Module\": the launch ends here");
         showErrorMessage(kMsgMainClassMissing);
         return false;
     }
-    trace("settings: usable; main class {}", Quoted{application.mainClass});
+    trace<TraceTopic::settings>("usable; main class {}", Quoted{application.mainClass});
     return true;
 }
 
@@ -215,10 +216,11 @@ bool hasOneStartingPoint(const ApplicationSettings& application) {
 bool loadLauncherSettings(const std::wstring& programPath, LauncherSettings& settings) {
     const std::wstring iniPath = iniPathForProgram(programPath);
     if (iniPath.empty()) {
-        trace("settings: the INI path beside the program cannot be formed");
+        trace<TraceTopic::settings>("the INI path beside the program cannot be formed");
         return false;
     }
-    trace("settings: reading {}{}", Quoted{iniPath}, pathExists(iniPath) ? "" : " (the file does not exist)");
+    trace<TraceTopic::settings>("reading {}{}", Quoted{iniPath},
+                                pathExists(iniPath) ? "" : " (the file does not exist)");
 
     LayeredSettingsSource layered(iniPath, {});
     IniFileSource& file = layered.file();
@@ -237,9 +239,10 @@ bool loadLauncherSettings(const std::wstring& programPath, LauncherSettings& set
     readSplashSettings(reader, settings.splash);
     readServiceSettings(reader, programPath, settings.product, settings.service);
     const RuntimeRequest& runtime = settings.runtime;
-    trace("settings: application type {}, JVM type {}, JDK allowed {}, JRE allowed {}, favouring {}",
-          settings.application.isService ? "service" : "application", runtime.jvmType,
-          runtime.filter.source.jdkAllowed, runtime.filter.source.jreAllowed, runtime.filter.source.favouring);
+    trace<TraceTopic::settings>("application type {}, JVM type {}, JDK allowed {}, JRE allowed {}, favouring {}",
+                                settings.application.isService ? "service" : "application", runtime.jvmType,
+                                runtime.filter.source.jdkAllowed, runtime.filter.source.jreAllowed,
+                                runtime.filter.source.favouring);
 
     return hasOneStartingPoint(settings.application);
 }
@@ -263,7 +266,7 @@ void rememberJrePath(const std::wstring& folder, const std::wstring& programPath
         if (path.empty()) return;
         IniFileSource target(path);
         const bool written = target.writeString(widenAscii(keys::kJrePath.section), widenAscii(keys::kJrePath.key), folder);
-        trace("runtime: remembering \"JRE Path\" in {}{}", Quoted{path}, written ? "" : " failed");
+        trace<TraceTopic::runtime>("remembering \"JRE Path\" in {}{}", Quoted{path}, written ? "" : " failed");
     };
     const std::wstring& pairProduct = settings.application.pairProduct;
     if (settings.application.isService) {

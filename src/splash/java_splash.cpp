@@ -25,14 +25,14 @@ bool startJavaSplash(const std::wstring& libraryPath, const std::wstring& pictur
     // Its close entry may be called as late as shutdown, so the library is never freed.
     library.release();
     if (!init || !loadFile || !setFileJarName) {
-        trace("splash: {} lacks an entry point; the launcher's own window is used", Quoted{libraryPath});
+        trace<TraceTopic::splash>("{} lacks an entry point; the launcher's own window is used", Quoted{libraryPath});
         return false;
     }
     const std::string picture = toAnsiString(picturePath);
     init();
     loadFile(picture.c_str());
     setFileJarName(picture.c_str(), "");
-    trace("splash: the runtime's splash library {} shows the picture", Quoted{libraryPath});
+    trace<TraceTopic::splash>("the runtime's splash library {} shows the picture", Quoted{libraryPath});
     return true;
 }
 

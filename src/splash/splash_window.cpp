@@ -33,13 +33,13 @@ DWORD WINAPI splashThreadMain(void* parameter) {
         UpdateWindow(window.handle());
         RECT bounds{};
         GetWindowRect(window.handle(), &bounds);
-        trace("splash: window shown, {} x {} at {}, {}", bounds.right - bounds.left, bounds.bottom - bounds.top,
-              bounds.left, bounds.top);
+        trace<TraceTopic::splash>("window shown, {} x {} at {}, {}", bounds.right - bounds.left,
+                                  bounds.bottom - bounds.top, bounds.left, bounds.top);
         window.startAutoClose(splash.settings.closeOnJavaWindow, splash.settings.timeoutSeconds);
     } else if (created) {
-        trace("splash: the splash was closed before its window came up");
+        trace<TraceTopic::splash>("the splash was closed before its window came up");
     } else {
-        trace("splash: the splash window could not be created (error {})", GetLastError());
+        trace<TraceTopic::splash>("the splash window could not be created (error {})", GetLastError());
     }
     SetEvent(splash.windowReady.get());
     MSG message;
@@ -130,8 +130,9 @@ LRESULT SplashWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 SetTimer(handle(), wParam, kJavaWindowPollMs, nullptr);
                 return 0;
             }
-            trace("splash: {}", wParam == kTimeoutTimer ? "\"Splash Timeout\" reached, the window closes"
-                                                        : "the Java program shows a window, the splash closes");
+            trace<TraceTopic::splash>("{}", wParam == kTimeoutTimer
+                                                ? "\"Splash Timeout\" reached, the window closes"
+                                                : "the Java program shows a window, the splash closes");
             KillTimer(handle(), kTimeoutTimer);
             KillTimer(handle(), kJavaWindowTimer);
             PostQuitMessage(0);
@@ -173,8 +174,8 @@ void startSplash(SplashState& splash, const SplashSettings& settings, const std:
         delete share;
         setMessageOwnerPending(nullptr);
     }
-    trace("splash: the splash thread {}{}", splash.thread ? "starts for " : "could not start for ",
-          Quoted{settings.image});
+    trace<TraceTopic::splash>("the splash thread {}{}", splash.thread ? "starts for " : "could not start for ",
+                              Quoted{settings.image});
 }
 
 void closeSplashWindow(SplashState& splash) {
@@ -185,7 +186,7 @@ void closeSplashWindow(SplashState& splash) {
     // loading must not hang the launcher's end, and it holds its own share of what
     // it reads: the launcher's share goes whether the thread ended in time or not.
     if (!stopMessageLoopThread(splash.thread.get(), splash.threadId, kStopTimeoutMs)) {
-        trace("splash: the splash thread did not end in time; it keeps what it reads");
+        trace<TraceTopic::splash>("the splash thread did not end in time; it keeps what it reads");
     }
     setMessageOwner(nullptr);
     splash.shared.reset();

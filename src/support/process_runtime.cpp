@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <new>
@@ -22,7 +23,7 @@ namespace {
         const char prefix[] = "terminate called: ";
         DWORD written = 0;
         WriteFile(error, prefix, sizeof prefix - 1, &written, nullptr);
-        WriteFile(error, what, static_cast<DWORD>(lstrlenA(what)), &written, nullptr);
+        WriteFile(error, what, static_cast<DWORD>(std::strlen(what)), &written, nullptr);
         WriteFile(error, "\n", 1, &written, nullptr);
     }
     std::abort();

@@ -90,6 +90,21 @@ void appendPiece(std::wstring& line, unsigned char kind, const void* piece) {
     }
 }
 
+// The topics' names in the order of TraceTopic, after the nameless none.
+constexpr char kTopicNames[] = "\0launch\0settings\0embedded settings\0options\0runtime\0registry\0vendor\0scan\0"
+                               "jvm\0class data\0single instance\0service\0splash\0streams\0phase";
+
+void appendTopic(std::wstring& line, unsigned char topic) {
+    const char* name = kTopicNames;
+    for (unsigned char index = static_cast<unsigned char>(TraceTopic::none); index < topic; ++index) {
+        while (*name) ++name;
+        ++name;
+    }
+    if (!*name) return;
+    appendAscii(line, name);
+    line += L": ";
+}
+
 } // namespace
 
 void writeTrace(const char* format, const char* kinds, ...) {
@@ -97,8 +112,9 @@ void writeTrace(const char* format, const char* kinds, ...) {
     va_list pieces;
     va_start(pieces, kinds);
     std::wstring line;
+    appendTopic(line, static_cast<unsigned char>(*kinds++));
     for (const char* text = format; *text; ++text) {
-        if (text[0] != '{' || text[1] != '}' || !kinds || !*kinds) {
+        if (text[0] != '{' || text[1] != '}' || !*kinds) {
             line += static_cast<wchar_t>(static_cast<unsigned char>(*text));
             continue;
         }

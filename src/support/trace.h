@@ -22,6 +22,28 @@ struct Quoted {
 template <typename Text>
 Quoted(const Text&) -> Quoted<Text>;
 
+// The subsystem a trace line speaks for, written before its text ("jvm: ...").
+// It travels in the line's kinds string, so its name is kept once in the program
+// rather than in each line's text.
+enum class TraceTopic : unsigned char {
+    none = 1,
+    launch,
+    settings,
+    embeddedSettings,
+    options,
+    runtime,
+    registry,
+    vendor,
+    scan,
+    jvm,
+    classData,
+    singleInstance,
+    service,
+    splash,
+    streams,
+    phase,
+};
+
 namespace detail {
 // How writeTrace reads each piece of a trace line: the call passes only the
 // pieces' addresses and one shared string of these codes per combination of
@@ -64,8 +86,10 @@ struct TraceKind<Quoted<Text>> {
     static constexpr unsigned char value() { return TraceKind<Text>::value() | kQuotedKind; }
     [[gnu::always_inline]] static const void* address(const Quoted<Text>& piece) { return &piece.text; }
 };
-template <typename... Pieces>
-inline constexpr char kTraceKinds[] = {static_cast<char>(TraceKind<Pieces>::value())..., '\0'};
+// The topic, then one code per piece.
+template <TraceTopic topic, typename... Pieces>
+inline constexpr char kTraceKinds[] = {static_cast<char>(topic), static_cast<char>(TraceKind<Pieces>::value())...,
+                                       '\0'};
 } // namespace detail
 
 // A trace line's text with a "{}" where each piece goes, checked against the
@@ -85,20 +109,15 @@ struct TraceFormat {
     }
 };
 
-// Writes the format with the pieces that kinds describes (null: none) in its
-// holes, one address each after it, when the trace is on. The addresses travel
-// as variable arguments, mostly in registers: the many call sites stay a few
-// bytes each.
+// Writes the topic that kinds starts with, then the format with the pieces
+// the rest of kinds describes in its holes, one address each after it, when
+// the trace is on. The addresses travel as variable arguments, mostly in
+// registers: the many call sites stay a few bytes each.
 void writeTrace(const char* format, const char* kinds, ...);
 
-template <typename... Pieces>
-[[gnu::always_inline]] inline void trace(std::type_identity_t<TraceFormat<Pieces...>> format,
-                                         const Pieces&... pieces) {
-    if constexpr (sizeof...(Pieces) == 0) {
-        writeTrace(format.text, nullptr);
-    } else {
-        writeTrace(format.text, detail::kTraceKinds<Pieces...>, detail::TraceKind<Pieces>::address(pieces)...);
-    }
+template <TraceTopic topic = TraceTopic::none, typename... Pieces>
+[[gnu::always_inline]] inline void trace(std::type_identity_t<TraceFormat<Pieces...>> format, const Pieces&... pieces) {
+    writeTrace(format.text, detail::kTraceKinds<topic, Pieces...>, detail::TraceKind<Pieces>::address(pieces)...);
 }
 
 } // namespace jl
