@@ -6,6 +6,7 @@
 
 #include "jvmhost/modified_utf8.h"
 #include "resources/resource_ids.h"
+#include "support/module.h"
 #include "support/trace.h"
 #include "support/unique_resource.h"
 #include "support/window.h"
@@ -126,7 +127,7 @@ private:
                                         SBS_SIZEBOXBOTTOMRIGHTALIGN,
                                     0, 0, client.right, client.bottom, handle(),
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_EXCEPTION_SIZE_GRIP)),
-                                    GetModuleHandleW(nullptr), nullptr));
+                                    programInstance(), nullptr));
         if (IsZoomed(handle())) ShowWindow(grip_.get(), SW_HIDE);
         if (first) {
             RECT window{};
@@ -169,7 +170,7 @@ private:
     UINT dialogDpi() const {
         using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
         static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+            reinterpret_cast<void*>(GetProcAddress(loadedModule(L"user32.dll"), "GetDpiForWindow")));
         if (getDpiForWindow) return getDpiForWindow(handle());
         HDC screen = GetDC(nullptr);
         ScopeExit release([screen] { ReleaseDC(nullptr, screen); });
@@ -232,7 +233,7 @@ ExceptionChoice showJavaExceptionDialog(JNIEnv* env, jthrowable exception) {
         return ExceptionChoice::ignore;
     }
     JavaExceptionDialog dialog(withWindowsLineEnds(text));
-    const INT_PTR result = dialog.run(GetModuleHandleW(nullptr), IDD_JAVA_EXCEPTION, GetActiveWindow());
+    const INT_PTR result = dialog.run(programInstance(), IDD_JAVA_EXCEPTION, GetActiveWindow());
     trace<TraceTopic::jvm>("Java Exception dialog answered {}", static_cast<long long>(result));
     if (result == IDOK) return ExceptionChoice::ignore;
     // System.exit is refused while main's exception is still pending; on Ignore

@@ -34,7 +34,7 @@ unsigned reasonFor(jint result) {
 bool loadJvmLibrary(const std::wstring& path, JvmEntryPoints& entryPoints) {
     trace<TraceTopic::phase>("loading {}", Quoted{path});
     // Never freed: the VM lives until the process ends.
-    HMODULE library = LoadLibraryW(path.c_str());
+    HMODULE library = LoadLibraryExW(path.c_str(), nullptr, 0);
     if (!library) {
         const DWORD error = GetLastError();
         trace<TraceTopic::jvm>("LoadLibrary failed with error {}", error);

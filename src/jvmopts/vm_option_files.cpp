@@ -1,5 +1,7 @@
 #include "jvmopts/vm_option_files.h"
 
+#include "support/string_text.h"
+
 namespace jl {
 
 namespace {
@@ -14,17 +16,16 @@ std::wstring_view trimmedLine(std::wstring_view text) {
 
 // The java command's options whose value may follow as the next word; the VM
 // takes each as one word, "<name>=<value>". "-p" is short for "--module-path".
-constexpr std::wstring_view kTwoWordOptions[] = {
-    L"--module-path", L"--upgrade-module-path", L"--add-modules", L"--limit-modules", L"--add-exports",
-    L"--add-opens",   L"--add-reads",           L"--patch-module", L"--enable-native-access",
+constexpr std::string_view kTwoWordOptions[] = {
+    "--module-path", "--upgrade-module-path", "--add-modules", "--limit-modules", "--add-exports",
+    "--add-opens",   "--add-reads",           "--patch-module", "--enable-native-access",
 };
 
 } // namespace
 
 std::wstring oneWordOptionPrefix(std::wstring_view word) {
-    if (word == L"-p") word = kTwoWordOptions[0];
-    for (const std::wstring_view name : kTwoWordOptions) {
-        if (word == name) return std::wstring(name) + L'=';
+    for (const std::string_view name : kTwoWordOptions) {
+        if (equalsAscii(word, name) || (word == L"-p" && name == kTwoWordOptions[0])) return widenAscii(name) + L'=';
     }
     return {};
 }

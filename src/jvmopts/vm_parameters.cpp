@@ -1,6 +1,7 @@
 #include "jvmopts/vm_parameters.h"
 #include "support/number_text.h"
 
+#include <iterator>
 #include <limits>
 
 namespace jl {
@@ -79,12 +80,13 @@ SizeFields parseSizeFields(std::wstring_view text) {
         ++fields.prefixLength;
     }
     if (fields.prefixLength == text.size()) return fields;
-    fields.numbers.push_back(0);
+    fields.count = 1;
     for (size_t i = fields.prefixLength; i + 1 < text.size(); ++i) {
-        if (isDigit(text[i])) {
-            fields.numbers.back() = saturatingAppendDigit(fields.numbers.back(), text[i]);
-        } else if (text[i] == L':') {
-            fields.numbers.push_back(0);
+        if (text[i] == L':') {
+            ++fields.count;
+        } else if (isDigit(text[i]) && fields.count <= std::size(fields.numbers)) {
+            uint64_t& number = fields.numbers[fields.count - 1];
+            number = saturatingAppendDigit(number, text[i]);
         }
     }
     return fields;
@@ -100,8 +102,7 @@ bool isRelativeMemoryOption(std::wstring_view parameter) {
 
 std::wstring resolveRelativeMemoryOption(std::wstring_view parameter, const MachineMemory& memory) {
     const SizeFields fields = parseSizeFields(parameter);
-    const auto field = [&](size_t index) { return index < fields.numbers.size() ? fields.numbers[index] : 0; };
-    const uint64_t percentage = field(0), minimum = field(1), maximum = field(2);
+    const uint64_t percentage = fields.numbers[0], minimum = fields.numbers[1], maximum = fields.numbers[2];
     const wchar_t suffix = parameter.empty() ? L'P' : parameter.back();
     const uint64_t bytes = (suffix == L'T' || suffix == L't') ? memory.availableVirtual : memory.totalPhysical;
 
@@ -115,7 +116,7 @@ std::wstring resolveRelativeMemoryOption(std::wstring_view parameter, const Mach
 
 uint64_t parseStackSize(std::wstring_view text) {
     const SizeFields fields = parseSizeFields(text);
-    if (fields.prefixLength != 0 || fields.numbers.size() != 1) return 0;
+    if (fields.prefixLength != 0 || fields.count != 1) return 0;
     uint64_t number = fields.numbers[0];
     uint64_t unit = 1;
     switch (text.back()) {

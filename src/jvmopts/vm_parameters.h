@@ -17,7 +17,8 @@ void removeQuotes(std::wstring& parameter);
 
 struct SizeFields {
     size_t prefixLength = 0;
-    std::vector<uint64_t> numbers;
+    size_t count = 0;  // every field, even past the ones kept
+    uint64_t numbers[3] = {};  // the first three; no reader needs more
 };
 // The prefix before the first digit or ":", then ":"-separated numbers up to, not
 // including, the last character. Numbers stop growing at the largest value

@@ -69,7 +69,7 @@ jint JNICALL printVmMessage(FILE* stream, const char* format, va_list arguments)
     HMODULE library = nullptr;
     if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                             reinterpret_cast<LPCWSTR>(stream), &library)) {
-        library = GetModuleHandleW(L"ucrtbase.dll");
+        library = loadedModule(L"ucrtbase.dll");
     }
     HANDLE target = GetStdHandle(STD_ERROR_HANDLE);
     if (standardStreamOf(library, stream) == 1) {

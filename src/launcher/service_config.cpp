@@ -3,18 +3,19 @@
 #include <utility>
 
 #include "settings/settings_values.h"
+#include "support/string_text.h"
 
 namespace jl {
 
 ServiceRequest serviceRequestFrom(const std::vector<std::wstring>& arguments) {
-    constexpr std::pair<std::wstring_view, ServiceCommand> kCommands[] = {
-        {L"--install-service", ServiceCommand::install}, {L"--uninstall-service", ServiceCommand::uninstall},
-        {L"--start-service", ServiceCommand::start},     {L"--stop-service", ServiceCommand::stop},
-        {L"--service-status", ServiceCommand::status},   {L"--run-service", ServiceCommand::run}};
+    constexpr std::pair<std::string_view, ServiceCommand> kCommands[] = {
+        {"--install-service", ServiceCommand::install}, {"--uninstall-service", ServiceCommand::uninstall},
+        {"--start-service", ServiceCommand::start},     {"--stop-service", ServiceCommand::stop},
+        {"--service-status", ServiceCommand::status},   {"--run-service", ServiceCommand::run}};
     ServiceRequest request;
     if (arguments.empty()) return request;
     for (const auto& [text, command] : kCommands) {
-        if (arguments.front() == text) request.command = command;
+        if (equalsAscii(arguments.front(), text)) request.command = command;
     }
     // The service's own program arguments are the Java program's, whatever they say.
     if (request.command == ServiceCommand::none || request.command == ServiceCommand::run) return request;

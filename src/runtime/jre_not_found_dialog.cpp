@@ -8,6 +8,7 @@
 #include "support/com_apartment.h"
 #include "support/error_message.h"
 #include "support/message_ids.h"
+#include "support/module.h"
 #include "support/trace.h"
 #include "support/unique_resource.h"
 #include "support/window.h"
@@ -103,7 +104,7 @@ private:
 INT_PTR runJreNotFoundDialog(HWND owner, const std::wstring& message, JvmType jvmType, bool pairProductSet,
                              JreNotFoundChoice& choice) {
     JreNotFoundDialog dialog(message, jvmType, pairProductSet);
-    const INT_PTR result = dialog.run(GetModuleHandleW(nullptr), IDD_JRE_NOT_FOUND, owner);
+    const INT_PTR result = dialog.run(programInstance(), IDD_JRE_NOT_FOUND, owner);
     if (result == IDOK) choice = dialog.choice;
     return result == IDOK || result == IDCANCEL ? result : -1;
 }

@@ -53,15 +53,21 @@ bool rootCandidatesAreFavoured(const RegistryRoot& root, const RuntimeFilter& fi
     return runtimeIsFavoured(root.kind, root.provider, filter);
 }
 
-std::vector<JvmProbe> jvmProbeOrder(JvmType jvmType) {
-    static constexpr JvmProbe kServer{L"bin\\server\\jvm.dll", true};
-    static constexpr JvmProbe kDefaultOrder[] = {
-        {L"bin\\client\\jvm.dll", false}, {L"bin\\classic\\jvm.dll", false}, {L"bin\\hotspot\\jvm.dll", false},
-        kServer,                          {L"bin\\jrockit\\jvm.dll", false},
+std::span<const JvmProbe> jvmProbeOrder(JvmType jvmType) {
+    // The default order from the second entry on; a server VM asked for is
+    // tried first, and alone when nothing else will do.
+    static constexpr const wchar_t* kServer = L"bin\\server\\jvm.dll";
+    static constexpr JvmProbe kOrder[] = {
+        {kServer, true},
+        {L"bin\\client\\jvm.dll", false},
+        {L"bin\\classic\\jvm.dll", false},
+        {L"bin\\hotspot\\jvm.dll", false},
+        {kServer, true},
+        {L"bin\\jrockit\\jvm.dll", false},
     };
-    std::vector<JvmProbe> order;
-    if (jvmType != JvmType::defaultVm) order.push_back(kServer);
-    if (jvmType != JvmType::server) order.insert(order.end(), std::begin(kDefaultOrder), std::end(kDefaultOrder));
+    const std::span<const JvmProbe> order(kOrder);
+    if (jvmType == JvmType::defaultVm) return order.subspan(1);
+    if (jvmType == JvmType::server) return order.first(1);
     return order;
 }
 

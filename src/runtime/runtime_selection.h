@@ -3,6 +3,7 @@
 // and their filters, the jvm.dll probe order, the ordering of candidates and the
 // preferred versions. Platform-neutral.
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,8 +38,8 @@ struct JvmProbe {
     const wchar_t* relativePath;  // below the home folder
     bool serverVm;
 };
-// The jvm.dll locations to try for a JVM type.
-[[nodiscard]] std::vector<JvmProbe> jvmProbeOrder(JvmType jvmType);
+// The jvm.dll locations to try for a JVM type, in order.
+[[nodiscard]] std::span<const JvmProbe> jvmProbeOrder(JvmType jvmType);
 
 struct RuntimeCandidate {
     Version version;

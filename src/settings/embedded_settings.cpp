@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "settings/settings_cipher.h"
+#include "support/module.h"
 #include "support/trace.h"
 #include "support/unique_resource.h"
 #include "support/win_text.h"
@@ -36,7 +37,7 @@ std::wstring wideTextFromBytes(const std::vector<unsigned char>& bytes) {
 }
 
 std::wstring embeddedSettingsText(const std::wstring& upgradeCode) {
-    HMODULE program = GetModuleHandleW(nullptr);
+    HMODULE program = programInstance();
     std::vector<unsigned char> keyBytes = loadRcdataResource(program, kEmbeddedKeyResource);
     std::vector<unsigned char> settingsBytes = loadRcdataResource(program, kEmbeddedSettingsResource);
     if (settingsBytes.empty()) {

@@ -16,7 +16,7 @@ std::wstring findSplashLibrary(const std::wstring& jvmLibraryPath, const wchar_t
 }
 
 bool startJavaSplash(const std::wstring& libraryPath, const std::wstring& picturePath, SplashCloser& closer) {
-    Module library(LoadLibraryW(libraryPath.c_str()));
+    Module library(LoadLibraryExW(libraryPath.c_str(), nullptr, 0));
     if (!library) return false;
     const auto init = library.resolve<void (*)()>("SplashInit");
     const auto loadFile = library.resolve<int (*)(const char*)>("SplashLoadFile");

@@ -3,6 +3,7 @@
 #include "splash/java_splash.h"
 #include "splash/splash_picture.h"
 #include "support/error_message.h"
+#include "support/module.h"
 #include "support/trace.h"
 
 namespace jl {
@@ -73,7 +74,7 @@ BOOL CALLBACK findOtherVisibleWindow(HWND window, LPARAM parameter) {
 } // namespace
 
 bool SplashWindow::create(const std::wstring& picturePath, bool shadow) {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const HINSTANCE instance = programInstance();
     const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
     const auto background = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
     // The class is registered once per process, so the first splash decides the shadow.

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 
+#include "support/module.h"
 #include "support/pe_headers.h"
 #include "support/win_text.h"
 
@@ -14,7 +15,7 @@ bool isConsoleProgram() {
     // The loader maps the headers as the image's first page, and keeps it
     // readable for the life of the process.
     constexpr size_t kHeaderPage = 4096;
-    const auto* base = reinterpret_cast<const uint8_t*>(GetModuleHandleW(nullptr));
+    const auto* base = reinterpret_cast<const uint8_t*>(programInstance());
     if (!base) return false;
     return readPeSubsystem(std::span(base, kHeaderPage)) == kSubsystemWindowsConsole;
 }

@@ -5,6 +5,7 @@
 #include "support/console_output.h"
 #include "support/message_format.h"
 #include "support/message_ids.h"
+#include "support/module.h"
 #include "support/trace.h"
 
 namespace jl {
@@ -51,7 +52,7 @@ HWND messageOwner() { return currentMessageOwner().load(); }
 std::wstring loadString(unsigned id) {
     const wchar_t* text = nullptr;
     // With a zero buffer size LoadStringW hands out a pointer into the resource.
-    const int length = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<wchar_t*>(&text), 0);
+    const int length = LoadStringW(programInstance(), id, reinterpret_cast<wchar_t*>(&text), 0);
     if (length <= 0 || !text) return {};
     return std::wstring(text, static_cast<size_t>(length));
 }

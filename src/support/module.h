@@ -7,7 +7,17 @@
 
 #include "support/unique_resource.h"
 
+// The linker's name for the start of this program's image.
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
 namespace jl {
+
+// This program's module, where its resources and window classes live.
+[[nodiscard]] inline HINSTANCE programInstance() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
+
+// A DLL the process has already loaded, by name, without a reference of its
+// own; null when it is not loaded.
+[[nodiscard]] HMODULE loadedModule(const wchar_t* name);
 
 // The export's address as the function type asked for; null when missing.
 template <typename Function>

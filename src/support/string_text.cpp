@@ -1,5 +1,7 @@
 #include "support/string_text.h"
 
+#include <algorithm>
+
 #include <cwctype>
 
 namespace jl {
@@ -31,6 +33,11 @@ bool containsIgnoringAsciiCase(std::string_view text, std::string_view needle) {
 }
 
 std::wstring widenAscii(std::string_view text) { return std::wstring(text.begin(), text.end()); }
+
+bool equalsAscii(std::wstring_view text, std::string_view ascii) {
+    return std::equal(text.begin(), text.end(), ascii.begin(), ascii.end(),
+                      [](wchar_t a, char b) { return a == static_cast<unsigned char>(b); });
+}
 
 void trimLeft(std::wstring& text) {
     size_t start = 0;

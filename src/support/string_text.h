@@ -15,6 +15,9 @@ namespace jl {
 
 // ASCII text as wide text.
 [[nodiscard]] std::wstring widenAscii(std::string_view text);
+// Equal to the ASCII text, character for character; tables of ASCII words stay
+// narrow in the program.
+[[nodiscard]] bool equalsAscii(std::wstring_view text, std::string_view ascii);
 
 // Remove C white space (U+0009..U+000D, U+0020 in the ASCII range) in place.
 void trimLeft(std::wstring& text);
