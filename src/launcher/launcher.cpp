@@ -37,8 +37,9 @@ bool Launcher::init() {
     const bool asService = serviceRequest_.command == ServiceCommand::run;
     if (asService) arguments_.erase(arguments_.begin());
     trace<TraceTopic::launch>("{} argument(s) for the Java program", arguments_.size());
-    for (size_t i = 0; i < arguments_.size(); ++i)
+    for (size_t i = 0; i < arguments_.size(); ++i) {
         trace<TraceTopic::launch>("argument {} = {}", i + 1, Quoted{arguments_[i]});
+    }
 
     std::optional<std::wstring> program = modulePath();
     if (!program) {

@@ -68,10 +68,11 @@ bool _Sp_make_shared_tag::_S_eq(const type_info&) noexcept { return false; }
 // The process entry, in place of the C runtime's start-up, whose argument,
 // wildcard, locale and signal set-up the launcher has no use for: wmain takes
 // no arguments and the C library initialises itself when it loads. What the
-// start-up did that still matters is done here: a check that the image
-// needs no pseudo relocations, the C library told the program's kind (so its last-resort
-// messages go to standard error in a console program and never become a
-// window there), global constructors, and exit() so atexit handlers run.
+// start-up did that still matters is done here: a check that the image needs
+// no pseudo relocations, the C library told the program's kind (so its
+// last-resort messages go to standard error in a console program and never
+// become a window there), global constructors, and exit() so atexit handlers
+// run.
 extern "C" void __set_app_type(int);
 extern "C" void (*__CTOR_LIST__[])();
 int wmain();
@@ -89,8 +90,9 @@ extern "C" int atexit(void (*handler)()) { return _onexit(reinterpret_cast<_onex
 extern "C" char __RUNTIME_PSEUDO_RELOC_LIST__[];
 extern "C" char __RUNTIME_PSEUDO_RELOC_LIST_END__[];
 extern "C" void _pei386_runtime_relocator() {
-    if (__RUNTIME_PSEUDO_RELOC_LIST_END__ != __RUNTIME_PSEUDO_RELOC_LIST__)
+    if (__RUNTIME_PSEUDO_RELOC_LIST_END__ != __RUNTIME_PSEUDO_RELOC_LIST__) {
         endProcess("the program imports data it cannot patch");
+    }
 }
 
 // Runs the global constructors, last listed first as the compiler expects; the
