@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "rig/launcher_run.h"
 #include "rig/pack_folder.h"
 #include "rig/pe_samples.h"
 #include "rig/program_resources.h"
@@ -56,6 +57,8 @@ TEST(Jlpack, RefusalExplainsOnTheErrorStreamAndWritesNothing) {
          L"cannot read the icon file \"Absent.ico\": error 2"},
         {kGoodIni, {}, L"--launcher jlauncher.exe --ini App.ini --execution-level root --output App.exe",
          L"the execution level must be asInvoker, requireAdministrator or highestAvailable"},
+        {kGoodIni, {}, L"--launcher jlauncher.exe --ini App.ini --subsystem native --output App.exe",
+         L"the subsystem must be console or gui"},
         {kGoodIni, {}, L"--launcher jlauncher.exe --ini App.ini --output jlauncher.exe",
          L"the output \"jlauncher.exe\" may not be the launcher itself"},
         {kGoodIni, {}, L"--launcher jlauncher.exe --ini App.ini", L"--launcher, --ini and --output are all required"},
@@ -177,6 +180,28 @@ TEST(Jlpack, PrintShowsWhatACopyCarries) {
     EXPECT_EQ(notLauncher.exitCode, 1);
     EXPECT_TRUE(contains(notLauncher.error, L"jlpack: \"App.ini\" is refused: it is not a Windows executable"))
         << notLauncher.error;
+}
+
+TEST(Jlpack, SubsystemSwitchesACopyBetweenTheTwoLaunchers) {
+    PackFolder folder;
+    writeBytesFile(folder.path(L"App.ini"), "[Product Information]\nUpgrade Code=X\n[Application]\nCmd=shown\n");
+    ASSERT_EQ(folder.run(L"--launcher jlauncher.exe --ini App.ini --subsystem console --output Tool.exe").exitCode, 0);
+    const JlpackRun printed = folder.run(L"--print Tool.exe --upgrade-code X");
+    EXPECT_TRUE(contains(printed.output, L"Subsystem: console\n")) << printed.output;
+    EXPECT_TRUE(contains(printed.output, L"  Cmd=shown\n")) << printed.output;
+    // Started from a pipeline, the switched copy is the console launcher: its
+    // failure is told on standard error, never in a box.
+    writeBytesFile(folder.path(L"Tool.ini"), "[Product Information]\nUpgrade Code=X\n");
+    const LaunchOutcome run = LaunchedProcess::start(folder.path(L"Tool.exe"), L"", {}, {},
+                                                     {.output = {}, .error = {}, .withoutHandles = false, .pipes = true, .input = {}})
+                                  .finish(60000);
+    EXPECT_TRUE(run.messages.empty());
+    EXPECT_EQ(run.exitCode, -1);
+    EXPECT_EQ(run.error.rfind("Main class was not specified in INI file.", 0), 0u) << run.error;
+    // And back: the console twin packed as a GUI program.
+    ASSERT_TRUE(CopyFileW(builtProgram(L"jlauncherc.exe").c_str(), folder.path(L"jlauncherc.exe").c_str(), FALSE));
+    ASSERT_EQ(folder.run(L"--launcher jlauncherc.exe --ini App.ini --subsystem gui --output App.exe").exitCode, 0);
+    EXPECT_TRUE(contains(folder.run(L"--print App.exe").output, L"Subsystem: GUI\n"));
 }
 
 } // namespace

@@ -45,6 +45,8 @@ constexpr char kUsage[] =
     "  --copyright TEXT         the legal copyright; default: none\n"
     "  --original-filename NAME default: the output's file name\n"
     "  --execution-level LEVEL  asInvoker (default), requireAdministrator or highestAvailable\n"
+    "  --subsystem KIND         console (a command-line tool: the shell waits, messages go to\n"
+    "                           standard error) or gui; default: the launcher's own\n"
     "  --key-text TEXT          use TEXT (ASCII) as the inner key instead of a fresh random one,\n"
     "                           so that the same inputs give the same bytes (reproducible builds,\n"
     "                           tests); anyone who has the INI file can read the settings anyway\n"
@@ -135,6 +137,7 @@ int pack(std::map<std::string, std::string> options) {
     request.copyright = options["--copyright"];
     request.originalFileName = options.count("--original-filename") ? options["--original-filename"] : fileName(output);
     request.executionLevel = options["--execution-level"];
+    request.subsystem = options["--subsystem"];
 
     std::string problem;
     const std::optional<PackOutcome> packed = packLauncher(request, problem);
@@ -158,8 +161,8 @@ int pack(std::map<std::string, std::string> options) {
 int jlpackMain(const std::vector<std::string>& arguments) {
     static const char* const kValued[] = {"--launcher", "--ini", "--output", "--upgrade-code", "--icon", "--file-version",
                                           "--product-version", "--product-name", "--description", "--company",
-                                          "--copyright", "--original-filename", "--execution-level", "--key-text",
-                                          "--print"};
+                                          "--copyright", "--original-filename", "--execution-level", "--subsystem",
+                                          "--key-text", "--print"};
     std::map<std::string, std::string> options;
     for (size_t i = 0; i < arguments.size(); ++i) {
         std::string option = arguments[i], value;

@@ -218,6 +218,24 @@ std::optional<PackOutcome> packLauncher(const PackRequest& request, std::string&
         return std::nullopt;
     }
 
+    // The launcher behaves as its header says: the subsystem switches a copy
+    // between the GUI launcher and its console twin.
+    if (!request.subsystem.empty()) {
+        if (request.subsystem != "console" && request.subsystem != "gui") {
+            problem = "the subsystem must be console or gui";
+            return std::nullopt;
+        }
+        const std::uint16_t subsystem =
+            request.subsystem == "console" ? jl::kSubsystemWindowsConsole : jl::kSubsystemWindowsGui;
+        const std::optional<size_t> field = jl::peSubsystemOffset(image->bytes);
+        if (!field) {
+            problem = "the launcher is refused: its header has no subsystem field";
+            return std::nullopt;
+        }
+        image->bytes[*field] = static_cast<std::uint8_t>(subsystem & 0xFF);
+        image->bytes[*field + 1] = static_cast<std::uint8_t>(subsystem >> 8);
+    }
+
     ResourceTable resources = image->resources;
     Bytes key = bytesOf(utf16FromAnyUtf8(request.keyText));
     Bytes settings = bytesOf(iniText);

@@ -22,6 +22,7 @@ struct PackRequest {
     std::string company, description, copyright;
     std::string originalFileName;             // default: the output's file name
     std::string executionLevel;               // asInvoker (default), requireAdministrator or highestAvailable
+    std::string subsystem;                    // console or gui; default: the launcher's own
 };
 
 struct PackOutcome {
