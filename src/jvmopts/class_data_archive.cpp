@@ -27,8 +27,7 @@ void appendFileStamp(std::wstring& key, const std::wstring& path) {
     key += L'\t';
     appendDecimal(key, (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
     key += L'\t';
-    appendDecimal(key, (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                           data.ftLastWriteTime.dwLowDateTime);
+    appendDecimal(key, fileTimeTicks(data.ftLastWriteTime));
     key += L'\n';
 }
 

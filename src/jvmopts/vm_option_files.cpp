@@ -24,8 +24,9 @@ constexpr std::string_view kTwoWordOptions[] = {
 } // namespace
 
 std::wstring oneWordOptionPrefix(std::wstring_view word) {
+    if (word == L"-p") return widenAscii(kTwoWordOptions[0]) + L'=';
     for (const std::string_view name : kTwoWordOptions) {
-        if (equalsAscii(word, name) || (word == L"-p" && name == kTwoWordOptions[0])) return widenAscii(name) + L'=';
+        if (equalsAscii(word, name)) return widenAscii(name) + L'=';
     }
     return {};
 }

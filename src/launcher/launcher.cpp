@@ -1,8 +1,5 @@
 #include "launcher/launcher.h"
 
-#include <bit>
-#include <cstdint>
-
 #include "jvmhost/java_main_thread.h"
 #include "jvmopts/vm_print_hook.h"
 #include "launcher/command_line.h"
@@ -263,11 +260,10 @@ void Launcher::explainEarlyEnd() {
 
 void Launcher::explainFatalError() const {
     // Runs on a thread that may be crashing: a few file look-ups and one unowned box.
-    // A FILETIME's two halves are its 64-bit count, low half first.
     for (const std::wstring& path : errorReportPaths_) {
         WIN32_FILE_ATTRIBUTE_DATA data;
         if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
-            std::bit_cast<uint64_t>(data.ftLastWriteTime) < std::bit_cast<uint64_t>(vmStart_)) {
+            fileTimeTicks(data.ftLastWriteTime) < fileTimeTicks(vmStart_)) {
             continue;
         }
         showUnownedErrorText(formatMessage(loadString(kMsgVmCrashedWithLog), {path}));

@@ -17,16 +17,21 @@ namespace jl {
 namespace {
 
 // Each way to a runtime fills chosen in place and answers whether it found one.
+void take(ChosenRuntime& chosen, std::wstring&& library, const Version& version, RuntimeSource source) {
+    chosen.jvmLibraryPath = std::move(library);
+    chosen.version = version;
+    chosen.source = source;
+}
+
 bool fromHome(const std::wstring& home, JvmType jvmType, RuntimeSource source, const Version& version,
               const char* description, ChosenRuntime& chosen) {
-    chosen.jvmLibraryPath = findJvmLibrary(home, jvmType);
-    if (chosen.jvmLibraryPath.empty()) {
+    std::wstring library = findJvmLibrary(home, jvmType);
+    if (library.empty()) {
         trace<TraceTopic::runtime>("no jvm.dll for JVM type {} under {} {}", jvmType, description, Quoted{home});
         return false;
     }
-    trace<TraceTopic::runtime>("chose {} from {}", Quoted{chosen.jvmLibraryPath}, description);
-    chosen.version = version;
-    chosen.source = source;
+    trace<TraceTopic::runtime>("chose {} from {}", Quoted{library}, description);
+    take(chosen, std::move(library), version, source);
     return true;
 }
 
@@ -37,7 +42,6 @@ bool fromHome(const std::wstring& home, JvmType jvmType, RuntimeSource source, c
 bool fromJrePath(const RuntimeRequest& request, bool pairProductSet, ChosenRuntime& chosen) {
     const std::wstring home = withTrailingBackslash(request.jrePath);
     trace<TraceTopic::runtime>("trying the configured \"JRE Path\" {}", Quoted{home});
-    // Kept apart until it is taken: a refused library must not stay behind as the choice.
     std::wstring library = findJvmLibrary(home, request.jvmType);
     if (library.empty()) {
         trace<TraceTopic::runtime>("no jvm.dll for JVM type {} under \"JRE Path\" {}; searching on", request.jvmType,
@@ -60,9 +64,7 @@ bool fromJrePath(const RuntimeRequest& request, bool pairProductSet, ChosenRunti
         return false;
     }
     trace<TraceTopic::runtime>("chose {} from \"JRE Path\"", Quoted{library});
-    chosen.jvmLibraryPath = std::move(library);
-    chosen.version = Version{};
-    chosen.source = RuntimeSource::jrePath;
+    take(chosen, std::move(library), Version{}, RuntimeSource::jrePath);
     return true;
 }
 
@@ -124,9 +126,7 @@ bool fromDialog(const LauncherSettings& settings, const std::wstring& programPat
     }
     rememberJrePath(choice.folder, programPath, settings);
     trace<TraceTopic::runtime>("chose the browsed runtime {}", Quoted{choice.jvmLibraryPath});
-    chosen.jvmLibraryPath = std::move(choice.jvmLibraryPath);
-    chosen.version = Version{};
-    chosen.source = RuntimeSource::browsed;
+    take(chosen, std::move(choice.jvmLibraryPath), Version{}, RuntimeSource::browsed);
     return true;
 }
 

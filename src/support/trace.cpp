@@ -20,10 +20,7 @@ double millisecondsSinceProcessStart() {
     if (!GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user)) return 0.0;
     FILETIME now;
     GetSystemTimePreciseAsFileTime(&now);
-    const auto ticks = [](const FILETIME& time) {
-        return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-    };
-    const uint64_t start = ticks(creation), current = ticks(now);
+    const uint64_t start = fileTimeTicks(creation), current = fileTimeTicks(now);
     return current > start ? static_cast<double>(current - start) / 10000.0 : 0.0;
 }
 

@@ -10,6 +10,11 @@
 
 namespace jl {
 
+// A FILETIME as its one 64-bit count of 100-nanosecond ticks.
+[[nodiscard]] inline unsigned long long fileTimeTicks(const FILETIME& time) {
+    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
 // Wide text to a narrow string in the thread's ANSI code page (CP_THREAD_ACP).
 [[nodiscard]] std::string toAnsiString(std::wstring_view text);
 // True when the thread's ANSI code page holds every character of the text.
